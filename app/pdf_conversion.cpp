@@ -1,0 +1,71 @@
+#include "app/pdf_conversion.h"
+
+#include "app/path_rules.h"
+#include "emf2pdf/emf2pdf_converter.h"
+#include "platform/folders.h"
+
+namespace app {
+
+namespace {
+
+// Out-of-range stored enumerations take the default instead of indexing
+// past a table.
+template <typename Enum>
+Enum InRange(int value, int count, Enum fallback) {
+  return value >= 0 && value < count ? static_cast<Enum>(value) : fallback;
+}
+
+}  // namespace
+
+void ApplyPdfOptions(const PdfFormatOptions& options, emf2pdf::TEMF2PDFConverter& converter) {
+  converter.SetProtectionOptions(options.protectionOptions);
+  converter.SetMarginLeft(options.leftMargin);
+  converter.SetMarginRight(options.rightMargin);
+  converter.SetMarginTop(options.topMargin);
+  converter.SetMarginBottom(options.bottomMargin);
+  converter.SetProtectionEnabled(options.protectionEnabled);
+  if (options.setUserPassword) converter.SetUserPassword(options.userPassword);
+  if (options.setOwnerPassword) converter.SetOwnerPassword(options.ownerPassword);
+  converter.SetPageSize(InRange(options.pageSize, pdf::kPageSizeCount, pdf::psA4));
+  converter.SetPageOrientation(InRange(options.pageOrientation, 2, pdf::poPagePortrait));
+  converter.SetVersion(InRange(options.pdfVersion, 4, pdf::v13));
+  converter.SetCompression(InRange(options.compressionType, 2, pdf::ctFlate));
+  converter.SetProtectionKeyLength(InRange(options.protectionKeyLength, 2, pdf::kl40));
+  converter.SetBookmarksFontCharset(options.fontCharset);
+  converter.SetAutoLaunch(false);
+  auto& info = converter.DocumentInfo();
+  info.Creator = options.creator;
+  info.Author = options.author;
+  info.Subject = options.subject;
+  info.Title = options.title;
+  info.Keywords = options.keywords;
+  converter.SetGenerateBookmarks(false);
+}
+
+std::string ConvertToPdf(const std::vector<std::string>& pageFiles, const std::string& outputName,
+                         const PdfFormatOptions& options) {
+  emf2pdf::TEMF2PDFConverter converter;
+  const std::string pdfName = ChangeFileExt(outputName, ".pdf");
+  converter.SetFileName(pdfName);
+  converter.SetRootFolder(platform::TemporaryFolder() + "ppt/");
+  ApplyPdfOptions(options, converter);
+
+  // The old file is not removed first: the document replaces it only once
+  // the new one is complete.
+  converter.BeginDoc();
+  try {
+    std::vector<std::string> scratch;
+    for (const std::string& page : pageFiles) {
+      scratch.assign(1, page);
+      converter.AddDocument(scratch);
+    }
+    converter.Convert();
+    converter.EndDoc();
+  } catch (...) {
+    if (converter.Active()) converter.Abort();
+    throw;
+  }
+  return pdfName;
+}
+
+}  // namespace app

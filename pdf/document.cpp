@@ -1,0 +1,392 @@
+#include "pdf/document.h"
+
+#include <unistd.h>
+
+#include <ctime>
+#include <exception>
+
+#include "pdf/md5.h"
+#include "pdf/number_format.h"
+#include "pdf/page.h"
+#include "pdf/pdf_exception.h"
+#include "pdf/pdf_strings.h"
+#include "pdf/standard_security.h"
+#include "platform/shell.h"
+
+namespace pdf {
+
+namespace {
+
+std::tm LocalTime(std::chrono::system_clock::time_point when) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+  std::tm parts{};
+  localtime_r(&seconds, &parts);
+  return parts;
+}
+
+// "ddd dd-mm-yyyy hh:nn:ss.zzz", with English day names.
+std::string IdentifierTime(std::chrono::system_clock::time_point when) {
+  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  const std::tm t = LocalTime(when);
+  const auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
+  char text[64];
+  std::snprintf(text, sizeof text, "%s %02d-%02d-%04d %02d:%02d:%02d.%03d", kDays[t.tm_wday],
+                t.tm_mday, t.tm_mon + 1, t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec,
+                static_cast<int>(millis));
+  return text;
+}
+
+// "yyyymmddhhnnss" without a time zone.
+std::string InfoDate(std::chrono::system_clock::time_point when) {
+  const std::tm t = LocalTime(when);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1,
+                t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+  return text;
+}
+
+}  // namespace
+
+void TPDFDocInfo::Assign(const TPDFDocInfo& other) {
+  Creator = other.Creator;
+  CreationDate = other.CreationDate;
+  Author = other.Author;
+  Title = other.Title;
+  Subject = other.Subject;
+  Keywords = other.Keywords;
+}
+
+TPDFDocument::TPDFDocument() : pages_(*this, false) {}
+
+TPDFDocument::~TPDFDocument() = default;
+
+// --- Properties -------------------------------------------------------------
+
+void TPDFDocument::RefuseWhileActive() const {
+  if (active_) throw TPDFException(msg::kInProgress);
+}
+
+void TPDFDocument::RequireActive() const {
+  if (!active_) throw TPDFException(msg::kNotActivated);
+}
+
+void TPDFDocument::SetFileName(const std::string& value) {
+  RefuseWhileActive();
+  fileName_ = value;
+}
+
+void TPDFDocument::SetProtectionEnabled(bool value) {
+  RefuseWhileActive();
+  protectionEnabled_ = value;
+}
+
+void TPDFDocument::SetProtectionOptions(TPDFCtiptoOptions value) {
+  RefuseWhileActive();
+  protectionOptions_ = value;
+}
+
+void TPDFDocument::SetOwnerPassword(const std::string& value) {
+  RefuseWhileActive();
+  ownerPassword_ = value;
+}
+
+void TPDFDocument::SetUserPassword(const std::string& value) {
+  RefuseWhileActive();
+  userPassword_ = value;
+}
+
+void TPDFDocument::SetOnePass(bool value) {
+  RefuseWhileActive();
+  onePass_ = value;
+}
+
+void TPDFDocument::SetVersion(TPDFVersion value) {
+  version_ = value > v16 ? v13 : value;
+  if (version_ == v13) keyLength_ = kl40;
+}
+
+void TPDFDocument::SetProtectionKeyLength(TPDFKeyLength value) {
+  if (value == keyLength_) return;
+  if (active_) throw TPDFException(msg::kCannotChange);
+  keyLength_ = value == kl128 ? kl128 : kl40;
+  if (keyLength_ == kl128 && version_ == v13) version_ = v14;
+}
+
+void TPDFDocument::SetEmulateStandardFont(bool value) {
+  if (value == emulateStandardFont_) return;
+  if (active_) throw TPDFException(msg::kCannotChange);
+  emulateStandardFont_ = value;
+}
+
+int32_t TPDFDocument::PermissionWord(TPDFCtiptoOptions options, TPDFKeyLength keyLength) {
+  uint32_t word = keyLength == kl128 ? 0xFFFFF0C0u : 0xFFFFFFC0u;
+  if (options & coPrint) word |= 4;
+  if (options & coModifyStructure) word |= 8;
+  if (options & coCopyInformation) word |= 16;
+  if (options & coModifyAnnotation) word |= 32;
+  if (keyLength == kl128) {
+    if (options & coFillAnnotation) word |= 256;
+    if (options & coExtractInfo) word |= 512;
+    if (options & coAssemble) word |= 1024;
+    if (options & coPrintHi) word |= 2048;
+  }
+  return static_cast<int32_t>(word);
+}
+
+// --- Object services ----------------------------------------------------------
+
+int64_t TPDFDocument::AllocObjectNumber() {
+  ++objectCount_;
+  offsets_.push_back(0);
+  return objectCount_;
+}
+
+void TPDFDocument::BeginObject(int64_t& number) {
+  if (number < 1) number = AllocObjectNumber();
+  if (number > objectCount_) throw TPDFException(msg::kOutOfRange);
+  offsets_[static_cast<size_t>(number - 1)] = output_->position();
+  std::string line;
+  AppendInteger(line, number);
+  line += " 0 obj\r\n<<";
+  WriteText(line, false);
+}
+
+void TPDFDocument::WriteText(std::string_view text, bool lineEnd) {
+  if (!output_) throw TPDFException(msg::kNotActivated);
+  output_->write(text);
+  if (lineEnd) output_->write("\r\n");
+}
+
+void TPDFDocument::WriteKeyInteger(std::string_view key, int64_t value) {
+  std::string line(key);
+  AppendInteger(line, value);
+  WriteLine(line);
+}
+
+void TPDFDocument::WriteKeyReference(std::string_view key, int64_t objectNumber) {
+  std::string line(key);
+  AppendInteger(line, objectNumber);
+  line += " 0 R";
+  WriteLine(line);
+}
+
+void TPDFDocument::WriteStream(std::string data, int64_t objectNumber) {
+  EndDictionary();
+  BeginStreamData();
+  EncryptStream(fileKey_, data, objectNumber);
+  output_->write(data);
+  WriteText("", true);
+  EndStreamData();
+  EndObject();
+}
+
+// --- Lifecycle ----------------------------------------------------------------
+
+void TPDFDocument::Reset() {
+  objectCount_ = 0;
+  docInfo_.objectNumber = 0;
+  pageTreeNumber_ = 0;
+  catalogNumber_ = 0;
+  encryptNumber_ = 0;
+  offsets_.clear();
+  currentPage_ = nullptr;
+  pages_.Clear();
+  output_.reset();
+}
+
+void TPDFDocument::BeginDoc() {
+  if (active_) throw TPDFException(msg::kInProgress);
+  Reset();
+
+  fileId_ = Md5::hexOf(fileName_ + IdentifierTime(std::chrono::system_clock::now()));
+  permissions_ = PermissionWord(protectionOptions_, keyLength_);
+  fileKey_ = FileKey{};
+  ownerEntry_.clear();
+  if (protectionEnabled_) {
+    const FileIdBytes id = FileIdFromHex(fileId_);
+    ownerEntry_ = ComputeOwnerEntry(ownerPassword_, userPassword_, keyLength_);
+    fileKey_.enabled = true;
+    fileKey_.key = ComputeFileKey(userPassword_, ownerEntry_, permissions_, id, keyLength_);
+  }
+
+  output_ = std::make_unique<OutputFile>(fileName_);
+  static constexpr const char* kHeaders[] = {"%PDF-1.3", "%PDF-1.4", "%PDF-1.5", "%PDF-1.6"};
+  WriteLine(kHeaders[version_]);
+  WriteLine("%\xD2\xE5\xD1\xF2");
+
+  active_ = true;
+  aborted_ = false;
+  pageTreeNumber_ = AllocObjectNumber();
+  currentPage_ = &pages_.Add();
+}
+
+TPDFPage& TPDFDocument::CurrentPage() {
+  if (currentPage_ == nullptr) throw TPDFException(msg::kNotActivated);
+  return *currentPage_;
+}
+
+int TPDFDocument::PageCount() const { return pages_.Count(); }
+
+void TPDFDocument::NewPage() {
+  RequireActive();
+  if (onePass_) currentPage_->Write();
+  currentPage_ = &pages_.Add();
+}
+
+void TPDFDocument::EndDoc() {
+  RequireActive();
+  try {
+    WriteRest();
+    output_->commit();
+  } catch (...) {
+    Abort();
+    throw;
+  }
+  Reset();
+  active_ = false;
+  aborted_ = false;
+  if (autoLaunch_) LaunchViewer();
+}
+
+void TPDFDocument::Abort() {
+  RequireActive();
+  if (output_) output_->discard();
+  Reset();
+  aborted_ = true;
+  active_ = false;
+}
+
+void TPDFDocument::LaunchViewer() const {
+  try {
+    platform::ShellOpen(fileName_);
+  } catch (...) {
+    // Opening the viewer is a convenience; the document is already saved.
+  }
+}
+
+// --- Writing the rest of the file ------------------------------------------------
+
+void TPDFDocument::WriteRest() {
+  if (onePass_) currentPage_->Write();
+  WriteInfo();
+  WritePageTree();
+  if (!onePass_) WritePages();
+  WriteCatalog();
+  if (protectionEnabled_) WriteEncryptDictionary();
+  WriteXref();
+  WriteTrailer();
+}
+
+void TPDFDocument::WritePages() {
+  for (int i = 0; i < pages_.Count(); ++i) {
+    TPDFPage& page = pages_.Items(i);
+    if (!page.Written()) page.Write();
+  }
+}
+
+void TPDFDocument::WriteInfo() {
+  const int64_t number = docInfo_.objectNumber = AllocObjectNumber();
+  auto line = [&](const char* key, const std::string& value) {
+    WriteLine(std::string(key) + " (" + EscapeString(EncryptString(fileKey_, value, number)) + ")");
+  };
+  BeginObject(docInfo_.objectNumber);
+  line("/Creator", docInfo_.Creator);
+  line("/CreationDate", "D:" + InfoDate(docInfo_.CreationDate));
+  line("/Producer", docInfo_.Producer);
+  line("/Author", docInfo_.Author);
+  line("/Title", docInfo_.Title);
+  line("/Subject", docInfo_.Subject);
+  line("/Keywords", docInfo_.Keywords);
+  EndDictionary();
+  EndObject();
+}
+
+void TPDFDocument::WritePageTree() {
+  BeginObject(pageTreeNumber_);
+  WriteLine("/Type /Pages");
+  WriteLine("/Kids [");
+  for (int i = 0; i < pages_.Count(); ++i) {
+    std::string line;
+    AppendInteger(line, pages_.Items(i).ObjectNumber());
+    line += " 0 R";
+    WriteLine(line);
+  }
+  WriteLine("]");
+  WriteKeyInteger("/Count ", pages_.Count());
+  EndDictionary();
+  EndObject();
+}
+
+void TPDFDocument::WriteCatalog() {
+  static constexpr const char* kLayouts[] = {"/PageLayout /SinglePage", "/PageLayout /OneColumn",
+                                             "/PageLayout /TwoColumnLeft",
+                                             "/PageLayout /TwoColumnRight"};
+  static constexpr const char* kModes[] = {"/PageMode /UseNone", "/PageMode /UseOutlines",
+                                           "/PageMode /UseThumbs", "/PageMode /FullScreen"};
+  static constexpr const char* kPreferences[] = {"/HideToolbar true", "/HideMenubar true",
+                                                 "/HideWindowUI true", "/FitWindow true",
+                                                 "/CenterWindow true"};
+  BeginObject(catalogNumber_);
+  WriteLine("/Type /Catalog");
+  WriteKeyReference(" /Pages ", pageTreeNumber_);
+  WriteLine(kLayouts[pageLayout_ <= plTwoColumnRight ? pageLayout_ : 0]);
+  if (viewerPreferences_ != 0) {
+    WriteLine("/ViewerPreferences <<");
+    for (int i = 0; i < 5; ++i)
+      if (viewerPreferences_ & (1 << i)) WriteLine(kPreferences[i]);
+    EndDictionary();
+  }
+  WriteLine(kModes[pageMode_ <= pmFullScreen ? pageMode_ : 0]);
+  EndDictionary();
+  EndObject();
+}
+
+void TPDFDocument::WriteEncryptDictionary() {
+  const std::string userEntry = ComputeUserEntry(fileKey_.key, FileIdFromHex(fileId_), keyLength_);
+  BeginObject(encryptNumber_);
+  WriteLine("/Filter /Standard");
+  if (keyLength_ == kl128) {
+    WriteLine("/V 2");
+    WriteLine("/R 3");
+    WriteLine("/Length 128");
+  } else {
+    WriteLine("/V 1");
+    WriteLine("/R 2");
+  }
+  WriteKeyInteger("/P ", permissions_);
+  WriteLine("/O (" + EscapeString(ownerEntry_) + ")");
+  WriteLine("/U (" + EscapeString(userEntry) + ")");
+  EndDictionary();
+  EndObject();
+}
+
+void TPDFDocument::WriteXref() {
+  xrefOffset_ = output_->position();
+  WriteLine("xref");
+  WriteLine("0 " + IntToStr(objectCount_ + 1));
+  WriteLine("0000000000 65535 f");
+  std::string table;
+  table.reserve(offsets_.size() * 20);
+  for (uint64_t offset : offsets_) {
+    table += PadNumber(static_cast<int64_t>(offset), 10);
+    table += " 00000 n\r\n";
+  }
+  WriteText(table, false);
+}
+
+void TPDFDocument::WriteTrailer() {
+  WriteLine("trailer");
+  WriteLine("<<");
+  WriteKeyInteger("/Size ", objectCount_ + 1);
+  WriteKeyReference("/Root ", catalogNumber_);
+  WriteKeyReference("/Info ", docInfo_.objectNumber);
+  if (protectionEnabled_) WriteKeyReference("/Encrypt ", encryptNumber_);
+  WriteLine("/ID [<" + fileId_ + "><" + fileId_ + ">]");
+  WriteLine(">>");
+  WriteLine("startxref");
+  WriteLine(IntToStr(static_cast<int64_t>(xrefOffset_)));
+  WriteLine("%%EOF");
+}
+
+}  // namespace pdf

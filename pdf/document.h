@@ -1,0 +1,177 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pdf/emf_parse_options.h"
+#include "pdf/object_encryption.h"
+#include "pdf/output_file.h"
+#include "pdf/pages.h"
+#include "pdf/pdf_types.h"
+
+namespace pdf {
+
+class TPDFPage;
+
+// Values of the information dictionary.
+struct TPDFDocInfo {
+  std::string Author;
+  std::string Creator;
+  std::string Keywords;
+  std::string Subject;
+  std::string Title;
+  std::string Producer;
+  std::chrono::system_clock::time_point CreationDate = std::chrono::system_clock::now();
+  int64_t objectNumber = 0;
+
+  // Copies what the published property copies: not the producer, not the number.
+  void Assign(const TPDFDocInfo& other);
+};
+
+// The root of one output file: owns pages and resources, hands out object
+// numbers and writes the file's structure. Offsets are 64-bit so that files
+// past 4 GiB keep a valid cross-reference table.
+class TPDFDocument {
+ public:
+  TPDFDocument();
+  virtual ~TPDFDocument();
+  TPDFDocument(const TPDFDocument&) = delete;
+  TPDFDocument& operator=(const TPDFDocument&) = delete;
+
+  // Lifecycle.
+  void BeginDoc();
+  void NewPage();
+  void EndDoc();
+  void Abort();
+  TPDFPage& CurrentPage();
+  int PageCount() const;
+  TPDFPages& Pages() { return pages_; }
+  bool Active() const { return active_; }
+  bool Aborted() const { return aborted_; }
+
+  // Services for the writer objects.
+  int64_t AllocObjectNumber();
+  void BeginObject(int64_t& number);
+  void EndDictionary() { WriteText(">>", true); }
+  void EndObject() { WriteText("endobj", true); }
+  void BeginStreamData() { WriteText("stream", true); }
+  void EndStreamData() { WriteText("endstream", true); }
+  void WriteText(std::string_view text, bool lineEnd);
+  void WriteLine(std::string_view text) { WriteText(text, true); }
+  // A dictionary line made of a key text and an integer: "/Length 12".
+  void WriteKeyInteger(std::string_view key, int64_t value);
+  // A dictionary line holding a reference: "/Parent 1 0 R".
+  void WriteKeyReference(std::string_view key, int64_t objectNumber);
+  // Ends the stream dictionary (the caller has written "/Length" and any
+  // filter) and writes `data`, encrypted for `objectNumber`, as its stream,
+  // then "endstream" and "endobj".
+  void WriteStream(std::string data, int64_t objectNumber);
+
+  const FileKey& fileKey() const { return fileKey_; }
+  const std::string& FileIdentifier() const { return fileId_; }
+
+  // Properties.
+  bool AutoLaunch() const { return autoLaunch_; }
+  void SetAutoLaunch(bool value) { autoLaunch_ = value; }
+  const std::string& FileName() const { return fileName_; }
+  void SetFileName(const std::string& value);
+  TCompressionType Compression() const { return compression_; }
+  void SetCompression(TCompressionType value) { compression_ = value; }
+  TPDFDocInfo& DocumentInfo() { return docInfo_; }
+  void SetDocumentInfo(const TPDFDocInfo& value) { docInfo_.Assign(value); }
+  TPageLayout PageLayout() const { return pageLayout_; }
+  void SetPageLayout(TPageLayout value) { pageLayout_ = value; }
+  TPageMode PageMode() const { return pageMode_; }
+  void SetPageMode(TPageMode value) { pageMode_ = value; }
+  bool ProtectionEnabled() const { return protectionEnabled_; }
+  void SetProtectionEnabled(bool value);
+  TPDFCtiptoOptions ProtectionOptions() const { return protectionOptions_; }
+  void SetProtectionOptions(TPDFCtiptoOptions value);
+  const std::string& OwnerPassword() const { return ownerPassword_; }
+  void SetOwnerPassword(const std::string& value);
+  const std::string& UserPassword() const { return userPassword_; }
+  void SetUserPassword(const std::string& value);
+  std::vector<std::string>& NonEmbeddedFont() { return nonEmbeddedFont_; }
+  int JPEGQuality() const { return jpegQuality_; }
+  void SetJPEGQuality(int value) { jpegQuality_ = value; }
+  int Resolution() const { return resolution_; }
+  void SetResolution(int value) { resolution_ = value; }
+  TViewerPreferences ViewerPreferences() const { return viewerPreferences_; }
+  void SetViewerPreferences(TViewerPreferences value) { viewerPreferences_ = value; }
+  bool AutoCreateURL() const { return autoCreateUrl_; }
+  void SetAutoCreateURL(bool value) { autoCreateUrl_ = value; }
+  bool OnePass() const { return onePass_; }
+  void SetOnePass(bool value);
+  TPDFVersion Version() const { return version_; }
+  void SetVersion(TPDFVersion value);
+  TPDFKeyLength ProtectionKeyLength() const { return keyLength_; }
+  void SetProtectionKeyLength(TPDFKeyLength value);
+  bool EmulateStandardFont() const { return emulateStandardFont_; }
+  void SetEmulateStandardFont(bool value);
+  TPDFEMFParseOptions& EMFOptions() { return emfOptions_; }
+
+  // The 32-bit permission word of the standard security handler.
+  static int32_t PermissionWord(TPDFCtiptoOptions options, TPDFKeyLength keyLength);
+
+ protected:
+  // Writes every page of the document (not yet written) in order.
+  void WritePages();
+
+ private:
+  void Reset();
+  void RefuseWhileActive() const;
+  void RequireActive() const;
+  void WriteRest();
+  void WriteInfo();
+  void WritePageTree();
+  void WriteCatalog();
+  void WriteEncryptDictionary();
+  void WriteXref();
+  void WriteTrailer();
+  void LaunchViewer() const;
+
+  // Properties.
+  bool autoLaunch_ = false;
+  std::string fileName_;
+  TCompressionType compression_ = ctNone;
+  TPDFDocInfo docInfo_;
+  TPageLayout pageLayout_ = plSinglePage;
+  TPageMode pageMode_ = pmUseNone;
+  bool protectionEnabled_ = false;
+  TPDFCtiptoOptions protectionOptions_ = 0;
+  std::string ownerPassword_;
+  std::string userPassword_;
+  std::vector<std::string> nonEmbeddedFont_;
+  int jpegQuality_ = 80;
+  int resolution_ = 72;
+  TViewerPreferences viewerPreferences_ = 0;
+  bool autoCreateUrl_ = true;
+  bool onePass_ = false;
+  TPDFVersion version_ = v13;
+  TPDFKeyLength keyLength_ = kl40;
+  bool emulateStandardFont_ = false;
+  TPDFEMFParseOptions emfOptions_;
+
+  // Generation state.
+  bool active_ = false;
+  bool aborted_ = false;
+  int64_t objectCount_ = 0;
+  std::vector<uint64_t> offsets_;  // index = object number - 1
+  int64_t pageTreeNumber_ = 0;
+  int64_t catalogNumber_ = 0;
+  int64_t encryptNumber_ = 0;
+  uint64_t xrefOffset_ = 0;
+  std::unique_ptr<OutputFile> output_;
+  TPDFPages pages_;
+  TPDFPage* currentPage_ = nullptr;
+  std::string fileId_;
+  int32_t permissions_ = 0;
+  std::string ownerEntry_;
+  FileKey fileKey_;
+};
+
+}  // namespace pdf

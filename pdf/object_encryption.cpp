@@ -1,0 +1,62 @@
+#include "pdf/object_encryption.h"
+
+#include <algorithm>
+
+#include "pdf/md5.h"
+#include "pdf/pdf_strings.h"
+#include "pdf/rc4.h"
+
+namespace pdf {
+
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return 0;
+}
+
+void Crypt(const FileKey& file, int64_t objectNumber, std::string& bytes) {
+  Rc4 rc4(ObjectKey(file.key, objectNumber));
+  rc4.apply(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace
+
+std::vector<uint8_t> ObjectKey(const std::vector<uint8_t>& fileKey, int64_t objectNumber) {
+  Md5 md5;
+  md5.update(fileKey.data(), fileKey.size());
+  const uint8_t suffix[5] = {static_cast<uint8_t>(objectNumber),
+                             static_cast<uint8_t>(objectNumber >> 8),
+                             static_cast<uint8_t>(objectNumber >> 16), 0, 0};
+  md5.update(suffix, sizeof suffix);
+  const auto digest = md5.finish();
+  const size_t length = std::min<size_t>(fileKey.size() + 5, 16);
+  return {digest.begin(), digest.begin() + static_cast<std::ptrdiff_t>(length)};
+}
+
+std::string EncryptString(const FileKey& file, std::string_view bytes, int64_t objectNumber) {
+  std::string out(bytes);
+  if (!file.enabled || out.empty()) return out;
+  Crypt(file, objectNumber, out);
+  return out;
+}
+
+std::string EncryptHexString(const FileKey& file, std::string_view hex, int64_t objectNumber) {
+  if (!file.enabled || hex.empty()) return std::string(hex);
+  std::string bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes.push_back(static_cast<char>(HexValue(hex[i]) * 16 + HexValue(hex[i + 1])));
+  Crypt(file, objectNumber, bytes);
+  std::string out;
+  for (char c : bytes) AppendByteHex(out, static_cast<uint8_t>(c));
+  return out;
+}
+
+void EncryptStream(const FileKey& file, std::string& stream, int64_t objectNumber) {
+  if (!file.enabled || stream.empty()) return;
+  Crypt(file, objectNumber, stream);
+}
+
+}  // namespace pdf

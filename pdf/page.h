@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "pdf/pages.h"
+#include "pdf/pdf_types.h"
+
+namespace pdf {
+
+class TPDFDocument;
+
+// One page of the document, or one form XObject drawn by a page. Content is
+// kept as text, one operator per line, until the page is written.
+class TPDFPage {
+ public:
+  TPDFPage(TPDFDocument& document, bool isForm);
+  ~TPDFPage();
+  TPDFPage(const TPDFPage&) = delete;
+  TPDFPage& operator=(const TPDFPage&) = delete;
+
+  TPDFDocument& Document() { return document_; }
+  int64_t ObjectNumber() const { return objectNumber_; }
+  bool IsForm() const { return isForm_; }
+  bool Written() const { return written_; }
+
+  // Geometry. Changes are refused ("Page in progress") once drawing started.
+  void SetSize(TPDFPageSize size);
+  void SetOrientation(TPDFPageOrientation orientation);
+  void SetWidth(double deviceUnits);
+  void SetHeight(double deviceUnits);
+  int Width() const { return width_; }    // points
+  int Height() const { return height_; }  // points
+  TPDFPageSize Size() const { return size_; }
+  TPDFPageOrientation Orientation() const { return orientation_; }
+  int WidthPx() const;
+  int HeightPx() const;
+  double Factor() const { return static_cast<double>(factor_); }
+
+  // Device units -> points, and back. Every conversion starts the drawing.
+  double ExtX(double x);
+  double ExtY(double y);
+  double ExtLength(double length);
+  double IntX(double x);
+  double IntY(double y);
+
+  // Graphics state stack.
+  void GStateSave();
+  void GStateRestore();
+  int SaveDepth() const { return saveDepth_; }
+
+  // Content text, each line followed by CR LF.
+  const std::string& Content() const { return content_; }
+  void AppendLine(std::string_view line);
+  // Closes an open text object ("ET") before an operation that must not be inside one.
+  void EndText();
+  bool InText() const { return inText_; }
+
+  TPDFPages& Forms() { return forms_; }
+  double FormMatrix(int i) const { return formMatrix_[i]; }
+  void SetFormMatrix(double a, double b, double c, double d, double e, double f);
+
+  // Writes the page with its forms and resources (the document calls this).
+  void Write();
+
+ private:
+  void RequireNotStarted() const;
+  void Start() { drawingStarted_ = true; }
+  void WriteResources();
+  void WriteContentStream(int64_t number);
+  void WritePageObject();
+  void WriteFormObject();
+
+  TPDFDocument& document_;
+  bool isForm_;
+  int64_t objectNumber_ = 0;
+  bool written_ = false;
+
+  int width_ = 0;
+  int height_ = 0;
+  TPDFPageSize size_ = psA4;
+  TPDFPageOrientation orientation_ = poPagePortrait;
+  int resolution_ = 72;
+  long double factor_ = 1;
+  bool drawingStarted_ = false;
+
+  std::string content_;
+  double formMatrix_[6] = {1, 0, 0, 1, 0, 0};
+
+  int saveDepth_ = 0;
+  int fontSaveDepth_ = 0;
+  bool fontSelected_ = false;
+  bool inText_ = false;
+  double characterSpacing_ = 0;
+
+  bool usesText_ = false;
+  bool usesGreyImage_ = false;
+  bool usesColorImage_ = false;
+
+  TPDFPages forms_;
+  int64_t resourcesNumber_ = 0;
+  int64_t contentsNumber_ = 0;
+};
+
+}  // namespace pdf

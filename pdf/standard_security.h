@@ -1,0 +1,32 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pdf/pdf_types.h"
+
+namespace pdf {
+
+// The standard security handler, revision 2 (40-bit keys) and 3 (128-bit).
+// Passwords are the bytes readers compare against (PDFDocEncoding/CP1252).
+using FileIdBytes = std::array<uint8_t, 16>;
+
+// The 32-byte owner entry ("/O").
+std::string ComputeOwnerEntry(const std::string& ownerPassword, const std::string& userPassword,
+                              TPDFKeyLength keyLength);
+
+// The file key: 5 bytes for kl40, 16 for kl128.
+std::vector<uint8_t> ComputeFileKey(const std::string& userPassword, const std::string& ownerEntry,
+                                    int32_t permissions, const FileIdBytes& fileId,
+                                    TPDFKeyLength keyLength);
+
+// The 32-byte user entry ("/U"); kl128 draws a new random tail each call.
+std::string ComputeUserEntry(const std::vector<uint8_t>& fileKey, const FileIdBytes& fileId,
+                             TPDFKeyLength keyLength);
+
+// The 32 hex digits of the file identifier as bytes.
+FileIdBytes FileIdFromHex(const std::string& hex);
+
+}  // namespace pdf
