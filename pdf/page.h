@@ -10,6 +10,13 @@
 namespace pdf {
 
 class TPDFDocument;
+class TPDFMetafilePlayer;
+
+// A point in device units (page pixels).
+struct TPDFDevicePoint {
+  double x = 0;
+  double y = 0;
+};
 
 // One page of the document, or one form XObject drawn by a page. Content is
 // kept as text, one operator per line, until the page is written.
@@ -56,6 +63,52 @@ class TPDFPage {
   // Closes an open text object ("ET") before an operation that must not be inside one.
   void EndText();
   bool InText() const { return inText_; }
+
+  // --- Page graphics operations (page_graphics.cpp) ---
+  // Primitives in page space (points, y upwards).
+  void MoveToPt(double x, double y);
+  void LineToPt(double x, double y);
+  void CurveToPt(double x1, double y1, double x2, double y2, double x3, double y3);
+  void RectanglePt(double x, double y, double w, double h);
+  void ConcatMatrix(double a, double b, double c, double d, double e, double f);
+  void Translate(double x, double y);
+  void Rotate(double angle);
+  // Construction in device units.
+  void MoveTo(double x, double y);
+  void LineTo(double x, double y);
+  void CurveTo(double x1, double y1, double x2, double y2, double x3, double y3);
+  void Rectangle(double x1, double y1, double x2, double y2);
+  void Ellipse(double x1, double y1, double x2, double y2);
+  void RoundRect(double x1, double y1, double x2, double y2, double w, double h);
+  TPDFDevicePoint Arc(double x1, double y1, double x2, double y2, double x3, double y3,
+                      double x4, double y4);
+  TPDFDevicePoint ArcAngles(double x1, double y1, double x2, double y2, double a5, double a6);
+  void Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+           double y4);
+  // Painting and clipping.
+  void Fill();
+  void EoFill();
+  void Stroke();
+  void FillAndStroke();
+  void EoFillAndStroke();
+  void ClosePath();
+  void NewPath();
+  void Clip();
+  void EoClip();
+  // Graphics state (colour components 0..1; widths in device units).
+  void SetLineWidth(double width);
+  void SetDash(const std::string& pattern);
+  void NoDash();
+  void SetLineCap(int cap);
+  void SetLineJoin(int join);
+  void SetRGBFillColor(double r, double g, double b);
+  void SetRGBStrokeColor(double r, double g, double b);
+  void SetRGBColor(double r, double g, double b);
+
+  // --- Metafile playback (page_metafile.cpp) ---
+  // Draws the picture as a form object at (x, y) device units, scaled.
+  void PlayMetaFile(TPDFMetafilePlayer& player, double x, double y, double xScale,
+                    double yScale);
 
   TPDFPages& Forms() { return forms_; }
   double FormMatrix(int i) const { return formMatrix_[i]; }
