@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/pdf_inspect.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using testing_support::ReadFile;
+using testing_support::RunCommand;
+using testing_support::TempFolder;
+using testing_support::WriteFile;
+
+// Runs the program on a job with the documents folder and the settings in `folder`.
+int RunJob(const TempFolder& folder, const std::string& arguments, std::string* output) {
+  const std::string env = "XDG_DOCUMENTS_DIR='" + folder.file("docs") + "' TALLOWCRAFT_REGISTRY='" +
+                          folder.file("settings.reg") + "' ";
+  return RunCommand(env + TALLOWCRAFT_BIN + std::string(" ") + arguments + " 2>&1", output);
+}
+
+class SilentRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directory(folder_.file("docs"));
+    WriteFile(folder_.file("settings.reg"),
+              "Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft]\r\n"
+              "\"Silent\"=dword:00000001\r\n\"OutputFileFormat\"=\"pdf\"\r\n\r\n");
+  }
+  TempFolder folder_;
+};
+
+TEST_F(SilentRunTest, noArgument_showsTheIniBoxAndFails) {
+  std::string output;
+  EXPECT_EQ(RunJob(folder_, "", &output), 1);
+  EXPECT_NE(output.find("Printing error: INI file not found"), std::string::npos) << output;
+}
+
+TEST_F(SilentRunTest, unreadableJob_isRefusedLikeAMissingOne) {
+  std::string output;
+  EXPECT_EQ(RunJob(folder_, "/nonexistent/job.ini", &output), 1);
+  EXPECT_NE(output.find("INI file not found"), std::string::npos) << output;
+  EXPECT_FALSE(std::filesystem::exists(folder_.file("docs/Printer.pdf")));
+}
+
+TEST_F(SilentRunTest, emptyJob_writesAValidPdfToTheDocumentsFolder) {
+  WriteFile(folder_.file("job.ini"), "[Document]\r\nName=Empty\r\n[EMF]\r\nCount=0\r\n");
+  std::string output;
+  ASSERT_EQ(RunJob(folder_, folder_.file("job.ini"), &output), 0) << output;
+  const std::string pdf = folder_.file("docs/Printer.pdf");
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  EXPECT_EQ(ReadFile(pdf).substr(0, 8), "%PDF-1.3");
+  if (!testing_support::HaveTool("qpdf")) GTEST_SKIP() << "qpdf not installed";
+  bool ok = false;
+  const auto report = testing_support::QpdfCheck(pdf, &ok);
+  EXPECT_TRUE(ok) << report;
+}
+
+TEST_F(SilentRunTest, outputIsIndependentOfTheLocale) {
+  WriteFile(folder_.file("job.ini"), "[EMF]\r\nCount=0\r\n");
+  std::string output;
+  ASSERT_EQ(RunJob(folder_, folder_.file("job.ini"), &output), 0) << output;
+  std::string first = ReadFile(folder_.file("docs/Printer.pdf"));
+  const std::string env = "LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 ";
+  ASSERT_EQ(RunCommand(env + "XDG_DOCUMENTS_DIR='" + folder_.file("docs") +
+                       "' TALLOWCRAFT_REGISTRY='" + folder_.file("settings.reg") + "' " +
+                       TALLOWCRAFT_BIN + " " + folder_.file("job.ini") + " 2>&1"),
+            0);
+  std::string second = ReadFile(folder_.file("docs/Printer.pdf"));
+  // Only the dates and the identifier may differ between the two runs.
+  EXPECT_EQ(first.size(), second.size());
+}
+
+}  // namespace
