@@ -1,5 +1,7 @@
 #include "platform/ini_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -26,6 +28,8 @@ std::string_view Trim(std::string_view text) {
 }  // namespace
 
 std::optional<IniFile> IniFile::Load(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream text;

@@ -6,12 +6,12 @@
 
 namespace {
 
+using testing_support::HaveTool;
 using testing_support::ProgramResult;
-using testing_support::ReadFileBytes;
+using testing_support::ReadFile;
 using testing_support::RunProgram;
 using testing_support::SilentJob;
 using testing_support::TempFolder;
-using testing_support::ToolAvailable;
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -98,7 +98,7 @@ ProgramResult Qpdf(const std::vector<std::string>& arguments) {
 }
 
 TEST(ProtectedPdf, opensWithEachPasswordAndReportsItsPermissions) {
-  if (!ToolAvailable("qpdf") || !ToolAvailable("pdfinfo") || !ToolAvailable("pdftotext"))
+  if (!HaveTool("qpdf") || !HaveTool("pdfinfo") || !HaveTool("pdftotext"))
     GTEST_SKIP() << "qpdf or poppler-utils (pdfinfo, pdftotext) is not installed";
   for (const ProtectedCase& c : kProtectedCases) {
     SCOPED_TRACE(c.what);
@@ -107,7 +107,7 @@ TEST(ProtectedPdf, opensWithEachPasswordAndReportsItsPermissions) {
     const auto run = job.Run();
     ASSERT_EQ(run.exitStatus, 0) << run.standardError;
     const std::string pdf = job.documents() + "/protected.pdf";
-    const std::string bytes = ReadFileBytes(pdf);
+    const std::string bytes = ReadFile(pdf);
     EXPECT_FALSE(Contains(bytes, "Quarterly secrets")) << "the title is not encrypted";
     EXPECT_TRUE(
         Contains(bytes, c.keyLength == 1 ? "/V 2\r\n/R 3\r\n/Length 128\r\n" : "/V 1\r\n/R 2\r\n"));
@@ -150,7 +150,7 @@ TEST(ProtectedPdf, opensWithEachPasswordAndReportsItsPermissions) {
 // Content streams are encrypted with their own object's key: after qpdf has
 // removed the encryption the drawing operators read back as written.
 TEST(ProtectedPdf, contentStreamDecryptsToWhatThePageHeld) {
-  if (!ToolAvailable("qpdf")) GTEST_SKIP() << "qpdf is not installed";
+  if (!HaveTool("qpdf")) GTEST_SKIP() << "qpdf is not installed";
   for (const pdf::TPDFKeyLength length : {pdf::kl40, pdf::kl128}) {
     for (const pdf::TCompressionType compression : {pdf::ctNone, pdf::ctFlate}) {
       TempFolder temp;
@@ -177,7 +177,7 @@ TEST(ProtectedPdf, contentStreamDecryptsToWhatThePageHeld) {
       const auto decrypt =
           Qpdf({"--password=owner", "--decrypt", "--qdf", "--object-streams=disable", path, plain});
       ASSERT_EQ(decrypt.exitStatus, 0) << decrypt.standardError;
-      const std::string text = ReadFileBytes(plain);
+      const std::string text = ReadFile(plain);
       EXPECT_TRUE(Contains(text, "10 20 m")) << int(length) << int(compression);
       EXPECT_TRUE(Contains(text, "300 400 l"));
       EXPECT_TRUE(Contains(text, "0 0 500 500 re f"));

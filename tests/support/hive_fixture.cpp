@@ -5,10 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 extern char** environ;
@@ -46,30 +42,6 @@ void Drain(int outFd, int errFd, ProgramResult& result) {
 
 }  // namespace
 
-TempFolder::TempFolder() {
-  std::string pattern =
-      std::filesystem::temp_directory_path().string() + "/tallowcraft-test-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment) {
   int outPipe[2];
@@ -105,15 +77,6 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   ::waitpid(child, &status, 0);
   result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
-}
-
-bool ToolAvailable(const std::string& tool) {
-  const char* path = std::getenv("PATH");
-  std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
-  std::string folder;
-  while (std::getline(folders, folder, ':'))
-    if (::access((folder + "/" + tool).c_str(), X_OK) == 0) return true;
-  return false;
 }
 
 bool MemoryRegistry::KeyExists(const std::string& key) {

@@ -6,26 +6,9 @@
 #include <vector>
 
 #include "platform/registry_store.h"
+#include "support/temp_folder.h"
 
 namespace testing_support {
-
-// A fresh folder under the temporary folder, removed with its contents.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 struct ProgramResult {
   int exitStatus = -1;  // -1 when the program did not exit normally
@@ -33,13 +16,10 @@ struct ProgramResult {
   std::string standardError;
 };
 
-// Runs `program` with `arguments`, the current environment plus `environment`
-// (each "NAME=value"), and collects its output.
+// Runs `program` (searched on PATH when it has no "/") with `arguments`, the current environment
+// plus `environment` (each "NAME=value"), and collects its output.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment = {});
-
-// Whether an external tool can be found on PATH.
-bool ToolAvailable(const std::string& tool);
 
 // An in-memory hive for unit tests; `failReads` makes every read throw.
 class MemoryRegistry : public platform::RegistryStore {

@@ -9,11 +9,11 @@ SilentJob::SilentJob()
       documents_(temp_.file("docs")),
       job_(temp_.file("job.ini")) {
   std::filesystem::create_directory(documents_);
-  WriteFileBytes(job_, "[Document]\r\nName=Report.xls\r\n[EMF]\r\nCount=0\r\n");
+  WriteFile(job_, "[Document]\r\nName=Report.xls\r\n[EMF]\r\nCount=0\r\n");
 }
 
 void SilentJob::WriteSettings(const std::string& body) const {
-  WriteFileBytes(registry_, "Windows Registry Editor Version 5.00\r\n\r\n" + body);
+  WriteFile(registry_, "Windows Registry Editor Version 5.00\r\n\r\n" + body);
 }
 
 ProgramResult SilentJob::Run(const std::vector<std::string>& extraEnvironment) const {

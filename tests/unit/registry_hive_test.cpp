@@ -11,9 +11,9 @@
 namespace platform {
 namespace {
 
-using testing_support::ReadFileBytes;
+using testing_support::ReadFile;
 using testing_support::TempFolder;
-using testing_support::WriteFileBytes;
+using testing_support::WriteFile;
 
 constexpr const char* kKey = "Software\\Quillmark\\Tallowcraft";
 
@@ -25,7 +25,7 @@ TEST(RegistryHive, missingFile_readsAsAnEmptyHiveAndIsCreatedWithItsFolders) {
   EXPECT_FALSE(hive.ReadValue(kKey, "Silent"));
   hive.WriteValues(kKey,
                    {{"Silent", RegValue::Dword(1)}, {"OutputFileName", RegValue::String("a")}});
-  EXPECT_EQ(ReadFileBytes(path),
+  EXPECT_EQ(ReadFile(path),
             "Windows Registry Editor Version 5.00\n\n"
             "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft]\n"
             "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"a\"\n");
@@ -37,14 +37,14 @@ TEST(RegistryHive, handEditedFile_keepsItsEditsAcrossASave) {
   const std::string path = temp.file("registry.reg");
   RegistryHive(path).WriteValues(kKey, {{"HTMLCheckBox", RegValue::Dword(1)}});
   // Someone edits the file by hand: a comment, a new value, another type.
-  std::string text = ReadFileBytes(path);
+  std::string text = ReadFile(path);
   text += "; my printer\n\"OutputFileFormat\"=\"PDF\"\n\"Big\"=hex(b):ff,00,00,00,00,00,00,00\n";
-  WriteFileBytes(path, text);
+  WriteFile(path, text);
 
   RegistryHive hive(path);
   EXPECT_EQ(hive.ReadValue(kKey, "OutputFileFormat")->Text(), "PDF");
   hive.WriteValues(kKey, {{"HTMLCheckBox", RegValue::Dword(0)}});
-  const std::string saved = ReadFileBytes(path);
+  const std::string saved = ReadFile(path);
   EXPECT_NE(saved.find("; my printer\n\"OutputFileFormat\"=\"PDF\"\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("\"HTMLCheckBox\"=dword:00000000"), std::string::npos) << saved;
   EXPECT_EQ(RegistryHive(path).ReadValue(kKey, "Big"), RegValue::Qword(0xFF));
@@ -67,7 +67,7 @@ TEST(RegistryHive, unparsableFile_isReportedWithItsLineAndNeverOverwritten) {
   const std::string path = temp.file("registry.reg");
   const std::string broken =
       "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software]\n\"A\"=dword:zz\n";
-  WriteFileBytes(path, broken);
+  WriteFile(path, broken);
   RegistryHive hive(path);
   try {
     hive.ReadValue(kKey, "Silent");
@@ -77,13 +77,13 @@ TEST(RegistryHive, unparsableFile_isReportedWithItsLineAndNeverOverwritten) {
   }
   EXPECT_THROW(hive.WriteValues(kKey, {{"Silent", RegValue::Dword(0)}}), RegistryError);
   EXPECT_THROW(hive.CreateKey(kKey), RegistryError);
-  EXPECT_EQ(ReadFileBytes(path), broken);
+  EXPECT_EQ(ReadFile(path), broken);
 }
 
 TEST(RegistryHive, save_leavesNoTemporaryFileAndKeepsTheFileMode) {
   TempFolder temp;
   const std::string path = temp.file("registry.reg");
-  WriteFileBytes(path, "");
+  WriteFile(path, "");
   std::filesystem::permissions(path, std::filesystem::perms(0640));
   RegistryHive(path).WriteValues(kKey, {{"A", RegValue::Dword(1)}});
   int files = 0;
@@ -100,7 +100,7 @@ TEST(RegistryHive, symbolicLink_keepsPointingAtTheHiveAfterASave) {
   TempFolder temp;
   const std::string real = temp.file("real.reg");
   const std::string link = temp.file("link.reg");
-  WriteFileBytes(real, "");
+  WriteFile(real, "");
   std::filesystem::create_symlink(real, link);
   RegistryHive(link).WriteValues(kKey, {{"A", RegValue::Dword(1)}});
   EXPECT_TRUE(std::filesystem::is_symlink(link));

@@ -1,0 +1,92 @@
+#include "app/job_description.h"
+
+#include <gtest/gtest.h>
+
+#include "app/path_rules.h"
+#include "app/print_job_run.h"
+#include "platform/ini_file.h"
+#include "support/temp_folder.h"
+
+namespace app {
+namespace {
+
+using testing_support::TempFolder;
+using testing_support::WriteFile;
+
+JobDescription ReadText(const std::string& text) {
+  TempFolder folder;
+  WriteFile(folder.file("job.ini"), text);
+  auto job = ReadJobDescription(folder.file("job.ini"));
+  EXPECT_TRUE(job.has_value());
+  return job.value_or(JobDescription{});
+}
+
+TEST(JobDescription, readsPagesInIndexOrder) {
+  const auto job = ReadText(
+      "[Document]\r\nName=Budget.xls\r\nPaperWidth=2100\r\nPaperLength=2970\r\n"
+      "[EMF]\r\nCount=3\r\nFile2=c.emf\r\nFile0=a.emf\r\nFile1=b.emf\r\n");
+  EXPECT_EQ(job.documentName, "Budget.xls");
+  EXPECT_EQ(job.paperWidth, 2100);
+  EXPECT_EQ(job.paperLength, 2970);
+  EXPECT_EQ(job.pageFiles, (std::vector<std::string>{"a.emf", "b.emf", "c.emf"}));
+}
+
+TEST(JobDescription, countBoundsTheList) {
+  const struct {
+    const char* emf;
+    std::vector<std::string> pages;
+  } kCases[] = {
+      {"Count=0\nFile0=a", {}},
+      {"Count=-5\nFile0=a", {}},
+      {"File0=a", {}},
+      {"Count=1\nFile0=a\nFile1=b", {"a"}},
+      {"Count=3\nFile0=a\nFile2=c", {"a", "", "c"}},
+      {"Count=2000000000\nFile0=a\nFile1=b", {"a", "b"}},  // no two billion entries
+      {"Count=abc\nFile0=a", {}},
+      {"Count=2\nFile00=x\nfile1=b", {"", "b"}},  // no leading zeros; names ignore case
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(ReadText(std::string("[EMF]\n") + c.emf).pageFiles, c.pages) << c.emf;
+  }
+}
+
+TEST(JobDescription, missingFile_isReported) {
+  EXPECT_FALSE(ReadJobDescription("/nonexistent/job.ini").has_value());
+  TempFolder folder;
+  EXPECT_FALSE(ReadJobDescription(folder.path()).has_value());  // a folder is not readable
+}
+
+TEST(IniFile, behavesLikeTheProfileCalls) {
+  const auto ini = platform::IniFile::Parse(
+      "\xEF\xBB\xBF; comment\n[Doc]\n  Key = \" spaced \" \nN=0x1F\nM=$10\nBig=99999999999\n"
+      "Neg=-7\n[doc]\nKey=second\n");
+  EXPECT_EQ(ini.ReadString("DOC", "key", "-"), " spaced ");
+  EXPECT_EQ(ini.ReadString("Doc", "missing", "-"), "-");
+  EXPECT_EQ(ini.ReadInteger("Doc", "N", 0), 31);
+  EXPECT_EQ(ini.ReadInteger("Doc", "M", 0), 16);
+  EXPECT_EQ(ini.ReadInteger("Doc", "Big", 5), 5);
+  EXPECT_EQ(ini.ReadInteger("Doc", "Neg", 0), -7);
+}
+
+TEST(PathRules, splitAtTheSlash) {
+  EXPECT_EQ(ExtractFilePath("/a/b.c/d.pdf"), "/a/b.c/");
+  EXPECT_EQ(ExtractFileName("/a/b.c/d.pdf"), "d.pdf");
+  EXPECT_EQ(ExtractFileExt("/a/b.c/d"), "");
+  EXPECT_EQ(ExtractFileExt("d.tar.GZ"), ".GZ");
+  EXPECT_EQ(ChangeFileExt("/a/b.c/d", ".pdf"), "/a/b.c/d.pdf");
+  EXPECT_EQ(ChangeFileExt("out.swf", ".pdf"), "out.pdf");
+  EXPECT_EQ(ExtractFilePath("name"), "");
+}
+
+TEST(SilentMode, formatAndNameRules) {
+  EXPECT_EQ(SilentOutputFormat("PDF", "out.swf"), "pdf");
+  EXPECT_EQ(SilentOutputFormat("", "/jobs/a.SWF"), "swf");
+  EXPECT_EQ(SilentOutputFormat("", "a.jpg"), "jpg");
+  EXPECT_EQ(SilentOutputFormat("swf", "report.pdf"), "swf");
+  EXPECT_EQ(SilentOutputFormat("tiff", "noextension"), "");
+  EXPECT_EQ(CompleteOutputName("out.pdf", "/home/u/Documents/"), "/home/u/Documents/out.pdf");
+  EXPECT_EQ(CompleteOutputName("/tmp/out.pdf", "/home/u/Documents/"), "/tmp/out.pdf");
+}
+
+}  // namespace
+}  // namespace app
