@@ -165,7 +165,12 @@ void RegistryHive::Commit(Change change) {
 
 void RegistryHive::CreateKey(const std::string& key) {
   if (Snapshot().HasKey(key)) return;
-  Commit([&key](RegFile& file) { return file.CreateKey(key); });
+  // An empty key holds nothing a reader could miss, so a hive that cannot be
+  // written (a shared settings file on a read-only path) still reads.
+  try {
+    Commit([&key](RegFile& file) { return file.CreateKey(key); });
+  } catch (const RegistryError&) {
+  }
 }
 
 void RegistryHive::WriteValues(const std::string& key, const NamedValues& values) {

@@ -14,7 +14,8 @@ namespace platform {
 // reads the file again, applies only the values being written and replaces
 // the file atomically (temporary file, fsync, rename), so concurrent jobs
 // keep each other's values and a crash leaves the old file or the new one.
-// A file that cannot be parsed is reported and never written over.
+// A file that cannot be parsed is reported and never written over. Creating
+// a key is best effort; writing values reports every failure.
 class RegistryHive : public RegistryStore {
  public:
   explicit RegistryHive(std::string path);

@@ -96,6 +96,21 @@ TEST(RegistryHive, save_leavesNoTemporaryFileAndKeepsTheFileMode) {
   EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
 }
 
+TEST(RegistryHive, hiveThatCannotBeWritten_stillReadsButRefusesValues) {
+  TempFolder temp;
+  const std::string path = temp.file("registry.reg");
+  const std::string text =
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software]\n\"A\"=dword:1\n";
+  WriteFile(path, text);
+  // The lock cannot be taken (this works even for root, unlike permissions).
+  std::filesystem::create_directory(path + ".lock");
+  RegistryHive hive(path);
+  EXPECT_NO_THROW(hive.CreateKey(kKey));
+  EXPECT_EQ(hive.ReadValue("Software", "A"), RegValue::Dword(1));
+  EXPECT_THROW(hive.WriteValues(kKey, {{"B", RegValue::Dword(2)}}), RegistryError);
+  EXPECT_EQ(ReadFile(path), text);
+}
+
 TEST(RegistryHive, symbolicLink_keepsPointingAtTheHiveAfterASave) {
   TempFolder temp;
   const std::string real = temp.file("real.reg");
