@@ -152,19 +152,34 @@ TEMWParser::TEMWParser(const EmfReader& emf) : emf_(emf) {}
 
 TEMWParser::~TEMWParser() = default;
 
+namespace {
+
+double ConversionFactor(pdf::TPDFDocument& document, int pixelsPerInch) {
+  const double resolution = document.Resolution() > 0 ? document.Resolution() : 72;
+  return resolution / (pixelsPerInch > 0 ? pixelsPerInch : 96);
+}
+
+}  // namespace
+
+pdf::TPDFMetafilePlayer::Extent TEMWParser::PictureExtent(const EmfHeader& header,
+                                                          pdf::TPDFDocument& document) {
+  const auto& options = document.EMFOptions();
+  Extent extent;
+  extent.width = RoundExtent(header.rclBounds.right *
+                             ConversionFactor(document, options.ReferencePixelsPerInchX)) +
+                 1;
+  extent.height = RoundExtent(header.rclBounds.bottom *
+                              ConversionFactor(document, options.ReferencePixelsPerInchY)) +
+                  1;
+  return extent;
+}
+
 pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
   page_ = &form;
   options_ = form.Document().EMFOptions();
-  const double resolution = form.Document().Resolution() > 0 ? form.Document().Resolution() : 72;
-  const int ppiX = options_.ReferencePixelsPerInchX > 0 ? options_.ReferencePixelsPerInchX : 96;
-  const int ppiY = options_.ReferencePixelsPerInchY > 0 ? options_.ReferencePixelsPerInchY : 96;
-  fx_ = resolution / ppiX;
-  fy_ = resolution / ppiY;
-  const RectL& bounds = emf_.Header().rclBounds;
-  Extent extent;
-  extent.width = RoundExtent(bounds.right * fx_) + 1;
-  extent.height = RoundExtent(bounds.bottom * fy_) + 1;
-  return extent;
+  fx_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchX);
+  fy_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchY);
+  return PictureExtent(emf_.Header(), form.Document());
 }
 
 void TEMWParser::ResetState() {

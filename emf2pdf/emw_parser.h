@@ -25,6 +25,10 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   explicit TEMWParser(const EmfReader& emf);
   ~TEMWParser() override;
 
+  // The picture's extent in page pixels of `document` (the size query):
+  // rclBounds.right and .bottom, converted, plus one.
+  static Extent PictureExtent(const EmfHeader& header, pdf::TPDFDocument& document);
+
   Extent Load(pdf::TPDFPage& form) override;
   void Play() override;
 
