@@ -138,7 +138,9 @@ TEST(EmfConversion, bookmarksAndLinks_areWrittenForFoldersDocumentsAndPages) {
   // One link on the first page only; the rectangle starts at the margins.
   EXPECT_EQ(text.find("/Subtype /Link"), text.rfind("/Subtype /Link"));
   EXPECT_NE(text.find("/Rect [14 792 86 828]"), std::string::npos);
-  if (graphics_test::ToolAvailable("qpdf")) EXPECT_TRUE(graphics_test::QpdfCheckClean(pdf.Path()));
+  if (graphics_test::ToolAvailable("qpdf")) {
+    EXPECT_TRUE(graphics_test::QpdfCheckClean(pdf.Path()));
+  }
 }
 
 TEST(EmfConversion, failures_areReportedByConvert) {
