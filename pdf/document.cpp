@@ -5,6 +5,7 @@
 #include <ctime>
 #include <exception>
 
+#include "pdf/fonts.h"
 #include "pdf/md5.h"
 #include "pdf/number_format.h"
 #include "pdf/page.h"
@@ -57,7 +58,8 @@ void TPDFDocInfo::Assign(const TPDFDocInfo& other) {
   Keywords = other.Keywords;
 }
 
-TPDFDocument::TPDFDocument() : pages_(*this, false) {}
+TPDFDocument::TPDFDocument()
+    : pages_(*this, false), fonts_(std::make_unique<TPDFFonts>(*this)) {}
 
 TPDFDocument::~TPDFDocument() = default;
 
@@ -192,6 +194,7 @@ void TPDFDocument::Reset() {
   offsets_.clear();
   currentPage_ = nullptr;
   pages_.Clear();
+  fonts_->Clear();
   output_.reset();
 }
 
@@ -274,6 +277,7 @@ void TPDFDocument::WriteRest() {
   if (!onePass_) WritePages();
   WriteCatalog();
   if (protectionEnabled_) WriteEncryptDictionary();
+  fonts_->WriteFonts();
   WriteXref();
   WriteTrailer();
 }

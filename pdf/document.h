@@ -16,6 +16,7 @@
 namespace pdf {
 
 class TPDFPage;
+class TPDFFonts;
 
 // Values of the information dictionary.
 struct TPDFDocInfo {
@@ -114,6 +115,9 @@ class TPDFDocument {
   void SetEmulateStandardFont(bool value);
   TPDFEMFParseOptions& EMFOptions() { return emfOptions_; }
 
+  // Fonts of the document (fonts.h).
+  TPDFFonts& Fonts() { return *fonts_; }
+
   // The 32-bit permission word of the standard security handler.
   static int32_t PermissionWord(TPDFCtiptoOptions options, TPDFKeyLength keyLength);
 
@@ -172,6 +176,9 @@ class TPDFDocument {
   int32_t permissions_ = 0;
   std::string ownerEntry_;
   FileKey fileKey_;
+
+  // Resources.
+  std::unique_ptr<TPDFFonts> fonts_;
 };
 
 }  // namespace pdf

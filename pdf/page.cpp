@@ -106,13 +106,13 @@ void TPDFPage::EndText() {
   if (!inText_) return;
   AppendLine("ET");
   inText_ = false;
-  characterSpacing_ = 0;
 }
 
 void TPDFPage::GStateSave() {
   EndText();
   AppendLine("q");
   ++saveDepth_;
+  PushTextState();
 }
 
 void TPDFPage::GStateRestore() {
@@ -121,6 +121,7 @@ void TPDFPage::GStateRestore() {
   AppendLine("Q");
   --saveDepth_;
   if (saveDepth_ < fontSaveDepth_) fontSelected_ = false;
+  PopTextState();
 }
 
 void TPDFPage::SetFormMatrix(double a, double b, double c, double d, double e, double f) {
@@ -168,6 +169,7 @@ void TPDFPage::WriteResources() {
     }
     document_.EndDictionary();
   }
+  WriteFontResources();
   document_.EndDictionary();
   document_.EndObject();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pdf/pages.h"
 #include "pdf/pdf_types.h"
@@ -10,6 +12,7 @@
 namespace pdf {
 
 class TPDFDocument;
+class TPDFFont;
 class TPDFMetafilePlayer;
 
 // A point in device units (page pixels).
@@ -80,11 +83,10 @@ class TPDFPage {
   void Rectangle(double x1, double y1, double x2, double y2);
   void Ellipse(double x1, double y1, double x2, double y2);
   void RoundRect(double x1, double y1, double x2, double y2, double w, double h);
-  TPDFDevicePoint Arc(double x1, double y1, double x2, double y2, double x3, double y3,
-                      double x4, double y4);
+  TPDFDevicePoint Arc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                      double y4);
   TPDFDevicePoint ArcAngles(double x1, double y1, double x2, double y2, double a5, double a6);
-  void Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
-           double y4);
+  void Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4);
   // Painting and clipping.
   void Fill();
   void EoFill();
@@ -105,10 +107,34 @@ class TPDFPage {
   void SetRGBStrokeColor(double r, double g, double b);
   void SetRGBColor(double r, double g, double b);
 
+  // --- Page text operations (page_text.cpp) ---
+  // Font request: style bits 1 bold, 2 italic, 4 underline, 8 strike-out;
+  // size in points; charset a Windows character set (1 = system default).
+  void SetActiveFont(const std::string& name, uint8_t style, int charset, double size);
+  void SetTextRenderingMode(int mode);
+  void SetCharacterSpacing(double deviceUnits);
+  void SetWordSpacing(double deviceUnits);
+  void SetHorizontalScaling(double percent);
+  void SetBaselineOrigin(bool baseline) { baselineOrigin_ = baseline; }
+  // Text output at (x, y) device units, angle in degrees counter-clockwise;
+  // advances in device units per character (empty: the font's own).
+  void TextOut(std::string_view text, double x, double y, double angle);
+  void UnicodeTextOut(std::u16string_view text, double x, double y, double angle);
+  void ExtTextOut(std::string_view text, std::span<const double> advances, double x, double y,
+                  double angle);
+  void UnicodeExtTextOut(std::u16string_view text, std::span<const double> advances, double x,
+                         double y, double angle);
+  void GlyphTextOut(std::span<const uint16_t> glyphs, std::span<const double> advances, double x,
+                    double y, double angle);
+  // Width of text in points (TextWidthPx: device units).
+  double TextWidth(std::string_view text);
+  double UnicodeTextWidth(std::u16string_view text);
+  double TextWidthPx(std::string_view text) { return TextWidth(text) * Factor(); }
+  double FontSize() const { return fontSize_; }
+
   // --- Metafile playback (page_metafile.cpp) ---
   // Draws the picture as a form object at (x, y) device units, scaled.
-  void PlayMetaFile(TPDFMetafilePlayer& player, double x, double y, double xScale,
-                    double yScale);
+  void PlayMetaFile(TPDFMetafilePlayer& player, double x, double y, double xScale, double yScale);
 
   TPDFPages& Forms() { return forms_; }
   double FormMatrix(int i) const { return formMatrix_[i]; }
@@ -150,6 +176,45 @@ class TPDFPage {
   bool usesText_ = false;
   bool usesGreyImage_ = false;
   bool usesColorImage_ = false;
+
+  // --- Page text state (page_text.cpp) ---
+  struct TextStateSave {
+    double characterSpacing;
+    double wordSpacing;
+    double horizontalScaling;
+    int renderingMode;
+  };
+  void PushTextState();
+  void PopTextState();
+  void WriteFontResources();
+  void OpenTextObject();
+  TPDFFont& SelectFont(int variant);
+  TPDFFont& FontFor(int variant);
+  bool PlaceText(double x, double y, double angle, int variant);
+  void WriteCharacterSpacing(double value);
+  double NaturalAdvance(int kind, char16_t unit);
+  void WriteSingleByteText(std::string text);
+  void WriteUnicodeText(std::u16string text);
+  void WriteSpacedRuns(std::u16string_view units, const std::vector<double>& advances, bool glyphs);
+  void WriteRun(int kind, std::u16string_view units);
+  void DrawDecorations(double width);
+  std::vector<double> TextSpaceAdvances(std::span<const double> advances, size_t count) const;
+
+  std::vector<TextStateSave> textStateStack_;
+  std::string fontName_ = "Helvetica";
+  uint8_t fontStyle_ = 0;
+  double fontSize_ = 8;
+  int fontCharset_ = 0;
+  bool fontDirty_ = true;
+  int fontVariant_ = 0;
+  double wordSpacing_ = 0;
+  double horizontalScaling_ = 100;
+  int renderingMode_ = 0;
+  double textX_ = 0;
+  double textY_ = 0;
+  double textAngle_ = 0;
+  bool baselineOrigin_ = false;
+  std::vector<TPDFFont*> pageFonts_;
 
   TPDFPages forms_;
   int64_t resourcesNumber_ = 0;
