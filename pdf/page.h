@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +14,8 @@ namespace pdf {
 class TPDFDocument;
 class TPDFFont;
 class TPDFMetafilePlayer;
+class TPDFAction;
+class TPDFActionAnnotation;
 
 // A point in device units (page pixels).
 struct TPDFDevicePoint {
@@ -83,10 +85,11 @@ class TPDFPage {
   void Rectangle(double x1, double y1, double x2, double y2);
   void Ellipse(double x1, double y1, double x2, double y2);
   void RoundRect(double x1, double y1, double x2, double y2, double w, double h);
-  TPDFDevicePoint Arc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
-                      double y4);
+  TPDFDevicePoint Arc(double x1, double y1, double x2, double y2, double x3, double y3,
+                      double x4, double y4);
   TPDFDevicePoint ArcAngles(double x1, double y1, double x2, double y2, double a5, double a6);
-  void Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4);
+  void Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+           double y4);
   // Painting and clipping.
   void Fill();
   void EoFill();
@@ -134,7 +137,26 @@ class TPDFPage {
 
   // --- Metafile playback (page_metafile.cpp) ---
   // Draws the picture as a form object at (x, y) device units, scaled.
-  void PlayMetaFile(TPDFMetafilePlayer& player, double x, double y, double xScale, double yScale);
+  void PlayMetaFile(TPDFMetafilePlayer& player, double x, double y, double xScale,
+                    double yScale);
+
+  // --- Link annotations (page_annotations.cpp) ---
+  // Rectangles in device units; refused on forms ("Cannot create URL to watermark").
+  TPDFActionAnnotation& CreateAnnotation(double left, double top, double right, double bottom,
+                                         TPDFAction* action);
+  TPDFActionAnnotation& CreateURLAnnotation(double left, double top, double right, double bottom,
+                                            const std::string& url);
+  int AnnotationCount() const { return static_cast<int>(annotations_.size()); }
+  TPDFActionAnnotation& Annotation(int index) {
+    return *annotations_.at(static_cast<size_t>(index));
+  }
+
+  // --- Page graphics state (page_graphics.cpp) ---
+  bool PathOpen() const { return pathOpen_; }
+  double CurrentX() const { return currentX_; }  // page space
+  double CurrentY() const { return currentY_; }
+  double CurrentMatrix(int i) const { return currentMatrix_[i]; }
+  const std::string& DashPattern() const { return dash_; }
 
   TPDFPages& Forms() { return forms_; }
   double FormMatrix(int i) const { return formMatrix_[i]; }
@@ -219,6 +241,22 @@ class TPDFPage {
   TPDFPages forms_;
   int64_t resourcesNumber_ = 0;
   int64_t contentsNumber_ = 0;
+
+  // --- Page graphics state (page_graphics.cpp, page_metafile.cpp, page_annotations.cpp) ---
+  void AppendOperator(const double* values, int count, std::string_view op);
+  void WriteEmptyForms();
+  void NumberAnnotations();
+  void WriteAnnotations();
+  void WriteAnnotsArray();
+
+  bool pathOpen_ = false;
+  double currentX_ = 0;
+  double currentY_ = 0;
+  double currentMatrix_[6] = {1, 0, 0, 1, 0, 0};
+  std::string dash_ = "[] 0";
+  // Numbers of forms dropped for empty pictures; each still needs an object.
+  std::vector<int64_t> emptyFormNumbers_;
+  std::vector<std::unique_ptr<TPDFActionAnnotation>> annotations_;
 };
 
 }  // namespace pdf
