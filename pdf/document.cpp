@@ -194,6 +194,8 @@ void TPDFDocument::Reset() {
   offsets_.clear();
   currentPage_ = nullptr;
   pages_.Clear();
+  outlines_.Clear();
+  actions_.Clear();
   fonts_->Clear();
   output_.reset();
 }
@@ -273,8 +275,11 @@ void TPDFDocument::LaunchViewer() const {
 void TPDFDocument::WriteRest() {
   if (onePass_) currentPage_->Write();
   WriteInfo();
+  RegisterChainedActions();
   WritePageTree();
   if (!onePass_) WritePages();
+  WriteActions();
+  WriteOutlines();
   WriteCatalog();
   if (protectionEnabled_) WriteEncryptDictionary();
   fonts_->WriteFonts();
@@ -342,6 +347,7 @@ void TPDFDocument::WriteCatalog() {
     EndDictionary();
   }
   WriteLine(kModes[pageMode_ <= pmFullScreen ? pageMode_ : 0]);
+  WriteOutlinesReference();
   EndDictionary();
   EndObject();
 }

@@ -7,8 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/actions.h"
 #include "pdf/emf_parse_options.h"
 #include "pdf/object_encryption.h"
+#include "pdf/outlines.h"
 #include "pdf/output_file.h"
 #include "pdf/pages.h"
 #include "pdf/pdf_types.h"
@@ -115,6 +117,13 @@ class TPDFDocument {
   void SetEmulateStandardFont(bool value);
   TPDFEMFParseOptions& EMFOptions() { return emfOptions_; }
 
+  // --- Navigation: actions and outlines (actions.cpp, outlines.cpp, document_navigation.cpp) ---
+  TPDFActions& Actions() { return actions_; }
+  TPDFOutlines& Outlines() { return outlines_; }
+  // Adds the action to the collection once and gives it an object number;
+  // refused when no document is being generated.
+  void RegisterAction(TPDFAction& action);
+
   // Fonts of the document (fonts.h).
   TPDFFonts& Fonts() { return *fonts_; }
 
@@ -137,6 +146,11 @@ class TPDFDocument {
   void WriteXref();
   void WriteTrailer();
   void LaunchViewer() const;
+  // Navigation steps of writing the rest of the file (document_navigation.cpp).
+  void RegisterChainedActions();
+  void WriteActions();
+  void WriteOutlines();
+  void WriteOutlinesReference();
 
   // Properties.
   bool autoLaunch_ = false;
@@ -176,6 +190,10 @@ class TPDFDocument {
   int32_t permissions_ = 0;
   std::string ownerEntry_;
   FileKey fileKey_;
+
+  // Navigation.
+  TPDFActions actions_{*this};
+  TPDFOutlines outlines_{*this};
 
   // Resources.
   std::unique_ptr<TPDFFonts> fonts_;

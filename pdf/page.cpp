@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "pdf/annotations.h"
 #include "pdf/deflate.h"
 #include "pdf/document.h"
 #include "pdf/number_format.h"
@@ -131,8 +132,10 @@ void TPDFPage::SetFormMatrix(double a, double b, double c, double d, double e, d
 
 void TPDFPage::Write() {
   while (saveDepth_ > 1) GStateRestore();
+  NumberAnnotations();
 
   for (int i = 0; i < forms_.Count(); ++i) forms_.Items(i).Write();
+  WriteEmptyForms();
 
   resourcesNumber_ = document_.AllocObjectNumber();
   if (!isForm_) contentsNumber_ = document_.AllocObjectNumber();
@@ -141,6 +144,7 @@ void TPDFPage::Write() {
   AppendLine("Q");
   saveDepth_ = 0;
 
+  WriteAnnotations();
   WriteResources();
   if (isForm_) {
     WriteFormObject();
@@ -191,6 +195,7 @@ void TPDFPage::WritePageObject() {
   document_.WriteKeyReference("/Resources ", resourcesNumber_);
   document_.WriteLine("/Contents [" + IntToStr(contentsNumber_) + " 0 R]");
   document_.WriteLine("/MediaBox [0 0 " + IntToStr(width_) + " " + IntToStr(height_) + "]");
+  WriteAnnotsArray();
   document_.EndDictionary();
   document_.EndObject();
 }
