@@ -221,6 +221,8 @@ class TPDFPage {
   void WriteSpacedRuns(std::u16string_view units, const std::vector<double>& advances, bool glyphs);
   void WriteRun(int kind, std::u16string_view units);
   void DrawDecorations(double width);
+  void CreateTextLinks(const std::string& lowered, const std::string& original, double x,
+                       double y);
   std::vector<double> TextSpaceAdvances(std::span<const double> advances, size_t count) const;
 
   std::vector<TextStateSave> textStateStack_;

@@ -21,6 +21,19 @@ int KindOf(char16_t unit) { return IsWinAnsiChar(unit) ? kSingleByte : kUnicode;
 
 bool Usable(double value) { return std::isfinite(value) && value != 0; }
 
+std::string LowerCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+// Low bytes of the units, as the link search reads Unicode text.
+std::string LowBytes(std::u16string_view text) {
+  std::string bytes;
+  for (char16_t unit : text) bytes.push_back(static_cast<char>(unit & 0xFF));
+  return bytes;
+}
+
 std::u16string ToUnicode(int charset, std::string_view bytes) {
   std::u16string units = platform::MultiByteToWide(CharsetToCodePage(charset), bytes);
   if (units.empty()) throw TPDFException(msg::kCannotConvertToUnicode);
@@ -177,11 +190,13 @@ std::vector<double> TPDFPage::TextSpaceAdvances(std::span<const double> advances
 void TPDFPage::TextOut(std::string_view text, double x, double y, double angle) {
   if (text.empty() || !PlaceText(x, y, angle, kSingleByte)) return;
   WriteSingleByteText(std::string(text));
+  if (angle == 0) CreateTextLinks(LowerCase(std::string(text)), std::string(text), x, y);
 }
 
 void TPDFPage::UnicodeTextOut(std::u16string_view text, double x, double y, double angle) {
   if (text.empty() || !PlaceText(x, y, angle, KindOf(text[0]))) return;
   WriteUnicodeText(std::u16string(text));
+  if (angle == 0) CreateTextLinks(LowerCase(LowBytes(text)), LowBytes(text), x, y);
 }
 
 void TPDFPage::WriteSingleByteText(std::string text) {
@@ -266,6 +281,7 @@ void TPDFPage::ExtTextOut(std::string_view text, std::span<const double> advance
     total += spaced[i];
   }
   if (fontStyle_ & (kStyleUnderline | kStyleStrikeOut)) DrawDecorations(total * fontSize_);
+  if (angle == 0) CreateTextLinks(LowerCase(std::string(text)), std::string(text), x, y);
 }
 
 void TPDFPage::UnicodeExtTextOut(std::u16string_view text, std::span<const double> advances,
@@ -274,6 +290,7 @@ void TPDFPage::UnicodeExtTextOut(std::u16string_view text, std::span<const doubl
   if (text.empty() || !PlaceText(x, y, angle, KindOf(text[0]))) return;
   usesText_ = true;
   WriteSpacedRuns(text, TextSpaceAdvances(advances, text.size()), false);
+  if (angle == 0) CreateTextLinks(LowerCase(LowBytes(text)), LowBytes(text), x, y);
 }
 
 void TPDFPage::GlyphTextOut(std::span<const uint16_t> glyphs, std::span<const double> advances,
