@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -81,6 +82,54 @@ TEST_F(TextPdfTest, mixedFonts_comeBackThroughPdftotextAndPdffonts) {
         "Liberation Serif Bold                CID TrueType      Identity-H       yes no  yes",
         "DejaVu Sans                          CID TrueType      Identity-H       yes no  yes"})
     EXPECT_NE(fonts.find(row), std::string::npos) << row << "\n" << fonts;
+}
+
+// Dark pixels of a rectangle of a binary PGM (P5, 8-bit) page rendering.
+int DarkPixels(const std::string& pgm, int x0, int y0, int x1, int y1) {
+  int width = 0, height = 0, maxValue = 0, consumed = 0;
+  if (std::sscanf(pgm.c_str(), "P5 %d %d %d%n", &width, &height, &maxValue, &consumed) != 3)
+    return -1;
+  const size_t data = static_cast<size_t>(consumed) + 1;
+  int dark = 0;
+  for (int y = y0; y < y1 && y < height; ++y)
+    for (int x = x0; x < x1 && x < width; ++x) {
+      const size_t at = data + static_cast<size_t>(y) * width + x;
+      if (at < pgm.size() && static_cast<uint8_t>(pgm[at]) < 128) ++dark;
+    }
+  return dark;
+}
+
+TEST_F(TextPdfTest, embeddedGlyphs_renderWhereTheTextIs) {
+  if (!HaveTool("pdftoppm")) GTEST_SKIP() << "pdftoppm (poppler-utils) not installed";
+  doc_.BeginDoc();
+  TPDFPage& page = doc_.CurrentPage();
+  page.SetActiveFont("Liberation Serif", 0, 0, 36);
+  page.UnicodeTextOut(u"\u0416\u0416\u0416 \u03A9\u03A9", 72, 72, 0);
+  page.SetActiveFont("Carlito", 0, 0, 36);
+  page.TextOut("MMMM", 72, 216, 0);
+  doc_.EndDoc();
+  std::string pgm;
+  ASSERT_EQ(RunCommand("pdftoppm -r 72 -gray '" + path_ + "' " + folder_.file("r") + " && cat " +
+                           folder_.file("r") + "-1.pgm",
+                       &pgm),
+            0);
+  EXPECT_GT(DarkPixels(pgm, 72, 72, 300, 110), 200);   // the Unicode line
+  EXPECT_GT(DarkPixels(pgm, 72, 216, 300, 254), 200);  // the single-byte line
+  EXPECT_EQ(DarkPixels(pgm, 0, 300, 595, 842), 0);     // nothing below
+}
+
+TEST_F(TextPdfTest, protectedDocument_keepsFontsReadable) {
+  if (!HaveTool("pdftotext") || !HaveTool("qpdf")) GTEST_SKIP() << "poppler-utils or qpdf missing";
+  doc_.SetProtectionEnabled(true);
+  doc_.SetProtectionKeyLength(kl128);
+  doc_.SetOwnerPassword("owner");
+  doc_.BeginDoc();
+  TPDFPage& page = doc_.CurrentPage();
+  page.SetActiveFont("DejaVu Sans", 0, 0, 12);
+  page.UnicodeTextOut(u"Encrypted \u0416 text", 50, 50, 0);
+  doc_.EndDoc();
+  ExpectCleanCheck();
+  EXPECT_NE(Tool("pdftotext -enc UTF-8").find("Encrypted \u0416 text"), std::string::npos);
 }
 
 }  // namespace
