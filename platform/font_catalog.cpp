@@ -158,9 +158,32 @@ std::vector<FontFaceEntry> EnumerateFaces(const std::string& faceName, int chars
   return {};
 }
 
+// fontconfig's own order for a plain sans-serif request of the language
+// stands for the order in which Windows lists its families.
 std::string FirstTrueTypeFamily(int charset) {
-  for (const FontFaceEntry& face : ListFamily({}, CharsetLanguage(charset)))
-    if (face.trueType) return face.family;
+  Pattern pattern(FcPatternCreate());
+  FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
+  const std::string language = CharsetLanguage(charset);
+  if (!language.empty())
+    FcPatternAddString(pattern.get(), FC_LANG, reinterpret_cast<const FcChar8*>(language.c_str()));
+  FcConfigSubstitute(Config(), pattern.get(), FcMatchPattern);
+  FcDefaultSubstitute(pattern.get());
+  FcResult result;
+  std::unique_ptr<FcFontSet, FontSetDeleter> sorted(
+      FcFontSort(Config(), pattern.get(), FcFalse, nullptr, &result));
+  if (!sorted) return {};
+  for (int i = 0; i < sorted->nfont; ++i) {
+    const FontFaceEntry face = EntryOf(sorted->fonts[i]);
+    if (!face.trueType) continue;
+    if (!language.empty()) {
+      FcLangSet* languages = nullptr;
+      if (FcPatternGetLangSet(sorted->fonts[i], FC_LANG, 0, &languages) != FcResultMatch ||
+          FcLangSetHasLang(languages, reinterpret_cast<const FcChar8*>(language.c_str())) ==
+              FcLangDifferentLang)
+        continue;
+    }
+    return face.family;
+  }
   return {};
 }
 

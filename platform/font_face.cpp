@@ -74,6 +74,7 @@ void FontFace::ReadMetrics() {
     metrics_.descent = Scale(os2->usWinDescent);
     metrics_.outlineAscent = Scale(os2->sTypoAscender);
     metrics_.outlineDescent = Scale(os2->sTypoDescender);
+    metrics_.averageWidth = Scale(os2->xAvgCharWidth);
   } else if (hhea != nullptr) {
     metrics_.ascent = metrics_.outlineAscent = Scale(hhea->Ascender);
     metrics_.descent = Scale(-hhea->Descender);

@@ -27,7 +27,8 @@ struct FontMetrics {
   int outlineAscent = 0;   // sTypoAscender
   int outlineDescent = 0;  // sTypoDescender, negative below the baseline
   int boxLeft = 0, boxTop = 0, boxRight = 0, boxBottom = 0;  // 'head' font box
-  int italicAngle = 0;  // tenths of a degree, counter-clockwise from vertical
+  int italicAngle = 0;   // tenths of a degree, counter-clockwise from vertical
+  int averageWidth = 0;  // OS/2 xAvgCharWidth (the LOGFONT lfWidth of the natural cut)
 };
 
 // An installed face opened with FreeType. All widths are at an em of 1000.
