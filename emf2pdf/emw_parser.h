@@ -7,6 +7,7 @@
 
 #include "emf2pdf/emf_reader.h"
 #include "emf2pdf/emf_types.h"
+#include "emf2pdf/emw_font_metrics.h"
 #include "emf2pdf/emw_objects.h"
 #include "emf2pdf/record_reader.h"
 #include "emf2pdf/shadow_dc.h"
@@ -234,6 +235,22 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnExtTextOutA(RecordReader& in);
   void OnExtTextOutW(RecordReader& in);
   void OnSmallTextOut(RecordReader& in);
+  // What a text record's background and clip prologue did, for its epilogue.
+  struct TextBackground {
+    bool wroteSave = false;
+    bool closedClip = false;
+    bool clipWasRect = false;
+    double clipRect[4] = {0, 0, 0, 0};
+    uint32_t fillColorCache = 0;
+  };
+  void SelectTextFont();
+  void DrawExtTextOut(RecordReader& in, bool wide);
+  TextBackground BeginTextBackground(uint32_t options, const RectL& rcl, uint32_t nChars);
+  TextBackground BeginTextClip(const RectL& clip, bool fill);
+  void EndTextBackground(const TextBackground& background);
+  pdf::TPDFDevicePoint TextReferencePoint(const PointL& reference, double width);
+  double SmallTextY(int32_t y);
+  EmwFontMetrics fontMetrics_;
 
   // --- bitmaps (records_bitmap.cpp) ---
   void OnBitBlt(RecordReader& in);
