@@ -195,6 +195,7 @@ void TPDFDocument::Reset() {
   outlines_.Clear();
   actions_.Clear();
   output_.reset();
+  images_.Clear();
 }
 
 void TPDFDocument::BeginDoc() {
@@ -279,6 +280,7 @@ void TPDFDocument::WriteRest() {
   WriteOutlines();
   WriteCatalog();
   if (protectionEnabled_) WriteEncryptDictionary();
+  if (!onePass_) images_.WriteAll(*this);
   WriteXref();
   WriteTrailer();
 }

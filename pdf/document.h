@@ -9,6 +9,7 @@
 
 #include "pdf/actions.h"
 #include "pdf/emf_parse_options.h"
+#include "pdf/images.h"
 #include "pdf/object_encryption.h"
 #include "pdf/outlines.h"
 #include "pdf/output_file.h"
@@ -123,6 +124,12 @@ class TPDFDocument {
   // refused when no document is being generated.
   void RegisterAction(TPDFAction& action);
 
+  // --- Images (document_images.cpp) ---
+  TPDFImages& Images() { return images_; }
+  // Encodes a graphic as a new image resource and returns its index.
+  int AddImage(const TPDFGraphic& graphic, ImageCompression compression,
+               int64_t transparentColor, bool isMask, int maskIndex);
+
   // The 32-bit permission word of the standard security handler.
   static int32_t PermissionWord(TPDFCtiptoOptions options, TPDFKeyLength keyLength);
 
@@ -190,6 +197,9 @@ class TPDFDocument {
   // Navigation.
   TPDFActions actions_{*this};
   TPDFOutlines outlines_{*this};
+
+  // Images.
+  TPDFImages images_{this};
 };
 
 }  // namespace pdf

@@ -109,6 +109,13 @@ class TPDFPage {
   void SetRGBStrokeColor(double r, double g, double b);
   void SetRGBColor(double r, double g, double b);
 
+  // --- Image placement (page_images.cpp) ---
+  // Places document image `index` with its top-left corner at (x, y) and
+  // size (w, h): device units, or points with y upwards for ShowImagePt.
+  void ShowImage(int index, double x, double y, double w, double h, double angle);
+  void ShowImagePt(int index, double x, double y, double w, double h, double angle);
+  const std::vector<int>& UsedImages() const { return usedImages_; }
+
   // --- Metafile playback (page_metafile.cpp) ---
   // Draws the picture as a form object at (x, y) device units, scaled.
   void PlayMetaFile(TPDFMetafilePlayer& player, double x, double y, double xScale,
@@ -146,6 +153,9 @@ class TPDFPage {
   void WriteContentStream(int64_t number);
   void WritePageObject();
   void WriteFormObject();
+  // Image resources (page_images.cpp).
+  void WriteUsedImages();
+  void WriteImageResources();
 
   TPDFDocument& document_;
   bool isForm_;
@@ -174,6 +184,7 @@ class TPDFPage {
   bool usesColorImage_ = false;
 
   TPDFPages forms_;
+  std::vector<int> usedImages_;  // document image indices, in order of first use
   int64_t resourcesNumber_ = 0;
   int64_t contentsNumber_ = 0;
 
