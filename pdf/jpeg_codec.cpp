@@ -32,6 +32,9 @@ void JumpOnError(j_common_ptr info) {
 
 void IgnoreMessage(j_common_ptr, int) {}
 
+// libjpeg-turbo reads blue-first rows directly; the bitmap stores them so.
+constexpr J_COLOR_SPACE kBgrColorSpace = JCS_EXT_BGR;
+
 void InstallErrorManager(JumpingErrorManager& manager) {
   jpeg_std_error(&manager.base);
   manager.base.error_exit = JumpOnError;
@@ -42,7 +45,7 @@ void InstallErrorManager(JumpingErrorManager& manager) {
 struct EncodeJob {
   const platform::TBitmap* bitmap;
   int quality;
-  unsigned char* rgbRow;  // width * 3 bytes
+  unsigned char* rgbRow;  // width * 3 bytes, for monochrome rows
   unsigned char* output = nullptr;
   unsigned long outputSize = 0;
 };
@@ -57,22 +60,28 @@ bool RunEncode(EncodeJob& job, JumpingErrorManager& errors) {
   jpeg_create_compress(&info);
   jpeg_mem_dest(&info, &job.output, &job.outputSize);
   const platform::TBitmap& bitmap = *job.bitmap;
+  // 24-bit rows go in as they are stored, blue first; monochrome rows are
+  // expanded to colours one at a time.
+  const bool mono = bitmap.IsMonochrome();
   info.image_width = static_cast<JDIMENSION>(bitmap.Width());
   info.image_height = static_cast<JDIMENSION>(bitmap.Height());
   info.input_components = 3;
-  info.in_color_space = JCS_RGB;
+  info.in_color_space = mono ? JCS_RGB : kBgrColorSpace;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, job.quality, TRUE);
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
     const int y = static_cast<int>(info.next_scanline);
-    for (int x = 0; x < bitmap.Width(); ++x) {
-      const platform::TColor c = bitmap.Pixel(x, y);
-      job.rgbRow[x * 3] = platform::ColorRed(c);
-      job.rgbRow[x * 3 + 1] = platform::ColorGreen(c);
-      job.rgbRow[x * 3 + 2] = platform::ColorBlue(c);
+    JSAMPROW rows[1] = {const_cast<JSAMPROW>(bitmap.Row(y))};
+    if (mono) {
+      for (int x = 0; x < bitmap.Width(); ++x) {
+        const platform::TColor c = bitmap.Pixel(x, y);
+        job.rgbRow[x * 3] = platform::ColorRed(c);
+        job.rgbRow[x * 3 + 1] = platform::ColorGreen(c);
+        job.rgbRow[x * 3 + 2] = platform::ColorBlue(c);
+      }
+      rows[0] = job.rgbRow;
     }
-    JSAMPROW rows[1] = {job.rgbRow};
     jpeg_write_scanlines(&info, rows, 1);
   }
   jpeg_finish_compress(&info);

@@ -15,9 +15,7 @@ constexpr uint8_t kAcSrcAlpha = 0x01;
 uint32_t TruthTable(uint32_t rop) { return (rop >> 16) & 0xFF; }
 
 // The colour a monochrome bitmap keeps for `color`.
-TColor MonochromeOf(const TBitmap& bitmap, TColor color) {
-  return IsLightColor(color) ? kWhite : kBlack;
-}
+TColor MonochromeOf(TColor color) { return IsLightColor(color) ? kWhite : kBlack; }
 
 template <typename SourceAt>
 void CopyWith(TBitmap& destination, int width, int height, uint32_t rop, TColor pattern,
@@ -25,12 +23,12 @@ void CopyWith(TBitmap& destination, int width, int height, uint32_t rop, TColor 
   width = std::min(width, destination.Width());
   height = std::min(height, destination.Height());
   const bool mono = destination.IsMonochrome();
-  if (mono) pattern = MonochromeOf(destination, pattern);
+  if (mono) pattern = MonochromeOf(pattern);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       TColor source;
       if (!sourceAt(x, y, source)) continue;
-      if (mono) source = MonochromeOf(destination, source);
+      if (mono) source = MonochromeOf(source);
       const TColor result =
           rop == SRCCOPY ? source : ApplyRop(rop, pattern, source, destination.Pixel(x, y));
       destination.SetPixel(x, y, result);
