@@ -1,5 +1,7 @@
 #include "app/pdf_conversion.h"
 
+#include <stdexcept>
+
 #include "app/path_rules.h"
 #include "emf2pdf/emf2pdf_converter.h"
 #include "platform/folders.h"
@@ -59,7 +61,9 @@ std::string ConvertToPdf(const std::vector<std::string>& pageFiles, const std::s
       scratch.assign(1, page);
       converter.AddDocument(scratch);
     }
-    converter.Convert();
+    // A failed conversion is an error of the run: no half-made PDF is left.
+    if (!converter.Convert())
+      throw std::runtime_error("Cannot convert the pages to PDF: " + converter.LastError());
     converter.EndDoc();
   } catch (...) {
     if (converter.Active()) converter.Abort();

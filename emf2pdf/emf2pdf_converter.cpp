@@ -1,20 +1,216 @@
 #include "emf2pdf/emf2pdf_converter.h"
 
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <stdexcept>
+
+#include "emf2pdf/emf_reader.h"
+#include "emf2pdf/emw_parser.h"
+#include "pdf/actions.h"
+#include "pdf/outlines.h"
+#include "pdf/page.h"
+
 namespace emf2pdf {
 
-TEMF2PDFConverter::TEMF2PDFConverter() { SetOnePass(true); }
+namespace {
 
-TEMF2PDFConverter::~TEMF2PDFConverter() = default;
+std::string LowerAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+std::vector<std::string> SplitFolders(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', start)) {
+    parts.push_back(path.substr(start, at - start));
+    start = at + 1;
+  }
+  return parts;
+}
+
+// a x b / c of the header, in doubles: a real A0 frame at 1200 dpi already
+// overflows 32 bits. Halves away from zero; 0 when there is no sane result.
+double PictureSize(int32_t frameLow, int32_t frameHigh, int32_t devicePixels,
+                   int32_t deviceMillimetres) {
+  if (deviceMillimetres == 0) return 0;
+  const double size = (static_cast<double>(frameHigh) - frameLow) * devicePixels /
+                      (static_cast<double>(deviceMillimetres) * 100);
+  if (!std::isfinite(size) || std::fabs(size) > 2147483647.0) return 0;
+  return std::round(size);
+}
+
+// Page pixels, halves to even.
+int RoundEven(double value) {
+  if (!std::isfinite(value)) return 0;
+  const double r = std::nearbyint(value);
+  if (r > 2147483647.0) return 2147483647;
+  if (r < -2147483647.0) return -2147483647;
+  return static_cast<int>(r);
+}
+
+}  // namespace
+
+TEMF2PDFConverter::TEMF2PDFConverter() {
+  SetOnePass(true);
+  // The reference device is a virtual 96 dpi device and so is the screen.
+  screenDcResolution_ = 96;
+  emfToPdfFactor_ = screenDcResolution_ / Resolution();
+  xScaleFactor_ = EMFOptions().ReferencePixelsPerInchX / screenDcResolution_;
+  yScaleFactor_ = EMFOptions().ReferencePixelsPerInchY / screenDcResolution_;
+}
+
+TEMF2PDFConverter::~TEMF2PDFConverter() { tree_.Clear(); }
 
 void TEMF2PDFConverter::AddDocument(const std::vector<std::string>& files,
                                     const std::string& name) {
-  documents_.push_back({files, name});
+  AddDocument(files, {}, name);
+}
+
+void TEMF2PDFConverter::AddDocument(const std::vector<std::string>& files,
+                                    const TPageLinksList& links, const std::string& name) {
+  try {
+    std::string root = rootFolder_;
+    if (!root.empty() && root.back() != '/' && root.back() != '\\') root += '/';
+    std::string relative = name;
+    if (!root.empty()) {
+      const size_t at = LowerAscii(relative).find(LowerAscii(root));
+      if (at != std::string::npos) relative.erase(at, root.size());
+    }
+    TConverterNode node;
+    const size_t slash = relative.rfind('\\');
+    node.Name = slash == std::string::npos ? relative : relative.substr(slash + 1);
+    node.Files = files;
+    node.Links = links;
+    TElMTree::Item& folder = FolderItem(relative);
+    tree_.AddChild(folder, std::move(node));
+    ++documentCount_;
+  } catch (const std::exception&) {
+    // Registration reports nothing; a document that could not be built is
+    // simply not added.
+  }
+}
+
+TElMTree::Item& TEMF2PDFConverter::FolderItem(const std::string& relativeName) {
+  const size_t slash = relativeName.rfind('\\');
+  if (slash == std::string::npos) return tree_.Root();
+  TElMTree::Item* current = &tree_.Root();
+  bool made = false;
+  for (const std::string& component : SplitFolders(relativeName.substr(0, slash + 1))) {
+    TElMTree::Item* found = nullptr;
+    if (!made) {
+      for (auto& child : current->children) {
+        if (child->data.IsFolder && child->data.Name == component) {
+          found = child.get();
+          break;
+        }
+      }
+    }
+    if (found == nullptr) {
+      TConverterNode folder;
+      folder.IsFolder = true;
+      folder.Name = component;
+      found = &tree_.AddChild(*current, std::move(folder));
+      made = true;
+    }
+    current = found;
+  }
+  return *current;
 }
 
 bool TEMF2PDFConverter::Convert() {
-  // Metafile playback arrives with the EMF interpreter; until then the
-  // document keeps the first page that BeginDoc made.
-  return true;
+  lastError_.clear();
+  try {
+    if (generateBookmarks_) SetPageMode(pdf::pmUseOutlines);
+    tree_.Walk([this](TElMTree::Item& item, int) {
+      ConvertItem(item);
+      return true;
+    });
+    return true;
+  } catch (const std::exception& error) {
+    lastError_ = error.what();
+  } catch (...) {
+    lastError_ = "unknown error";
+  }
+  return false;
+}
+
+void TEMF2PDFConverter::ConvertItem(TElMTree::Item& item) {
+  TConverterNode& node = item.data;
+  if (node.IsFolder) {
+    if (generateBookmarks_) node.Outline = AddBookmark(item, firstPageDrawn_ ? PageCount() : 0);
+    return;
+  }
+  for (size_t i = 0; i < node.Files.size(); ++i) {
+    DrawPageFile(node.Files[i]);
+    if (i < node.Links.size()) AddLinks(node.Links[i]);
+    if (generateBookmarks_ && i == 0) AddBookmark(item, PageCount() - 1);
+  }
+}
+
+void TEMF2PDFConverter::DrawPageFile(const std::string& file) {
+  const EmfReader emf = EmfReader::Load(file);
+  if (firstPageDrawn_) {
+    NewPage();
+  } else {
+    firstPageDrawn_ = true;
+  }
+  pdf::TPDFPage& page = CurrentPage();
+  page.SetOrientation(pageOrientation_);
+  page.SetSize(pageSize_);
+  PlacePicture(page, emf, file);
+}
+
+void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
+                                     const std::string& file) {
+  const double r = Resolution() / 25.4;
+  const double availableWidth = page.WidthPx() - (marginLeft_ + marginRight_) * r;
+  const double availableHeight = page.HeightPx() - (marginTop_ + marginBottom_) * r;
+  if (!(availableWidth > 0) || !(availableHeight > 0))
+    throw std::runtime_error("The margins leave no room for the picture on the page");
+
+  const EmfHeader& header = emf.Header();
+  const double wm = PictureSize(header.rclFrame.left, header.rclFrame.right, header.szlDevice.cx,
+                                header.szlMillimeters.cx);
+  const double hm = PictureSize(header.rclFrame.top, header.rclFrame.bottom, header.szlDevice.cy,
+                                header.szlMillimeters.cy);
+  const double xScale = availableWidth / wm * emfToPdfFactor_;
+  const double yScale = availableHeight / hm * emfToPdfFactor_;
+  if (wm == 0 || hm == 0 || !std::isfinite(xScale) || !std::isfinite(yScale)) {
+    std::fprintf(stderr,
+                 "tallowcraft: %s: the picture's frame or device size is 0 or out of range; "
+                 "its page stays blank\n",
+                 file.c_str());
+    return;
+  }
+  TEMWParser parser(emf);
+  page.PlayMetaFile(parser, marginLeft_ * r, marginTop_ * r, xScale, yScale);
+  if (!parser.WalkCompleted())
+    std::fprintf(stderr, "tallowcraft: %s: damaged records; the page shows what came before\n",
+                 file.c_str());
+}
+
+void TEMF2PDFConverter::AddLinks(const TUrlPositionList& links) {
+  const double r = Resolution() / 25.4;
+  const double f = emfToPdfFactor_;
+  const double left0 = marginLeft_ * r;
+  const double top0 = marginTop_ * r;
+  for (const TUrlPositionObj& link : links) {
+    pdf::TPDFURLAction& action = Actions().CreateURLAction(link.Url);
+    RegisterAction(action);
+    CurrentPage().CreateAnnotation(RoundEven(left0 + link.Left / f), RoundEven(top0 + link.Top / f),
+                                   RoundEven(left0 + link.Right / f),
+                                   RoundEven(top0 + link.Bottom / f), &action);
+  }
+}
+
+pdf::TPDFOutlineNode* TEMF2PDFConverter::AddBookmark(TElMTree::Item& item, int pageIndex) {
+  pdf::TPDFGoToPageAction& action = Actions().CreateGoToPageAction(pageIndex, 0);
+  pdf::TPDFOutlineNode* parent = item.parent != nullptr ? item.parent->data.Outline : nullptr;
+  return &Outlines().AddOutline(parent, item.data.Name, static_cast<uint8_t>(bookmarksFontCharset_),
+                                &action);
 }
 
 }  // namespace emf2pdf

@@ -4,23 +4,45 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/converter_node.h"
+#include "emf2pdf/converter_tree.h"
 #include "pdf/document.h"
+
+namespace pdf {
+class TPDFPage;
+}
 
 namespace emf2pdf {
 
-// Draws every registered metafile on a page of its own. A document of the
-// PDF writer with the page set-up that the pictures are stretched into.
+class EmfReader;
+
+// Draws every registered metafile on a page of its own, stretched into the
+// area inside the margins, with link annotations and an optional outline
+// tree that mirrors the folders of the document names.
 class TEMF2PDFConverter : public pdf::TPDFDocument {
  public:
   TEMF2PDFConverter();
   ~TEMF2PDFConverter() override;
 
-  // Registers the files of one document (one page each), in order.
+  // Registers one document (one file per page), in order; `links` holds one
+  // link list per page (fewer lists than pages: the rest have none).
   void AddDocument(const std::vector<std::string>& files, const std::string& name = {});
-  // Draws every registered document; false when anything failed.
+  void AddDocument(const std::vector<std::string>& files, const TPageLinksList& links,
+                   const std::string& name);
+  // Draws every registered document; false when anything failed, with the
+  // reason in LastError.
   bool Convert();
-  int DocumentCount() const { return static_cast<int>(documents_.size()); }
+  const std::string& LastError() const { return lastError_; }
+  int DocumentCount() const { return documentCount_; }
 
+  double EMFToPDFFactor() const { return emfToPdfFactor_; }
+  void SetEMFToPDFFactor(double value) { emfToPdfFactor_ = value; }
+  double XScaleFactor() const { return xScaleFactor_; }
+  void SetXScaleFactor(double value) { xScaleFactor_ = value; }
+  double YScaleFactor() const { return yScaleFactor_; }
+  void SetYScaleFactor(double value) { yScaleFactor_ = value; }
+  double ScreenDCResolution() const { return screenDcResolution_; }
+  void SetScreenDCResolution(double value) { screenDcResolution_ = value; }
   pdf::TPDFPageSize PageSize() const { return pageSize_; }
   void SetPageSize(pdf::TPDFPageSize value) { pageSize_ = value; }
   pdf::TPDFPageOrientation PageOrientation() const { return pageOrientation_; }
@@ -39,23 +61,39 @@ class TEMF2PDFConverter : public pdf::TPDFDocument {
   void SetBookmarksFontCharset(int value) { bookmarksFontCharset_ = value; }
   bool GenerateBookmarks() const { return generateBookmarks_; }
   void SetGenerateBookmarks(bool value) { generateBookmarks_ = value; }
+  bool AddWatermarks() const { return addWatermarks_; }
+  void SetAddWatermarks(bool value) { addWatermarks_ = value; }
+  const std::string& WaterMarkText() const { return waterMarkText_; }
+  void SetWaterMarkText(const std::string& value) { waterMarkText_ = value; }
 
  private:
-  struct RegisteredDocument {
-    std::vector<std::string> files;
-    std::string name;
-  };
+  TElMTree::Item& FolderItem(const std::string& relativeName);
+  void ConvertItem(TElMTree::Item& item);
+  void DrawPageFile(const std::string& file);
+  void PlacePicture(pdf::TPDFPage& page, const EmfReader& emf, const std::string& file);
+  void AddLinks(const TUrlPositionList& links);
+  pdf::TPDFOutlineNode* AddBookmark(TElMTree::Item& item, int pageIndex);
 
-  std::vector<RegisteredDocument> documents_;
+  TElMTree tree_;
+  int documentCount_ = 0;
+  bool firstPageDrawn_ = false;
+  std::string lastError_;
+
+  double screenDcResolution_ = 96;
+  double emfToPdfFactor_ = 96.0 / 72.0;
+  double xScaleFactor_ = 1;
+  double yScaleFactor_ = 1;
   pdf::TPDFPageSize pageSize_ = pdf::psA4;
   pdf::TPDFPageOrientation pageOrientation_ = pdf::poPagePortrait;
-  double marginLeft_ = 0;
-  double marginRight_ = 0;
-  double marginTop_ = 0;
-  double marginBottom_ = 0;
+  double marginLeft_ = 5;
+  double marginRight_ = 5;
+  double marginTop_ = 5;
+  double marginBottom_ = 5;
   std::string rootFolder_;
   int bookmarksFontCharset_ = 1;
-  bool generateBookmarks_ = false;
+  bool generateBookmarks_ = true;
+  bool addWatermarks_ = false;
+  std::string waterMarkText_;
 };
 
 }  // namespace emf2pdf

@@ -1,0 +1,83 @@
+#include "emf2pdf/emf_reader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "emf2pdf/emf_records.h"
+#include "emf2pdf/record_reader.h"
+
+namespace emf2pdf {
+
+namespace {
+
+constexpr size_t kHeaderMinimum = 88;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) throw std::runtime_error("Cannot open " + path + ": " + std::strerror(errno));
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  if (std::ferror(file.get())) throw std::runtime_error("Cannot read " + path);
+  return bytes;
+}
+
+}  // namespace
+
+EmfReader EmfReader::Load(const std::string& path) { return EmfReader(ReadWholeFile(path), path); }
+
+EmfReader EmfReader::FromBytes(std::vector<uint8_t> bytes, const std::string& name) {
+  return EmfReader(std::move(bytes), name);
+}
+
+EmfReader::EmfReader(std::vector<uint8_t> bytes, const std::string& name)
+    : bytes_(std::move(bytes)) {
+  const std::string refused = name + " is not an enhanced metafile";
+  if (bytes_.size() < kHeaderMinimum) throw NotAMetafile(refused);
+  RecordReader in(bytes_, 0);
+  const uint32_t type = in.U32();
+  const uint32_t size = in.U32();
+  header_.rclBounds = in.RectL32();
+  header_.rclFrame = in.RectL32();
+  const uint32_t signature = in.U32();
+  if (type != emr::EMR_HEADER || signature != emr::ENHMETA_SIGNATURE || size < kHeaderMinimum)
+    throw NotAMetafile(refused);
+  in.U32();  // nVersion
+  header_.nBytes = in.U32();
+  header_.nRecords = in.U32();
+  header_.nHandles = in.U16();
+  in.U16();  // sReserved
+  in.U32();  // nDescription
+  in.U32();  // offDescription
+  in.U32();  // nPalEntries
+  header_.szlDevice = in.SizeL32();
+  header_.szlMillimeters = in.SizeL32();
+}
+
+bool EmfReader::Walk(const std::function<void(const EmfRecord&)>& visit) const {
+  const size_t total = bytes_.size();
+  size_t offset = 0;
+  while (total - offset >= 8) {
+    RecordReader in(std::span<const uint8_t>(bytes_).subspan(offset, 8), 0);
+    EmfRecord record;
+    record.type = in.U32();
+    const uint32_t size = in.U32();
+    if (size < 8 || size % 4 != 0 || size > total - offset) return false;
+    record.bytes = std::span<const uint8_t>(bytes_).subspan(offset, size);
+    record.offset = offset;
+    visit(record);
+    if (record.type == emr::EMR_EOF) return true;
+    offset += size;
+  }
+  return offset == total;
+}
+
+}  // namespace emf2pdf

@@ -1,0 +1,231 @@
+#include "emf2pdf/emw_parser.h"
+
+#include <array>
+#include <cmath>
+#include <new>
+
+#include "emf2pdf/emf_records.h"
+#include "pdf/document.h"
+#include "pdf/page.h"
+
+namespace emf2pdf {
+
+using namespace emr;
+
+// One line per record type the interpreter plays. The minimum size is that
+// of the record's fixed part (type and size included); a shorter record is
+// dropped before its handler sees it. Types not listed draw nothing.
+const TEMWParser::RecordEntry TEMWParser::kRecords[] = {
+    {EMR_HEADER, "HEADER", 8, &TEMWParser::OnNothing},
+    {EMR_POLYBEZIER, "POLYBEZIER", 28, &TEMWParser::OnPolyBezier},
+    {EMR_POLYGON, "POLYGON", 28, &TEMWParser::OnPolygon},
+    {EMR_POLYLINE, "POLYLINE", 28, &TEMWParser::OnPolyline},
+    {EMR_POLYBEZIERTO, "POLYBEZIERTO", 28, &TEMWParser::OnPolyBezierTo},
+    {EMR_POLYLINETO, "POLYLINETO", 28, &TEMWParser::OnPolylineTo},
+    {EMR_POLYPOLYLINE, "POLYPOLYLINE", 32, &TEMWParser::OnPolyPolyline},
+    {EMR_POLYPOLYGON, "POLYPOLYGON", 32, &TEMWParser::OnPolyPolygon},
+    {EMR_SETWINDOWEXTEX, "SETWINDOWEXTEX", 16, &TEMWParser::OnSetWindowExtEx},
+    {EMR_SETWINDOWORGEX, "SETWINDOWORGEX", 16, &TEMWParser::OnSetWindowOrgEx},
+    {EMR_SETVIEWPORTEXTEX, "SETVIEWPORTEXTEX", 16, &TEMWParser::OnSetViewportExtEx},
+    {EMR_SETVIEWPORTORGEX, "SETVIEWPORTORGEX", 16, &TEMWParser::OnSetViewportOrgEx},
+    {EMR_SETPIXELV, "SETPIXELV", 20, &TEMWParser::OnSetPixelV},
+    {EMR_SETMAPMODE, "SETMAPMODE", 12, &TEMWParser::OnSetMapMode},
+    {EMR_SETBKMODE, "SETBKMODE", 12, &TEMWParser::OnSetBkMode},
+    {EMR_SETPOLYFILLMODE, "SETPOLYFILLMODE", 12, &TEMWParser::OnSetPolyFillMode},
+    {EMR_SETSTRETCHBLTMODE, "SETSTRETCHBLTMODE", 12, &TEMWParser::OnSetStretchBltMode},
+    {EMR_SETTEXTALIGN, "SETTEXTALIGN", 12, &TEMWParser::OnSetTextAlign},
+    {EMR_SETTEXTCOLOR, "SETTEXTCOLOR", 12, &TEMWParser::OnSetTextColor},
+    {EMR_SETBKCOLOR, "SETBKCOLOR", 12, &TEMWParser::OnSetBkColor},
+    {EMR_MOVETOEX, "MOVETOEX", 16, &TEMWParser::OnMoveToEx},
+    {EMR_EXCLUDECLIPRECT, "EXCLUDECLIPRECT", 24, &TEMWParser::OnNothing},
+    {EMR_INTERSECTCLIPRECT, "INTERSECTCLIPRECT", 24, &TEMWParser::OnIntersectClipRect},
+    {EMR_SCALEVIEWPORTEXTEX, "SCALEVIEWPORTEXTEX", 24, &TEMWParser::OnScaleViewportExtEx},
+    {EMR_SCALEWINDOWEXTEX, "SCALEWINDOWEXTEX", 24, &TEMWParser::OnScaleWindowExtEx},
+    {EMR_SAVEDC, "SAVEDC", 8, &TEMWParser::OnSaveDC},
+    {EMR_RESTOREDC, "RESTOREDC", 12, &TEMWParser::OnRestoreDC},
+    {EMR_SETWORLDTRANSFORM, "SETWORLDTRANSFORM", 32, &TEMWParser::OnSetWorldTransform},
+    {EMR_MODIFYWORLDTRANSFORM, "MODIFYWORLDTRANSFORM", 36, &TEMWParser::OnModifyWorldTransform},
+    {EMR_SELECTOBJECT, "SELECTOBJECT", 12, &TEMWParser::OnSelectObject},
+    {EMR_CREATEPEN, "CREATEPEN", 28, &TEMWParser::OnCreatePen},
+    {EMR_CREATEBRUSHINDIRECT, "CREATEBRUSHINDIRECT", 24, &TEMWParser::OnCreateBrushIndirect},
+    {EMR_DELETEOBJECT, "DELETEOBJECT", 12, &TEMWParser::OnDeleteObject},
+    {EMR_ANGLEARC, "ANGLEARC", 28, &TEMWParser::OnAngleArc},
+    {EMR_ELLIPSE, "ELLIPSE", 24, &TEMWParser::OnEllipse},
+    {EMR_RECTANGLE, "RECTANGLE", 24, &TEMWParser::OnRectangle},
+    {EMR_ROUNDRECT, "ROUNDRECT", 32, &TEMWParser::OnRoundRect},
+    {EMR_ARC, "ARC", 40, &TEMWParser::OnArc},
+    {EMR_CHORD, "CHORD", 40, &TEMWParser::OnChord},
+    {EMR_PIE, "PIE", 40, &TEMWParser::OnPie},
+    {EMR_LINETO, "LINETO", 16, &TEMWParser::OnLineTo},
+    {EMR_ARCTO, "ARCTO", 40, &TEMWParser::OnArcTo},
+    {EMR_POLYDRAW, "POLYDRAW", 28, &TEMWParser::OnPolyDraw},
+    {EMR_SETARCDIRECTION, "SETARCDIRECTION", 12, &TEMWParser::OnSetArcDirection},
+    {EMR_SETMITERLIMIT, "SETMITERLIMIT", 12, &TEMWParser::OnNothing},
+    {EMR_BEGINPATH, "BEGINPATH", 8, &TEMWParser::OnBeginPath},
+    {EMR_ENDPATH, "ENDPATH", 8, &TEMWParser::OnEndPath},
+    {EMR_CLOSEFIGURE, "CLOSEFIGURE", 8, &TEMWParser::OnCloseFigure},
+    {EMR_FILLPATH, "FILLPATH", 8, &TEMWParser::OnFillPath},
+    {EMR_STROKEANDFILLPATH, "STROKEANDFILLPATH", 8, &TEMWParser::OnStrokeAndFillPath},
+    {EMR_STROKEPATH, "STROKEPATH", 8, &TEMWParser::OnStrokePath},
+    {EMR_SELECTCLIPPATH, "SELECTCLIPPATH", 8, &TEMWParser::OnSelectClipPath},
+    {EMR_ABORTPATH, "ABORTPATH", 8, &TEMWParser::OnAbortPath},
+    {EMR_FILLRGN, "FILLRGN", 32, &TEMWParser::OnFillRgn},
+    {EMR_EXTSELECTCLIPRGN, "EXTSELECTCLIPRGN", 16, &TEMWParser::OnExtSelectClipRgn},
+    {EMR_BITBLT, "BITBLT", 8, &TEMWParser::OnBitBlt},
+    {EMR_STRETCHBLT, "STRETCHBLT", 8, &TEMWParser::OnStretchBlt},
+    {EMR_MASKBLT, "MASKBLT", 8, &TEMWParser::OnMaskBlt},
+    {EMR_SETDIBITSTODEVICE, "SETDIBITSTODEVICE", 8, &TEMWParser::OnSetDIBitsToDevice},
+    {EMR_STRETCHDIBITS, "STRETCHDIBITS", 8, &TEMWParser::OnStretchDIBits},
+    {EMR_EXTCREATEFONTINDIRECTW, "EXTCREATEFONTINDIRECTW", 104,
+     &TEMWParser::OnExtCreateFontIndirectW},
+    {EMR_EXTTEXTOUTA, "EXTTEXTOUTA", 8, &TEMWParser::OnExtTextOutA},
+    {EMR_EXTTEXTOUTW, "EXTTEXTOUTW", 8, &TEMWParser::OnExtTextOutW},
+    {EMR_POLYBEZIER16, "POLYBEZIER16", 28, &TEMWParser::OnPolyBezier16},
+    {EMR_POLYGON16, "POLYGON16", 28, &TEMWParser::OnPolygon16},
+    {EMR_POLYLINE16, "POLYLINE16", 28, &TEMWParser::OnPolyline16},
+    {EMR_POLYBEZIERTO16, "POLYBEZIERTO16", 28, &TEMWParser::OnPolyBezierTo16},
+    {EMR_POLYLINETO16, "POLYLINETO16", 28, &TEMWParser::OnPolylineTo16},
+    {EMR_POLYPOLYLINE16, "POLYPOLYLINE16", 32, &TEMWParser::OnPolyPolyline16},
+    {EMR_POLYPOLYGON16, "POLYPOLYGON16", 32, &TEMWParser::OnPolyPolygon16},
+    {EMR_POLYDRAW16, "POLYDRAW16", 28, &TEMWParser::OnPolyDraw16},
+    {EMR_EXTCREATEPEN, "EXTCREATEPEN", 52, &TEMWParser::OnExtCreatePen},
+    {EMR_SMALLTEXTOUT, "SMALLTEXTOUT", 8, &TEMWParser::OnSmallTextOut},
+    {EMR_ALPHABLEND, "ALPHABLEND", 8, &TEMWParser::OnAlphaBlend},
+    {EMR_TRANSPARENTBLT, "TRANSPARENTBLT", 8, &TEMWParser::OnTransparentBlt},
+    {EMR_SETTEXTJUSTIFICATION, "SETTEXTJUSTIFICATION", 8, &TEMWParser::OnNothing},
+};
+
+namespace {
+
+constexpr size_t kTypeLimit = 128;
+
+bool IsTextRecord(uint32_t type) {
+  return type == EMR_EXTTEXTOUTA || type == EMR_EXTTEXTOUTW || type == EMR_SMALLTEXTOUT;
+}
+
+// Records that leave the page's fill colour holding the text colour.
+bool KeepsTextColorMode(uint32_t type) {
+  switch (type) {
+    case EMR_SETBKMODE:
+    case EMR_SETTEXTALIGN:
+    case EMR_SETTEXTCOLOR:
+    case EMR_SETBKCOLOR:
+    case EMR_MOVETOEX:
+    case EMR_SAVEDC:
+    case EMR_RESTOREDC:
+    case EMR_SELECTOBJECT:
+    case EMR_CREATEPEN:
+    case EMR_CREATEBRUSHINDIRECT:
+    case EMR_DELETEOBJECT:
+    case EMR_BITBLT:
+    case EMR_EXTCREATEFONTINDIRECTW:
+    case EMR_EXTTEXTOUTA:
+    case EMR_EXTTEXTOUTW:
+    case EMR_SMALLTEXTOUT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Halves to even; the extent of a picture cannot exceed the int range.
+double RoundExtent(double value) {
+  if (!std::isfinite(value)) return 0;
+  const double rounded = std::nearbyint(value);
+  if (rounded > 2147483646.0) return 2147483646.0;
+  if (rounded < -2147483647.0) return -2147483647.0;
+  return rounded;
+}
+
+}  // namespace
+
+const TEMWParser::RecordEntry* TEMWParser::FindEntry(uint32_t type) {
+  static const std::array<const RecordEntry*, kTypeLimit> table = [] {
+    std::array<const RecordEntry*, kTypeLimit> t{};
+    for (const RecordEntry& entry : kRecords) t[entry.type] = &entry;
+    return t;
+  }();
+  return type < kTypeLimit ? table[type] : nullptr;
+}
+
+TEMWParser::TEMWParser(const EmfReader& emf) : emf_(emf) {}
+
+TEMWParser::~TEMWParser() = default;
+
+namespace {
+
+double ConversionFactor(pdf::TPDFDocument& document, int pixelsPerInch) {
+  const double resolution = document.Resolution() > 0 ? document.Resolution() : 72;
+  return resolution / (pixelsPerInch > 0 ? pixelsPerInch : 96);
+}
+
+}  // namespace
+
+pdf::TPDFMetafilePlayer::Extent TEMWParser::PictureExtent(const EmfHeader& header,
+                                                          pdf::TPDFDocument& document) {
+  const auto& options = document.EMFOptions();
+  Extent extent;
+  extent.width = RoundExtent(header.rclBounds.right *
+                             ConversionFactor(document, options.ReferencePixelsPerInchX)) +
+                 1;
+  extent.height = RoundExtent(header.rclBounds.bottom *
+                              ConversionFactor(document, options.ReferencePixelsPerInchY)) +
+                  1;
+  return extent;
+}
+
+pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
+  page_ = &form;
+  options_ = form.Document().EMFOptions();
+  fx_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchX);
+  fy_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchY);
+  return PictureExtent(emf_.Header(), form.Document());
+}
+
+void TEMWParser::ResetState() {
+  dc_ = ShadowDC();
+  state_ = DrawingState();
+  state_.font = dc_.Current().font.font;
+  transformStack_.clear();
+}
+
+void TEMWParser::Play() {
+  if (page_ == nullptr) return;
+  objects_.assign(emf_.Header().nHandles, std::nullopt);
+  ResetState();
+  ResetTextState();
+  page_->SetLineCap(options_.LineCap);
+  page_->SetLineJoin(options_.LineJoin);
+
+  walkCompleted_ = emf_.Walk([this](const EmfRecord& record) { Dispatch(record); });
+
+  objects_.clear();
+  transformStack_.clear();
+  ResetTextState();
+}
+
+void TEMWParser::Dispatch(const EmfRecord& record) {
+  const uint32_t type = record.type;
+  const bool text = IsTextRecord(type);
+  if (text && state_.pathBracket) return;
+  if (state_.textColorMode && !KeepsTextColorMode(type)) EndTextColorMode();
+  if (text) state_.textColorMode = true;
+
+  const RecordEntry* entry = FindEntry(type);
+  if (entry == nullptr) return;
+  if (record.bytes.size() < entry->minimumSize) {
+    ++droppedRecords_;
+    return;
+  }
+  RecordReader in(record.bytes);
+  try {
+    (this->*entry->handler)(in);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
+    // One bad record costs only itself; what it wrote before failing stays.
+    ++droppedRecords_;
+  }
+}
+
+}  // namespace emf2pdf

@@ -1,0 +1,236 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "emf2pdf/emf_reader.h"
+#include "emf2pdf/emf_types.h"
+#include "emf2pdf/emw_objects.h"
+#include "emf2pdf/record_reader.h"
+#include "emf2pdf/shadow_dc.h"
+#include "pdf/emf_parse_options.h"
+#include "pdf/metafile_player.h"
+#include "pdf/page.h"
+
+namespace emf2pdf {
+
+// Replays the records of one enhanced metafile onto one form page: keeps its
+// own model of the device-context state the records change and turns the
+// drawing records into the page's path, text and image operations.
+// Handlers live in records_*.cpp, one file per group of records.
+class TEMWParser : public pdf::TPDFMetafilePlayer {
+ public:
+  // `emf` must outlive the parser.
+  explicit TEMWParser(const EmfReader& emf);
+  ~TEMWParser() override;
+
+  // The picture's extent in page pixels of `document` (the size query):
+  // rclBounds.right and .bottom, converted, plus one.
+  static Extent PictureExtent(const EmfHeader& header, pdf::TPDFDocument& document);
+
+  Extent Load(pdf::TPDFPage& form) override;
+  void Play() override;
+
+  // Records dropped because they did not fit or held unusable values.
+  int DroppedRecords() const { return droppedRecords_; }
+  // False when the walk stopped at a record whose size was broken.
+  bool WalkCompleted() const { return walkCompleted_; }
+
+ private:
+  using Handler = void (TEMWParser::*)(RecordReader&);
+  struct RecordEntry {
+    uint32_t type;
+    const char* name;
+    uint32_t minimumSize;
+    Handler handler;
+  };
+  static const RecordEntry kRecords[];
+  static const RecordEntry* FindEntry(uint32_t type);
+
+  enum class HAlign { kLeft, kCenter, kRight };
+  enum class VAlign { kTop, kBaseline, kBottom };
+
+  // The drawing state that is not part of the shadow context's saved values.
+  struct DrawingState {
+    bool windowScaling = false;
+    int32_t wxNum = 1, wxDenom = 1, wyNum = 1, wyDenom = 1;
+    bool viewportScaling = false;
+    int32_t vxNum = 1, vxDenom = 1, vyNum = 1, vyDenom = 1;
+    XForm world;
+    PointL position;
+    bool fillAlternate = true;
+    bool bkOpaque = true;
+    HAlign hAlign = HAlign::kLeft;
+    VAlign vAlign = VAlign::kTop;
+    bool updateCP = false;
+    bool arcCounterClockwise = true;
+    uint32_t penStyle = 0;
+    double penWidth = 0;  // device units
+    uint32_t penColor = 0;
+    uint32_t brushColor = 0;
+    bool nullBrush = false;
+    LogFont font;
+    bool symbolFont = false;
+    bool stateDirty = true;
+    uint32_t fillColorCache = 0;
+    bool textColorMode = false;
+    bool pathBracket = false;
+    bool clipOpen = false;
+    bool clipIsRect = false;
+    double clipRect[4] = {0, 0, 0, 0};  // page pixels: left, top, right, bottom
+  };
+
+  // --- walk (emw_parser.cpp) ---
+  void Dispatch(const EmfRecord& record);
+  void ResetState();
+
+  // --- coordinates and colours (emw_coordinates.cpp) ---
+  // Logical -> page pixels; throws MalformedRecord for values that give no
+  // finite, sane result (zero extents, huge transforms).
+  double MapX(double x) const;
+  double MapY(double y) const;
+  pdf::TPDFDevicePoint Map(const PointL& p) const;
+  // Device units of the picture -> page pixels.
+  double DeviceX(double x) const;
+  double DeviceY(double y) const;
+  double MapScaleX() const;  // mx
+  double MapScaleY() const;  // my
+  // Logical lengths -> page pixels (scale, no origins).
+  double LengthX(double length) const;
+  double LengthY(double length) const;
+  static uint32_t ResolvePalette(uint32_t color);
+  void WriteFillColor(uint32_t color);
+  void WriteStrokeColor(uint32_t color);
+  void WriteBrushFillIfChanged();
+  void WriteTextFillColor();
+  void WriteBackgroundFillColor();
+  void EndTextColorMode();
+  void WriteLineWidth();
+
+  // --- state records (records_state.cpp) ---
+  void OnNothing(RecordReader& in);
+  void OnSetWindowExtEx(RecordReader& in);
+  void OnSetWindowOrgEx(RecordReader& in);
+  void OnSetViewportExtEx(RecordReader& in);
+  void OnSetViewportOrgEx(RecordReader& in);
+  void OnSetMapMode(RecordReader& in);
+  void OnSetBkMode(RecordReader& in);
+  void OnSetPolyFillMode(RecordReader& in);
+  void OnSetStretchBltMode(RecordReader& in);
+  void OnSetTextAlign(RecordReader& in);
+  void OnSetTextColor(RecordReader& in);
+  void OnSetBkColor(RecordReader& in);
+  void OnMoveToEx(RecordReader& in);
+  void OnScaleViewportExtEx(RecordReader& in);
+  void OnScaleWindowExtEx(RecordReader& in);
+  void OnSetWorldTransform(RecordReader& in);
+  void OnModifyWorldTransform(RecordReader& in);
+  void OnSetArcDirection(RecordReader& in);
+  void ApplyTextAlign(uint32_t flags);
+
+  // --- objects and saved states (records_objects.cpp) ---
+  void OnCreatePen(RecordReader& in);
+  void OnExtCreatePen(RecordReader& in);
+  void OnCreateBrushIndirect(RecordReader& in);
+  void OnExtCreateFontIndirectW(RecordReader& in);
+  void OnDeleteObject(RecordReader& in);
+  void OnSelectObject(RecordReader& in);
+  void OnSaveDC(RecordReader& in);
+  void OnRestoreDC(RecordReader& in);
+  void StoreObject(uint32_t index, const EmwObject& object);
+  void SelectStockObject(uint32_t stock);
+  void TakeOverPen(const EmwObject& pen);
+  void TakeOverBrush(const EmwObject& brush);
+  void TakeOverFont(const EmwObject& font, bool restoring);
+  void WriteDash(uint32_t penStyle);
+
+  // --- clipping (records_clipping.cpp) ---
+  void OnIntersectClipRect(RecordReader& in);
+  void OnExtSelectClipRgn(RecordReader& in);
+  void OnSelectClipPath(RecordReader& in);
+  // Q of an open clip, then the state Q took back written again.
+  void CloseClip();
+  void RewriteStateAfterRestore();
+  std::vector<RectL> ReadRegionRects(RecordReader& in, uint32_t cbRgnData);
+
+  // --- lines, polygons and paths (records_paths.cpp) ---
+  void OnLineTo(RecordReader& in);
+  void OnPolyline(RecordReader& in);
+  void OnPolyline16(RecordReader& in);
+  void OnPolygon(RecordReader& in);
+  void OnPolygon16(RecordReader& in);
+  void OnPolylineTo(RecordReader& in);
+  void OnPolylineTo16(RecordReader& in);
+  void OnPolyPolyline(RecordReader& in);
+  void OnPolyPolyline16(RecordReader& in);
+  void OnPolyPolygon(RecordReader& in);
+  void OnPolyPolygon16(RecordReader& in);
+  void OnPolyBezier(RecordReader& in);
+  void OnPolyBezier16(RecordReader& in);
+  void OnPolyBezierTo(RecordReader& in);
+  void OnPolyBezierTo16(RecordReader& in);
+  void OnPolyDraw(RecordReader& in);
+  void OnPolyDraw16(RecordReader& in);
+  void OnSetPixelV(RecordReader& in);
+  void OnBeginPath(RecordReader& in);
+  void OnEndPath(RecordReader& in);
+  void OnCloseFigure(RecordReader& in);
+  void OnFillPath(RecordReader& in);
+  void OnStrokeAndFillPath(RecordReader& in);
+  void OnStrokePath(RecordReader& in);
+  void OnAbortPath(RecordReader& in);
+  void OnFillRgn(RecordReader& in);
+  std::vector<PointL> ReadPoints(RecordReader& in, bool small);
+  void DrawPolyline(const std::vector<PointL>& points);
+  void DrawPolygon(const std::vector<PointL>& points);
+  void DrawPolylineTo(const std::vector<PointL>& points);
+  void DrawPolyPoly(RecordReader& in, bool small, bool polygons);
+  void DrawPolyBezier(const std::vector<PointL>& points);
+  void DrawPolyBezierTo(const std::vector<PointL>& points);
+  void DrawPolyDraw(RecordReader& in, bool small);
+  void PaintStroke();
+  void PaintFillAndStroke();
+  void PaintShape();
+
+  // --- shapes and arcs (records_shapes.cpp) ---
+  void OnRectangle(RecordReader& in);
+  void OnEllipse(RecordReader& in);
+  void OnRoundRect(RecordReader& in);
+  void OnArc(RecordReader& in);
+  void OnChord(RecordReader& in);
+  void OnPie(RecordReader& in);
+  void OnArcTo(RecordReader& in);
+  void OnAngleArc(RecordReader& in);
+
+  // --- text (records_text.cpp) ---
+  // Text state of the page at the start and end of a picture.
+  void ResetTextState();
+  void OnExtTextOutA(RecordReader& in);
+  void OnExtTextOutW(RecordReader& in);
+  void OnSmallTextOut(RecordReader& in);
+
+  // --- bitmaps (records_bitmap.cpp) ---
+  void OnBitBlt(RecordReader& in);
+  void OnStretchBlt(RecordReader& in);
+  void OnMaskBlt(RecordReader& in);
+  void OnSetDIBitsToDevice(RecordReader& in);
+  void OnStretchDIBits(RecordReader& in);
+  void OnAlphaBlend(RecordReader& in);
+  void OnTransparentBlt(RecordReader& in);
+
+  const EmfReader& emf_;           // borrowed, outlives the parser
+  pdf::TPDFPage* page_ = nullptr;  // the form, bound by Load
+  pdf::TPDFEMFParseOptions options_;
+  double fx_ = 0.75;
+  double fy_ = 0.75;
+
+  ShadowDC dc_;
+  DrawingState state_;
+  std::vector<std::optional<EmwObject>> objects_;
+  std::vector<XForm> transformStack_;
+  int droppedRecords_ = 0;
+  bool walkCompleted_ = true;
+};
+
+}  // namespace emf2pdf

@@ -1,0 +1,278 @@
+// Object records (pens, brushes, fonts) and saved states.
+#include <cmath>
+
+#include "emf2pdf/emf_records.h"
+#include "emf2pdf/emw_parser.h"
+#include "pdf/page.h"
+
+namespace emf2pdf {
+
+using namespace emr;
+
+namespace {
+
+LogFont ReadLogFontW(RecordReader& in) {
+  LogFont f;
+  f.lfHeight = in.I32();
+  f.lfWidth = in.I32();
+  f.lfEscapement = in.I32();
+  f.lfOrientation = in.I32();
+  f.lfWeight = in.I32();
+  f.lfItalic = in.U8();
+  f.lfUnderline = in.U8();
+  f.lfStrikeOut = in.U8();
+  f.lfCharSet = in.U8();
+  f.lfOutPrecision = in.U8();
+  f.lfClipPrecision = in.U8();
+  f.lfQuality = in.U8();
+  f.lfPitchAndFamily = in.U8();
+  f.lfFaceName.clear();
+  for (int i = 0; i < 32; ++i) {
+    const char16_t c = static_cast<char16_t>(in.U16());
+    if (c == 0) break;
+    f.lfFaceName.push_back(c);
+  }
+  return f;
+}
+
+// The values whose change makes the page select the font again.
+bool SameFontSelection(const LogFont& a, const LogFont& b) {
+  return a.lfFaceName == b.lfFaceName && a.lfWeight == b.lfWeight && a.lfItalic == b.lfItalic &&
+         a.lfUnderline == b.lfUnderline && a.lfStrikeOut == b.lfStrikeOut &&
+         a.lfCharSet == b.lfCharSet && a.lfHeight == b.lfHeight;
+}
+
+EmwObject StockBrush(uint32_t color) {
+  EmwObject brush;
+  brush.kind = EmwObject::Kind::kBrush;
+  brush.color = color;
+  return brush;
+}
+
+}  // namespace
+
+void TEMWParser::StoreObject(uint32_t index, const EmwObject& object) {
+  if (index >= objects_.size()) return;
+  objects_[index] = object;
+}
+
+void TEMWParser::OnCreatePen(RecordReader& in) {
+  const uint32_t index = in.U32();
+  EmwObject pen;
+  pen.kind = EmwObject::Kind::kPen;
+  pen.style = in.U32();
+  pen.width = in.PointL32().x;
+  pen.color = in.U32();
+  StoreObject(index, pen);
+}
+
+void TEMWParser::OnExtCreatePen(RecordReader& in) {
+  const uint32_t index = in.U32();
+  in.Skip(16);  // offBmi, cbBmi, offBits, cbBits: pattern pens are drawn solid
+  EmwObject pen;
+  pen.kind = EmwObject::Kind::kPen;
+  pen.style = in.U32() & 0x0F;
+  const uint32_t width = in.U32();
+  pen.width = width > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int32_t>(width);
+  in.U32();  // elpBrushStyle
+  pen.color = in.U32();
+  StoreObject(index, pen);
+}
+
+void TEMWParser::OnCreateBrushIndirect(RecordReader& in) {
+  const uint32_t index = in.U32();
+  EmwObject brush;
+  brush.kind = EmwObject::Kind::kBrush;
+  brush.style = in.U32();
+  brush.color = in.U32();
+  brush.hatch = in.U32();
+  StoreObject(index, brush);
+}
+
+void TEMWParser::OnExtCreateFontIndirectW(RecordReader& in) {
+  const uint32_t index = in.U32();
+  EmwObject font;
+  font.kind = EmwObject::Kind::kFont;
+  font.font = ReadLogFontW(in);
+  StoreObject(index, font);
+}
+
+void TEMWParser::OnDeleteObject(RecordReader& in) {
+  const uint32_t index = in.U32();
+  if (index < objects_.size()) objects_[index].reset();
+}
+
+void TEMWParser::OnSelectObject(RecordReader& in) {
+  const uint32_t index = in.U32();
+  if (index & STOCK_OBJECT_FLAG) {
+    SelectStockObject(index & ~STOCK_OBJECT_FLAG);
+    return;
+  }
+  if (index >= objects_.size() || !objects_[index]) return;
+  const EmwObject& object = *objects_[index];
+  switch (object.kind) {
+    case EmwObject::Kind::kPen:
+      dc_.Current().pen = object;
+      TakeOverPen(object);
+      break;
+    case EmwObject::Kind::kBrush:
+      dc_.Current().brush = object;
+      TakeOverBrush(object);
+      break;
+    case EmwObject::Kind::kFont:
+      TakeOverFont(object, false);
+      dc_.Current().font.font = state_.font;
+      break;
+    case EmwObject::Kind::kNone:
+      break;
+  }
+}
+
+void TEMWParser::SelectStockObject(uint32_t stock) {
+  static constexpr uint32_t kBrushColors[] = {0xFFFFFF, 0xAAAAAA, 0x808080, 0x666666, 0x000000};
+  if (stock <= NULL_BRUSH) {
+    const uint32_t color = stock == NULL_BRUSH ? 0xFFFFFF : kBrushColors[stock];
+    EmwObject brush = StockBrush(color);
+    if (stock == NULL_BRUSH) brush.style = BS_NULL;
+    dc_.Current().brush = brush;
+    state_.brushColor = color;
+    state_.nullBrush = stock == NULL_BRUSH;
+    if (!state_.textColorMode) WriteBrushFillIfChanged();
+    return;
+  }
+  if (stock == WHITE_PEN || stock == BLACK_PEN) {
+    EmwObject pen;
+    pen.kind = EmwObject::Kind::kPen;
+    pen.color = stock == WHITE_PEN ? 0xFFFFFF : 0x000000;
+    dc_.Current().pen = pen;
+    state_.penColor = pen.color;
+    WriteStrokeColor(pen.color);
+    state_.penWidth = MapScaleX() * std::fabs(state_.world.eM11);
+    WriteLineWidth();
+    if (state_.penStyle != PS_SOLID) {
+      state_.penStyle = PS_SOLID;
+      WriteDash(PS_SOLID);
+    }
+    return;
+  }
+  if (stock == NULL_PEN) {
+    EmwObject pen;
+    pen.kind = EmwObject::Kind::kPen;
+    pen.style = PS_NULL;
+    dc_.Current().pen = pen;
+    state_.penStyle = PS_NULL;
+    return;
+  }
+  if (stock >= OEM_FIXED_FONT && stock <= SYSTEM_FONT) {
+    state_.font.lfFaceName = u"Arial";
+    state_.stateDirty = true;
+    dc_.Current().font.font = state_.font;
+  }
+}
+
+void TEMWParser::WriteDash(uint32_t penStyle) {
+  switch (penStyle) {
+    case PS_SOLID:
+    case PS_INSIDEFRAME:
+      page_->SetDash("[] 0");
+      break;
+    case PS_DASH:
+      page_->SetDash("[4 4] 0");
+      break;
+    case PS_DOT:
+      page_->SetDash("[1 1] 0");
+      break;
+    case PS_DASHDOT:
+      page_->SetDash("[4 1 1 1] 0");
+      break;
+    case PS_DASHDOTDOT:
+      page_->SetDash("[4 1 1 1 1 1] 0");
+      break;
+    default:
+      break;
+  }
+}
+
+void TEMWParser::TakeOverPen(const EmwObject& pen) {
+  if (pen.color != state_.penColor) {
+    state_.penColor = ResolvePalette(pen.color);
+    WriteStrokeColor(state_.penColor);
+  }
+  const uint32_t style = pen.width > 1 ? PS_SOLID : pen.style;
+  if (style != state_.penStyle) {
+    state_.penStyle = style;
+    WriteDash(style);
+  }
+  // A mirrored world transform must not give a negative width.
+  const double scale = MapScaleX() * std::fabs(state_.world.eM11);
+  const double width = pen.width == 0 ? scale : scale * pen.width;
+  if (width != state_.penWidth) {
+    state_.penWidth = width;
+    WriteLineWidth();
+  }
+}
+
+void TEMWParser::TakeOverBrush(const EmwObject& brush) {
+  state_.nullBrush = false;
+  if (brush.color != state_.brushColor) {
+    state_.brushColor = brush.color;
+    if (!state_.textColorMode) WriteBrushFillIfChanged();
+  }
+  if (brush.style == BS_NULL) state_.nullBrush = true;
+}
+
+void TEMWParser::TakeOverFont(const EmwObject& object, bool restoring) {
+  LogFont font = object.font;
+  if (font.lfFaceName.find(u'?') != std::u16string::npos)
+    font.lfFaceName = dc_.Current().font.font.lfFaceName;
+  const bool sameSelection = SameFontSelection(font, state_.font);
+  if (sameSelection) {
+    if (restoring ? !(font == state_.font)
+                  : font.lfEscapement != state_.font.lfEscapement ||
+                        font.lfOrientation != state_.font.lfOrientation)
+      state_.font = font;
+    return;
+  }
+  state_.font = font;
+  state_.stateDirty = true;
+}
+
+void TEMWParser::OnSaveDC(RecordReader&) {
+  if (!dc_.Save()) throw MalformedRecord("saved states nested too deep");
+  transformStack_.push_back(state_.world);
+}
+
+void TEMWParser::OnRestoreDC(RecordReader& in) {
+  const int32_t iRelative = in.I32();
+  dc_.Restore(iRelative);
+  if (state_.clipOpen) {
+    if (state_.textColorMode) EndTextColorMode();
+    CloseClip();
+  }
+
+  const int64_t depth = static_cast<int64_t>(transformStack_.size());
+  if (iRelative < 0) {
+    const int64_t target = depth + iRelative;
+    if (target < 0) {
+      transformStack_.clear();
+    } else {
+      state_.world = transformStack_[static_cast<size_t>(target)];
+      transformStack_.resize(static_cast<size_t>(target));
+    }
+  } else if (iRelative > 0 && iRelative <= depth) {
+    state_.world = transformStack_[static_cast<size_t>(iRelative - 1)];
+    transformStack_.resize(static_cast<size_t>(iRelative - 1));
+  }
+
+  const ShadowDC::Values dc = dc_.Current();
+  state_.bkOpaque = dc.bkMode != TRANSPARENT;
+  if (state_.textColorMode) WriteTextFillColor();
+  state_.fillAlternate = dc.polyFillMode == ALTERNATE;
+  TakeOverPen(dc.pen);
+  TakeOverBrush(dc.brush);
+  TakeOverFont(dc.font, true);
+  ApplyTextAlign(dc.textAlign);
+  state_.arcCounterClockwise = dc.arcDirection != AD_CLOCKWISE;
+}
+
+}  // namespace emf2pdf

@@ -1,0 +1,189 @@
+// Lines, polygons, curves, shapes and path brackets, checked on the form's
+// content lines. The pictures are 200 x 100 device pixels at 96 dpi played at
+// resolution 72: x becomes 0.75 x and y becomes 75 - 0.75 y.
+#include <gtest/gtest.h>
+
+#include "support/emf_builder.h"
+#include "support/emw_play_support.h"
+
+namespace {
+
+using emfbuild::EmfBuilder;
+using emw_test::PlayLines;
+using emw_test::PlayText;
+using Lines = std::vector<std::string>;
+
+constexpr uint32_t kNullPen = 0x80000008;
+constexpr uint32_t kBlackPen = 0x80000007;
+constexpr uint32_t kNullBrush = 0x80000005;
+
+TEST(EmwPaths, lineTo_movesFromTheCurrentPositionAndStrokes) {
+  EXPECT_EQ(PlayLines(EmfBuilder().moveTo(40, 20).lineTo(80, 40).lineTo(0, 0).bytes()),
+            (Lines{"30 60 m", "60 45 l", "S", "60 45 m", "0 75 l", "S"}));
+}
+
+TEST(EmwPaths, polygonPainting_followsPenBrushAndFillRule) {
+  const std::vector<emfbuild::Point> triangle = {{0, 0}, {40, 0}, {0, 40}};
+  const struct {
+    const char* name;
+    uint32_t fillMode;
+    uint32_t pen;
+    uint32_t brush;
+    const char* paint;
+  } kCases[] = {
+      {"winding, null pen", 2, kNullPen, 0x80000004, "f"},
+      {"alternate, null pen", 1, kNullPen, 0x80000004, "f*"},
+      {"winding, black pen", 2, kBlackPen, 0x80000004, "B"},
+      {"alternate, black pen", 1, kBlackPen, 0x80000004, "B*"},
+      {"null brush", 1, kBlackPen, kNullBrush, "S"},
+      {"null brush and pen", 1, kNullPen, kNullBrush, "n"},
+  };
+  for (const auto& c : kCases) {
+    const Lines lines = PlayLines(EmfBuilder()
+                                      .setPolyFillMode(c.fillMode)
+                                      .selectObject(c.pen)
+                                      .selectObject(c.brush)
+                                      .polygon16(triangle)
+                                      .bytes());
+    ASSERT_GE(lines.size(), 2u) << c.name;
+    EXPECT_EQ(lines[lines.size() - 2], "h") << c.name;
+    EXPECT_EQ(lines.back(), c.paint) << c.name;
+  }
+}
+
+TEST(EmwPaths, shapePainting_strokesOnlyWithAVisiblePen) {
+  // A new picture has a pen of width 0: the rectangle is only filled.
+  EXPECT_EQ(PlayLines(EmfBuilder().rectangle({4, 4, 40, 40}).bytes()),
+            (Lines{"3 45 27 27 re", "f"}));
+  EXPECT_EQ(PlayLines(EmfBuilder().rectangle({4, 4, 4, 40}).bytes()), (Lines{"n"}));
+  EXPECT_EQ(PlayLines(EmfBuilder().selectObject(kNullBrush).rectangle({4, 4, 40, 40}).bytes()),
+            (Lines{"1 1 1 rg", "3 45 27 27 re", "n"}));
+  const Lines stroked =
+      PlayLines(EmfBuilder().selectObject(kBlackPen).ellipse({0, 0, 40, 40}).bytes());
+  EXPECT_EQ(stroked.back(), "B");
+  EXPECT_EQ(std::count_if(stroked.begin(), stroked.end(),
+                          [](const std::string& l) { return l.ends_with(" c"); }),
+            4);
+}
+
+TEST(EmwPaths, polyBezier_needsFourPointsAndDrawsWholeGroups) {
+  std::vector<emfbuild::Point> seven;
+  for (int i = 0; i < 7; ++i) seven.push_back({i * 4, i * 4});
+  const Lines lines = PlayLines(EmfBuilder().polyBezier16(seven).bytes());
+  EXPECT_EQ(lines, (Lines{"0 75 m", "3 72 6 69 9 66 c", "12 63 15 60 18 57 c", "S"}));
+  EXPECT_EQ(PlayLines(EmfBuilder().polyBezier16({{0, 0}, {4, 4}, {8, 8}}).bytes()), Lines{});
+}
+
+TEST(EmwPaths, polyDraw_closesTheFigureAndLeavesThePositionOnItsStart) {
+  const std::vector<emfbuild::Point> triangle = {{0, 0}, {40, 0}, {0, 40}};
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .polyDraw(triangle, {6, 2, 2 | 1})
+                                    .lineTo(40, 40)  // starts at the current position
+                                    .bytes());
+  EXPECT_EQ(lines, (Lines{"n", "0 75 m", "0 75 m", "30 75 l", "0 45 l", "0 75 l", "S", "0 75 m",
+                          "30 45 l", "S"}));
+}
+
+TEST(EmwPaths, polyDraw_shortTrailingCurveEndsTheFigure) {
+  const Lines lines =
+      PlayLines(EmfBuilder().polyDraw({{0, 0}, {40, 0}, {40, 40}}, {6, 4, 4}).bytes());
+  EXPECT_EQ(lines, (Lines{"n", "0 75 m", "0 75 m", "S"}));
+}
+
+TEST(EmwPaths, polyDraw16_makesLaterLineCapsRound) {
+  const Lines lines = PlayLines(EmfBuilder().polyDraw16({{0, 0}, {40, 0}}, {6, 2}).bytes());
+  EXPECT_EQ(lines.back(), "1 J");
+}
+
+TEST(EmwPaths, polyPolygon_closesEachPolygonWithALineAndSkipsEmptyOnes) {
+  const Lines lines = PlayLines(
+      EmfBuilder().polyPolygon16({{{0, 0}, {40, 0}, {0, 40}}, {}, {{80, 0}, {80, 40}}}).bytes());
+  EXPECT_EQ(lines, (Lines{"n", "0 75 m", "30 75 l", "0 45 l", "0 75 l", "60 75 m", "60 45 l",
+                          "60 75 l", "B*"}));
+}
+
+TEST(EmwPaths, polyPolygonCountsBeyondCptl_dropTheRecord) {
+  std::vector<uint8_t> payload;
+  emfbuild::PutRect(payload, {});
+  emfbuild::PutU32(payload, 2);  // nPolys
+  emfbuild::PutU32(payload, 3);  // cptl
+  emfbuild::PutU32(payload, 2);  // aPolyCounts: 2 + 0xFFFFFFFF points
+  emfbuild::PutU32(payload, 0xFFFFFFFF);
+  for (int i = 0; i < 3; ++i) emfbuild::PutU32(payload, 0);
+  int dropped = 0;
+  EXPECT_EQ(emw_test::PlayLines(EmfBuilder().record(91, payload).bytes(), 72, &dropped), Lines{});
+  EXPECT_EQ(dropped, 1);
+}
+
+TEST(EmwPaths, pathBracket_buildsUntilThePaintingRecord) {
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .moveTo(0, 0)
+                                    .beginPath()
+                                    .lineTo(40, 0)
+                                    .lineTo(40, 40)
+                                    .closeFigure()
+                                    .endPath()
+                                    .fillPath()
+                                    .bytes());
+  EXPECT_EQ(lines, (Lines{"n", "0 75 m", "30 75 l", "30 45 l", "h", "f", "n"}));
+}
+
+TEST(EmwPaths, roundRectCorners_areLengthsClampedToTheBox) {
+  // The window origin moves the box but not the corner size.
+  const Lines lines =
+      PlayLines(EmfBuilder().setWindowOrgEx(-400, 0).roundRect({0, 0, 40, 40}, 16, 400).bytes());
+  ASSERT_FALSE(lines.empty());
+  // Box 300..330 wide, corner 12 x 30 (clamped from 300): first move at x1 + 6.
+  EXPECT_EQ(lines[0], "306 75 m");
+  EXPECT_EQ(lines[1], "324 75 l");
+}
+
+TEST(EmwPaths, angleArc_ofFullSweepDrawsTheWholeCircle) {
+  const Lines lines = PlayLines(EmfBuilder().moveTo(80, 40).angleArc({40, 40}, 20, 0, 400).bytes());
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.ends_with(" c"); }),
+            4);
+  EXPECT_EQ(lines.back(), "S");
+}
+
+TEST(EmwPaths, absurdAngleArc_isDroppedWithoutOutput) {
+  int dropped = 0;
+  EXPECT_EQ(PlayLines(EmfBuilder().angleArc({40, 40}, 0xFFFFFFFF, 0, 90).bytes(), 72, &dropped),
+            Lines{});
+  EXPECT_EQ(dropped, 1);
+  std::vector<uint8_t> nanSweep;
+  emfbuild::PutI32(nanSweep, 0);
+  emfbuild::PutI32(nanSweep, 0);
+  emfbuild::PutU32(nanSweep, 10);
+  emfbuild::PutF32(nanSweep, 0);
+  emfbuild::PutU32(nanSweep, 0x7FC00000);  // NaN
+  EXPECT_EQ(PlayLines(EmfBuilder().record(41, nanSweep).bytes(), 72, &dropped), Lines{});
+  EXPECT_EQ(dropped, 1);
+}
+
+TEST(EmwPaths, pieIgnoresTheArcDirection) {
+  auto pie = [](uint32_t direction) {
+    return PlayText(
+        EmfBuilder().setArcDirection(direction).pie({0, 0, 40, 40}, {40, 20}, {20, 0}).bytes());
+  };
+  EXPECT_EQ(pie(1), pie(2));
+}
+
+TEST(EmwPaths, setPixelV_drawsADotAndPutsThePenBack) {
+  const Lines lines = PlayLines(EmfBuilder().setPixelV({40, 20}, 0x0000FF).bytes());
+  EXPECT_EQ(lines,
+            (Lines{"n", "1 0 0 RG", "1 w", "30 60 m", "30.01 59.99 l", "S", "0 w", "0 0 0 RG"}));
+}
+
+TEST(EmwPaths, fillRgn_fillsEachRectangleInDeviceUnits) {
+  const Lines lines = PlayLines(EmfBuilder().fillRgn({{0, 0, 40, 40}, {80, 0, 120, 40}}).bytes());
+  EXPECT_EQ(lines, (Lines{"n", "0 45 30 30 re", "60 45 30 30 re", "f", "n"}));
+}
+
+TEST(EmwPaths, textRecordsInsideABracket_leaveNoTrace) {
+  std::vector<uint8_t> text(76, 0);
+  const Lines lines = PlayLines(EmfBuilder().beginPath().record(84, text).abortPath().bytes());
+  EXPECT_EQ(lines, (Lines{"n", "0 75 m", "n"}));
+}
+
+}  // namespace

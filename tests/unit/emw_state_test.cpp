@@ -1,0 +1,215 @@
+// State, objects, saved states and clipping, checked on the form's content
+// lines (x becomes 0.75 x and y becomes 75 - 0.75 y at resolution 72).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/emf_builder.h"
+#include "support/emw_play_support.h"
+
+namespace {
+
+using emfbuild::EmfBuilder;
+using emfbuild::Xform;
+using emw_test::PlayLines;
+using Lines = std::vector<std::string>;
+
+constexpr uint32_t kNullPen = 0x80000008;
+constexpr uint32_t kBlackPen = 0x80000007;
+
+bool Contains(const Lines& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST(EmwMapping, mapModesAndScaling_mapTheFirstPoint) {
+  const struct {
+    const char* name;
+    EmfBuilder picture;
+    const char* move;
+  } kCases[] = {
+      {"text mode keeps units", EmfBuilder(), "30 60 m"},
+      {"origins shift", EmfBuilder().setWindowOrgEx(20, 0).setViewportOrgEx(0, 20), "15 45 m"},
+      {"anisotropic scales by extents",
+       EmfBuilder().setMapMode(8).setWindowExtEx(100, 100).setViewportExtEx(50, 200), "15 45 m"},
+      {"extents do nothing in text mode",
+       EmfBuilder().setWindowExtEx(100, 100).setViewportExtEx(50, 200), "30 60 m"},
+      {"window scaling replaces, not multiplies",
+       EmfBuilder().scaleWindowExtEx(1, 2, 1, 2).scaleWindowExtEx(1, 2, 1, 2), "60 45 m"},
+      {"viewport scaling", EmfBuilder().scaleViewportExtEx(1, 2, 1, 2), "15 67.5 m"},
+      {"world transform", EmfBuilder().setWorldTransform({2, 0, 0, 2, 8, 4}), "66 42 m"},
+      {"left multiply",
+       EmfBuilder()
+           .setWorldTransform({2, 0, 0, 2, 0, 0})
+           .modifyWorldTransform({1, 0, 0, 1, 4, 4}, 2),
+       "66 39 m"},
+      {"right multiply",
+       EmfBuilder()
+           .setWorldTransform({2, 0, 0, 2, 0, 0})
+           .modifyWorldTransform({1, 0, 0, 1, 4, 4}, 3),
+       "63 42 m"},
+      {"zero extent is refused", EmfBuilder().setMapMode(8).setWindowExtEx(0, 100), "30 60 m"},
+      {"zero scaling is refused", EmfBuilder().scaleWindowExtEx(0, 2, 1, 2), "30 60 m"},
+  };
+  for (const auto& c : kCases) {
+    EmfBuilder picture = c.picture;
+    const Lines lines = PlayLines(picture.moveTo(40, 20).lineTo(80, 40).bytes());
+    ASSERT_FALSE(lines.empty()) << c.name;
+    EXPECT_EQ(lines[0], c.move) << c.name;
+  }
+}
+
+TEST(EmwMapping, hugeTransform_dropsTheDrawingWithoutNonFiniteNumbers) {
+  int dropped = 0;
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .setWorldTransform({3e38f, 0, 0, 3e38f, 0, 0})
+                                    .modifyWorldTransform({3e38f, 0, 0, 3e38f, 0, 0}, 3)
+                                    .moveTo(40, 20)
+                                    .lineTo(80, 40)
+                                    .bytes(),
+                                72, &dropped);
+  EXPECT_EQ(lines, Lines{});
+  EXPECT_EQ(dropped, 1);
+}
+
+TEST(EmwObjects, blackPenAfterNullPen_strokesSolidBlackAgain) {
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .createPen(1, 1, 1, 0x0000FF)  // dashed red
+                                    .selectObject(1)
+                                    .selectObject(kNullPen)
+                                    .selectObject(kBlackPen)
+                                    .moveTo(0, 0)
+                                    .lineTo(40, 0)
+                                    .bytes());
+  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "[4 4] 0 d", "0.75 w", "0 0 0 RG", "0.75 w", "[] 0 d",
+                          "0 75 m", "30 75 l", "S"}));
+}
+
+TEST(EmwObjects, widePen_isSolidAndWritesOnlyWhatChanged) {
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .createPen(1, 1, 3, 0)  // PS_DASH, width 3
+                                    .selectObject(1)
+                                    .createPen(2, 2, 1, 0)  // PS_DOT, width 1
+                                    .selectObject(2)
+                                    .bytes());
+  EXPECT_EQ(lines, (Lines{"2.25 w", "[1 1] 0 d", "0.75 w"}));
+}
+
+TEST(EmwObjects, mirroredTransform_keepsPenWidthsPositive) {
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .setWorldTransform({-2, 0, 0, 1, 0, 0})
+                                    .createPen(1, 0, 2, 0)
+                                    .selectObject(1)
+                                    .bytes());
+  EXPECT_EQ(lines, (Lines{"3 w"}));
+}
+
+TEST(EmwObjects, brushSelection_writesTheFillColourOnlyWhenItChanges) {
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .createBrushIndirect(1, 0, 0x00FF00)
+                                    .selectObject(1)
+                                    .selectObject(1)
+                                    .createBrushIndirect(2, 0, 0x0100000D)  // palette red
+                                    .selectObject(2)
+                                    .selectObject(0x80000004)  // BLACK_BRUSH
+                                    .bytes());
+  EXPECT_EQ(lines, (Lines{"0 1 0 rg", "1 0 0 rg", "0 0 0 rg"}));
+}
+
+TEST(EmwObjects, tableOfNoHandles_ignoresObjectRecords) {
+  int dropped = 0;
+  const Lines lines = PlayLines(
+      EmfBuilder().handles(0).createPen(0, 0, 5, 0x0000FF).selectObject(0).deleteObject(0).bytes(),
+      72, &dropped);
+  EXPECT_EQ(lines, Lines{});
+  EXPECT_EQ(dropped, 0);
+}
+
+TEST(EmwSavedStates, restoreDC_bringsBackTheSavedTransform) {
+  auto firstMove = [](int32_t relative) {
+    const Lines lines = PlayLines(EmfBuilder()
+                                      .saveDC()
+                                      .setWorldTransform({2, 0, 0, 2, 0, 0})
+                                      .restoreDC(relative)
+                                      .moveTo(40, 20)
+                                      .lineTo(0, 0)
+                                      .bytes());
+    const auto move = std::find_if(lines.begin(), lines.end(),
+                                   [](const std::string& l) { return l.ends_with(" m"); });
+    return move == lines.end() ? std::string() : *move;
+  };
+  EXPECT_EQ(firstMove(-1), "30 60 m");
+  EXPECT_EQ(firstMove(1), "30 60 m");
+  EXPECT_EQ(firstMove(-2), "60 45 m");  // stack emptied, transform kept
+  EXPECT_EQ(firstMove(0), "60 45 m");
+}
+
+// The restored context holds the platform's defaults: a black pen of width
+// 0 (drawn 1 wide) and a white brush.
+TEST(EmwSavedStates, restoreDC_takesBackPenAndBrush) {
+  const Lines lines = PlayLines(
+      EmfBuilder().saveDC().createPen(1, 0, 2, 0x0000FF).selectObject(1).restoreDC(-1).bytes());
+  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "1.5 w", "0 0 0 RG", "0.75 w", "1 1 1 rg"}));
+}
+
+TEST(EmwSavedStates, deepNesting_isBoundedAndPlayable) {
+  EmfBuilder picture;
+  for (int i = 0; i < 5000; ++i) picture.saveDC();
+  for (int i = 0; i < 5000; ++i) picture.restoreDC(-1);
+  picture.moveTo(40, 20).lineTo(0, 0);
+  int dropped = 0;
+  const Lines lines = PlayLines(picture.bytes(), 72, &dropped);
+  EXPECT_EQ(dropped, 5000 - 1024);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines.back(), "S");
+}
+
+TEST(EmwClipping, secondIntersectClipRect_replacesTheFirst) {
+  const Lines lines = PlayLines(
+      EmfBuilder().intersectClipRect({0, 0, 40, 40}).intersectClipRect({40, 0, 80, 40}).bytes());
+  EXPECT_EQ(lines, (Lines{"q", "n", "0 45 30 30 re", "W", "n", "Q", "0 0 0 RG", "0 0 0 rg", "0 w",
+                          "q", "n", "30 45 30 30 re", "W", "n"}));
+}
+
+TEST(EmwClipping, extSelectClipRgn_clipsToTheUnionAndEmptyRegionRemovesTheClip) {
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .intersectClipRect({0, 0, 40, 40})
+                                    .extSelectClipRgn({{0, 0, 40, 40}, {80, 0, 120, 40}}, 1)
+                                    .extSelectClipRgn({})
+                                    .bytes());
+  EXPECT_EQ(lines, (Lines{"q", "n", "0 45 30 30 re", "W", "n", "Q", "0 0 0 RG", "0 0 0 rg", "0 w",
+                          "q", "n", "0 45 30 30 re", "60 45 30 30 re", "W", "n", "Q", "0 0 0 RG",
+                          "0 0 0 rg", "0 w"}));
+}
+
+TEST(EmwClipping, restoreDCWithAClip_closesItAndWritesTheStateAgain) {
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .createPen(1, 0, 2, 0x0000FF)
+                                    .selectObject(1)
+                                    .saveDC()
+                                    .intersectClipRect({0, 0, 40, 40})
+                                    .restoreDC(-1)
+                                    .bytes());
+  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "1.5 w", "q", "n", "0 45 30 30 re", "W", "n", "Q", "1 0 0 RG",
+                          "0 0 0 rg", "1.5 w", "1 1 1 rg"}));
+}
+
+TEST(EmwClipping, selectClipPath_clipsToTheBracketPath) {
+  const Lines lines = PlayLines(
+      EmfBuilder().beginPath().rectangle({0, 0, 40, 40}).endPath().selectClipPath().bytes());
+  EXPECT_EQ(lines, (Lines{"n", "0 75 m", "0 45 30 30 re", "q", "W", "n"}));
+  EXPECT_FALSE(Contains(lines, "Q"));
+}
+
+TEST(EmwTextColour, drawingAfterTextWritesTheBrushColourAgain) {
+  std::vector<uint8_t> text(76, 0);
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .createBrushIndirect(1, 0, 0x00FF00)
+                                    .selectObject(1)
+                                    .record(84, text)
+                                    .setTextColor(0x0000FF)
+                                    .rectangle({0, 0, 40, 40})
+                                    .bytes());
+  EXPECT_EQ(lines, (Lines{"0 1 0 rg", "1 0 0 rg", "0 1 0 rg", "0 45 30 30 re", "f"}));
+}
+
+}  // namespace
