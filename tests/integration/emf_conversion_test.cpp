@@ -180,7 +180,9 @@ TEST(EmfConversion, silentRunWithABrokenPage_failsAndLeavesNoPdf) {
   TempFolder folder;
   std::filesystem::create_directory(folder.file("docs"));
   testing_support::WriteFile(folder.file("settings.reg"),
-                             "Windows Registry Editor Version 5.00\r\n");
+                             "Windows Registry Editor Version 5.00\r\n\r\n"
+                             "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft]\r\n"
+                             "\"Silent\"=dword:00000001\r\n\"OutputFileFormat\"=\"pdf\"\r\n");
   testing_support::WriteFile(folder.file("bad.emf"), std::string(200, 'x'));
   testing_support::WriteFile(
       folder.file("job.ini"),
