@@ -18,6 +18,7 @@
 namespace pdf {
 
 class TPDFPage;
+class TPDFFonts;
 
 // Values of the information dictionary.
 struct TPDFDocInfo {
@@ -123,6 +124,9 @@ class TPDFDocument {
   // refused when no document is being generated.
   void RegisterAction(TPDFAction& action);
 
+  // Fonts of the document (fonts.h).
+  TPDFFonts& Fonts() { return *fonts_; }
+
   // The 32-bit permission word of the standard security handler.
   static int32_t PermissionWord(TPDFCtiptoOptions options, TPDFKeyLength keyLength);
 
@@ -190,6 +194,9 @@ class TPDFDocument {
   // Navigation.
   TPDFActions actions_{*this};
   TPDFOutlines outlines_{*this};
+
+  // Resources.
+  std::unique_ptr<TPDFFonts> fonts_;
 };
 
 }  // namespace pdf
