@@ -4,21 +4,17 @@
 
 #include "app/path_rules.h"
 #include "app/pdf_conversion.h"
+#include "app/pdf_options_reader.h"
+#include "app/settings_store.h"
 #include "platform/message_box.h"
+#include "platform/registry_hive.h"
 
 namespace app {
 
 namespace {
 
-// Until the settings store exists every run is silent, makes a PDF and
-// uses every default.
-RunSettings SettingsWithoutStore() {
-  RunSettings settings;
-  settings.silent = true;
-  settings.outputFileFormat = "pdf";
-  settings.fileSavePath = DefaultSaveFolder();
-  return settings;
-}
+// Exit status of a run that could not make the requested output.
+constexpr int kNothingMade = 3;
 
 }  // namespace
 
@@ -47,17 +43,46 @@ int PrintJobRun::Run(const std::vector<std::string>& arguments) {
     return 1;
   }
   job_ = std::move(*job);
-  settings_ = SettingsWithoutStore();
-  RunSilent();
-  return 0;
+  if (store_ == nullptr) {
+    ownStore_ = platform::OpenCurrentUserHive();
+    store_ = ownStore_.get();
+  }
+  settings_ = LoadRunSettings(*store_);
+  return settings_.silent ? RunSilent() : RefuseDialogMode();
 }
 
-void PrintJobRun::RunSilent() {
+// The save and PDF options dialogs are not part of this build; the job files
+// stay where they are so that the job can be printed again.
+int PrintJobRun::RefuseDialogMode() const {
+  std::fprintf(stderr,
+               "tallowcraft: dialog mode needs the save dialog and the PDF options dialog, which "
+               "are not available yet; nothing was made and the job files were left in place. "
+               "To print without dialogs set \"Silent\"=dword:00000001 under "
+               "[HKEY_CURRENT_USER\\%s] in %s\n",
+               kMainKey, platform::CurrentUserHivePath().c_str());
+  return kNothingMade;
+}
+
+int PrintJobRun::RunSilent() {
   format_ = SilentOutputFormat(settings_.outputFileFormat, settings_.outputFileName);
   outputName_ = CompleteOutputName(settings_.outputFileName, settings_.fileSavePath);
-  if (format_ == "pdf") {
-    outputName_ = ConvertToPdf(job_.pageFiles, outputName_, pdfOptions_);
+  if (format_ == "swf") {
+    // An existing movie of that name is kept: removing it would lose it
+    // without anything to replace it.
+    std::fprintf(stderr, "tallowcraft: SWF output is not available yet; nothing was made for %s\n",
+                 outputName_.c_str());
+    return kNothingMade;
   }
+  if (format_ == "pdf") {
+    pdfOptions_ = ReadPdfFormatOptions(*store_);
+    outputName_ = ConvertToPdf(job_.pageFiles, outputName_, pdfOptions_);
+    return 0;
+  }
+  std::fprintf(stderr,
+               "tallowcraft: silent mode makes \"pdf\" or \"swf\" output only; the output "
+               "format \"%s\" (from OutputFileFormat or the extension of %s) makes nothing\n",
+               format_.c_str(), settings_.outputFileName.c_str());
+  return kNothingMade;
 }
 
 }  // namespace app

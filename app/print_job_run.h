@@ -1,16 +1,21 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/job_description.h"
 #include "app/run_settings.h"
+#include "platform/registry_store.h"
 
 namespace app {
 
 // One print job from start to end: the job description in, the output out.
 class PrintJobRun {
  public:
+  // Without a store the run uses the current user's hive.
+  explicit PrintJobRun(platform::RegistryStore* store = nullptr) : store_(store) {}
+
   // Returns the process exit status.
   int Run(const std::vector<std::string>& arguments);
 
@@ -19,8 +24,11 @@ class PrintJobRun {
   const std::string& OutputName() const { return outputName_; }
 
  private:
-  void RunSilent();
+  int RunSilent();
+  int RefuseDialogMode() const;
 
+  platform::RegistryStore* store_;
+  std::unique_ptr<platform::RegistryStore> ownStore_;
   JobDescription job_;
   RunSettings settings_;
   PdfFormatOptions pdfOptions_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -85,6 +86,30 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // --- walk (emw_parser.cpp) ---
   void Dispatch(const EmfRecord& record);
   void ResetState();
+
+  // --- path construction (emw_path_buffer.cpp) ---
+  // PDF allows nothing but construction between a path's first operator and
+  // its painting or clip. While a path bracket is open, construction is held
+  // back and written just before the painting, so that colours, widths,
+  // dashes and q/Q that records write meanwhile land before the path.
+  using PathOp = std::function<void(pdf::TPDFPage&)>;
+  void Construct(PathOp op);
+  // The page for a painting or clipping operator, the held path written.
+  pdf::TPDFPage& Paint();
+  void FlushPath();
+  void PathMoveTo(double x, double y);
+  void PathLineTo(double x, double y);
+  void PathCurveTo(double x1, double y1, double x2, double y2, double x3, double y3);
+  void PathRectangle(double x1, double y1, double x2, double y2);
+  void PathEllipse(double x1, double y1, double x2, double y2);
+  void PathRoundRect(double x1, double y1, double x2, double y2, double w, double h);
+  // `closeToStart` draws a line back to where the arc began (a chord).
+  void PathArc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+               double y4, bool closeToStart);
+  void PathArcAngles(double x1, double y1, double x2, double y2, double a5, double a6);
+  void PathPie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+               double y4);
+  void PathClose();
 
   // --- coordinates and colours (emw_coordinates.cpp) ---
   // Logical -> page pixels; throws MalformedRecord for values that give no
@@ -246,6 +271,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   DrawingState state_;
   std::vector<std::optional<EmwObject>> objects_;
   std::vector<XForm> transformStack_;
+  std::vector<PathOp> heldPath_;
   int droppedRecords_ = 0;
   bool walkCompleted_ = true;
 };

@@ -48,7 +48,9 @@ void ExtraPasses(const std::vector<uint8_t>& key, uint8_t* data, size_t size, in
 
 std::string ComputeOwnerEntry(const std::string& ownerPassword, const std::string& userPassword,
                               TPDFKeyLength keyLength) {
-  const auto paddedOwner = Pad(ownerPassword);
+  // Without an owner password the user password guards owner access too;
+  // padding an empty one would let anyone open the file as its owner.
+  const auto paddedOwner = Pad(ownerPassword.empty() ? userPassword : ownerPassword);
   auto digest = Md5::of({reinterpret_cast<const char*>(paddedOwner.data()), 32});
   if (keyLength == kl128) digest = Rehash50(digest);
   const size_t keySize = keyLength == kl128 ? 16 : 5;

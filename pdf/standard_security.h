@@ -13,7 +13,8 @@ namespace pdf {
 // Passwords are the bytes readers compare against (PDFDocEncoding/CP1252).
 using FileIdBytes = std::array<uint8_t, 16>;
 
-// The 32-byte owner entry ("/O").
+// The 32-byte owner entry ("/O"). An empty owner password stands for the
+// user password, as the standard security handler prescribes.
 std::string ComputeOwnerEntry(const std::string& ownerPassword, const std::string& userPassword,
                               TPDFKeyLength keyLength);
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/run_settings.h"
+#include "platform/registry_store.h"
+
+namespace app {
+
+// Reads the silent run's PDF options from the PDFFormatOptions key (created
+// when missing) with the strict reader, value by value. Enumerations are
+// kept as stored; ApplyPdfOptions decides what an out-of-range one means.
+// Passwords come back as Windows-1252 bytes, the encoding PDF readers turn a
+// typed password into; one that has characters outside it is refused with a
+// RegistryError naming the value.
+PdfFormatOptions ReadPdfFormatOptions(platform::RegistryStore& store);
+
+// The bytes a PDF password is made of. `text` is UTF-8; bytes that are not
+// UTF-8 are taken as Windows-1252 already (a scrambled value stored by the
+// Windows program). nullopt when a character has no Windows-1252 byte.
+std::optional<std::string> PdfPasswordBytes(const std::string& text);
+
+}  // namespace app

@@ -1,0 +1,104 @@
+#include "app/settings_store.h"
+
+#include <cstdio>
+
+#include "app/path_rules.h"
+#include "app/registry_readers.h"
+#include "platform/folders.h"
+
+namespace app {
+
+using platform::RegValue;
+
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The tolerant reader hides a broken settings file behind defaults; say so
+// once, or a silent setup would turn into dialog mode without a reason.
+void WarnWhenUnreadable(platform::RegistryStore& store) {
+  try {
+    store.KeyExists(kMainKey);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "tallowcraft: %s; using default settings\n", error.what());
+  }
+}
+
+}  // namespace
+
+RunSettings LoadRunSettings(platform::RegistryStore& store) {
+  WarnWhenUnreadable(store);
+  const TolerantReader main(store, kMainKey);
+  RunSettings settings;
+  settings.htmlCheckBox = main.ReadBool("HTMLCheckBox", true);
+  settings.openFileCheckBox = main.ReadBool("OpenFileCheckBox", true);
+  settings.exploreFileCheckBox = main.ReadBool("ExploreFileCheckBox", true);
+  settings.silent = main.ReadBool("Silent", false);
+  if (settings.silent) {
+    settings.outputFileName = main.ReadString("OutputFileName", "Printer.swf");
+    settings.outputFileFormat = main.ReadString("OutputFileFormat", "");
+    settings.finishedWindowMessageId = main.ReadString("FinishedWindowMessageID", "");
+    settings.controllerWindowHandle = main.ReadString("ControllerWindowHandle", "");
+    settings.controllerWindowCaption = main.ReadString("ControllerWindowCaption", "");
+    settings.controllerWindowClass = main.ReadString("ControllerWindowClass", "");
+  }
+  settings.fileSavePath = SaveFolder(main.ReadString("FileSavePath", ""));
+  return settings;
+}
+
+void SaveRunSettings(platform::RegistryStore& store, const RunSettings& settings,
+                     const std::string& outputFileName) {
+  store.WriteValues(kMainKey,
+                    {{"OpenFileCheckBox", RegValue::Dword(settings.openFileCheckBox ? 1 : 0)},
+                     {"HTMLCheckBox", RegValue::Dword(settings.htmlCheckBox ? 1 : 0)},
+                     {"ExploreFileCheckBox", RegValue::Dword(settings.exploreFileCheckBox ? 1 : 0)},
+                     {"FileSavePath", RegValue::String(ExtractFilePath(outputFileName))}});
+}
+
+int ReadDefaultFilterIndex(platform::RegistryStore& store) {
+  return StrictReader(store, kMainKey).ReadInteger("DefaultFilterIndex", 0);
+}
+
+void WriteDefaultFilterIndex(platform::RegistryStore& store, int filterIndex) {
+  store.WriteValues(kMainKey,
+                    {{"DefaultFilterIndex", RegValue::Dword(static_cast<uint32_t>(filterIndex))}});
+}
+
+std::string SaveFolder(const std::string& stored) {
+  if (!stored.empty() && platform::FolderExists(stored)) return stored;
+  return DefaultSaveFolder();
+}
+
+std::string ScramblePassword(const std::string& key, const std::string& plain) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string scrambled;
+  scrambled.reserve(plain.size() * 2);
+  for (size_t i = 0; i < plain.size(); ++i) {
+    auto c = static_cast<uint8_t>(plain[i]);
+    if (!key.empty()) c ^= static_cast<uint8_t>(key[i % key.size()]);
+    scrambled.push_back(kDigits[c >> 4]);
+    scrambled.push_back(kDigits[c & 15]);
+  }
+  return scrambled;
+}
+
+std::string UnscramblePassword(const std::string& key, const std::string& stored) {
+  std::string plain;
+  const size_t count = stored.size() / 2;
+  plain.reserve(count);
+  for (size_t j = 0; j < count; ++j) {
+    const int high = HexValue(stored[2 * j]);
+    const int low = HexValue(stored[2 * j + 1]);
+    auto c = static_cast<uint8_t>(high < 0 || low < 0 ? 32 : high * 16 + low);
+    if (!key.empty()) c ^= static_cast<uint8_t>(key[j % key.size()]);
+    plain.push_back(static_cast<char>(c));
+  }
+  return plain;
+}
+
+}  // namespace app

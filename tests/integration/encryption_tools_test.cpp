@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include "pdf/document.h"
+#include "pdf/page.h"
+#include "support/silent_job.h"
+
+namespace {
+
+using testing_support::HaveTool;
+using testing_support::ProgramResult;
+using testing_support::ReadFile;
+using testing_support::RunProgram;
+using testing_support::SilentJob;
+using testing_support::TempFolder;
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+struct ProtectedCase {
+  const char* what;
+  int keyLength;                    // ProtectionKeyLength
+  const char* userPassword;         // UTF-8 as stored; nullptr: not enabled
+  const char* ownerPassword;        // UTF-8 as stored; nullptr: not enabled
+  const char* userBytes;            // what a reader is given (Windows-1252)
+  const char* ownerBytes;           // the password that opens as owner
+  std::vector<const char*> denied;  // permission values stored as 0
+  int permissionWord;
+};
+
+const ProtectedCase kProtectedCases[] = {
+    {"40-bit, both passwords, everything allowed", 0, "u40", "o40", "u40", "o40", {}, -4},
+    {"40-bit, owner only, no printing or copying",
+     0,
+     nullptr,
+     "owner",
+     "",
+     "owner",
+     {"AllowPrinting", "AllowCopyInformation"},
+     -24},
+    {"40-bit, user only, no annotations",
+     0,
+     "\xC3\xBC"
+     "ber",
+     nullptr,
+     "\xFC"
+     "ber",
+     "\xFC"
+     "ber",
+     {"AllowModifyAnnotation"},
+     -36},
+    {"128-bit, user only, nothing allowed",
+     1,
+     "user",
+     nullptr,
+     "user",
+     "user",
+     {"AllowPrinting", "AllowModifyStructure", "AllowCopyInformation", "AllowModifyAnnotation",
+      "AllowHiQualityPrinting", "AllowFillAnnotation", "AllowExtractInfo", "AllowAssemble"},
+     -3904},
+    {"128-bit, both non-ASCII passwords, printing only",
+     1,
+     "caf\xC3\xA9",
+     "Own\xC3\xA9r",
+     "caf\xE9",
+     "Own\xE9r",
+     {"AllowModifyStructure", "AllowCopyInformation", "AllowModifyAnnotation",
+      "AllowFillAnnotation", "AllowExtractInfo", "AllowAssemble"},
+     -1852},
+    {"128-bit, no passwords, no assembly or extraction",
+     1,
+     nullptr,
+     nullptr,
+     "",
+     "",
+     {"AllowAssemble", "AllowExtractInfo"},
+     -1540},
+};
+
+std::string SettingsFor(const ProtectedCase& c) {
+  std::string text = std::string(SilentJob::kMainKeyLine) +
+                     "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"protected.pdf\"\n\n" +
+                     SilentJob::kPdfKeyLine + "\"ProtectionEnabled\"=dword:00000001\n" +
+                     "\"ProtectionKeyLength\"=dword:0000000" + std::to_string(c.keyLength) +
+                     "\n\"Title\"=\"Quarterly secrets\"\n";
+  if (c.userPassword)
+    text += "\"UserPasswordEnabled\"=dword:1\n\"SilentUserPassword\"=\"" +
+            std::string(c.userPassword) + "\"\n";
+  if (c.ownerPassword)
+    text += "\"MasterPasswordEnabled\"=dword:1\n\"SilentMasterPassword\"=\"" +
+            std::string(c.ownerPassword) + "\"\n";
+  for (const char* name : c.denied) text += "\"" + std::string(name) + "\"=dword:0\n";
+  return text;
+}
+
+ProgramResult Qpdf(const std::vector<std::string>& arguments) {
+  return RunProgram("qpdf", arguments);
+}
+
+TEST(ProtectedPdf, opensWithEachPasswordAndReportsItsPermissions) {
+  if (!HaveTool("qpdf") || !HaveTool("pdfinfo") || !HaveTool("pdftotext"))
+    GTEST_SKIP() << "qpdf or poppler-utils (pdfinfo, pdftotext) is not installed";
+  for (const ProtectedCase& c : kProtectedCases) {
+    SCOPED_TRACE(c.what);
+    SilentJob job;
+    job.WriteSettings(SettingsFor(c));
+    const auto run = job.Run();
+    ASSERT_EQ(run.exitStatus, 0) << run.standardError;
+    const std::string pdf = job.documents() + "/protected.pdf";
+    const std::string bytes = ReadFile(pdf);
+    EXPECT_FALSE(Contains(bytes, "Quarterly secrets")) << "the title is not encrypted";
+    EXPECT_TRUE(
+        Contains(bytes, c.keyLength == 1 ? "/V 2\r\n/R 3\r\n/Length 128\r\n" : "/V 1\r\n/R 2\r\n"));
+
+    for (const std::string password : {c.userBytes, c.ownerBytes}) {
+      const auto check = Qpdf({"--check", "--password=" + password, pdf});
+      EXPECT_EQ(check.exitStatus, 0) << password << "\n"
+                                     << check.standardOutput << check.standardError;
+      EXPECT_FALSE(Contains(check.standardError, "WARNING")) << check.standardError;
+    }
+    const auto owner = Qpdf({"--show-encryption", "--password=" + std::string(c.ownerBytes), pdf});
+    EXPECT_TRUE(Contains(owner.standardOutput, "P = " + std::to_string(c.permissionWord) + "\n"))
+        << owner.standardOutput;
+    EXPECT_TRUE(Contains(owner.standardOutput, c.keyLength == 1 ? "R = 3\n" : "R = 2\n"));
+    EXPECT_TRUE(Contains(owner.standardOutput, "Supplied password is owner password"))
+        << owner.standardOutput;
+
+    const bool userNeeded = c.userPassword != nullptr && *c.userPassword != '\0';
+    const auto noPassword = Qpdf({"--check", pdf});
+    EXPECT_EQ(noPassword.exitStatus == 0, !userNeeded) << noPassword.standardError;
+    const auto noPasswordInfo = RunProgram("pdfinfo", {pdf});
+    EXPECT_EQ(noPasswordInfo.exitStatus == 0, !userNeeded);
+    if (userNeeded) {
+      // Nobody may open the file as its owner with an empty password.
+      const auto empty = Qpdf({"--show-encryption", "--password=", pdf});
+      EXPECT_FALSE(Contains(empty.standardOutput, "Supplied password is owner password"))
+          << empty.standardOutput;
+    }
+
+    const auto info = RunProgram("pdfinfo", {"-upw", c.userBytes, pdf});
+    EXPECT_EQ(info.exitStatus, 0) << info.standardError;
+    EXPECT_TRUE(Contains(info.standardOutput, "Title:           Quarterly secrets"))
+        << info.standardOutput;
+    const auto text = RunProgram("pdftotext", {"-upw", c.userBytes, pdf, "-"});
+    EXPECT_EQ(text.exitStatus, 0) << text.standardError;
+    EXPECT_EQ(text.standardError, "");
+  }
+}
+
+// Content streams are encrypted with their own object's key: after qpdf has
+// removed the encryption the drawing operators read back as written.
+TEST(ProtectedPdf, contentStreamDecryptsToWhatThePageHeld) {
+  if (!HaveTool("qpdf")) GTEST_SKIP() << "qpdf is not installed";
+  for (const pdf::TPDFKeyLength length : {pdf::kl40, pdf::kl128}) {
+    for (const pdf::TCompressionType compression : {pdf::ctNone, pdf::ctFlate}) {
+      TempFolder temp;
+      const std::string path = temp.file("drawn.pdf");
+      pdf::TPDFDocument document;
+      document.SetFileName(path);
+      document.SetCompression(compression);
+      document.SetProtectionEnabled(true);
+      document.SetProtectionKeyLength(length);
+      document.SetUserPassword("pw");
+      document.SetOwnerPassword("owner");
+      document.DocumentInfo().Author = "A. Author";
+      document.BeginDoc();
+      document.CurrentPage().AppendLine("10 20 m");
+      document.CurrentPage().AppendLine("300 400 l");
+      document.CurrentPage().AppendLine("S");
+      document.NewPage();
+      document.CurrentPage().AppendLine("0 0 500 500 re f");
+      document.EndDoc();
+
+      const auto check = Qpdf({"--check", "--password=pw", path});
+      EXPECT_EQ(check.exitStatus, 0) << check.standardOutput << check.standardError;
+      const std::string plain = temp.file("plain.pdf");
+      const auto decrypt =
+          Qpdf({"--password=owner", "--decrypt", "--qdf", "--object-streams=disable", path, plain});
+      ASSERT_EQ(decrypt.exitStatus, 0) << decrypt.standardError;
+      const std::string text = ReadFile(plain);
+      EXPECT_TRUE(Contains(text, "10 20 m")) << int(length) << int(compression);
+      EXPECT_TRUE(Contains(text, "300 400 l"));
+      EXPECT_TRUE(Contains(text, "0 0 500 500 re f"));
+      EXPECT_TRUE(Contains(text, "(A. Author)"));
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/silent_job.h"
+
+namespace {
+
+using testing_support::ReadFile;
+using testing_support::SilentJob;
+using testing_support::WriteFile;
+
+namespace fs = std::filesystem;
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The files in a folder, by name.
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(SilentSettingsRun, formatAndName_followTheStoredValuesAndTheSaveFolder) {
+  const struct {
+    const char* what;
+    std::string mainValues;    // lines under the main key besides "Silent"
+    std::string expectedFile;  // relative to the job folder; empty: nothing made
+    int exitStatus;
+    const char* stderrPart;
+  } kCases[] = {
+      {"format compares without case, the PDF gets .pdf",
+       "\"OutputFileFormat\"=\"PDF\"\n\"OutputFileName\"=\"out.swf\"\n", "docs/out.pdf", 0, ""},
+      {"empty format takes the extension", "\"OutputFileName\"=\"a.Pdf\"\n", "docs/a.pdf", 0, ""},
+      {"a name with a folder is used as it is",
+       "\"OutputFileFormat\"=\"pdf\"\n\"OutputFileName\"=\"@/out/x.txt\"\n", "out/x.pdf", 0, ""},
+      {"a stored save folder that exists",
+       "\"OutputFileFormat\"=\"pdf\"\n\"OutputFileName\"=\"x\"\n\"FileSavePath\"=\"@/save/\"\n",
+       "save/x.pdf", 0, ""},
+      {"a stored save folder that is gone",
+       "\"OutputFileFormat\"=\"pdf\"\n\"OutputFileName\"=\"x\"\n\"FileSavePath\"=\"@/gone/\"\n",
+       "docs/x.pdf", 0, ""},
+      {"the default name asks for a movie", "", "", 3, "SWF output is not available yet"},
+      {"swf keeps the name unchanged",
+       "\"OutputFileFormat\"=\"swf\"\n\"OutputFileName\"=\"report.pdf\"\n", "", 3,
+       "docs/report.pdf"},
+      {"an extension that is no output format", "\"OutputFileName\"=\"a.jpg\"\n", "", 3, "\"jpg\""},
+      {"an unknown stored format falls back to the extension",
+       "\"OutputFileFormat\"=\"tiff\"\n\"OutputFileName\"=\"a.pdf\"\n", "docs/a.pdf", 0, ""},
+  };
+  for (const auto& c : kCases) {
+    SilentJob job;
+    fs::create_directories(job.folder().file("out"));
+    fs::create_directories(job.folder().file("save"));
+    std::string values = c.mainValues;
+    for (size_t at; (at = values.find('@')) != std::string::npos;)
+      values.replace(at, 1, job.folder().path());
+    job.WriteSettings(std::string(SilentJob::kMainKeyLine) + "\"Silent\"=dword:00000001\n" +
+                      values);
+    const auto result = job.Run();
+    EXPECT_EQ(result.exitStatus, c.exitStatus) << c.what << "\n" << result.standardError;
+    EXPECT_TRUE(Contains(result.standardError, c.stderrPart)) << c.what << "\n"
+                                                              << result.standardError;
+    if (c.expectedFile.empty()) {
+      EXPECT_TRUE(Listing(job.documents()).empty()) << c.what;
+      EXPECT_TRUE(Listing(job.folder().file("out")).empty()) << c.what;
+    } else {
+      EXPECT_TRUE(fs::is_regular_file(job.folder().file(c.expectedFile))) << c.what;
+      EXPECT_EQ(ReadFile(job.folder().file(c.expectedFile)).substr(0, 5), "%PDF-") << c.what;
+    }
+  }
+}
+
+TEST(SilentSettingsRun, swfOutput_keepsAnExistingFileOfThatName) {
+  SilentJob job;
+  WriteFile(job.documents() + "/movie.swf", "old movie");
+  job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
+                    "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"movie.swf\"\n");
+  EXPECT_EQ(job.Run().exitStatus, 3);
+  EXPECT_EQ(ReadFile(job.documents() + "/movie.swf"), "old movie");
+}
+
+TEST(SilentSettingsRun, withoutSilent_refusesDialogModeAndTouchesNothing) {
+  for (const bool withFile : {false, true}) {
+    SilentJob job;
+    const std::string settings = std::string(SilentJob::kMainKeyLine) +
+                                 "\"Silent\"=dword:00000000\n\"OutputFileName\"=\"a.pdf\"\n";
+    if (withFile) job.WriteSettings(settings);
+    const std::string jobText = ReadFile(job.job());
+    const auto result = job.Run();
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_TRUE(Contains(result.standardError, "dialog mode")) << result.standardError;
+    EXPECT_TRUE(Contains(result.standardError, "not available yet")) << result.standardError;
+    EXPECT_EQ(ReadFile(job.job()), jobText);
+    EXPECT_TRUE(Listing(job.documents()).empty());
+    if (withFile) {
+      EXPECT_EQ(ReadFile(job.registry()),
+                "Windows Registry Editor Version 5.00\r\n\r\n" + settings);
+    } else {
+      EXPECT_FALSE(fs::exists(job.registry()));
+    }
+  }
+}
+
+TEST(SilentSettingsRun, pdfOptionOfTheWrongType_endsTheRunNamingTheValue) {
+  SilentJob job;
+  job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
+                    "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"a.pdf\"\n\n" +
+                    SilentJob::kPdfKeyLine + "\"PageSize\"=\"2\"\n");
+  const auto result = job.Run();
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_TRUE(Contains(result.standardError, "\"PageSize\"")) << result.standardError;
+  EXPECT_TRUE(Listing(job.documents()).empty());
+}
+
+TEST(SilentSettingsRun, passwordOutsideWindows1252_endsTheRunWithoutAFile) {
+  SilentJob job;
+  job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
+                    "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"a.pdf\"\n\n" +
+                    SilentJob::kPdfKeyLine +
+                    "\"ProtectionEnabled\"=dword:1\n\"UserPasswordEnabled\"=dword:1\n"
+                    "\"SilentUserPassword\"=\"\xE5\xAF\x86\xE7\xA0\x81\"\n");
+  const auto result = job.Run();
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_TRUE(Contains(result.standardError, "\"SilentUserPassword\"")) << result.standardError;
+  EXPECT_TRUE(Listing(job.documents()).empty());
+}
+
+TEST(SilentSettingsRun, brokenSettingsFile_isReportedWithItsLineAndLeftAlone) {
+  SilentJob job;
+  const std::string broken =
+      std::string(SilentJob::kMainKeyLine) + "\"Silent\"=dword:00000001\n\"OutputFileName\"=pdf\n";
+  job.WriteSettings(broken);
+  const auto result = job.Run();
+  EXPECT_NE(result.exitStatus, 0);
+  EXPECT_TRUE(Contains(result.standardError, job.registry() + ":5:")) << result.standardError;
+  EXPECT_EQ(ReadFile(job.registry()), "Windows Registry Editor Version 5.00\r\n\r\n" + broken);
+}
+
+TEST(SilentSettingsRun, handEditedSettings_keepTheirCommentsWhenTheOptionsKeyIsCreated) {
+  SilentJob job;
+  job.WriteSettings(
+      std::string("; my office printer\r\n") + SilentJob::kMainKeyLine +
+      "\"Silent\"=dword:00000001\r\n; pdf please\r\n\"OutputFileName\"=\"a.pdf\"\r\n");
+  ASSERT_EQ(job.Run().exitStatus, 0);
+  const std::string saved = ReadFile(job.registry());
+  EXPECT_TRUE(Contains(saved, "; my office printer\n")) << saved;
+  EXPECT_TRUE(Contains(saved, "; pdf please\n\"OutputFileName\"=\"a.pdf\"\n")) << saved;
+  EXPECT_TRUE(Contains(saved, SilentJob::kPdfKeyLine)) << saved;
+  EXPECT_TRUE(fs::exists(job.documents() + "/a.pdf"));
+  // The run writes no settings values in silent mode.
+  EXPECT_EQ(saved.find("CheckBox"), std::string::npos) << saved;
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+#include "support/silent_job.h"
+
+#include <filesystem>
+
+namespace testing_support {
+
+SilentJob::SilentJob()
+    : registry_(temp_.file("registry.reg")),
+      documents_(temp_.file("docs")),
+      job_(temp_.file("job.ini")) {
+  std::filesystem::create_directory(documents_);
+  WriteFile(job_, "[Document]\r\nName=Report.xls\r\n[EMF]\r\nCount=0\r\n");
+}
+
+void SilentJob::WriteSettings(const std::string& body) const {
+  WriteFile(registry_, "Windows Registry Editor Version 5.00\r\n\r\n" + body);
+}
+
+ProgramResult SilentJob::Run(const std::vector<std::string>& extraEnvironment) const {
+  std::vector<std::string> environment = {
+      "TALLOWCRAFT_REGISTRY=" + registry_, "XDG_DOCUMENTS_DIR=" + documents_,
+      "XDG_CONFIG_HOME=" + temp_.file("config"), "HOME=" + temp_.path(), "TMPDIR=" + temp_.path()};
+  environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+  return RunProgram(TALLOWCRAFT_BIN, {job_}, environment);
+}
+
+}  // namespace testing_support

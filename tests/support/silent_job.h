@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/hive_fixture.h"
+
+namespace testing_support {
+
+// A job for build/bin/tallowcraft in a temporary folder: an empty job
+// description, a documents folder and a settings file of its own, so that a
+// run never sees the user's settings.
+class SilentJob {
+ public:
+  SilentJob();
+
+  // Writes the settings file: the header, then `body` as it is.
+  void WriteSettings(const std::string& body) const;
+  ProgramResult Run(const std::vector<std::string>& extraEnvironment = {}) const;
+
+  const TempFolder& folder() const { return temp_; }
+  const std::string& registry() const { return registry_; }
+  const std::string& documents() const { return documents_; }
+  const std::string& job() const { return job_; }
+
+  static constexpr const char* kMainKeyLine =
+      "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft]\n";
+  static constexpr const char* kPdfKeyLine =
+      "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft\\PDFFormatOptions]\n";
+
+ private:
+  TempFolder temp_;
+  std::string registry_;
+  std::string documents_;
+  std::string job_;
+};
+
+}  // namespace testing_support
