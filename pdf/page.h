@@ -240,6 +240,7 @@ class TPDFPage {
   double textAngle_ = 0;
   bool baselineOrigin_ = false;
   std::vector<TPDFFont*> pageFonts_;
+  TPDFFont* requestedFonts_[2] = {nullptr, nullptr};  // of the current request, by variant
 
   TPDFPages forms_;
   int64_t resourcesNumber_ = 0;

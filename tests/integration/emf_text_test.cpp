@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/emf2pdf_converter.h"
 #include "support/emf_builder.h"
 #include "support/emf_convert_support.h"
 #include "support/emw_play_support.h"
@@ -269,6 +270,33 @@ TEST(EmfTextPdf, convertedPage_givesBackItsText) {
       std::string::npos)
       << fonts;
   EXPECT_NE(fonts.find("CID TrueType      Identity-H       yes"), std::string::npos) << fonts;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EmfWatermark, watermarkText_appearsThreeTimesInBlueBoldArial) {
+  if (!HaveTool("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) not installed";
+  testing_support::TempFolder folder;
+  const std::string page = folder.file("w.emf");
+  EmfBuilder().writeFile(page);
+  emf2pdf::TEMF2PDFConverter converter;
+  converter.SetFileName(folder.file("w.pdf"));
+  converter.SetAddWatermarks(true);
+  converter.SetWaterMarkText("DRAFT copy");
+  converter.SetGenerateBookmarks(false);
+  converter.SetCompression(pdf::ctNone);
+  converter.BeginDoc();
+  converter.AddDocument({page});
+  ASSERT_TRUE(converter.Convert()) << converter.LastError();
+  converter.EndDoc();
+  std::string text;
+  RunCommand("pdftotext '" + folder.file("w.pdf") + "' -", &text);
+  EXPECT_EQ(Count(text, "DRAFT copy"), 3) << text;
+  const std::string pdf = testing_support::ReadFile(folder.file("w.pdf"));
+  EXPECT_NE(pdf.find("0 0 1 rg\r\n0 0 1 RG\r\nBT\r\n0 Tr\r\n"), std::string::npos);
+  EXPECT_NE(pdf.find("/BaseFont /Liberation#20Sans#20Bold"), std::string::npos);
 }
 
 }  // namespace
