@@ -15,6 +15,10 @@
 #include "pdf/metafile_player.h"
 #include "pdf/page.h"
 
+namespace platform {
+class TBitmap;
+}
+
 namespace emf2pdf {
 
 // Replays the records of one enhanced metafile onto one form page: keeps its
@@ -260,6 +264,14 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnStretchDIBits(RecordReader& in);
   void OnAlphaBlend(RecordReader& in);
   void OnTransparentBlt(RecordReader& in);
+  enum class BltKind { kBitBlt, kTransparentBlt, kMaskBlt };
+  void DrawBlt(RecordReader& in, BltKind kind);
+  // The bitmap as a new image resource: CCITT for 1 bit per pixel, else
+  // JPEG or deflate as the options say. Returns its index.
+  int AddBitmapImage(const platform::TBitmap& bitmap);
+  void PlaceAtBounds(int image, const RectL& bounds);
+  // The mapped destination rectangle filled with the fill colour in force.
+  void FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy);
 
   const EmfReader& emf_;           // borrowed, outlives the parser
   pdf::TPDFPage* page_ = nullptr;  // the form, bound by Load

@@ -1,35 +1,297 @@
-// Bitmap records. Dispatched here already; drawing them arrives with the
-// image work (DIB decoding, raster operations, image resources).
+// Bitmap records: the record's DIB is decoded into a bitmap of the size the
+// record asks for, through the record's raster operation, and placed on the
+// page as an image. Records without a source bitmap fill their destination.
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <span>
+
 #include "emf2pdf/emw_parser.h"
+#include "pdf/document.h"
+#include "pdf/page.h"
+#include "platform/bitmap.h"
+#include "platform/dib_decoder.h"
+#include "platform/raster_ops.h"
 
 namespace emf2pdf {
 
-void TEMWParser::OnBitBlt(RecordReader&) {
-  // Bitmap or pattern fill of a destination rectangle.
+namespace {
+
+using platform::TBitmap;
+using platform::TPixelFormat;
+
+// StretchDIBits writers use this code for a plain copy.
+constexpr uint32_t kSrcCopyAlternative = 0x00B8074A;
+
+// The fields EMR_BITBLT, EMR_STRETCHBLT, EMR_MASKBLT, EMR_TRANSPARENTBLT and
+// EMR_ALPHABLEND share, up to cbBitsSrc.
+struct BltFields {
+  RectL bounds;
+  int32_t xDest = 0, yDest = 0, cxDest = 0, cyDest = 0;
+  uint32_t rop = 0;  // TransparentColor and BLENDFUNCTION in the same place
+  int32_t xSrc = 0, ySrc = 0;
+  uint32_t usage = 0;
+  uint32_t offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0;
+};
+
+BltFields ReadBltFields(RecordReader& in) {
+  BltFields f;
+  f.bounds = in.RectL32();
+  f.xDest = in.I32();
+  f.yDest = in.I32();
+  f.cxDest = in.I32();
+  f.cyDest = in.I32();
+  f.rop = in.U32();
+  f.xSrc = in.I32();
+  f.ySrc = in.I32();
+  in.Skip(24);  // xformSrc: the source is taken as mapped one to one
+  in.U32();     // crBkColorSrc
+  f.usage = in.U32();
+  f.offBmi = in.U32();
+  f.cbBmi = in.U32();
+  f.offBits = in.U32();
+  f.cbBits = in.U32();
+  return f;
 }
 
-void TEMWParser::OnStretchBlt(RecordReader&) {
-  // Bitmap stretched into a destination rectangle.
+// The DIB of a record; the reader refuses offsets and sizes outside the record.
+struct DibSource {
+  std::span<const uint8_t> info;
+  std::span<const uint8_t> bits;
+  uint32_t usage = 0;
+};
+
+DibSource SourceOf(const RecordReader& in, uint32_t offBmi, uint32_t cbBmi, uint32_t offBits,
+                   uint32_t cbBits, uint32_t usage) {
+  return {in.BytesAt(offBmi, cbBmi), in.BytesAt(offBits, cbBits), usage};
 }
 
-void TEMWParser::OnMaskBlt(RecordReader&) {
-  // Bitmap combined with a mask.
+// biWidth, biHeight, biBitCount and biCompression, read as they stand.
+struct DibHeader {
+  int64_t width = 0;
+  int64_t height = 0;
+  int bitCount = 0;
+  uint32_t compression = platform::BI_RGB;
+};
+
+std::optional<DibHeader> PeekHeader(std::span<const uint8_t> info) {
+  auto u16 = [&](size_t at) { return static_cast<uint32_t>(info[at] | (info[at + 1] << 8)); };
+  auto u32 = [&](size_t at) { return u16(at) | (u16(at + 2) << 16); };
+  if (info.size() >= 12 && u32(0) == 12)
+    return DibHeader{u16(4), u16(6), static_cast<int>(u16(10)), platform::BI_RGB};
+  if (info.size() < 20) return std::nullopt;
+  const int64_t height = static_cast<int32_t>(u32(8));
+  return DibHeader{static_cast<int32_t>(u32(4)), std::llabs(height), static_cast<int>(u16(14)),
+                   u32(16)};
 }
 
-void TEMWParser::OnSetDIBitsToDevice(RecordReader&) {
-  // Bitmap rows copied to the device unscaled.
+// The most pixels the record's bits can describe: a run-length pair gives
+// up to 255 pixels from two bytes.
+int64_t PixelsHeld(const std::optional<DibHeader>& header, size_t bitsSize) {
+  const int64_t bytes = static_cast<int64_t>(bitsSize);
+  if (header &&
+      (header->compression == platform::BI_RLE8 || header->compression == platform::BI_RLE4))
+    return bytes * 128;
+  const int bitCount = header && header->bitCount > 0 ? header->bitCount : 1;
+  return bytes * 8 / bitCount;
 }
 
-void TEMWParser::OnStretchDIBits(RecordReader&) {
-  // Bitmap stretched into a destination rectangle.
+// A bitmap of no pixels, of a size past the cap, or larger than the record's
+// bits can fill is no picture anyone drew: such records add no image.
+bool SizeUsable(int64_t width, int64_t height, int64_t held) {
+  return TBitmap::SizeAllowed(width, height) && width * height <= held;
 }
 
-void TEMWParser::OnAlphaBlend(RecordReader&) {
-  // Bitmap blended by its alpha channel.
+bool IsMonochrome(const std::optional<DibHeader>& header) {
+  return header && header->bitCount == 1;
 }
 
-void TEMWParser::OnTransparentBlt(RecordReader&) {
-  // Bitmap with one colour left transparent.
+TPixelFormat FormatFor(bool monochrome) {
+  return monochrome ? TPixelFormat::pf1bit : TPixelFormat::pf24bit;
+}
+
+// Copies the DIB's area at (x, y) into the bitmap through `rop`. With
+// `originBottomLeft` (the DIB functions), y counts from the bottom of a
+// bottom-up DIB. A DIB that cannot be read leaves the bitmap as it is.
+void CopyDibArea(TBitmap& bitmap, const DibSource& source, int64_t x, int64_t y, uint32_t rop,
+                 bool originBottomLeft, int64_t firstScan = 0, int64_t scans = -1) {
+  platform::TDibDecoder decoder;
+  if (!decoder.Load(source.info, source.bits, source.usage, firstScan, scans)) return;
+  const int64_t top =
+      originBottomLeft && !decoder.TopDown() ? decoder.Height() - y - bitmap.Height() : y;
+  platform::CopyPixels(bitmap, decoder.ReadArea(x, top, bitmap.Width(), bitmap.Height()), rop);
+}
+
+double Finite(double value) {
+  if (!std::isfinite(value)) throw MalformedRecord("image size out of range");
+  return value;
+}
+
+}  // namespace
+
+int TEMWParser::AddBitmapImage(const TBitmap& bitmap) {
+  const pdf::ImageCompression compression = bitmap.IsMonochrome()        ? pdf::icCCITT4
+                                            : options_.ColorImagesAsJPEG ? pdf::icJPEG
+                                                                         : pdf::icFlate;
+  return page_->Document().AddImage(&bitmap, compression, -1, false, -1);
+}
+
+void TEMWParser::PlaceAtBounds(int image, const RectL& bounds) {
+  const double width = (static_cast<double>(bounds.right) - bounds.left + 1) * fx_;
+  const double height = (static_cast<double>(bounds.bottom) - bounds.top + 1) * fy_;
+  page_->ShowImage(image, bounds.left * fx_, bounds.top * fy_, width, height, 0);
+}
+
+void TEMWParser::FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy) {
+  // In doubles: x + cx may pass the 32-bit range.
+  const double x2 = static_cast<double>(x) + cx;
+  const double y2 = static_cast<double>(y) + cy;
+  page_->Rectangle(MapX(x), MapY(y), MapX(x2), MapY(y2));
+  page_->Fill();
+}
+
+void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
+  const BltFields f = ReadBltFields(in);
+  const bool sized = f.cxDest != 0 && f.cyDest != 0;
+  if (kind != BltKind::kMaskBlt && !sized) return;
+  const uint32_t rop = kind == BltKind::kTransparentBlt ? platform::SRCCOPY : f.rop;
+  if (kind == BltKind::kBitBlt && !platform::IsSupportedRop(rop)) return;
+  const bool hasSource = f.cbBmi != 0 && f.cbBits != 0;
+  // A mask blt names its source always; without one there is nothing to copy.
+  if (kind == BltKind::kMaskBlt && !hasSource) return;
+
+  const bool textColorMode = state_.textColorMode;
+  if (textColorMode) EndTextColorMode();
+  if (!hasSource) {
+    const uint32_t color = ResolvePalette(state_.brushColor);
+    if (color != state_.fillColorCache || state_.stateDirty) WriteFillColor(color);
+    FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
+  } else {
+    const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
+    const auto header = PeekHeader(source.info);
+    if (SizeUsable(f.cxDest, f.cyDest, PixelsHeld(header, source.bits.size()))) {
+      TBitmap bitmap(f.cxDest, f.cyDest, FormatFor(IsMonochrome(header)));
+      CopyDibArea(bitmap, source, f.xSrc, f.ySrc, rop, false);
+      PlaceAtBounds(AddBitmapImage(bitmap), f.bounds);
+    }
+  }
+  state_.textColorMode = textColorMode;
+}
+
+void TEMWParser::OnBitBlt(RecordReader& in) { DrawBlt(in, BltKind::kBitBlt); }
+
+void TEMWParser::OnTransparentBlt(RecordReader& in) { DrawBlt(in, BltKind::kTransparentBlt); }
+
+void TEMWParser::OnMaskBlt(RecordReader& in) { DrawBlt(in, BltKind::kMaskBlt); }
+
+void TEMWParser::OnStretchBlt(RecordReader& in) {
+  const BltFields f = ReadBltFields(in);
+  if (f.offBmi == 0 || f.offBits == 0) {
+    if (f.cxDest != 0 && f.cyDest != 0)
+      FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
+    else
+      page_->NewPath();
+    return;
+  }
+  const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
+  const auto header = PeekHeader(source.info);
+  if (!header || !SizeUsable(header->width, header->height, PixelsHeld(header, source.bits.size())))
+    return;
+  const int width = static_cast<int>(header->width);
+  const int height = static_cast<int>(header->height);
+  const TPixelFormat format = FormatFor(IsMonochrome(header));
+  TBitmap bitmap(width, height, format);
+  CopyDibArea(bitmap, source, 0, 0, platform::SRCCOPY, false);
+  if (f.rop != platform::SRCCOPY) {
+    TBitmap combined(width, height, format);
+    platform::CopyBitmap(combined, bitmap, f.rop);
+    bitmap = std::move(combined);
+  }
+  PlaceAtBounds(AddBitmapImage(bitmap), f.bounds);
+}
+
+void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
+  const RectL bounds = in.RectL32();
+  in.I32();  // xDest
+  in.I32();  // yDest
+  const int32_t xSrc = in.I32();
+  const int32_t ySrc = in.I32();
+  const int32_t cxSrc = in.I32();
+  const int32_t cySrc = in.I32();
+  const uint32_t offBmi = in.U32();
+  const uint32_t cbBmi = in.U32();
+  const uint32_t offBits = in.U32();
+  const uint32_t cbBits = in.U32();
+  const uint32_t usage = in.U32();
+  const uint32_t startScan = in.U32();
+  const uint32_t scans = in.U32();
+
+  const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
+  const auto header = PeekHeader(source.info);
+  if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
+  const double width = Finite(MapScaleX() * fx_ * state_.world.eM11 * cxSrc);
+  const double height = Finite(MapScaleY() * fy_ * state_.world.eM22 * cySrc);
+  TBitmap bitmap(cxSrc, cySrc, FormatFor(IsMonochrome(header)));
+  CopyDibArea(bitmap, source, xSrc, ySrc, platform::SRCCOPY, true, startScan, scans);
+  page_->ShowImage(AddBitmapImage(bitmap), bounds.left * fx_, bounds.top * fy_, width, height, 0);
+}
+
+void TEMWParser::OnStretchDIBits(RecordReader& in) {
+  const RectL bounds = in.RectL32();
+  const int32_t xDest = in.I32();
+  const int32_t yDest = in.I32();
+  const int32_t xSrc = in.I32();
+  const int32_t ySrc = in.I32();
+  const int32_t cxSrc = in.I32();
+  const int32_t cySrc = in.I32();
+  const uint32_t offBmi = in.U32();
+  const uint32_t cbBmi = in.U32();
+  const uint32_t offBits = in.U32();
+  const uint32_t cbBits = in.U32();
+  const uint32_t usage = in.U32();
+  const uint32_t dwRop = in.U32();
+  const int32_t cxDest = in.I32();
+  const int32_t cyDest = in.I32();
+
+  const double width = Finite(MapScaleX() * fx_ * state_.world.eM11 * cxDest);
+  const double height = Finite(MapScaleY() * fy_ * state_.world.eM22 * cyDest);
+  const bool inverted = bounds.right < bounds.left || bounds.bottom < bounds.top;
+  if (inverted && (width < 0.01 || height < 0.01)) return;
+  const uint32_t rop = dwRop == kSrcCopyAlternative ? platform::SRCCOPY : dwRop;
+
+  const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
+  const auto header = PeekHeader(source.info);
+  if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
+  TBitmap bitmap(cxSrc, cySrc, FormatFor(IsMonochrome(header)));
+  CopyDibArea(bitmap, source, xSrc, ySrc, rop, true);
+  if (cxDest < 0) bitmap.MirrorHorizontal();
+  if (cyDest < 0) bitmap.MirrorVertical();
+  const int image = AddBitmapImage(bitmap);
+  const auto corner = Map({xDest, yDest});
+  page_->ShowImage(image, corner.x, corner.y, std::fabs(width), std::fabs(height), 0);
+}
+
+void TEMWParser::OnAlphaBlend(RecordReader& in) {
+  const BltFields f = ReadBltFields(in);
+  const int32_t cxSrc = in.I32();
+  const int32_t cySrc = in.I32();
+  if (cxSrc < 1 || cySrc < 1) {
+    if (f.cxDest != 0 && f.cyDest != 0)
+      FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
+    else
+      page_->NewPath();
+    return;
+  }
+  const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
+  const auto header = PeekHeader(source.info);
+  if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
+  // Blended onto paper: transparent pixels must not become black boxes.
+  TBitmap paper(cxSrc, cySrc, TPixelFormat::pf24bit);
+  paper.Fill(platform::kWhite);
+  platform::TDibDecoder decoder;
+  if (decoder.Load(source.info, source.bits, source.usage))
+    platform::AlphaBlendPixels(paper, decoder.ReadArea(f.xSrc, f.ySrc, cxSrc, cySrc), f.rop);
+  PlaceAtBounds(AddBitmapImage(paper), f.bounds);
 }
 
 }  // namespace emf2pdf

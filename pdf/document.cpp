@@ -198,6 +198,7 @@ void TPDFDocument::Reset() {
   actions_.Clear();
   fonts_->Clear();
   output_.reset();
+  images_.Clear();
 }
 
 void TPDFDocument::BeginDoc() {
@@ -283,6 +284,7 @@ void TPDFDocument::WriteRest() {
   WriteCatalog();
   if (protectionEnabled_) WriteEncryptDictionary();
   fonts_->WriteFonts();
+  if (!onePass_) images_.WriteAll(*this);
   WriteXref();
   WriteTrailer();
 }

@@ -9,6 +9,7 @@
 
 #include "pdf/actions.h"
 #include "pdf/emf_parse_options.h"
+#include "pdf/images.h"
 #include "pdf/object_encryption.h"
 #include "pdf/outlines.h"
 #include "pdf/output_file.h"
@@ -126,6 +127,11 @@ class TPDFDocument {
 
   // Fonts of the document (fonts.h).
   TPDFFonts& Fonts() { return *fonts_; }
+  // --- Images (document_images.cpp) ---
+  TPDFImages& Images() { return images_; }
+  // Encodes a graphic as a new image resource and returns its index.
+  int AddImage(const TPDFGraphic& graphic, ImageCompression compression,
+               int64_t transparentColor, bool isMask, int maskIndex);
 
   // The 32-bit permission word of the standard security handler.
   static int32_t PermissionWord(TPDFCtiptoOptions options, TPDFKeyLength keyLength);
@@ -197,6 +203,8 @@ class TPDFDocument {
 
   // Resources.
   std::unique_ptr<TPDFFonts> fonts_;
+  // Images.
+  TPDFImages images_{this};
 };
 
 }  // namespace pdf

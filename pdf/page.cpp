@@ -132,6 +132,7 @@ void TPDFPage::SetFormMatrix(double a, double b, double c, double d, double e, d
 
 void TPDFPage::Write() {
   while (saveDepth_ > 1) GStateRestore();
+  WriteUsedImages();
   NumberAnnotations();
 
   for (int i = 0; i < forms_.Count(); ++i) forms_.Items(i).Write();
@@ -164,8 +165,9 @@ void TPDFPage::WriteResources() {
 
   document_.BeginObject(resourcesNumber_);
   document_.WriteLine(procSet);
-  if (forms_.Count() > 0) {
+  if (forms_.Count() > 0 || !usedImages_.empty()) {
     document_.WriteLine(" /XObject <<");
+    WriteImageResources();
     for (int i = 0; i < forms_.Count(); ++i) {
       std::string line =
           "/IF" + IntToStr(i) + " " + IntToStr(forms_.Items(i).ObjectNumber()) + " 0 R";

@@ -135,6 +135,12 @@ class TPDFPage {
   double UnicodeTextWidth(std::u16string_view text);
   double TextWidthPx(std::string_view text) { return TextWidth(text) * Factor(); }
   double FontSize() const { return fontSize_; }
+  // --- Image placement (page_images.cpp) ---
+  // Places document image `index` with its top-left corner at (x, y) and
+  // size (w, h): device units, or points with y upwards for ShowImagePt.
+  void ShowImage(int index, double x, double y, double w, double h, double angle);
+  void ShowImagePt(int index, double x, double y, double w, double h, double angle);
+  const std::vector<int>& UsedImages() const { return usedImages_; }
 
   // --- Metafile playback (page_metafile.cpp) ---
   // Draws the picture as a form object at (x, y) device units, scaled.
@@ -173,6 +179,9 @@ class TPDFPage {
   void WriteContentStream(int64_t number);
   void WritePageObject();
   void WriteFormObject();
+  // Image resources (page_images.cpp).
+  void WriteUsedImages();
+  void WriteImageResources();
 
   TPDFDocument& document_;
   bool isForm_;
@@ -243,6 +252,7 @@ class TPDFPage {
   TPDFFont* requestedFonts_[2] = {nullptr, nullptr};  // of the current request, by variant
 
   TPDFPages forms_;
+  std::vector<int> usedImages_;  // document image indices, in order of first use
   int64_t resourcesNumber_ = 0;
   int64_t contentsNumber_ = 0;
 

@@ -395,4 +395,182 @@ void EmfBuilder::writeFile(const std::string& path) const {
   if (!file) throw std::runtime_error("cannot write " + path);
 }
 
+// --- Bitmaps -------------------------------------------------------------------
+
+namespace {
+
+std::vector<uint8_t> InfoHeader(int32_t width, int32_t height, uint16_t bitCount, uint32_t colors) {
+  std::vector<uint8_t> h;
+  PutU32(h, 40);
+  PutI32(h, width);
+  PutI32(h, height);
+  PutU16(h, 1);
+  PutU16(h, bitCount);
+  for (int i = 0; i < 4; ++i) PutU32(h, 0);  // compression, size, resolution
+  PutU32(h, colors);
+  PutU32(h, 0);
+  return h;
+}
+
+size_t Stride(int32_t width, int bitCount) {
+  return (static_cast<size_t>(width) * static_cast<size_t>(bitCount) + 31) / 32 * 4;
+}
+
+// The fields of the blt records up to cbBitsSrc (offsets counted from the
+// record start), then `extra`, then the DIB.
+std::vector<uint8_t> BltPayload(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t rop,
+                                Point src, const Dib* dib, const std::vector<uint8_t>& extra) {
+  std::vector<uint8_t> p;
+  PutRect(p, bounds);
+  PutI32(p, dest.x);
+  PutI32(p, dest.y);
+  PutI32(p, cx);
+  PutI32(p, cy);
+  PutU32(p, rop);
+  PutI32(p, src.x);
+  PutI32(p, src.y);
+  for (float v : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) PutF32(p, v);
+  PutU32(p, 0xFFFFFF);  // crBkColorSrc
+  PutU32(p, 0);         // iUsageSrc
+  const uint32_t infoAt = static_cast<uint32_t>(8 + p.size() + 16 + extra.size());
+  const uint32_t infoSize = dib ? static_cast<uint32_t>(dib->info.size()) : 0;
+  const uint32_t bitsSize = dib ? static_cast<uint32_t>(dib->bits.size()) : 0;
+  PutU32(p, dib ? infoAt : 0);
+  PutU32(p, infoSize);
+  PutU32(p, dib ? infoAt + infoSize : 0);
+  PutU32(p, bitsSize);
+  p.insert(p.end(), extra.begin(), extra.end());
+  if (dib) {
+    p.insert(p.end(), dib->info.begin(), dib->info.end());
+    p.insert(p.end(), dib->bits.begin(), dib->bits.end());
+  }
+  return p;
+}
+
+std::vector<uint8_t> SourceSize(int32_t cxSrc, int32_t cySrc) {
+  std::vector<uint8_t> p;
+  PutI32(p, cxSrc);
+  PutI32(p, cySrc);
+  return p;
+}
+
+}  // namespace
+
+Dib Dib24(int32_t width, int32_t height, const std::vector<uint32_t>& colors) {
+  Dib dib{InfoHeader(width, height, 24, 0), {}};
+  const size_t stride = Stride(width, 24);
+  for (int32_t y = height - 1; y >= 0; --y) {
+    std::vector<uint8_t> row(stride, 0);
+    for (int32_t x = 0; x < width; ++x) {
+      const uint32_t c = colors[static_cast<size_t>(y) * width + x];
+      row[x * 3] = static_cast<uint8_t>(c >> 16);
+      row[x * 3 + 1] = static_cast<uint8_t>(c >> 8);
+      row[x * 3 + 2] = static_cast<uint8_t>(c);
+    }
+    dib.bits.insert(dib.bits.end(), row.begin(), row.end());
+  }
+  return dib;
+}
+
+Dib Dib32(int32_t width, int32_t height, const std::vector<uint32_t>& colors,
+          const std::vector<uint8_t>& alpha) {
+  Dib dib{InfoHeader(width, height, 32, 0), {}};
+  for (int32_t y = height - 1; y >= 0; --y)
+    for (int32_t x = 0; x < width; ++x) {
+      const size_t i = static_cast<size_t>(y) * width + x;
+      dib.bits.push_back(static_cast<uint8_t>(colors[i] >> 16));
+      dib.bits.push_back(static_cast<uint8_t>(colors[i] >> 8));
+      dib.bits.push_back(static_cast<uint8_t>(colors[i]));
+      dib.bits.push_back(alpha[i]);
+    }
+  return dib;
+}
+
+Dib Dib1(int32_t width, int32_t height, const std::vector<bool>& ones, uint32_t color0,
+         uint32_t color1) {
+  Dib dib{InfoHeader(width, height, 1, 2), {}};
+  for (uint32_t c : {color0, color1}) {
+    dib.info.push_back(static_cast<uint8_t>(c >> 16));
+    dib.info.push_back(static_cast<uint8_t>(c >> 8));
+    dib.info.push_back(static_cast<uint8_t>(c));
+    dib.info.push_back(0);
+  }
+  const size_t stride = Stride(width, 1);
+  for (int32_t y = height - 1; y >= 0; --y) {
+    std::vector<uint8_t> row(stride, 0);
+    for (int32_t x = 0; x < width; ++x)
+      if (ones[static_cast<size_t>(y) * width + x])
+        row[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    dib.bits.insert(dib.bits.end(), row.begin(), row.end());
+  }
+  return dib;
+}
+
+EmfBuilder& EmfBuilder::bitBlt(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t rop,
+                               Point src, const Dib* dib) {
+  return record(76, BltPayload(bounds, dest, cx, cy, rop, src, dib, {}));
+}
+
+EmfBuilder& EmfBuilder::maskBlt(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t rop,
+                                Point src, const Dib* dib) {
+  // xMask, yMask, iUsageMask and an absent mask bitmap.
+  return record(78, BltPayload(bounds, dest, cx, cy, rop, src, dib, std::vector<uint8_t>(28, 0)));
+}
+
+EmfBuilder& EmfBuilder::stretchBlt(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t rop,
+                                   Point src, int32_t cxSrc, int32_t cySrc, const Dib* dib) {
+  return record(77, BltPayload(bounds, dest, cx, cy, rop, src, dib, SourceSize(cxSrc, cySrc)));
+}
+
+EmfBuilder& EmfBuilder::transparentBlt(Rect bounds, Point dest, int32_t cx, int32_t cy,
+                                       uint32_t transparentColor, Point src, int32_t cxSrc,
+                                       int32_t cySrc, const Dib* dib) {
+  return record(
+      116, BltPayload(bounds, dest, cx, cy, transparentColor, src, dib, SourceSize(cxSrc, cySrc)));
+}
+
+EmfBuilder& EmfBuilder::alphaBlend(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t blend,
+                                   Point src, int32_t cxSrc, int32_t cySrc, const Dib* dib) {
+  return record(114, BltPayload(bounds, dest, cx, cy, blend, src, dib, SourceSize(cxSrc, cySrc)));
+}
+
+EmfBuilder& EmfBuilder::setDIBitsToDevice(Rect bounds, Point dest, Point src, int32_t cxSrc,
+                                          int32_t cySrc, uint32_t startScan, uint32_t scans,
+                                          const Dib& dib, uint32_t usage) {
+  std::vector<uint8_t> p;
+  PutRect(p, bounds);
+  for (int32_t v : {dest.x, dest.y, src.x, src.y, cxSrc, cySrc}) PutI32(p, v);
+  const uint32_t infoAt = 76;
+  PutU32(p, infoAt);
+  PutU32(p, static_cast<uint32_t>(dib.info.size()));
+  PutU32(p, infoAt + static_cast<uint32_t>(dib.info.size()));
+  PutU32(p, static_cast<uint32_t>(dib.bits.size()));
+  PutU32(p, usage);
+  PutU32(p, startScan);
+  PutU32(p, scans);
+  p.insert(p.end(), dib.info.begin(), dib.info.end());
+  p.insert(p.end(), dib.bits.begin(), dib.bits.end());
+  return record(80, p);
+}
+
+EmfBuilder& EmfBuilder::stretchDIBits(Rect bounds, Point dest, int32_t cxDest, int32_t cyDest,
+                                      Point src, int32_t cxSrc, int32_t cySrc, uint32_t rop,
+                                      const Dib& dib, uint32_t usage) {
+  std::vector<uint8_t> p;
+  PutRect(p, bounds);
+  for (int32_t v : {dest.x, dest.y, src.x, src.y, cxSrc, cySrc}) PutI32(p, v);
+  const uint32_t infoAt = 80;
+  PutU32(p, infoAt);
+  PutU32(p, static_cast<uint32_t>(dib.info.size()));
+  PutU32(p, infoAt + static_cast<uint32_t>(dib.info.size()));
+  PutU32(p, static_cast<uint32_t>(dib.bits.size()));
+  PutU32(p, usage);
+  PutU32(p, rop);
+  PutI32(p, cxDest);
+  PutI32(p, cyDest);
+  p.insert(p.end(), dib.info.begin(), dib.info.end());
+  p.insert(p.end(), dib.bits.begin(), dib.bits.end());
+  return record(81, p);
+}
+
 }  // namespace emfbuild

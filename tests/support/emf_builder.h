@@ -30,6 +30,22 @@ constexpr uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b) {
   return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16;
 }
 
+// A device-independent bitmap: the BITMAPINFO (header and colour table) and
+// the pixel bits, as bitmap records carry them.
+struct Dib {
+  std::vector<uint8_t> info;
+  std::vector<uint8_t> bits;
+};
+
+// Bottom-up BI_RGB DIBs from top-down pixels: 24-bit colours; 32-bit colours
+// with an alpha byte (premultiplied by the caller); 1-bit values with a
+// two-colour table.
+Dib Dib24(int32_t width, int32_t height, const std::vector<uint32_t>& colors);
+Dib Dib32(int32_t width, int32_t height, const std::vector<uint32_t>& colors,
+          const std::vector<uint8_t>& alpha);
+Dib Dib1(int32_t width, int32_t height, const std::vector<bool>& ones, uint32_t color0,
+         uint32_t color1);
+
 class EmfBuilder {
  public:
   // A picture of `width` x `height` device pixels on a 96 dpi reference
@@ -111,6 +127,26 @@ class EmfBuilder {
   EmfBuilder& intersectClipRect(Rect r);
   EmfBuilder& excludeClipRect(Rect r);
   EmfBuilder& extSelectClipRgn(const std::vector<Rect>& rects, uint32_t mode = 5);
+
+  // Bitmaps. A null `dib` writes the record without a source bitmap.
+  EmfBuilder& bitBlt(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t rop, Point src,
+                     const Dib* dib);
+  EmfBuilder& maskBlt(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t rop, Point src,
+                      const Dib* dib);
+  EmfBuilder& stretchBlt(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t rop, Point src,
+                         int32_t cxSrc, int32_t cySrc, const Dib* dib);
+  EmfBuilder& transparentBlt(Rect bounds, Point dest, int32_t cx, int32_t cy,
+                             uint32_t transparentColor, Point src, int32_t cxSrc, int32_t cySrc,
+                             const Dib* dib);
+  // `blend`: BlendOp, BlendFlags, SourceConstantAlpha, AlphaFormat from the low byte.
+  EmfBuilder& alphaBlend(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t blend, Point src,
+                         int32_t cxSrc, int32_t cySrc, const Dib* dib);
+  EmfBuilder& setDIBitsToDevice(Rect bounds, Point dest, Point src, int32_t cxSrc, int32_t cySrc,
+                                uint32_t startScan, uint32_t scans, const Dib& dib,
+                                uint32_t usage = 0);
+  EmfBuilder& stretchDIBits(Rect bounds, Point dest, int32_t cxDest, int32_t cyDest, Point src,
+                            int32_t cxSrc, int32_t cySrc, uint32_t rop, const Dib& dib,
+                            uint32_t usage = 0);
 
   // The finished file: header with nBytes, nRecords and nHandles filled in,
   // the records, and EMR_EOF.

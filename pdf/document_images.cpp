@@ -1,0 +1,11 @@
+#include "pdf/document.h"
+
+namespace pdf {
+
+int TPDFDocument::AddImage(const TPDFGraphic& graphic, ImageCompression compression,
+                           int64_t transparentColor, bool isMask, int maskIndex) {
+  RequireActive();
+  return images_.Add(graphic, compression, transparentColor, isMask, maskIndex);
+}
+
+}  // namespace pdf

@@ -1,0 +1,226 @@
+#include "pdf/images.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "pdf/ccitt_encoder.h"
+#include "pdf/deflate.h"
+#include "pdf/document.h"
+#include "pdf/jpeg_codec.h"
+#include "pdf/number_format.h"
+#include "pdf/object_encryption.h"
+#include "pdf/pdf_exception.h"
+
+namespace pdf {
+
+namespace {
+
+using platform::TBitmap;
+using platform::TColor;
+
+const TBitmap* BitmapOf(const TPDFGraphic& graphic) {
+  const auto* bitmap = std::get_if<const TBitmap*>(&graphic);
+  return bitmap != nullptr ? *bitmap : nullptr;
+}
+
+const TPDFJpegGraphic* JpegOf(const TPDFGraphic& graphic) {
+  const auto* jpeg = std::get_if<const TPDFJpegGraphic*>(&graphic);
+  return jpeg != nullptr ? *jpeg : nullptr;
+}
+
+// The 1 bit of the top-left pixel against its colour: true when the bitmap's
+// palette paints 1 bits black. Looks at a pixel only when there is one.
+bool ComputeBlackIs1(const TBitmap& bitmap) {
+  if (bitmap.Empty()) return false;
+  const bool bit = bitmap.Bit(0, 0);
+  const bool white = bitmap.Pixel(0, 0) != platform::kBlack;
+  return white != bit;
+}
+
+int CcittMode(ImageCompression compression) {
+  switch (compression) {
+    case icCCITT31:
+      return TCCITTCompression::kGroup3OneDimensional;
+    case icCCITT32:
+      return TCCITTCompression::kGroup3TwoDimensional;
+    default:
+      return TCCITTCompression::kGroup4;
+  }
+}
+
+// The "/DecodeParms" line of a CCITT image.
+std::string DecodeParmsLine(ImageCompression compression, int width, int height, bool blackIs1) {
+  std::string line = compression == icCCITT31   ? "/DecodeParms [<</K 0 /Columns "
+                     : compression == icCCITT32 ? "/DecodeParms [<</K 1 /Columns "
+                                                : "/DecodeParms [<</K -1 /Columns ";
+  AppendInteger(line, width);
+  line += " /Rows ";
+  AppendInteger(line, height);
+  if (blackIs1) line += "/BlackIs1 true";
+  line += ">>]";
+  return line;
+}
+
+}  // namespace
+
+TPDFImage::TPDFImage(TPDFDocument* owner, const TPDFGraphic& graphic, ImageCompression compression,
+                     int64_t transparentColor, bool isMask, int maskIndex,
+                     const TPDFImages& siblings)
+    : owner_(owner), siblings_(&siblings) {
+  const TBitmap* bitmap = BitmapOf(graphic);
+  const TPDFJpegGraphic* jpeg = JpegOf(graphic);
+
+  if (bitmap != nullptr && bitmap->IsMonochrome() && compression != icJPEG)
+    blackIs1_ = ComputeBlackIs1(*bitmap);
+
+  maskIndex_ = maskIndex;
+  isMask_ = isMask;
+  if (maskIndex_ >= 0) CheckMask(siblings);
+  if (isMask_ && bitmap == nullptr) throw TPDFException(msg::kMaskOnlyForBitmap);
+
+  compression_ = compression;
+  if (bitmap != nullptr) {
+    width_ = bitmap->Width();
+    height_ = bitmap->Height();
+  } else if (jpeg != nullptr) {
+    const TJpegInfo info = ReadJpegInfo(jpeg->data);
+    width_ = info.width;
+    height_ = info.height;
+  }
+  // An image without pixels, or of a size no bitmap may have, would be
+  // written with "/Width 0" or worse, and readers refuse the whole page.
+  if ((bitmap == nullptr && jpeg == nullptr) || !TBitmap::SizeAllowed(width_, height_))
+    throw TPDFException(msg::kNotValidImage);
+
+  if (isMask_) {
+    EncodeMask(*bitmap, transparentColor);
+  } else if (compression_ == icJPEG) {
+    EncodeJpeg(graphic);
+  } else if (compression_ == icFlate) {
+    EncodeFlate(graphic);
+  } else {
+    EncodeCcitt(graphic);
+  }
+}
+
+void TPDFImage::CheckMask(const TPDFImages& siblings) const {
+  if (isMask_) throw TPDFException(msg::kMaskCannotHaveMask);
+  if (maskIndex_ >= siblings.Count()) throw TPDFException(msg::kUnknownMask);
+  if (!siblings.Items(maskIndex_).IsMask()) throw TPDFException(msg::kMaskNotMarked);
+}
+
+void TPDFImage::EncodeMask(const TBitmap& bitmap, int64_t transparentColor) {
+  const TBitmap colour = bitmap.To24Bit();
+  const TColor transparent = transparentColor == -1
+                                 ? colour.Pixel(0, colour.Height() - 1)
+                                 : static_cast<TColor>(transparentColor & 0xFFFFFF);
+  TBitmap mask(colour.Width(), colour.Height(), platform::TPixelFormat::pf1bit);
+  for (int y = 0; y < colour.Height(); ++y)
+    for (int x = 0; x < colour.Width(); ++x)
+      if (colour.Pixel(x, y) == transparent) mask.SetBit(x, y, true);
+  // The mask is made here with 1 bits white, whatever the source's palette.
+  blackIs1_ = false;
+  CompressBitmap(mask, &imageData_, TCCITTCompression::kGroup4);
+  isGray_ = true;
+  compression_ = icCCITT4;
+  bitsPerComponent_ = 1;
+}
+
+void TPDFImage::EncodeJpeg(const TPDFGraphic& graphic) {
+  bitsPerComponent_ = 8;
+  if (const TPDFJpegGraphic* jpeg = JpegOf(graphic)) {
+    imageData_ = jpeg->data;
+    isGray_ = ReadJpegInfo(jpeg->data).components == 1;
+    return;
+  }
+  const int quality = owner_ != nullptr ? owner_->JPEGQuality() : 80;
+  imageData_ = pdf::EncodeJpeg(*BitmapOf(graphic), quality);
+}
+
+void TPDFImage::EncodeFlate(const TPDFGraphic& graphic) {
+  bitsPerComponent_ = 8;
+  TBitmap decoded;
+  const TBitmap* source = BitmapOf(graphic);
+  if (source == nullptr) {
+    decoded = DecodeJpeg(JpegOf(graphic)->data);
+    source = &decoded;
+  }
+  // Rows of red, green, blue, not padded.
+  std::string rgb(static_cast<size_t>(width_) * 3 * static_cast<size_t>(height_), '\0');
+  char* out = rgb.data();
+  for (int y = 0; y < height_; ++y) {
+    if (source->IsMonochrome()) {
+      for (int x = 0; x < width_; ++x) {
+        const TColor c = source->Pixel(x, y);
+        *out++ = static_cast<char>(platform::ColorRed(c));
+        *out++ = static_cast<char>(platform::ColorGreen(c));
+        *out++ = static_cast<char>(platform::ColorBlue(c));
+      }
+      continue;
+    }
+    const uint8_t* row = source->Row(y);
+    for (int x = 0; x < width_; ++x, row += 3) {
+      *out++ = static_cast<char>(row[2]);
+      *out++ = static_cast<char>(row[1]);
+      *out++ = static_cast<char>(row[0]);
+    }
+  }
+  imageData_ = Deflate(rgb);
+}
+
+void TPDFImage::EncodeCcitt(const TPDFGraphic& graphic) {
+  const TBitmap* bitmap = BitmapOf(graphic);
+  if (bitmap == nullptr) throw TPDFException(msg::kCcittOnlyForBitmap);
+  if (!bitmap->IsMonochrome()) throw std::runtime_error(msg::kCcittNotMonochrome);
+  bitsPerComponent_ = 1;
+  CompressBitmap(*bitmap, &imageData_, CcittMode(compression_));
+}
+
+void TPDFImage::WriteImage(TPDFDocument& document) {
+  if (isWritten_) return;
+  int64_t maskNumber = 0;
+  if (maskIndex_ >= 0) {
+    auto& mask = const_cast<TPDFImages*>(siblings_)->Items(maskIndex_);
+    mask.WriteImage(document);
+    maskNumber = mask.ObjectNumber();
+  }
+  document.BeginObject(objectNumber_);
+  document.WriteLine("/Type /XObject");
+  document.WriteLine("/Subtype /Image");
+  document.WriteLine(bitsPerComponent_ == 1 || isGray_ ? "/ColorSpace /DeviceGray"
+                                                       : "/ColorSpace /DeviceRGB");
+  document.WriteKeyInteger("/BitsPerComponent ", bitsPerComponent_);
+  document.WriteKeyInteger("/Width ", width_);
+  document.WriteKeyInteger("/Height ", height_);
+  if (isMask_) document.WriteLine("/ImageMask true");
+  if (maskIndex_ >= 0) document.WriteKeyReference("/Mask ", maskNumber);
+  document.WriteLine(compression_ == icFlate  ? "/Filter /FlateDecode"
+                     : compression_ == icJPEG ? "/Filter /DCTDecode"
+                                              : "/Filter [/CCITTFaxDecode]");
+  document.WriteKeyInteger("/Length ", static_cast<int64_t>(imageData_.size()));
+  if (compression_ >= icCCITT31)
+    document.WriteLine(DecodeParmsLine(compression_, width_, height_, blackIs1_));
+  document.EndDictionary();
+  document.BeginStreamData();
+  EncryptStream(document.fileKey(), imageData_, objectNumber_);
+  document.WriteText(imageData_, false);
+  document.EndStreamData();
+  document.EndObject();
+  std::string().swap(imageData_);
+  isWritten_ = true;
+}
+
+int TPDFImages::Add(const TPDFGraphic& graphic, ImageCompression compression,
+                    int64_t transparentColor, bool isMask, int maskIndex) {
+  auto image = std::make_unique<TPDFImage>(owner_, graphic, compression, transparentColor, isMask,
+                                           maskIndex, *this);
+  image->resourceName_ = "Im" + IntToStr(Count());
+  items_.push_back(std::move(image));
+  return Count() - 1;
+}
+
+void TPDFImages::WriteAll(TPDFDocument& document) {
+  for (auto& image : items_) image->WriteImage(document);
+}
+
+}  // namespace pdf

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/bitmap.h"
+
+namespace pdf {
+
+class TPDFDocument;
+
+enum ImageCompression : uint8_t {
+  icFlate = 0,
+  icJPEG = 1,
+  icCCITT31 = 2,
+  icCCITT32 = 3,
+  icCCITT4 = 4
+};
+
+// A JPEG image as the graphics library holds it: the bytes of a JPEG file.
+struct TPDFJpegGraphic {
+  std::string data;
+};
+
+// What can become an image: nothing (refused), a bitmap or a JPEG image.
+// Borrowed for the duration of the call.
+using TPDFGraphic = std::variant<std::monostate, const platform::TBitmap*, const TPDFJpegGraphic*>;
+
+namespace msg {
+inline constexpr const char* kMaskCannotHaveMask = "Mask Image cannot have mask";
+inline constexpr const char* kUnknownMask = "Unknow Mask Image. Out of bound.";
+inline constexpr const char* kMaskNotMarked = "Mask Image not marked as \"Mask Image\".";
+inline constexpr const char* kMaskOnlyForBitmap = "Create Mask available only for bitmap images";
+inline constexpr const char* kNotValidImage = "Not valid image.";
+inline constexpr const char* kCcittOnlyForBitmap = "CCITT compression work only for bitmap";
+inline constexpr const char* kCcittNotMonochrome = "Cannot compress not monochrome image via CCITT";
+}  // namespace msg
+
+class TPDFImages;
+
+// One image XObject, encoded once when it is added; only its dictionary is
+// made when it is written.
+class TPDFImage {
+ public:
+  TPDFImage(TPDFDocument* owner, const TPDFGraphic& graphic, ImageCompression compression,
+            int64_t transparentColor, bool isMask, int maskIndex, const TPDFImages& siblings);
+
+  // Writes the XObject (the mask first) unless it is written already.
+  void WriteImage(TPDFDocument& document);
+
+  ImageCompression Compression() const { return compression_; }
+  const std::string& ResourceName() const { return resourceName_; }
+  int64_t ObjectNumber() const { return objectNumber_; }
+  int Height() const { return height_; }
+  int Width() const { return width_; }
+  const std::string& ImageData() const { return imageData_; }
+  int BitsPerComponent() const { return bitsPerComponent_; }
+  bool IsGray() const { return isGray_; }
+  bool IsWritten() const { return isWritten_; }
+  bool IsMask() const { return isMask_; }
+  int MaskIndex() const { return maskIndex_; }
+  bool BlackIs1() const { return blackIs1_; }
+
+ private:
+  friend class TPDFImages;
+
+  void CheckMask(const TPDFImages& siblings) const;
+  void EncodeMask(const platform::TBitmap& bitmap, int64_t transparentColor);
+  void EncodeJpeg(const TPDFGraphic& graphic);
+  void EncodeFlate(const TPDFGraphic& graphic);
+  void EncodeCcitt(const TPDFGraphic& graphic);
+
+  TPDFDocument* owner_;  // not owned; null outside a document
+  const TPDFImages* siblings_;
+  ImageCompression compression_ = icFlate;
+  std::string resourceName_;
+  int64_t objectNumber_ = -1;
+  int height_ = 0;
+  int width_ = 0;
+  std::string imageData_;
+  int bitsPerComponent_ = 8;
+  bool isGray_ = false;
+  bool isWritten_ = false;
+  bool isMask_ = false;
+  int maskIndex_ = -1;
+  bool blackIs1_ = false;
+};
+
+// The document's images, in the order they were added (Im0, Im1, ...).
+class TPDFImages {
+ public:
+  explicit TPDFImages(TPDFDocument* owner) : owner_(owner) {}
+  TPDFImages(const TPDFImages&) = delete;
+  TPDFImages& operator=(const TPDFImages&) = delete;
+
+  // Encodes the graphic and appends it; returns its index. Nothing is added
+  // when encoding fails.
+  int Add(const TPDFGraphic& graphic, ImageCompression compression, int64_t transparentColor,
+          bool isMask, int maskIndex);
+  int Count() const { return static_cast<int>(items_.size()); }
+  TPDFImage& Items(int index) { return *items_.at(static_cast<size_t>(index)); }
+  const TPDFImage& Items(int index) const { return *items_.at(static_cast<size_t>(index)); }
+  // Writes every image not written yet, in list order.
+  void WriteAll(TPDFDocument& document);
+  void Clear() { items_.clear(); }
+
+ private:
+  TPDFDocument* owner_;
+  std::vector<std::unique_ptr<TPDFImage>> items_;
+};
+
+}  // namespace pdf

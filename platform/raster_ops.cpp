@@ -1,0 +1,105 @@
+#include "platform/raster_ops.h"
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+constexpr uint32_t kSupported[] = {BLACKNESS, NOTSRCERASE, NOTSRCCOPY, SRCERASE,  DSTINVERT,
+                                   SRCINVERT, SRCAND,      MERGEPAINT, MERGECOPY, SRCCOPY,
+                                   SRCPAINT,  PATCOPY,     PATPAINT,   WHITENESS};
+
+constexpr uint8_t kAcSrcAlpha = 0x01;
+
+uint32_t TruthTable(uint32_t rop) { return (rop >> 16) & 0xFF; }
+
+// The colour a monochrome bitmap keeps for `color`.
+TColor MonochromeOf(TColor color) { return IsLightColor(color) ? kWhite : kBlack; }
+
+template <typename SourceAt>
+void CopyWith(TBitmap& destination, int width, int height, uint32_t rop, TColor pattern,
+              SourceAt sourceAt) {
+  width = std::min(width, destination.Width());
+  height = std::min(height, destination.Height());
+  const bool mono = destination.IsMonochrome();
+  if (mono) pattern = MonochromeOf(pattern);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      TColor source;
+      if (!sourceAt(x, y, source)) continue;
+      if (mono) source = MonochromeOf(source);
+      const TColor result =
+          rop == SRCCOPY ? source : ApplyRop(rop, pattern, source, destination.Pixel(x, y));
+      destination.SetPixel(x, y, result);
+    }
+  }
+}
+
+uint8_t Blend(uint32_t source, uint32_t destination, uint32_t sourceAlpha, uint32_t constant) {
+  // source * constant + destination * (1 - sourceAlpha * constant), in 0..255.
+  const uint32_t weight = (sourceAlpha * constant + 127) / 255;
+  const uint32_t value = (source * constant + destination * (255 - weight) + 127) / 255;
+  return static_cast<uint8_t>(std::min<uint32_t>(value, 255));
+}
+
+}  // namespace
+
+bool IsSupportedRop(uint32_t rop) {
+  return std::find(std::begin(kSupported), std::end(kSupported), rop) != std::end(kSupported);
+}
+
+TColor ApplyRop(uint32_t rop, TColor pattern, TColor source, TColor destination) {
+  const uint32_t table = TruthTable(rop);
+  uint32_t result = 0;
+  for (uint32_t index = 0; index < 8; ++index) {
+    if (!((table >> index) & 1)) continue;
+    const uint32_t p = (index & 4) ? pattern : ~pattern;
+    const uint32_t s = (index & 2) ? source : ~source;
+    const uint32_t d = (index & 1) ? destination : ~destination;
+    result |= p & s & d;
+  }
+  return result & 0xFFFFFF;
+}
+
+void CopyPixels(TBitmap& destination, const TDibPixels& source, uint32_t rop, TColor pattern) {
+  CopyWith(destination, source.width, source.height, rop, pattern,
+           [&](int x, int y, TColor& color) {
+             const size_t at = source.IndexOf(x, y);
+             if (!source.present[at]) return false;
+             color = source.colors[at];
+             return true;
+           });
+}
+
+void CopyBitmap(TBitmap& destination, const TBitmap& source, uint32_t rop, TColor pattern) {
+  CopyWith(destination, source.Width(), source.Height(), rop, pattern,
+           [&](int x, int y, TColor& color) {
+             color = source.Pixel(x, y);
+             return true;
+           });
+}
+
+void AlphaBlendPixels(TBitmap& destination, const TDibPixels& source, uint32_t blendFunction) {
+  const uint32_t constant = (blendFunction >> 16) & 0xFF;
+  const bool perPixel = ((blendFunction >> 24) & kAcSrcAlpha) && !source.alpha.empty();
+  const int width = std::min(source.width, destination.Width());
+  const int height = std::min(source.height, destination.Height());
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const size_t at = source.IndexOf(x, y);
+      if (!source.present[at]) continue;
+      const TColor s = source.colors[at];
+      const TColor d = destination.Pixel(x, y);
+      // Per-pixel sources are premultiplied; without per-pixel alpha the
+      // whole pixel is covered.
+      const uint32_t alpha = perPixel ? source.alpha[at] : 255;
+      destination.SetPixel(x, y,
+                           MakeColor(Blend(ColorRed(s), ColorRed(d), alpha, constant),
+                                     Blend(ColorGreen(s), ColorGreen(d), alpha, constant),
+                                     Blend(ColorBlue(s), ColorBlue(d), alpha, constant)));
+    }
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,197 @@
+// Bitmap records converted whole: the images land where the records put
+// them, in the right colours and encodings, and broken records draw nothing.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "support/emf_builder.h"
+#include "support/emf_convert_support.h"
+#include "support/graphics_test_support.h"
+#include "support/image_tools.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using emfbuild::Dib;
+using emfbuild::EmfBuilder;
+using emfbuild::Rgb;
+using testing_support::TempFolder;
+
+constexpr uint32_t kSrcCopy = 0x00CC0020;
+constexpr uint32_t kWhiteness = 0x00FF0062;
+constexpr uint32_t kPatInvert = 0x005A0049;
+constexpr uint32_t kNotSrcCopy = 0x00330008;
+
+const uint32_t kRed = Rgb(255, 0, 0), kGreen = Rgb(0, 255, 0), kBlue = Rgb(0, 0, 255),
+               kWhite = Rgb(255, 255, 255), kBlack = 0;
+
+// A 2 x 2 DIB: red, green on top; blue, white below.
+Dib Quad() { return emfbuild::Dib24(2, 2, {kRed, kGreen, kBlue, kWhite}); }
+
+struct Converted {
+  TempFolder folder;
+  std::string pdf;
+  bool ok = false;
+};
+
+// Converts one 400 x 400 picture (A4, 5 mm margins, as the run does).
+std::unique_ptr<Converted> Convert(const EmfBuilder& picture) {
+  auto result = std::make_unique<Converted>();
+  const std::string emf = result->folder.file("page.emf");
+  picture.writeFile(emf);
+  result->pdf = result->folder.file("page.pdf");
+  result->ok = emw_test::ConvertPages({emf}, result->pdf);
+  return result;
+}
+
+// The colour at picture pixel (x, y): the picture is stretched into
+// 566.65 x 813.65 points from (14.17, 14.17).
+uint32_t ColorAt(const std::string& pdf, double x, double y) {
+  graphics_test::Rgb p;
+  EXPECT_TRUE(graphics_test::RenderPixel(pdf, 72, static_cast<int>(14.17 + x * 566.65 / 400),
+                                         static_cast<int>(14.17 + y * 813.65 / 400), &p));
+  auto snap = [](int v) { return v < 60 ? 0 : v > 195 ? 255 : v; };
+  return Rgb(static_cast<uint8_t>(snap(p.r)), static_cast<uint8_t>(snap(p.g)),
+             static_cast<uint8_t>(snap(p.b)));
+}
+
+// "ccitt", "image" or "jpeg" for each image pdfimages lists, with its colour space.
+std::vector<std::string> ImageKinds(const std::string& pdf) {
+  std::vector<std::string> kinds;
+  const auto output = testing_support::CommandOutput("pdfimages -list '" + pdf + "'");
+  if (!output) return kinds;
+  std::istringstream lines(*output);
+  std::string line;
+  std::getline(lines, line);
+  std::getline(lines, line);
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string page, num, type, width, height, color, comp, bpc, enc;
+    fields >> page >> num >> type >> width >> height >> color >> comp >> bpc >> enc;
+    kinds.push_back(enc + " " + color + " " + width + "x" + height);
+  }
+  return kinds;
+}
+
+bool HaveTools() {
+  return testing_support::HaveTool("pdftoppm") && testing_support::HaveTool("pdfimages");
+}
+
+TEST(EmfBitmaps, stretchDIBitsPlacesTheBitmapAndMirrorsNegativeExtents) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  const Dib quad = Quad();
+  EmfBuilder picture(400, 400);
+  picture.stretchDIBits({100, 100, 299, 299}, {100, 100}, 200, 200, {0, 0}, 2, 2, kSrcCopy, quad)
+      .stretchDIBits({100, 320, 299, 379}, {100, 320}, -200, 60, {0, 0}, 2, 2, kSrcCopy, quad);
+  const auto result = Convert(picture);
+  ASSERT_TRUE(result->ok);
+  const std::string& pdf = result->pdf;
+  EXPECT_EQ(ColorAt(pdf, 150, 150), kRed);
+  EXPECT_EQ(ColorAt(pdf, 250, 150), kGreen);
+  EXPECT_EQ(ColorAt(pdf, 150, 250), kBlue);
+  EXPECT_EQ(ColorAt(pdf, 250, 250), kWhite);
+  EXPECT_EQ(ColorAt(pdf, 50, 50), kWhite);  // nothing outside
+  // Mirrored: green on the left, red on the right, still right of xDest.
+  EXPECT_EQ(ColorAt(pdf, 150, 335), kGreen);
+  EXPECT_EQ(ColorAt(pdf, 250, 335), kRed);
+  EXPECT_EQ(ImageKinds(pdf), (std::vector<std::string>{"image rgb 2x2", "image rgb 2x2"}));
+}
+
+TEST(EmfBitmaps, oneBitBitmapsBecomeCcittImages) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  // Left column black, right column white, in a DIB whose 1 bits are black.
+  const Dib mono = emfbuild::Dib1(2, 1, {true, false}, kWhite, kBlack);
+  EmfBuilder picture(400, 400);
+  picture.stretchDIBits({100, 100, 299, 199}, {100, 100}, 200, 100, {0, 0}, 2, 1, kSrcCopy, mono);
+  const auto result = Convert(picture);
+  ASSERT_TRUE(result->ok);
+  EXPECT_EQ(ColorAt(result->pdf, 150, 150), kBlack);
+  EXPECT_EQ(ColorAt(result->pdf, 250, 150), kWhite);
+  EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"ccitt gray 2x1"}));
+}
+
+TEST(EmfBitmaps, bltRecordsCopyFillOrDrawNothing) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  const Dib quad = Quad();
+  EmfBuilder picture(400, 400);
+  picture.createBrushIndirect(1, 0, kRed)
+      .selectObject(1)
+      // Source area (1, 0) of 1 x 2: green over white, inverted -> magenta over black.
+      .bitBlt({20, 20, 59, 99}, {20, 20}, 1, 2, kNotSrcCopy, {1, 0}, &quad)
+      // No source: WHITENESS fills with the brush.
+      .bitBlt({100, 20, 179, 99}, {100, 20}, 80, 80, kWhiteness, {0, 0}, nullptr)
+      // PATINVERT is not carried out.
+      .bitBlt({200, 20, 279, 99}, {200, 20}, 80, 80, kPatInvert, {0, 0}, nullptr)
+      // The whole DIB, placed by its bounds.
+      .stretchBlt({20, 200, 99, 279}, {20, 200}, 80, 80, kSrcCopy, {0, 0}, 2, 2, &quad)
+      .transparentBlt({200, 200, 279, 279}, {200, 200}, 2, 2, kWhite, {0, 0}, 2, 2, &quad)
+      .maskBlt({300, 200, 379, 279}, {300, 200}, 2, 2, kSrcCopy, {0, 0}, &quad)
+      // A mask blt without a source draws nothing.
+      .maskBlt({300, 300, 379, 379}, {300, 300}, 2, 2, kSrcCopy, {0, 0}, nullptr);
+  const auto result = Convert(picture);
+  ASSERT_TRUE(result->ok);
+  const std::string& pdf = result->pdf;
+  EXPECT_EQ(ColorAt(pdf, 40, 40), Rgb(255, 0, 255));
+  EXPECT_EQ(ColorAt(pdf, 40, 80), kBlack);
+  EXPECT_EQ(ColorAt(pdf, 140, 60), kRed);
+  EXPECT_EQ(ColorAt(pdf, 240, 60), kWhite);
+  EXPECT_EQ(ColorAt(pdf, 40, 220), kRed);
+  EXPECT_EQ(ColorAt(pdf, 80, 260), kWhite);
+  EXPECT_EQ(ColorAt(pdf, 260, 220), kGreen);
+  EXPECT_EQ(ColorAt(pdf, 320, 260), kBlue);
+  EXPECT_EQ(ColorAt(pdf, 340, 340), kWhite);
+  EXPECT_EQ(ImageKinds(pdf).size(), 4u);
+}
+
+TEST(EmfBitmaps, alphaBlendShowsTransparentPixelsAsPaper) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  // Opaque blue, fully transparent (premultiplied black), half red.
+  const Dib pixels = emfbuild::Dib32(3, 1, {kBlue, kBlack, Rgb(128, 0, 0)}, {255, 0, 128});
+  EmfBuilder picture(400, 400);
+  picture
+      .alphaBlend({100, 100, 399, 199}, {100, 100}, 300, 100, 0x01FF0000, {0, 0}, 3, 1, &pixels)
+      // No source: the destination is filled with the fill colour in force.
+      .alphaBlend({20, 300, 59, 339}, {20, 300}, 40, 40, 0x01FF0000, {0, 0}, 0, 0, nullptr);
+  const auto result = Convert(picture);
+  ASSERT_TRUE(result->ok);
+  EXPECT_EQ(ColorAt(result->pdf, 150, 150), kBlue);
+  EXPECT_EQ(ColorAt(result->pdf, 250, 150), kWhite);
+  EXPECT_EQ(ColorAt(result->pdf, 350, 150), Rgb(255, 127, 127));
+}
+
+TEST(EmfBitmaps, setDIBitsToDeviceCopiesUnscaledAtTheBounds) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  const Dib quad = Quad();
+  EmfBuilder picture(400, 400);
+  picture.setDIBitsToDevice({100, 100, 101, 101}, {100, 100}, {0, 0}, 2, 2, 0, 2, quad);
+  const auto result = Convert(picture);
+  ASSERT_TRUE(result->ok);
+  EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"image rgb 2x2"}));
+}
+
+TEST(EmfBitmaps, brokenBitmapRecordsAddNoImage) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  const Dib quad = Quad();
+  Dib unreadable = quad;
+  unreadable.info[14] = 3;  // biBitCount
+  EmfBuilder picture(400, 400);
+  picture
+      // Zero and negative sizes.
+      .stretchDIBits({0, 0, 10, 10}, {0, 0}, 10, 10, {0, 0}, 0, 2, kSrcCopy, quad)
+      .stretchDIBits({0, 0, 10, 10}, {0, 0}, 10, 10, {0, 0}, -2, 2, kSrcCopy, quad)
+      .bitBlt({0, 0, 10, 10}, {0, 0}, -5, 5, kSrcCopy, {0, 0}, &quad)
+      // Far more pixels than the record's bits hold.
+      .stretchDIBits({0, 0, 10, 10}, {0, 0}, 10, 10, {0, 0}, 30000, 30000, kSrcCopy, quad)
+      .bitBlt({0, 0, 10, 10}, {0, 0}, 100000, 100000, kSrcCopy, {0, 0}, &quad)
+      // Offsets past the record.
+      .record(81, std::vector<uint8_t>(72, 0xFF))
+      // A DIB that cannot be read: the bitmap stays as made (black).
+      .stretchDIBits({200, 200, 299, 299}, {200, 200}, 100, 100, {0, 0}, 2, 2, kSrcCopy,
+                     unreadable);
+  const auto result = Convert(picture);
+  ASSERT_TRUE(result->ok);
+  EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"image rgb 2x2"}));
+  EXPECT_EQ(ColorAt(result->pdf, 250, 250), kBlack);
+}
+
+}  // namespace
