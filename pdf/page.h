@@ -249,6 +249,7 @@ class TPDFPage {
   double textAngle_ = 0;
   bool baselineOrigin_ = false;
   std::vector<TPDFFont*> pageFonts_;
+  TPDFFont* requestedFonts_[2] = {nullptr, nullptr};  // of the current request, by variant
 
   TPDFPages forms_;
   std::vector<int> usedImages_;  // document image indices, in order of first use
