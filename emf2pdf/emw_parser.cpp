@@ -187,6 +187,7 @@ void TEMWParser::ResetState() {
   state_ = DrawingState();
   state_.font = dc_.Current().font.font;
   transformStack_.clear();
+  heldPath_.clear();
 }
 
 void TEMWParser::Play() {
@@ -198,6 +199,8 @@ void TEMWParser::Play() {
   page_->SetLineJoin(options_.LineJoin);
 
   walkCompleted_ = emf_.Walk([this](const EmfRecord& record) { Dispatch(record); });
+  // A bracket never painted still ends its path, so the form stays valid.
+  if (!heldPath_.empty()) Paint().NewPath();
 
   objects_.clear();
   transformStack_.clear();

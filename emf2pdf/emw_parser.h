@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "emf2pdf/emf_reader.h"
 #include "emf2pdf/emf_types.h"
+#include "emf2pdf/emw_font_metrics.h"
 #include "emf2pdf/emw_objects.h"
 #include "emf2pdf/record_reader.h"
 #include "emf2pdf/shadow_dc.h"
@@ -88,6 +90,30 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // --- walk (emw_parser.cpp) ---
   void Dispatch(const EmfRecord& record);
   void ResetState();
+
+  // --- path construction (emw_path_buffer.cpp) ---
+  // PDF allows nothing but construction between a path's first operator and
+  // its painting or clip. While a path bracket is open, construction is held
+  // back and written just before the painting, so that colours, widths,
+  // dashes and q/Q that records write meanwhile land before the path.
+  using PathOp = std::function<void(pdf::TPDFPage&)>;
+  void Construct(PathOp op);
+  // The page for a painting or clipping operator, the held path written.
+  pdf::TPDFPage& Paint();
+  void FlushPath();
+  void PathMoveTo(double x, double y);
+  void PathLineTo(double x, double y);
+  void PathCurveTo(double x1, double y1, double x2, double y2, double x3, double y3);
+  void PathRectangle(double x1, double y1, double x2, double y2);
+  void PathEllipse(double x1, double y1, double x2, double y2);
+  void PathRoundRect(double x1, double y1, double x2, double y2, double w, double h);
+  // `closeToStart` draws a line back to where the arc began (a chord).
+  void PathArc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+               double y4, bool closeToStart);
+  void PathArcAngles(double x1, double y1, double x2, double y2, double a5, double a6);
+  void PathPie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+               double y4);
+  void PathClose();
 
   // --- coordinates and colours (emw_coordinates.cpp) ---
   // Logical -> page pixels; throws MalformedRecord for values that give no
@@ -213,6 +239,22 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnExtTextOutA(RecordReader& in);
   void OnExtTextOutW(RecordReader& in);
   void OnSmallTextOut(RecordReader& in);
+  // What a text record's background and clip prologue did, for its epilogue.
+  struct TextBackground {
+    bool wroteSave = false;
+    bool closedClip = false;
+    bool clipWasRect = false;
+    double clipRect[4] = {0, 0, 0, 0};
+    uint32_t fillColorCache = 0;
+  };
+  void SelectTextFont();
+  void DrawExtTextOut(RecordReader& in, bool wide);
+  TextBackground BeginTextBackground(uint32_t options, const RectL& rcl, uint32_t nChars);
+  TextBackground BeginTextClip(const RectL& clip, bool fill);
+  void EndTextBackground(const TextBackground& background);
+  pdf::TPDFDevicePoint TextReferencePoint(const PointL& reference, double width);
+  double SmallTextY(int32_t y);
+  EmwFontMetrics fontMetrics_;
 
   // --- bitmaps (records_bitmap.cpp) ---
   void OnBitBlt(RecordReader& in);
@@ -241,6 +283,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   DrawingState state_;
   std::vector<std::optional<EmwObject>> objects_;
   std::vector<XForm> transformStack_;
+  std::vector<PathOp> heldPath_;
   int droppedRecords_ = 0;
   bool walkCompleted_ = true;
 };

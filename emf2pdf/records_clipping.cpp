@@ -49,15 +49,15 @@ void TEMWParser::OnIntersectClipRect(RecordReader& in) {
   if (state_.clipOpen) CloseClip();
   page_->GStateSave();
   state_.clipOpen = true;
-  page_->NewPath();
-  page_->Rectangle(left, top, right, bottom);
+  Paint().NewPath();
+  PathRectangle(left, top, right, bottom);
   state_.clipIsRect = true;
   state_.clipRect[0] = left;
   state_.clipRect[1] = top;
   state_.clipRect[2] = right;
   state_.clipRect[3] = bottom;
-  page_->Clip();
-  page_->NewPath();
+  Paint().Clip();
+  Paint().NewPath();
 }
 
 void TEMWParser::OnExtSelectClipRgn(RecordReader& in) {
@@ -77,22 +77,22 @@ void TEMWParser::OnExtSelectClipRgn(RecordReader& in) {
   if (state_.clipOpen) CloseClip();
   if (cbRgnData == 0) return;
   page_->GStateSave();
-  page_->NewPath();
+  Paint().NewPath();
   state_.clipOpen = true;
   state_.clipIsRect = false;
   for (size_t i = 0; i < mapped.size(); i += 4)
-    page_->Rectangle(mapped[i], mapped[i + 1], mapped[i + 2], mapped[i + 3]);
-  page_->Clip();
-  page_->NewPath();
+    PathRectangle(mapped[i], mapped[i + 1], mapped[i + 2], mapped[i + 3]);
+  Paint().Clip();
+  Paint().NewPath();
 }
 
 void TEMWParser::OnSelectClipPath(RecordReader&) {
   if (state_.clipOpen) CloseClip();
   page_->GStateSave();
   state_.clipOpen = true;
-  page_->Clip();
+  Paint().Clip();
   state_.clipIsRect = false;
-  page_->NewPath();
+  Paint().NewPath();
   state_.pathBracket = false;
 }
 

@@ -11,26 +11,26 @@ using namespace emr;
 
 void TEMWParser::PaintStroke() {
   if (state_.penStyle == PS_NULL)
-    page_->NewPath();
+    Paint().NewPath();
   else
-    page_->Stroke();
+    Paint().Stroke();
 }
 
 void TEMWParser::PaintFillAndStroke() {
   if (state_.nullBrush)
     PaintStroke();
   else if (state_.penStyle == PS_NULL)
-    state_.fillAlternate ? page_->EoFill() : page_->Fill();
+    state_.fillAlternate ? Paint().EoFill() : Paint().Fill();
   else
-    state_.fillAlternate ? page_->EoFillAndStroke() : page_->FillAndStroke();
+    state_.fillAlternate ? Paint().EoFillAndStroke() : Paint().FillAndStroke();
 }
 
 void TEMWParser::PaintShape() {
   const bool stroked = state_.penWidth != 0 && state_.penStyle != PS_NULL;
   if (stroked)
-    state_.nullBrush ? page_->Stroke() : page_->FillAndStroke();
+    state_.nullBrush ? Paint().Stroke() : Paint().FillAndStroke();
   else
-    state_.nullBrush ? page_->NewPath() : page_->Fill();
+    state_.nullBrush ? Paint().NewPath() : Paint().Fill();
 }
 
 // --- points ---
@@ -43,40 +43,40 @@ std::vector<PointL> TEMWParser::ReadPoints(RecordReader& in, bool small) {
 
 void TEMWParser::DrawPolyline(const std::vector<PointL>& points) {
   if (points.empty()) return;
-  page_->NewPath();
+  Paint().NewPath();
   auto p = Map(points[0]);
-  page_->MoveTo(p.x, p.y);
+  PathMoveTo(p.x, p.y);
   for (size_t i = 1; i < points.size(); ++i) {
     p = Map(points[i]);
-    page_->LineTo(p.x, p.y);
+    PathLineTo(p.x, p.y);
   }
   if (!state_.pathBracket) PaintStroke();
 }
 
 void TEMWParser::DrawPolygon(const std::vector<PointL>& points) {
   if (points.empty()) return;
-  page_->NewPath();
+  Paint().NewPath();
   auto p = Map(points[0]);
-  page_->MoveTo(p.x, p.y);
+  PathMoveTo(p.x, p.y);
   for (size_t i = 1; i < points.size(); ++i) {
     p = Map(points[i]);
-    page_->LineTo(p.x, p.y);
+    PathLineTo(p.x, p.y);
   }
   if (state_.pathBracket) return;
-  page_->ClosePath();
+  PathClose();
   PaintFillAndStroke();
 }
 
 void TEMWParser::DrawPolylineTo(const std::vector<PointL>& points) {
   if (points.empty()) return;
   if (!state_.pathBracket) {
-    page_->NewPath();
+    Paint().NewPath();
     const auto start = Map(state_.position);
-    page_->MoveTo(start.x, start.y);
+    PathMoveTo(start.x, start.y);
   }
   for (const PointL& point : points) {
     const auto p = Map(point);
-    page_->LineTo(p.x, p.y);
+    PathLineTo(p.x, p.y);
   }
   if (!state_.pathBracket) PaintStroke();
   state_.position = points.back();
@@ -97,14 +97,14 @@ void TEMWParser::DrawPolyPoly(RecordReader& in, bool small, bool polygons) {
   mapped.reserve(points.size());
   for (const PointL& p : points) mapped.push_back(Map(p));
 
-  page_->NewPath();
+  Paint().NewPath();
   size_t at = 0;
   for (uint32_t count : counts) {
     if (count == 0) continue;
     const auto first = mapped[at];
-    page_->MoveTo(first.x, first.y);
-    for (uint32_t i = 1; i < count; ++i) page_->LineTo(mapped[at + i].x, mapped[at + i].y);
-    if (polygons) page_->LineTo(first.x, first.y);
+    PathMoveTo(first.x, first.y);
+    for (uint32_t i = 1; i < count; ++i) PathLineTo(mapped[at + i].x, mapped[at + i].y);
+    if (polygons) PathLineTo(first.x, first.y);
     at += count;
   }
   if (state_.pathBracket) return;
@@ -116,10 +116,10 @@ void TEMWParser::DrawPolyBezier(const std::vector<PointL>& points) {
   std::vector<pdf::TPDFDevicePoint> mapped;
   mapped.reserve(points.size());
   for (const PointL& p : points) mapped.push_back(Map(p));
-  page_->MoveTo(mapped[0].x, mapped[0].y);
+  PathMoveTo(mapped[0].x, mapped[0].y);
   for (size_t i = 1; i + 2 < mapped.size(); i += 3)
-    page_->CurveTo(mapped[i].x, mapped[i].y, mapped[i + 1].x, mapped[i + 1].y, mapped[i + 2].x,
-                   mapped[i + 2].y);
+    PathCurveTo(mapped[i].x, mapped[i].y, mapped[i + 1].x, mapped[i + 1].y, mapped[i + 2].x,
+                mapped[i + 2].y);
   if (!state_.pathBracket) PaintStroke();
 }
 
@@ -130,11 +130,11 @@ void TEMWParser::DrawPolyBezierTo(const std::vector<PointL>& points) {
   for (const PointL& p : points) mapped.push_back(Map(p));
   if (!state_.pathBracket) {
     const auto start = Map(state_.position);
-    page_->MoveTo(start.x, start.y);
+    PathMoveTo(start.x, start.y);
   }
   for (size_t i = 0; i + 2 < mapped.size(); i += 3) {
-    page_->CurveTo(mapped[i].x, mapped[i].y, mapped[i + 1].x, mapped[i + 1].y, mapped[i + 2].x,
-                   mapped[i + 2].y);
+    PathCurveTo(mapped[i].x, mapped[i].y, mapped[i + 1].x, mapped[i + 1].y, mapped[i + 2].x,
+                mapped[i + 2].y);
     state_.position = points[i + 2];
   }
   if (!state_.pathBracket) PaintStroke();
@@ -148,34 +148,34 @@ void TEMWParser::DrawPolyDraw(RecordReader& in, bool small) {
   for (const PointL& p : points) mapped.push_back(Map(p));
   const auto start = Map(state_.position);
 
-  if (!state_.pathBracket) page_->NewPath();
-  page_->MoveTo(start.x, start.y);
+  if (!state_.pathBracket) Paint().NewPath();
+  PathMoveTo(start.x, start.y);
   PointL figureStart = state_.position;
   auto figureStartMapped = start;
   const size_t n = points.size();
   for (size_t i = 0; i < n;) {
     const uint8_t type = types[i];
     if (type == PT_MOVETO) {
-      page_->MoveTo(mapped[i].x, mapped[i].y);
+      PathMoveTo(mapped[i].x, mapped[i].y);
       state_.position = figureStart = points[i];
       figureStartMapped = mapped[i];
       ++i;
     } else if (type & PT_LINETO) {
-      page_->LineTo(mapped[i].x, mapped[i].y);
+      PathLineTo(mapped[i].x, mapped[i].y);
       state_.position = points[i];
       if (type & PT_CLOSEFIGURE) {
-        page_->LineTo(figureStartMapped.x, figureStartMapped.y);
+        PathLineTo(figureStartMapped.x, figureStartMapped.y);
         state_.position = figureStart;
       }
       ++i;
     } else if (type & PT_BEZIERTO) {
       // A curve needs three points; a shorter tail ends the figure.
       if (n - i < 3) break;
-      page_->CurveTo(mapped[i].x, mapped[i].y, mapped[i + 1].x, mapped[i + 1].y, mapped[i + 2].x,
-                     mapped[i + 2].y);
+      PathCurveTo(mapped[i].x, mapped[i].y, mapped[i + 1].x, mapped[i + 1].y, mapped[i + 2].x,
+                  mapped[i + 2].y);
       state_.position = points[i + 2];
       if (types[i + 2] & PT_CLOSEFIGURE) {
-        page_->LineTo(figureStartMapped.x, figureStartMapped.y);
+        PathLineTo(figureStartMapped.x, figureStartMapped.y);
         state_.position = figureStart;
       }
       i += 3;
@@ -193,9 +193,9 @@ void TEMWParser::OnLineTo(RecordReader& in) {
   const auto to = Map(point);
   if (!state_.pathBracket) {
     const auto from = Map(state_.position);
-    page_->MoveTo(from.x, from.y);
+    PathMoveTo(from.x, from.y);
   }
-  page_->LineTo(to.x, to.y);
+  PathLineTo(to.x, to.y);
   state_.position = point;
   if (!state_.pathBracket) PaintStroke();
 }
@@ -225,14 +225,14 @@ void TEMWParser::OnSetPixelV(RecordReader& in) {
   const PointL point = in.PointL32();
   const uint32_t color = in.U32();
   const auto p = Map(point);
-  page_->NewPath();
+  Paint().NewPath();
   const bool colorChanged = color != state_.penColor;
   const bool widthChanged = state_.penWidth != 1;
   if (colorChanged) WriteStrokeColor(color);
   if (widthChanged) page_->SetLineWidth(1);
-  page_->MoveTo(p.x, p.y);
-  page_->LineTo(p.x + 0.01, p.y + 0.01);
-  page_->Stroke();
+  PathMoveTo(p.x, p.y);
+  PathLineTo(p.x + 0.01, p.y + 0.01);
+  Paint().Stroke();
   if (widthChanged) WriteLineWidth();
   if (colorChanged) WriteStrokeColor(state_.penColor);
 }
@@ -240,34 +240,34 @@ void TEMWParser::OnSetPixelV(RecordReader& in) {
 void TEMWParser::OnBeginPath(RecordReader&) {
   const auto p = Map(state_.position);
   state_.pathBracket = true;
-  page_->NewPath();
-  page_->MoveTo(p.x, p.y);
+  Paint().NewPath();
+  PathMoveTo(p.x, p.y);
 }
 
 void TEMWParser::OnEndPath(RecordReader&) { state_.pathBracket = false; }
 
-void TEMWParser::OnCloseFigure(RecordReader&) { page_->ClosePath(); }
+void TEMWParser::OnCloseFigure(RecordReader&) { PathClose(); }
 
 void TEMWParser::OnFillPath(RecordReader&) {
   state_.pathBracket = false;
-  if (!state_.nullBrush) page_->Fill();
-  page_->NewPath();
+  if (!state_.nullBrush) Paint().Fill();
+  Paint().NewPath();
 }
 
 void TEMWParser::OnStrokeAndFillPath(RecordReader&) {
   state_.pathBracket = false;
   PaintFillAndStroke();
-  page_->NewPath();
+  Paint().NewPath();
 }
 
 void TEMWParser::OnStrokePath(RecordReader&) {
   state_.pathBracket = false;
   PaintStroke();
-  page_->NewPath();
+  Paint().NewPath();
 }
 
 void TEMWParser::OnAbortPath(RecordReader&) {
-  page_->NewPath();
+  Paint().NewPath();
   state_.pathBracket = false;
 }
 
@@ -285,11 +285,11 @@ void TEMWParser::OnFillRgn(RecordReader& in) {
     mapped.push_back(DeviceX(r.right));
     mapped.push_back(DeviceY(r.bottom));
   }
-  page_->NewPath();
+  Paint().NewPath();
   for (size_t i = 0; i < mapped.size(); i += 4)
-    page_->Rectangle(mapped[i], mapped[i + 1], mapped[i + 2], mapped[i + 3]);
-  if (!state_.nullBrush) page_->Fill();
-  page_->NewPath();
+    PathRectangle(mapped[i], mapped[i + 1], mapped[i + 2], mapped[i + 3]);
+  if (!state_.nullBrush) Paint().Fill();
+  Paint().NewPath();
 }
 
 }  // namespace emf2pdf

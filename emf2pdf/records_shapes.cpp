@@ -24,12 +24,12 @@ int32_t SaturateToInt32(double value) {
 void TEMWParser::OnRectangle(RecordReader& in) {
   const RectL box = in.RectL32();
   if (box.left == box.right || box.top == box.bottom) {
-    page_->NewPath();
+    Paint().NewPath();
     return;
   }
   const auto a = Map({box.left, box.top});
   const auto b = Map({box.right, box.bottom});
-  page_->Rectangle(a.x, a.y, b.x, b.y);
+  PathRectangle(a.x, a.y, b.x, b.y);
   if (!state_.pathBracket) PaintShape();
 }
 
@@ -37,7 +37,7 @@ void TEMWParser::OnEllipse(RecordReader& in) {
   const RectL box = in.RectL32();
   const auto a = Map({box.left, box.top});
   const auto b = Map({box.right, box.bottom});
-  page_->Ellipse(a.x, a.y, b.x, b.y);
+  PathEllipse(a.x, a.y, b.x, b.y);
   if (!state_.pathBracket) PaintShape();
 }
 
@@ -54,7 +54,7 @@ void TEMWParser::OnRoundRect(RecordReader& in) {
       std::min(std::nearbyint(LengthX(std::fabs(double(corner.cx)))), std::fabs(x2 - x1));
   const double h =
       std::min(std::nearbyint(LengthY(std::fabs(double(corner.cy)))), std::fabs(y2 - y1));
-  page_->RoundRect(x1, y1, x2, y2, w, h);
+  PathRoundRect(x1, y1, x2, y2, w, h);
   if (!state_.pathBracket) PaintShape();
 }
 
@@ -67,7 +67,7 @@ void TEMWParser::OnArc(RecordReader& in) {
   const auto b = Map({box.right, box.bottom});
   const auto s = Map(start);
   const auto e = Map(end);
-  page_->Arc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y);
+  PathArc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y, false);
   if (!state_.pathBracket) PaintStroke();
 }
 
@@ -80,8 +80,7 @@ void TEMWParser::OnChord(RecordReader& in) {
   const auto b = Map({box.right, box.bottom});
   const auto s = Map(start);
   const auto e = Map(end);
-  const pdf::TPDFDevicePoint begin = page_->Arc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y);
-  page_->LineTo(begin.x, begin.y);
+  PathArc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y, true);
   if (!state_.pathBracket) PaintFillAndStroke();
 }
 
@@ -91,7 +90,7 @@ void TEMWParser::OnPie(RecordReader& in) {
   const auto b = Map({box.right, box.bottom});
   const auto s = Map(in.PointL32());
   const auto e = Map(in.PointL32());
-  page_->Pie(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y);
+  PathPie(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y);
   if (!state_.pathBracket) PaintFillAndStroke();
 }
 
@@ -114,9 +113,9 @@ void TEMWParser::OnArcTo(RecordReader& in) {
   const auto s = Map(start);
   const auto e = Map(end);
 
-  page_->MoveTo(from.x, from.y);
-  page_->LineTo(lineX, lineY);
-  page_->Arc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y);
+  PathMoveTo(from.x, from.y);
+  PathLineTo(lineX, lineY);
+  PathArc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y, false);
   state_.position = {SaturateToInt32(cx + rx * std::cos(a2)),
                      SaturateToInt32(cy - ry * std::sin(a2))};
   if (!state_.pathBracket) PaintStroke();
@@ -136,12 +135,12 @@ void TEMWParser::OnAngleArc(RecordReader& in) {
   const double lineY = MapY(y - r * std::sin(s));
   const double x1 = MapX(x - r), y1 = MapY(y - r), x2 = MapX(x + r), y2 = MapY(y + r);
 
-  page_->MoveTo(from.x, from.y);
-  page_->LineTo(lineX, lineY);
+  PathMoveTo(from.x, from.y);
+  PathLineTo(lineX, lineY);
   if (std::fabs(sweepAngle) >= 360)
-    page_->Ellipse(x1, y1, x2, y2);
+    PathEllipse(x1, y1, x2, y2);
   else
-    page_->ArcAngles(x1, y1, x2, y2, startAngle, startAngle + sweepAngle);
+    PathArcAngles(x1, y1, x2, y2, startAngle, startAngle + sweepAngle);
   state_.position = {SaturateToInt32(x + r * std::cos(e)), SaturateToInt32(y - r * std::sin(e))};
   if (!state_.pathBracket) PaintStroke();
 }

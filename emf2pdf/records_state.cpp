@@ -95,7 +95,7 @@ void TEMWParser::OnMoveToEx(RecordReader& in) {
   if (state_.pathBracket) {
     if (state_.textColorMode) EndTextColorMode();
     const auto mapped = Map(p);
-    page_->MoveTo(mapped.x, mapped.y);
+    PathMoveTo(mapped.x, mapped.y);
   }
 }
 

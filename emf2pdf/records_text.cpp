@@ -1,24 +1,379 @@
-// Text records. Dispatched here already; drawing them arrives with the text
-// work (fonts, metrics, alignment, text colour and background).
+// Text records: font selection, reference point, background and clip
+// rectangles, and the hand-over of the characters to the page.
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
+#include "pdf/fonts.h"
+#include "pdf/page.h"
+#include "platform/code_pages.h"
+#include "platform/text_shaper.h"
 
 namespace emf2pdf {
 
+namespace {
+
+constexpr uint32_t ETO_OPAQUE = 0x0002;
+constexpr uint32_t ETO_CLIPPED = 0x0004;
+constexpr uint32_t ETO_GLYPH_INDEX = 0x0010;
+constexpr uint32_t ETO_NO_RECT = 0x0100;
+constexpr uint32_t ETO_SMALL_CHARS = 0x0200;
+
+std::string UpperCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+bool HasCombiningMarks(std::u16string_view text) {
+  for (char16_t unit : text)
+    if (unit >= 0x0300 && unit <= 0x036F) return true;
+  return false;
+}
+
+// Moved positions stay integers, halves to even, within the 32-bit range.
+int32_t RoundCoordinate(double value) {
+  if (!std::isfinite(value) || std::fabs(value) > 2147483647.0)
+    throw MalformedRecord("text moves the current position out of range");
+  return static_cast<int32_t>(std::nearbyint(value));
+}
+
+std::u16string UnitsOf(std::span<const uint8_t> bytes) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < units.size(); ++i)
+    units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  return units;
+}
+
+}  // namespace
+
 void TEMWParser::ResetTextState() {
-  // Horizontal scaling 100, character and word spacing 0 and no baseline
-  // origin, at the start and the end of a picture.
+  if (page_ == nullptr) return;
+  page_->SetHorizontalScaling(100);
+  page_->SetCharacterSpacing(0);
+  page_->SetWordSpacing(0);
+  page_->SetBaselineOrigin(false);
 }
 
-void TEMWParser::OnExtTextOutA(RecordReader&) {
-  // Single-byte text in the current font's code page.
+// --- Font selection ---------------------------------------------------------------
+
+void TEMWParser::SelectTextFont() {
+  if (!state_.stateDirty) return;
+  state_.stateDirty = false;
+  const LogFont& font = state_.font;
+  uint8_t style = 0;
+  if (font.lfWeight >= 600) style |= pdf::kStyleBold;
+  if (font.lfItalic) style |= pdf::kStyleItalic;
+  if (font.lfUnderline) style |= pdf::kStyleUnderline;
+  if (font.lfStrikeOut) style |= pdf::kStyleStrikeOut;
+
+  const std::string face = FaceNameOf(font);
+  const std::string upper = UpperCase(face);
+  int charset = font.lfCharSet;
+  bool substitute = upper == "HELVETICA" && charset != 0;
+  state_.symbolFont = upper == "WINGDINGS";
+  if (state_.symbolFont) charset = 2;
+  std::string replacement;
+  if (!pdf::TPDFFonts::IsTrueTypeFace(face, charset)) {
+    if (charset == platform::SystemDefaultCharset() && pdf::TPDFFonts::IsTrueTypeFace(face, 1)) {
+      charset = 1;
+    } else {
+      substitute = true;
+      replacement = pdf::TPDFFonts::FirstTrueTypeFace(charset);
+    }
+  }
+
+  const EmwTextMetrics metrics = fontMetrics_.Metrics(font);
+  const double dpi = options_.ReferencePixelsPerInchY > 0 ? options_.ReferencePixelsPerInchY : 96;
+  const double em = font.lfHeight < 0 ? -static_cast<double>(font.lfHeight) : metrics.em;
+  const double points = std::round(em * 72 / dpi);
+  const double size = MapScaleY() * std::fabs(state_.world.eM22) * points;
+
+  if (!substitute)
+    page_->SetActiveFont(face, style, 0, size);
+  else if (upper == "COURIER")
+    page_->SetActiveFont("Courier New", style, charset, size);
+  else if (upper == "TIMES")
+    page_->SetActiveFont("Times New Roman", style, charset, size);
+  else if (!replacement.empty())
+    page_->SetActiveFont(replacement, style, charset, size);
+  else
+    page_->SetActiveFont("Arial", style, 0, size);
+
+  page_->SetHorizontalScaling(font.lfWidth != 0 ? metrics.widthScale * 100 : 100);
 }
 
-void TEMWParser::OnExtTextOutW(RecordReader&) {
-  // UTF-16 text.
+// --- Background and clip ---------------------------------------------------------
+
+TEMWParser::TextBackground TEMWParser::BeginTextClip(const RectL& clip, bool fill) {
+  TextBackground background;
+  const double left = MapX(clip.left), top = MapY(clip.top);
+  const double right = MapX(clip.right), bottom = MapY(clip.bottom);
+  if (state_.clipOpen) {
+    background.closedClip = true;
+    background.clipWasRect = state_.clipIsRect;
+    std::copy(state_.clipRect, state_.clipRect + 4, background.clipRect);
+    CloseClip();
+  }
+  // Q gives back the colour of this moment; the background colour below is
+  // written inside the saved level.
+  background.fillColorCache = state_.fillColorCache;
+  page_->GStateSave();
+  page_->NewPath();
+  if (fill) WriteBackgroundFillColor();
+  page_->Rectangle(left, top, right, bottom);
+  page_->Clip();
+  if (fill)
+    page_->Fill();
+  else
+    page_->NewPath();
+  background.wroteSave = true;
+  return background;
 }
 
-void TEMWParser::OnSmallTextOut(RecordReader&) {
-  // Compact text record: optional clip rectangle, 8- or 16-bit characters.
+TEMWParser::TextBackground TEMWParser::BeginTextBackground(uint32_t options, const RectL& rcl,
+                                                           uint32_t nChars) {
+  const bool opaque = (options & ETO_OPAQUE) || state_.bkOpaque;
+  if (!(options & (ETO_CLIPPED | ETO_OPAQUE)) && !state_.bkOpaque) return {};
+  const bool fill = opaque && rcl.right > rcl.left && rcl.bottom > rcl.top;
+  if ((options & ETO_CLIPPED) && nChars != 0) return BeginTextClip(rcl, fill);
+  TextBackground background;
+  background.fillColorCache = state_.fillColorCache;
+  if (fill) {
+    const double left = MapX(rcl.left), top = MapY(rcl.top);
+    const double right = MapX(rcl.right), bottom = MapY(rcl.bottom);
+    WriteBackgroundFillColor();
+    page_->NewPath();
+    page_->Rectangle(left, top, right, bottom);
+    page_->Fill();
+  }
+  return background;
+}
+
+void TEMWParser::EndTextBackground(const TextBackground& background) {
+  if (!background.wroteSave) return;
+  page_->GStateRestore();
+  state_.stateDirty = true;
+  state_.fillColorCache = background.fillColorCache;
+  if (!background.closedClip) return;
+  if (!background.clipWasRect) {
+    state_.clipOpen = false;
+    return;
+  }
+  const double* r = background.clipRect;
+  page_->GStateSave();
+  page_->NewPath();
+  page_->Rectangle(r[0], r[1], r[2], r[3]);
+  page_->Clip();
+  page_->NewPath();
+  state_.clipOpen = true;
+  state_.clipIsRect = true;
+  std::copy(r, r + 4, state_.clipRect);
+}
+
+// --- Reference point --------------------------------------------------------------
+
+pdf::TPDFDevicePoint TEMWParser::TextReferencePoint(const PointL& reference, double width) {
+  double x = reference.x, y = reference.y;
+  const double escapement = state_.font.lfEscapement;
+  const double a = escapement * std::numbers::pi / 1800;
+  if (state_.updateCP) {
+    x = state_.position.x;
+    y = state_.position.y;
+    if (state_.hAlign == HAlign::kLeft) {
+      state_.position.x = RoundCoordinate(x + width * std::cos(a));
+      state_.position.y = RoundCoordinate(y - width * std::sin(a));
+    } else if (state_.hAlign == HAlign::kRight) {
+      state_.position.x = RoundCoordinate(x - width * std::cos(a));
+      state_.position.y = RoundCoordinate(y + width * std::sin(a));
+    }
+  }
+  const double g = state_.hAlign == HAlign::kCenter  ? width / 2
+                   : state_.hAlign == HAlign::kRight ? width
+                                                     : 0;
+  if (escapement == 0) {
+    if (state_.vAlign == VAlign::kBaseline)
+      page_->SetBaselineOrigin(true);
+    else if (state_.vAlign == VAlign::kBottom)
+      y -= fontMetrics_.Metrics(state_.font).height;
+    x -= g;
+  } else if (state_.hAlign != HAlign::kLeft || state_.vAlign != VAlign::kTop) {
+    const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
+    const double e = state_.vAlign == VAlign::kBaseline ? metrics.ascent
+                     : state_.vAlign == VAlign::kBottom ? metrics.height
+                                                        : 0;
+    if (e != 0) {
+      const double t = std::sqrt(e * e + g * g);
+      const double b = a - std::asin(e / t);
+      x -= t * std::cos(b);
+      y += t * std::sin(b);
+    } else {
+      x -= g * std::cos(a);
+      y += g * std::sin(a);
+    }
+  }
+  return {MapX(x), MapY(y)};
+}
+
+// --- EMR_EXTTEXTOUTA / EMR_EXTTEXTOUTW ------------------------------------------------
+
+void TEMWParser::OnExtTextOutA(RecordReader& in) { DrawExtTextOut(in, false); }
+
+void TEMWParser::OnExtTextOutW(RecordReader& in) { DrawExtTextOut(in, true); }
+
+void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
+  in.RectL32();  // rclBounds
+  in.U32();      // iGraphicsMode
+  in.U32();      // exScale
+  in.U32();      // eyScale
+  const PointL reference = in.PointL32();
+  const uint32_t nChars = in.U32();
+  const uint32_t offString = in.U32();
+  const uint32_t options = in.U32();
+  const RectL rcl = in.RectL32();
+  const uint32_t offDx = in.U32();
+  // Everything the record refers to is read before anything is written.
+  const auto chars = in.BytesAt(offString, static_cast<size_t>(nChars) * (wide ? 2 : 1));
+  const auto dxBytes =
+      offDx != 0 ? in.BytesAt(offDx, static_cast<size_t>(nChars) * 4) : std::span<const uint8_t>();
+
+  page_->SetBaselineOrigin(false);
+  bool glyphIndex = (options & ETO_GLYPH_INDEX) != 0;
+  const TextBackground background = BeginTextBackground(options, rcl, nChars);
+  try {
+    if (nChars != 0) {
+      WriteTextFillColor();
+      SelectTextFont();
+      std::u16string units = wide ? UnitsOf(chars) : std::u16string();
+      std::vector<double> dx;
+      for (size_t i = 0; i + 4 <= dxBytes.size(); i += 4)
+        dx.push_back(static_cast<int32_t>(dxBytes[i] | (dxBytes[i + 1] << 8) |
+                                          (dxBytes[i + 2] << 16) |
+                                          (static_cast<uint32_t>(dxBytes[i + 3]) << 24)));
+      if (wide && !glyphIndex && HasCombiningMarks(units)) {
+        if (const platform::FontFace* face = fontMetrics_.Face(state_.font)) {
+          const auto shaped = platform::ShapeText(*face, units);
+          if (!shaped.empty()) {
+            const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
+            units.clear();
+            dx.clear();
+            for (const auto& glyph : shaped) {
+              units.push_back(static_cast<char16_t>(glyph.glyph));
+              dx.push_back(glyph.advance * metrics.em / 1000 * metrics.widthScale);
+            }
+            glyphIndex = true;
+          }
+        }
+      }
+      double width = rcl.right - static_cast<double>(rcl.left);
+      std::vector<double> advances;
+      if (!dx.empty()) {
+        const double scale = std::fabs(state_.world.eM22) * MapScaleX() * fx_;
+        double sum = 0;
+        for (double d : dx) {
+          advances.push_back(d * scale);
+          sum += d;
+        }
+        width = MapScaleX() * sum;
+      } else if (width <= 0) {
+        // Without advances and without a rectangle, the text's own extent
+        // is its width; aligning by nothing would misplace centred text.
+        width = wide ? fontMetrics_.TextExtent(state_.font, units)
+                     : fontMetrics_.TextExtent(
+                           state_.font,
+                           platform::MultiByteToWide(
+                               1252, std::string_view(reinterpret_cast<const char*>(chars.data()),
+                                                      chars.size())));
+      }
+      const pdf::TPDFDevicePoint at = TextReferencePoint(reference, width);
+      const double angle = state_.font.lfEscapement / 10.0;
+      if (glyphIndex) {
+        std::vector<uint16_t> glyphs;
+        if (wide)
+          glyphs.assign(units.begin(), units.end());
+        else
+          glyphs.assign(chars.begin(), chars.end());
+        page_->GlyphTextOut(glyphs, advances, at.x, at.y, angle);
+      } else if (wide) {
+        page_->UnicodeExtTextOut(units, advances, at.x, at.y, angle);
+      } else {
+        const std::string_view bytes(reinterpret_cast<const char*>(chars.data()), chars.size());
+        page_->ExtTextOut(bytes, advances, at.x, at.y, angle);
+      }
+    }
+  } catch (...) {
+    EndTextBackground(background);
+    throw;
+  }
+  EndTextBackground(background);
+}
+
+// --- EMR_SMALLTEXTOUT -----------------------------------------------------------------
+
+double TEMWParser::SmallTextY(int32_t y) {
+  page_->SetBaselineOrigin(false);
+  if (state_.vAlign == VAlign::kBaseline) {
+    page_->SetBaselineOrigin(true);
+    return MapY(y);
+  }
+  if (state_.vAlign == VAlign::kBottom) return MapY(y - fontMetrics_.Metrics(state_.font).height);
+  return MapY(y);
+}
+
+void TEMWParser::OnSmallTextOut(RecordReader& in) {
+  const int32_t x = in.I32();
+  const int32_t y = in.I32();
+  const uint32_t cChars = in.U32();
+  const uint32_t options = in.U32();
+  in.U32();  // iGraphicsMode
+  in.U32();  // exScale
+  in.U32();  // eyScale
+  if (cChars == 0) return;
+  const bool hasRect = !(options & ETO_NO_RECT);
+  const RectL clip = hasRect ? in.RectL32() : RectL{};
+  const bool small = (options & ETO_SMALL_CHARS) != 0;
+  const auto chars = in.Bytes(static_cast<size_t>(cChars) * (small ? 1 : 2));
+  const std::string bytes(reinterpret_cast<const char*>(chars.data()), small ? chars.size() : 0);
+  const std::u16string units = small ? std::u16string() : UnitsOf(chars);
+  const double angle = state_.font.lfEscapement / 10.0;
+
+  page_->SetCharacterSpacing(0);
+  if (options & ETO_GLYPH_INDEX) {
+    const double pageY = SmallTextY(y);
+    const double pageX = MapX(x);
+    WriteTextFillColor();
+    SelectTextFont();
+    std::vector<uint16_t> glyphs;
+    if (small)
+      glyphs.assign(bytes.begin(), bytes.end());
+    else
+      glyphs.assign(units.begin(), units.end());
+    page_->GlyphTextOut(glyphs, {}, pageX, pageY, angle);
+    return;
+  }
+  const TextBackground background = hasRect ? BeginTextClip(clip, false) : TextBackground{};
+  try {
+    const double pageY = SmallTextY(y);
+    WriteTextFillColor();
+    SelectTextFont();
+    const double cx = fontMetrics_.TextExtent(
+        state_.font, small ? platform::MultiByteToWide(1252, bytes) : units);
+    const double shift = state_.hAlign == HAlign::kCenter  ? cx / 2
+                         : state_.hAlign == HAlign::kRight ? cx
+                                                           : 0;
+    const double pageX = MapX(x - shift);
+    if (small)
+      page_->TextOut(bytes, pageX, pageY, angle);
+    else
+      page_->UnicodeTextOut(units, pageX, pageY, angle);
+  } catch (...) {
+    EndTextBackground(background);
+    throw;
+  }
+  EndTextBackground(background);
 }
 
 }  // namespace emf2pdf

@@ -73,11 +73,12 @@ int TPDFActions::IndexOf(const TPDFAction& action) const {
 }
 
 void TPDFActions::Add(TPDFAction& action) {
-  if (IndexOf(action) < 0) registered_.push_back(&action);
+  if (registeredSet_.insert(&action).second) registered_.push_back(&action);
 }
 
 void TPDFActions::Clear() {
   registered_.clear();
+  registeredSet_.clear();
   owned_.clear();
 }
 

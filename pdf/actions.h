@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace pdf {
@@ -93,6 +94,7 @@ class TPDFActions {
   TPDFDocument& document_;
   std::vector<std::unique_ptr<TPDFAction>> owned_;
   std::vector<TPDFAction*> registered_;
+  std::unordered_set<const TPDFAction*> registeredSet_;  // pages may carry thousands of links
 };
 
 }  // namespace pdf

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <exception>
 
+#include "pdf/fonts.h"
 #include "pdf/md5.h"
 #include "pdf/number_format.h"
 #include "pdf/page.h"
@@ -57,7 +58,8 @@ void TPDFDocInfo::Assign(const TPDFDocInfo& other) {
   Keywords = other.Keywords;
 }
 
-TPDFDocument::TPDFDocument() : pages_(*this, false) {}
+TPDFDocument::TPDFDocument()
+    : pages_(*this, false), fonts_(std::make_unique<TPDFFonts>(*this)) {}
 
 TPDFDocument::~TPDFDocument() = default;
 
@@ -194,6 +196,7 @@ void TPDFDocument::Reset() {
   pages_.Clear();
   outlines_.Clear();
   actions_.Clear();
+  fonts_->Clear();
   output_.reset();
   images_.Clear();
 }
@@ -280,6 +283,7 @@ void TPDFDocument::WriteRest() {
   WriteOutlines();
   WriteCatalog();
   if (protectionEnabled_) WriteEncryptDictionary();
+  fonts_->WriteFonts();
   if (!onePass_) images_.WriteAll(*this);
   WriteXref();
   WriteTrailer();

@@ -19,6 +19,7 @@
 namespace pdf {
 
 class TPDFPage;
+class TPDFFonts;
 
 // Values of the information dictionary.
 struct TPDFDocInfo {
@@ -129,6 +130,8 @@ class TPDFDocument {
   // Encodes a graphic as a new image resource and returns its index.
   int AddImage(const TPDFGraphic& graphic, ImageCompression compression,
                int64_t transparentColor, bool isMask, int maskIndex);
+  // Fonts of the document (fonts.h).
+  TPDFFonts& Fonts() { return *fonts_; }
 
   // The 32-bit permission word of the standard security handler.
   static int32_t PermissionWord(TPDFCtiptoOptions options, TPDFKeyLength keyLength);
@@ -200,6 +203,8 @@ class TPDFDocument {
 
   // Images.
   TPDFImages images_{this};
+  // Resources.
+  std::unique_ptr<TPDFFonts> fonts_;
 };
 
 }  // namespace pdf

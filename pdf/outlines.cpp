@@ -66,14 +66,17 @@ TPDFOutlineNode& TPDFOutlines::Link(TPDFOutlineNode* parent, TPDFAction* action)
   auto node = std::make_unique<TPDFOutlineNode>(this);
   node->parent_ = parent;
   node->action_ = action;
-  for (auto& other : nodes_) {
-    if (other->parent_ == parent && other->next_ == nullptr) {
-      node->prev_ = other.get();
-      other->next_ = node.get();
-      break;
-    }
+  // The sibling without a next one is always the last one added at that level.
+  TPDFOutlineNode* last = lastTopLevel_;
+  if (parent != nullptr) last = parent->children_.empty() ? nullptr : parent->children_.back();
+  if (last != nullptr) {
+    node->prev_ = last;
+    last->next_ = node.get();
   }
-  if (parent != nullptr) parent->children_.push_back(node.get());
+  if (parent != nullptr)
+    parent->children_.push_back(node.get());
+  else
+    lastTopLevel_ = node.get();
   nodes_.push_back(std::move(node));
   return *nodes_.back();
 }
@@ -97,6 +100,7 @@ void TPDFOutlines::Clear() {
   // Children go before their parents; nothing else refers to them by then.
   for (auto it = nodes_.rbegin(); it != nodes_.rend(); ++it) it->reset();
   nodes_.clear();
+  lastTopLevel_ = nullptr;
   objectNumber_ = 0;
 }
 

@@ -97,6 +97,7 @@ class TPDFOutlines {
   TPDFDocument& document_;
   int64_t objectNumber_ = 0;
   std::vector<std::unique_ptr<TPDFOutlineNode>> nodes_;
+  TPDFOutlineNode* lastTopLevel_ = nullptr;
 };
 
 }  // namespace pdf

@@ -107,13 +107,13 @@ void TPDFPage::EndText() {
   if (!inText_) return;
   AppendLine("ET");
   inText_ = false;
-  characterSpacing_ = 0;
 }
 
 void TPDFPage::GStateSave() {
   EndText();
   AppendLine("q");
   ++saveDepth_;
+  PushTextState();
 }
 
 void TPDFPage::GStateRestore() {
@@ -122,6 +122,7 @@ void TPDFPage::GStateRestore() {
   AppendLine("Q");
   --saveDepth_;
   if (saveDepth_ < fontSaveDepth_) fontSelected_ = false;
+  PopTextState();
 }
 
 void TPDFPage::SetFormMatrix(double a, double b, double c, double d, double e, double f) {
@@ -174,6 +175,7 @@ void TPDFPage::WriteResources() {
     }
     document_.EndDictionary();
   }
+  WriteFontResources();
   document_.EndDictionary();
   document_.EndObject();
 }

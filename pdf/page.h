@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@
 namespace pdf {
 
 class TPDFDocument;
+class TPDFFont;
 class TPDFMetafilePlayer;
 class TPDFAction;
 class TPDFActionAnnotation;
@@ -115,6 +117,30 @@ class TPDFPage {
   void ShowImage(int index, double x, double y, double w, double h, double angle);
   void ShowImagePt(int index, double x, double y, double w, double h, double angle);
   const std::vector<int>& UsedImages() const { return usedImages_; }
+  // --- Page text operations (page_text.cpp) ---
+  // Font request: style bits 1 bold, 2 italic, 4 underline, 8 strike-out;
+  // size in points; charset a Windows character set (1 = system default).
+  void SetActiveFont(const std::string& name, uint8_t style, int charset, double size);
+  void SetTextRenderingMode(int mode);
+  void SetCharacterSpacing(double deviceUnits);
+  void SetWordSpacing(double deviceUnits);
+  void SetHorizontalScaling(double percent);
+  void SetBaselineOrigin(bool baseline) { baselineOrigin_ = baseline; }
+  // Text output at (x, y) device units, angle in degrees counter-clockwise;
+  // advances in device units per character (empty: the font's own).
+  void TextOut(std::string_view text, double x, double y, double angle);
+  void UnicodeTextOut(std::u16string_view text, double x, double y, double angle);
+  void ExtTextOut(std::string_view text, std::span<const double> advances, double x, double y,
+                  double angle);
+  void UnicodeExtTextOut(std::u16string_view text, std::span<const double> advances, double x,
+                         double y, double angle);
+  void GlyphTextOut(std::span<const uint16_t> glyphs, std::span<const double> advances, double x,
+                    double y, double angle);
+  // Width of text in points (TextWidthPx: device units).
+  double TextWidth(std::string_view text);
+  double UnicodeTextWidth(std::u16string_view text);
+  double TextWidthPx(std::string_view text) { return TextWidth(text) * Factor(); }
+  double FontSize() const { return fontSize_; }
 
   // --- Metafile playback (page_metafile.cpp) ---
   // Draws the picture as a form object at (x, y) device units, scaled.
@@ -182,6 +208,47 @@ class TPDFPage {
   bool usesText_ = false;
   bool usesGreyImage_ = false;
   bool usesColorImage_ = false;
+
+  // --- Page text state (page_text.cpp) ---
+  struct TextStateSave {
+    double characterSpacing;
+    double wordSpacing;
+    double horizontalScaling;
+    int renderingMode;
+  };
+  void PushTextState();
+  void PopTextState();
+  void WriteFontResources();
+  void OpenTextObject();
+  TPDFFont& SelectFont(int variant);
+  TPDFFont& FontFor(int variant);
+  bool PlaceText(double x, double y, double angle, int variant);
+  void WriteCharacterSpacing(double value);
+  double NaturalAdvance(int kind, char16_t unit);
+  void WriteSingleByteText(std::string text);
+  void WriteUnicodeText(std::u16string text);
+  void WriteSpacedRuns(std::u16string_view units, const std::vector<double>& advances, bool glyphs);
+  void WriteRun(int kind, std::u16string_view units);
+  void DrawDecorations(double width);
+  void CreateTextLinks(const std::string& lowered, const std::string& original, double x,
+                       double y);
+  std::vector<double> TextSpaceAdvances(std::span<const double> advances, size_t count) const;
+
+  std::vector<TextStateSave> textStateStack_;
+  std::string fontName_ = "Helvetica";
+  uint8_t fontStyle_ = 0;
+  double fontSize_ = 8;
+  int fontCharset_ = 0;
+  bool fontDirty_ = true;
+  int fontVariant_ = 0;
+  double wordSpacing_ = 0;
+  double horizontalScaling_ = 100;
+  int renderingMode_ = 0;
+  double textX_ = 0;
+  double textY_ = 0;
+  double textAngle_ = 0;
+  bool baselineOrigin_ = false;
+  std::vector<TPDFFont*> pageFonts_;
 
   TPDFPages forms_;
   std::vector<int> usedImages_;  // document image indices, in order of first use

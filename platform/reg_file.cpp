@@ -341,6 +341,11 @@ const RegValue* RegFile::Find(std::string_view key, std::string_view name) const
 
 bool RegFile::CreateKey(std::string_view key) {
   if (HasKey(key)) return false;
+  AppendSection(NormalizeKeyPath(key));
+  return true;
+}
+
+void RegFile::AppendSection(const std::string& key) {
   const bool afterBlank = sections_.empty() ? preamble_.empty() || Trim(preamble_.back()).empty()
                                             : !sections_.back().entries.empty() &&
                                                   IsBlank(sections_.back().entries.back().lines);
@@ -353,10 +358,9 @@ bool RegFile::CreateKey(std::string_view key) {
   }
   Section section;
   section.currentUser = true;
-  section.key = NormalizeKeyPath(key);
-  section.header = "[" + std::string(kCurrentUser) + "\\" + section.key + "]";
+  section.key = key;
+  section.header = "[" + std::string(kCurrentUser) + "\\" + key + "]";
   sections_.push_back(std::move(section));
-  return true;
 }
 
 bool RegFile::Set(std::string_view key, std::string_view name, const RegValue& value) {
@@ -387,7 +391,8 @@ bool RegFile::Set(std::string_view key, std::string_view name, const RegValue& v
   for (Section& section : sections_)
     if (section.currentUser && EqualsIgnoreCase(section.key, wanted)) target = &section;
   if (target == nullptr) {
-    CreateKey(wanted);
+    // The key may exist only as the parent of another section.
+    AppendSection(wanted);
     target = &sections_.back();
   }
   size_t at = target->entries.size();

@@ -51,6 +51,9 @@ class RegFile {
 
   class Parser;
 
+  // A new "[HKEY_CURRENT_USER\key]" section at the end, after a blank line.
+  void AppendSection(const std::string& key);
+
   std::vector<std::string> preamble_;
   std::vector<Section> sections_;
 };

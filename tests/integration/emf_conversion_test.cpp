@@ -143,6 +143,36 @@ TEST(EmfConversion, bookmarksAndLinks_areWrittenForFoldersDocumentsAndPages) {
   }
 }
 
+TEST(EmfConversion, noDocuments_keepsTheOneEmptyPage) {
+  TempPdf pdf("emf_conversion_empty");
+  emf2pdf::TEMF2PDFConverter converter;
+  converter.SetFileName(pdf.Path());
+  converter.BeginDoc();
+  EXPECT_TRUE(converter.Convert());
+  EXPECT_EQ(converter.PageCount(), 1);
+  converter.EndDoc();
+  if (graphics_test::ToolAvailable("qpdf")) {
+    EXPECT_TRUE(graphics_test::QpdfCheckClean(pdf.Path()));
+  }
+}
+
+TEST(EmfConversion, emptyPicture_leavesABlankPageAndAValidFile) {
+  TempFolder folder;
+  const std::string emf = folder.file("empty.emf");
+  // Bounds ending at -1 give an extent of 0 at resolution 72.
+  EmfBuilder()
+      .bounds({0, 0, -1, -1})
+      .frame({0, 0, 1000, 1000})
+      .rectangle({0, 0, 10, 10})
+      .writeFile(emf);
+  TempPdf pdf("emf_conversion_empty_picture");
+  ASSERT_TRUE(emw_test::ConvertPages({emf, emf}, pdf.Path()));
+  EXPECT_EQ(pdf.Read().find("/IF0"), std::string::npos);
+  if (graphics_test::ToolAvailable("qpdf")) {
+    EXPECT_TRUE(graphics_test::QpdfCheckClean(pdf.Path()));
+  }
+}
+
 TEST(EmfConversion, failures_areReportedByConvert) {
   TempFolder folder;
   const std::string emf = folder.file("page.emf");
@@ -182,7 +212,7 @@ TEST(EmfConversion, silentRunWithABrokenPage_failsAndLeavesNoPdf) {
   testing_support::WriteFile(folder.file("settings.reg"),
                              "Windows Registry Editor Version 5.00\r\n\r\n"
                              "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft]\r\n"
-                             "\"Silent\"=dword:00000001\r\n\"OutputFileFormat\"=\"pdf\"\r\n");
+                             "\"Silent\"=dword:00000001\r\n\"OutputFileFormat\"=\"pdf\"\r\n\r\n");
   testing_support::WriteFile(folder.file("bad.emf"), std::string(200, 'x'));
   testing_support::WriteFile(
       folder.file("job.ini"),

@@ -3,6 +3,8 @@
 // resolution 72: x becomes 0.75 x and y becomes 75 - 0.75 y.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/emf_builder.h"
 #include "support/emw_play_support.h"
 
@@ -167,6 +169,35 @@ TEST(EmwPaths, pieIgnoresTheArcDirection) {
         EmfBuilder().setArcDirection(direction).pie({0, 0, 40, 40}, {40, 20}, {20, 0}).bytes());
   };
   EXPECT_EQ(pie(1), pie(2));
+}
+
+TEST(EmwPaths, clockwiseArc_exchangesItsRadialPoints) {
+  auto arc = [](uint32_t direction, emfbuild::Point start, emfbuild::Point end) {
+    return PlayText(
+        EmfBuilder().setArcDirection(direction).arc({0, 0, 80, 40}, start, end).bytes());
+  };
+  EXPECT_EQ(arc(2, {80, 20}, {40, 0}), arc(1, {40, 0}, {80, 20}));
+  EXPECT_NE(arc(1, {80, 20}, {40, 0}), arc(1, {40, 0}, {80, 20}));
+}
+
+TEST(EmwPaths, chord_closesWithALineToWhereTheArcBegan) {
+  const Lines lines = PlayLines(EmfBuilder().chord({0, 0, 80, 40}, {80, 20}, {0, 20}).bytes());
+  ASSERT_GE(lines.size(), 3u);
+  const std::string start = lines[0].substr(0, lines[0].size() - 2);  // "x y" of the move
+  EXPECT_EQ(lines[lines.size() - 2], start + " l");
+  EXPECT_EQ(lines.back(), "B*");
+}
+
+TEST(EmwPaths, arcTo_linesToTheArcAndMovesThePosition) {
+  const Lines lines = PlayLines(
+      EmfBuilder().moveTo(0, 0).arcTo({0, 0, 80, 40}, {80, 20}, {40, 0}).lineTo(0, 0).bytes());
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "0 75 m");
+  EXPECT_EQ(lines[1], "60 60 l");  // (80, 20) on the ellipse
+  // The next line starts at the end radial's point on the ellipse, (40, 0).
+  const auto next = std::find(lines.begin() + 2, lines.end(), "S");
+  ASSERT_NE(next, lines.end());
+  EXPECT_EQ(*(next + 1), "30 75 m");
 }
 
 TEST(EmwPaths, setPixelV_drawsADotAndPutsThePenBack) {

@@ -196,8 +196,24 @@ TEST(EmwClipping, restoreDCWithAClip_closesItAndWritesTheStateAgain) {
 TEST(EmwClipping, selectClipPath_clipsToTheBracketPath) {
   const Lines lines = PlayLines(
       EmfBuilder().beginPath().rectangle({0, 0, 40, 40}).endPath().selectClipPath().bytes());
-  EXPECT_EQ(lines, (Lines{"n", "0 75 m", "0 45 30 30 re", "q", "W", "n"}));
+  EXPECT_EQ(lines, (Lines{"n", "q", "0 75 m", "0 45 30 30 re", "W", "n"}));
   EXPECT_FALSE(Contains(lines, "Q"));
+}
+
+// Only construction may stand between a path's first operator and its
+// painting or clip: what records write meanwhile goes before the path.
+TEST(EmwClipping, stateWrittenInsideABracket_landsBeforeThePath) {
+  const Lines lines = PlayLines(EmfBuilder()
+                                    .intersectClipRect({0, 0, 40, 40})
+                                    .beginPath()
+                                    .lineTo(40, 0)
+                                    .createPen(1, 0, 2, 0x0000FF)
+                                    .selectObject(1)
+                                    .endPath()
+                                    .selectClipPath()
+                                    .bytes());
+  EXPECT_EQ(lines, (Lines{"q", "n", "0 45 30 30 re", "W", "n", "n", "1 0 0 RG", "1.5 w", "Q",
+                          "1 0 0 RG", "0 0 0 rg", "1.5 w", "q", "0 75 m", "30 75 l", "W", "n"}));
 }
 
 TEST(EmwTextColour, drawingAfterTextWritesTheBrushColourAgain) {

@@ -236,6 +236,21 @@ TEST_F(Navigation, protectedStrings_areEncryptedWithTheirObjectNumbers) {
   EXPECT_NE(ObjectText(pdf, node).find("/Title <" + hex + ">"), std::string::npos);
 }
 
+TEST_F(Navigation, cyclicActionChain_isWrittenOnceEach) {
+  Start();
+  TPDFURLAction& a = document_.Actions().CreateURLAction("http://a/");
+  TPDFURLAction& b = document_.Actions().CreateURLAction("http://b/");
+  a.SetNextAction(&b);
+  b.SetNextAction(&a);
+  document_.RegisterAction(a);
+  const int64_t first = a.ObjectNumber();
+  const std::string pdf = Finish();
+  const int64_t second = ObjectWith(pdf, "(http://b/)");
+  EXPECT_EQ(ObjectText(pdf, second),
+            "<</S /URI /URI (http://b/)\r\n/Next " + std::to_string(first) + " 0 R\r\n>>\r\n");
+  EXPECT_EQ(pdf.find("(http://a/)"), pdf.rfind("(http://a/)"));
+}
+
 TEST_F(Navigation, goToBeyondTheLastPage_abortsTheDocument) {
   Start();
   document_.RegisterAction(document_.Actions().CreateGoToPageAction(5, 0));

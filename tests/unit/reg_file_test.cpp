@@ -184,6 +184,18 @@ TEST(RegFile, everyValueType_survivesAWriteAndARead) {
     EXPECT_LE(line.size(), 80u);
 }
 
+TEST(RegFile, set_onAKeyKnownOnlyAsAParent_addsItsOwnSection) {
+  RegFile file = RegFile::Parse(
+      "Windows Registry Editor Version 5.00\n\n"
+      "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft\\PDFFormatOptions]\n"
+      "\"PageSize\"=dword:00000002\n",
+      "t");
+  EXPECT_TRUE(file.Set(kKey, "Silent", RegValue::Dword(1)));
+  EXPECT_EQ(file.Find(std::string(kKey) + "\\PDFFormatOptions", "Silent"), nullptr);
+  EXPECT_EQ(*file.Find(kKey, "Silent"), RegValue::Dword(1));
+  EXPECT_EQ(RegFile::Parse(file.Serialize(), "t").Find(kKey, "Silent")->Number(), 1u);
+}
+
 TEST(RegFile, createKey_addsASectionOnlyWhenMissing) {
   RegFile file;
   EXPECT_TRUE(file.CreateKey("Software\\Quillmark\\Tallowcraft\\PDFFormatOptions"));
@@ -192,6 +204,54 @@ TEST(RegFile, createKey_addsASectionOnlyWhenMissing) {
   EXPECT_EQ(file.Serialize(),
             "Windows Registry Editor Version 5.00\n\n"
             "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft\\PDFFormatOptions]\n");
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+// Damaged files end in a RegistryError or a document, never in a crash; a
+// document that parses also survives its own serialization.
+TEST(RegFile, mutatedFiles_parseOrFailCleanly) {
+  const std::string seed =
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Quillmark]\n"
+      "\"S\"=\"a \\\\ b \\\" c\"\n\"D\"=dword:0000abcd\n\"Q\"=hex(b):01,02,03,04,05,06,07,08\n"
+      "\"B\"=hex:01,02,\\\n  03,04\n@=hex(2):41,00,00,00\n; note\n";
+  const char kAlphabet[] =
+      "\"\\[]=:,()@;-\n\r\0\xFF\xFE"
+      "0aFxhexdword";
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return state >> 8;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = seed;
+    const int edits = 1 + static_cast<int>(next() % 4);
+    for (int e = 0; e < edits; ++e) {
+      const size_t at = next() % (text.size() + 1);
+      const char c = kAlphabet[next() % (sizeof kAlphabet - 1)];
+      switch (next() % 3) {
+        case 0:
+          text.insert(at, 1, c);
+          break;
+        case 1:
+          if (at < text.size()) text.erase(at, 1);
+          break;
+        default:
+          if (at < text.size()) text[at] = c;
+      }
+    }
+    try {
+      RegFile file = RegFile::Parse(text, "m.reg");
+      file.Set("Software\\Quillmark", "New", RegValue::Dword(1));
+      const RegFile again = RegFile::Parse(file.Serialize(), "again.reg");
+      EXPECT_NE(again.Find("Software\\Quillmark", "New"), nullptr) << text;
+    } catch (const RegistryError&) {
+    }
+  }
 }
 
 }  // namespace

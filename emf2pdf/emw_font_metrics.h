@@ -1,0 +1,41 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "emf2pdf/emw_objects.h"
+#include "platform/font_face.h"
+
+namespace emf2pdf {
+
+// What the shadow context's text metrics say of a LOGFONT, in its logical
+// units (the stand-in for GetTextMetrics and GetTextExtentPoint32).
+struct EmwTextMetrics {
+  double height = 0;           // tmHeight
+  double ascent = 0;           // tmAscent
+  double internalLeading = 0;  // tmInternalLeading
+  double em = 0;               // tmHeight - tmInternalLeading
+  double widthScale = 1;       // lfWidth against the face's average width
+};
+
+// Faces behind LOGFONTs, opened once per face and style.
+class EmwFontMetrics {
+ public:
+  // The face that stands for the LOGFONT (its family, the nearest cut, or
+  // Arial's stand-in); nullptr when no TrueType face is installed at all.
+  const platform::FontFace* Face(const LogFont& font);
+  EmwTextMetrics Metrics(const LogFont& font);
+  // Width of text in logical units.
+  double TextExtent(const LogFont& font, std::u16string_view text);
+
+ private:
+  std::map<std::string, std::unique_ptr<platform::FontFace>> faces_;
+};
+
+// The face name of a LOGFONT as UTF-8, up to its first NUL.
+std::string FaceNameOf(const LogFont& font);
+
+}  // namespace emf2pdf

@@ -1,0 +1,239 @@
+#include "pdf/font.h"
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+#include "pdf/deflate.h"
+#include "pdf/document.h"
+#include "pdf/number_format.h"
+#include "pdf/pdf_strings.h"
+#include "pdf/standard_font_metrics.h"
+#include "pdf/truetype_subset.h"
+
+namespace pdf {
+
+namespace {
+
+struct StandardFont {
+  const char* baseFont;
+  int ascent;
+};
+
+constexpr StandardFont kStandardFonts[14] = {
+    {"Helvetica", 728},         {"Helvetica-Bold", 728},
+    {"Helvetica-Oblique", 728}, {"Helvetica-BoldOblique", 728},
+    {"Times-Roman", 613},       {"Times-Bold", 633},
+    {"Times-Italic", 613},      {"Times-BoldItalic", 633},
+    {"Courier", 693},           {"Courier-Bold", 677},
+    {"Courier-Oblique", 694},   {"Courier-BoldOblique", 677},
+    {"Symbol", 1000},           {"ZapfDingbats", 1000}};
+
+std::string UpperCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+}  // namespace
+
+void TPDFFont::NoteText(std::string_view bytes) {
+  for (char c : bytes) NoteChar(static_cast<uint8_t>(c));
+}
+
+void TPDFFont::NoteChar(uint8_t code) {
+  if (IsStandard || IsUnicode) return;
+  UsedChars[code] = true;
+  FirstUsed = std::min(FirstUsed, code);
+  LastUsed = std::max(LastUsed, code);
+}
+
+int TPDFFont::GetAscent() const {
+  return IsStandard ? kStandardFonts[StandardIndex % 14].ascent : Ascent;
+}
+
+int TPDFFont::CharWidth(uint8_t code) const {
+  return IsStandard ? StandardFontWidths[StandardIndex % 14][code] : CharWidths[code];
+}
+
+void TPDFFont::LoadMetrics() {
+  if (!Face) return;
+  const platform::FontMetrics& metrics = Face->Metrics();
+  Ascent = metrics.ascent;
+  Descent = metrics.descent;
+  FixedPitch = metrics.fixedPitch;
+  OutlineMetrics = metrics;
+  if (IsUnicode) {
+    GlyphTable = std::make_unique<TTTFData>(*Face, Embed, FixedPitch);
+    return;
+  }
+  for (int code = 0; code < 256; ++code) {
+    const uint32_t codePoint = Face->IsSymbol() ? static_cast<uint32_t>(code)
+                                                : WinAnsiToUnicode(static_cast<uint8_t>(code));
+    CharWidths[static_cast<size_t>(code)] = Face->AdvanceOfCodePoint(codePoint);
+  }
+  if (FixedPitch) CharWidths.fill(CharWidths[0]);
+}
+
+std::string TPDFFont::PdfName() const {
+  std::string name;
+  for (char c : FaceName) {
+    if (c == ' ')
+      name += "#20";
+    else
+      name.push_back(c);
+  }
+  if (Style & kStyleBold) name += "#20Bold";
+  if (Style & kStyleItalic) name += "#20Italic";
+  return name;
+}
+
+void TPDFFont::WriteFont(TPDFDocument& document) {
+  if (!IsUsed) return;
+  if (IsStandard)
+    WriteStandard(document);
+  else if (IsUnicode)
+    WriteUnicode(document);
+  else
+    WriteSingleByte(document);
+}
+
+void TPDFFont::WriteStandard(TPDFDocument& document) {
+  int64_t number = ObjectNumber;
+  document.BeginObject(number);
+  document.WriteLine("/Type /Font");
+  document.WriteLine("/Subtype /Type1");
+  document.WriteLine(std::string("/BaseFont /") + kStandardFonts[StandardIndex % 14].baseFont);
+  if (StandardIndex < 12) document.WriteLine("/Encoding /WinAnsiEncoding");
+  document.WriteLine("/FirstChar 32");
+  document.WriteLine("/LastChar 255");
+  document.EndDictionary();
+  document.EndObject();
+  ObjectNumber = static_cast<int32_t>(number);
+}
+
+template <typename Build>
+std::string TPDFFont::TryBuildProgram(Build build) {
+  try {
+    return build();
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+int64_t TPDFFont::WriteFontFile(TPDFDocument& document, const std::string& program) {
+  if (program.empty()) return 0;
+  std::string data = Deflate(program, 9);
+  int64_t number = 0;
+  document.BeginObject(number);
+  document.WriteLine("/Filter /FlateDecode /Length " + IntToStr(static_cast<int64_t>(data.size())) +
+                     " /Length1 " + IntToStr(static_cast<int64_t>(program.size())));
+  document.WriteStream(std::move(data), number);
+  return number;
+}
+
+int64_t TPDFFont::WriteDescriptor(TPDFDocument& document, int64_t fontFile) {
+  const platform::FontMetrics& m = OutlineMetrics;
+  int64_t number = 0;
+  document.BeginObject(number);
+  document.WriteLine("/Type /FontDescriptor");
+  document.WriteLine("/Ascent " + IntToStr(m.outlineAscent));
+  document.WriteLine("/CapHeight 666");
+  document.WriteLine("/Descent " + IntToStr(m.outlineDescent));
+  document.WriteLine("/Flags 32");
+  document.WriteLine("/FontBBox [" + IntToStr(m.boxLeft) + " " + IntToStr(m.boxBottom) + " " +
+                     IntToStr(m.boxRight) + " " + IntToStr(m.boxTop) + "]");
+  document.WriteLine("/FontName /" + PdfName());
+  document.WriteLine("/ItalicAngle " + IntToStr(m.italicAngle));
+  document.WriteLine("/StemV 87");
+  if (fontFile > 0) document.WriteKeyReference("/FontFile2 ", fontFile);
+  document.EndDictionary();
+  document.EndObject();
+  return number;
+}
+
+void TPDFFont::WriteSingleByte(TPDFDocument& document) {
+  // A font that was selected but showed nothing still needs a valid range.
+  if (FirstUsed > LastUsed) NoteChar(32);
+  std::string program;
+  if (Embed && Face) {
+    std::vector<uint16_t> codePoints;
+    for (int code = FirstUsed; code <= LastUsed; ++code)
+      if (UsedChars[static_cast<size_t>(code)])
+        codePoints.push_back(WinAnsiToUnicode(static_cast<uint8_t>(code)));
+    std::sort(codePoints.begin(), codePoints.end());
+    if (!codePoints.empty())
+      program =
+          TryBuildProgram([&] { return TAnsiFontSubset::MakeSubset(*Face, FaceName, codePoints); });
+  }
+  const int64_t descriptor = WriteDescriptor(document, WriteFontFile(document, program));
+
+  int64_t number = ObjectNumber;
+  document.BeginObject(number);
+  document.WriteLine("/Type /Font");
+  document.WriteLine("/Subtype /TrueType");
+  document.WriteLine("/BaseFont /" + PdfName());
+  document.WriteKeyInteger("/FirstChar ", FirstUsed);
+  document.WriteKeyInteger("/LastChar ", LastUsed);
+  document.WriteLine(IsSymbolic ? "/Encoding /MacRomanEncoding" : "/Encoding /WinAnsiEncoding");
+  document.WriteKeyReference("/FontDescriptor ", descriptor);
+  std::string widths = "/Widths [";
+  for (int code = FirstUsed; code <= LastUsed; ++code) {
+    const auto index = static_cast<size_t>(code);
+    if (UsedChars[index]) {
+      AppendInteger(widths, CharWidths[index]);
+      widths += ' ';
+    } else {
+      widths += "0 ";
+    }
+    if (code % 16 == 0) widths += "\r\n";
+  }
+  widths += ']';
+  document.WriteLine(widths);
+  document.EndDictionary();
+  document.EndObject();
+  ObjectNumber = static_cast<int32_t>(number);
+}
+
+void TPDFFont::WriteUnicode(TPDFDocument& document) {
+  std::string program;
+  if (Embed && Face) {
+    if (UpperCase(FaceName).find(".TMP") != std::string::npos)
+      program = Face->WholeFile().value_or(std::string());
+    else
+      program = TryBuildProgram([&] { return GlyphTable->FontProgram(); });
+  }
+  const int64_t descriptor = WriteDescriptor(document, WriteFontFile(document, program));
+
+  int64_t descendant = 0;
+  document.BeginObject(descendant);
+  document.WriteLine("/Type /Font");
+  document.WriteLine("/BaseFont /" + PdfName());
+  document.WriteLine("/Subtype /CIDFontType2");
+  document.WriteLine("/CIDSystemInfo <</Ordering(Identity)/Registry(Adobe)/Supplement 0>>");
+  document.WriteLine("/DW 1000");
+  document.WriteLine("/W" + GlyphTable->WidthArray());
+  document.WriteKeyReference("/FontDescriptor ", descriptor);
+  document.EndDictionary();
+  document.EndObject();
+
+  std::string cmap = Deflate(GlyphTable->ToUnicode(ResourceName));
+  int64_t toUnicode = 0;
+  document.BeginObject(toUnicode);
+  document.WriteLine("/Filter /FlateDecode /Length " + IntToStr(static_cast<int64_t>(cmap.size())));
+  document.WriteStream(std::move(cmap), toUnicode);
+
+  int64_t number = ObjectNumber;
+  document.BeginObject(number);
+  document.WriteLine("/Type /Font");
+  document.WriteLine("/Subtype /Type0");
+  document.WriteLine("/BaseFont /" + PdfName());
+  document.WriteLine("/Encoding /Identity-H");
+  document.WriteLine("/DescendantFonts [" + IntToStr(descendant) + " 0 R]");
+  document.WriteKeyReference("/ToUnicode ", toUnicode);
+  document.EndDictionary();
+  document.EndObject();
+  ObjectNumber = static_cast<int32_t>(number);
+}
+
+}  // namespace pdf

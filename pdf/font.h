@@ -1,0 +1,81 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "pdf/truetype_reader.h"
+#include "platform/font_face.h"
+
+namespace pdf {
+
+class TPDFDocument;
+
+// Style bits of a font request.
+inline constexpr uint8_t kStyleBold = 1;
+inline constexpr uint8_t kStyleItalic = 2;
+inline constexpr uint8_t kStyleUnderline = 4;
+inline constexpr uint8_t kStyleStrikeOut = 8;
+
+// One font resource of the document: a standard Type 1 font, a single-byte
+// TrueType font (WinAnsi, or MacRoman for symbol faces) or a Unicode Type0
+// font over a CIDFontType2 descendant.
+class TPDFFont {
+ public:
+  TPDFFont() = default;
+  TPDFFont(const TPDFFont&) = delete;
+  TPDFFont& operator=(const TPDFFont&) = delete;
+
+  int32_t ObjectNumber = -1;
+  std::string FaceName;
+  uint8_t Style = 0;
+  bool IsUnicode = false;
+  bool IsStandard = false;
+  std::string ResourceName;
+  uint8_t StandardIndex = 0;
+  std::array<int32_t, 256> CharWidths{};
+  int32_t Ascent = 0;
+  int32_t Descent = 0;
+  bool Embed = false;
+  platform::FontMetrics OutlineMetrics;
+  std::array<bool, 256> UsedChars{};
+  uint8_t FirstUsed = 255;
+  uint8_t LastUsed = 0;
+  bool IsUsed = false;
+  std::unique_ptr<TTTFData> GlyphTable;
+  bool IsSymbolic = false;
+  bool FixedPitch = false;
+  // The upper-cased name that was asked for; it differs from FaceName when
+  // the catalog answered with a metric-compatible face (Arial -> Liberation
+  // Sans), and later requests for the same name must find this font.
+  std::string RequestedName;
+  // The installed face behind a TrueType font (tables, whole file).
+  std::unique_ptr<platform::FontFace> Face;
+
+  void NoteText(std::string_view bytes);
+  void NoteChar(uint8_t code);
+  int GetAscent() const;
+  // Advance of a byte code in 1/1000 em (standard metrics or CharWidths).
+  int CharWidth(uint8_t code) const;
+  // Reads ascent, descent, outline metrics and the widths from `Face`.
+  void LoadMetrics();
+
+  // Writes the font's objects; nothing for a font that no page selected.
+  void WriteFont(TPDFDocument& document);
+
+ private:
+  std::string PdfName() const;
+  void WriteStandard(TPDFDocument& document);
+  void WriteSingleByte(TPDFDocument& document);
+  void WriteUnicode(TPDFDocument& document);
+  int64_t WriteFontFile(TPDFDocument& document, const std::string& program);
+  int64_t WriteDescriptor(TPDFDocument& document, int64_t fontFile);
+  // Builds a program, or gives an empty one when the face cannot deliver it
+  // (the font is then written without "/FontFile2").
+  template <typename Build>
+  std::string TryBuildProgram(Build build);
+};
+
+}  // namespace pdf

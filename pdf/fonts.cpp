@@ -1,0 +1,147 @@
+#include "pdf/fonts.h"
+
+#include <optional>
+
+#include "pdf/document.h"
+#include "pdf/number_format.h"
+#include "platform/code_pages.h"
+#include "platform/font_catalog.h"
+
+namespace pdf {
+
+namespace {
+
+std::string UpperCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+int StandardIndexOf(const std::string& upperName, uint8_t style) {
+  const int variant = style & (kStyleBold | kStyleItalic);
+  if (upperName == "HELVETICA") return variant;
+  if (upperName == "TIMES") return 4 + variant;
+  if (upperName == "COURIER") return 8 + variant;
+  if (upperName == "SYMBOL") return 12;
+  if (upperName == "ZAPFDINGBATS") return 13;
+  return -1;
+}
+
+uint8_t StyleOf(const platform::FontFaceEntry& face) {
+  return static_cast<uint8_t>((face.weight >= 600 ? kStyleBold : 0) |
+                              (face.italic ? kStyleItalic : 0));
+}
+
+struct ResolvedFace {
+  std::string name;
+  uint8_t style = 0;
+  platform::FontFaceEntry face;
+};
+
+// The installed TrueType face for a name and style, degrading the style
+// (without italic, without bold, regular, the first face's) until a cut of
+// the family matches.
+std::optional<ResolvedFace> ResolveTrueTypeFace(const std::string& name, uint8_t style) {
+  std::vector<platform::FontFaceEntry> faces;
+  for (auto& face : platform::EnumerateFaces(name, platform::SystemDefaultCharset()))
+    if (face.trueType) faces.push_back(std::move(face));
+  if (faces.empty()) return std::nullopt;
+
+  std::vector<uint8_t> wanted = {style};
+  if (style & kStyleItalic) wanted.push_back(static_cast<uint8_t>(style & ~kStyleItalic));
+  if (style & kStyleBold) wanted.push_back(static_cast<uint8_t>(style & ~kStyleBold));
+  wanted.push_back(0);
+  wanted.push_back(StyleOf(faces.front()));
+  for (uint8_t want : wanted)
+    for (const auto& face : faces)
+      if (StyleOf(face) == want) return ResolvedFace{face.family, want, face};
+  return std::nullopt;
+}
+
+}  // namespace
+
+TPDFFonts::TPDFFonts(TPDFDocument& document) : document_(document) {}
+TPDFFonts::~TPDFFonts() = default;
+
+TPDFFont& TPDFFonts::ObtainFont(const std::string& faceName, uint8_t style, bool isUnicode) {
+  return Request(faceName, static_cast<uint8_t>(style & (kStyleBold | kStyleItalic)), isUnicode, 0);
+}
+
+TPDFFont& TPDFFonts::ObtainStandard(int index) {
+  for (auto& font : items_)
+    if (font->IsStandard && font->StandardIndex == index) return *font;
+  auto font = std::make_unique<TPDFFont>();
+  font->IsStandard = true;
+  font->StandardIndex = static_cast<uint8_t>(index);
+  font->ResourceName = "Fnt" + IntToStr(index);
+  items_.push_back(std::move(font));
+  return *items_.back();
+}
+
+TPDFFont* TPDFFonts::FindTrueType(const std::string& upperName, uint8_t style, bool isUnicode) {
+  for (auto& font : items_)
+    if (!font->IsStandard &&
+        (UpperCase(font->FaceName) == upperName || font->RequestedName == upperName) &&
+        font->Style == style && font->IsUnicode == isUnicode)
+      return font.get();
+  return nullptr;
+}
+
+TPDFFont& TPDFFonts::Request(const std::string& faceName, uint8_t style, bool isUnicode,
+                             int depth) {
+  const std::string upper = UpperCase(faceName);
+  if (!isUnicode) {
+    const int index = StandardIndexOf(upper, style);
+    if (index >= 0) return ObtainStandard(index);
+    if (document_.EmulateStandardFont()) {
+      if (upper == "ARIAL") return ObtainStandard(StandardIndexOf("HELVETICA", style));
+      if (upper == "TIMES NEW ROMAN") return ObtainStandard(StandardIndexOf("TIMES", style));
+      if (upper == "COURIER NEW") return ObtainStandard(StandardIndexOf("COURIER", style));
+    }
+  }
+  if (TPDFFont* found = FindTrueType(upper, style, isUnicode)) return *found;
+
+  auto resolved = ResolveTrueTypeFace(faceName, style);
+  std::unique_ptr<platform::FontFace> face;
+  if (resolved) face = platform::FontFace::Open(resolved->face.file, resolved->face.index);
+  // A face without TrueType outlines cannot be embedded as TrueType.
+  if (!face || !face->HasGlyfTable()) {
+    if (isUnicode && depth == 0) return Request("Arial", style, true, 1);
+    return ObtainStandard(StandardIndexOf("HELVETICA", style));
+  }
+  if (resolved->style != style)
+    if (TPDFFont* found = FindTrueType(upper, resolved->style, isUnicode)) return *found;
+
+  auto font = std::make_unique<TPDFFont>();
+  font->FaceName = resolved->name;
+  font->RequestedName = upper;
+  font->Style = resolved->style;
+  font->IsUnicode = isUnicode;
+  font->IsSymbolic = upper == "WINGDINGS";
+  font->Embed = true;
+  for (const std::string& name : document_.NonEmbeddedFont())
+    if (UpperCase(name) == upper) font->Embed = false;
+  font->Face = std::move(face);
+  font->LoadMetrics();
+  items_.push_back(std::move(font));
+  int trueTypeCount = 0;
+  for (auto& item : items_)
+    if (!item->IsStandard) ++trueTypeCount;
+  items_.back()->ResourceName = "TT" + IntToStr(trueTypeCount);
+  return *items_.back();
+}
+
+void TPDFFonts::WriteFonts() {
+  for (auto& font : items_) font->WriteFont(document_);
+}
+
+bool TPDFFonts::IsTrueTypeFace(const std::string& name, int charset) {
+  const auto faces = platform::EnumerateFaces(name, charset);
+  return !faces.empty() && faces.front().trueType;
+}
+
+std::string TPDFFonts::FirstTrueTypeFace(int charset) {
+  return platform::FirstTrueTypeFamily(charset);
+}
+
+}  // namespace pdf

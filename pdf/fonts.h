@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pdf/font.h"
+
+namespace pdf {
+
+class TPDFDocument;
+
+// The document's font collection: one resource per distinct request, in
+// creation order; written at save.
+class TPDFFonts {
+ public:
+  explicit TPDFFonts(TPDFDocument& document);
+  ~TPDFFonts();
+  TPDFFonts(const TPDFFonts&) = delete;
+  TPDFFonts& operator=(const TPDFFonts&) = delete;
+
+  // Never fails for an installed face; falls back to Helvetica (single-byte)
+  // or Arial as a Unicode font. Raises the TrueType reader's errors when a
+  // Unicode face's tables cannot be read.
+  TPDFFont& ObtainFont(const std::string& faceName, uint8_t style, bool isUnicode);
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  TPDFFont& Items(int index) { return *items_.at(static_cast<size_t>(index)); }
+  void Clear() { items_.clear(); }
+  // Writes every font in list order.
+  void WriteFonts();
+
+  // Font availability for the EMF text interpreter.
+  static bool IsTrueTypeFace(const std::string& name, int charset);
+  static std::string FirstTrueTypeFace(int charset);
+
+ private:
+  TPDFFont* FindTrueType(const std::string& upperName, uint8_t style, bool isUnicode);
+  TPDFFont& ObtainStandard(int index);
+  TPDFFont& Request(const std::string& faceName, uint8_t style, bool isUnicode, int depth);
+
+  TPDFDocument& document_;
+  std::vector<std::unique_ptr<TPDFFont>> items_;
+};
+
+}  // namespace pdf

@@ -1,0 +1,143 @@
+#include "pdf/truetype_reader.h"
+
+#include <algorithm>
+
+#include "pdf/number_format.h"
+#include "pdf/to_unicode_cmap.h"
+
+namespace pdf {
+
+using ttf::U16;
+
+TTTFData::TTTFData(const platform::FontTableSource& source, bool embed, bool fixedPitch)
+    : source_(source), embed_(embed), fixedPitch_(fixedPitch) {
+  cmapBytes_ = ttf::RequireTable(source, "cmap");
+  hmtx_ = ttf::RequireTable(source, "hmtx");
+  maxp_ = ttf::RequireTable(source, "maxp");
+  head_ = ttf::RequireTable(source, "head");
+  hhea_ = ttf::RequireTable(source, "hhea");
+  cmap_ = ttf::ReadCmap(cmapBytes_);
+  glyphCount_ = U16(maxp_, 4);
+  unitsPerEm_ = U16(head_, 18);
+  longMetrics_ = U16(hhea_, 34);
+  cmap_.ForEachMapping([this](uint16_t codePoint, uint16_t glyph) {
+    rows_.push_back({codePoint, glyph, static_cast<int16_t>(GlyphWidth(glyph)), false});
+  });
+}
+
+int TTTFData::GlyphWidth(uint16_t glyph) const {
+  if (unitsPerEm_ == 0) return 0;
+  const ttf::HorizontalMetrics metrics{hmtx_, longMetrics_};
+  const uint16_t advance = metrics.Advance(fixedPitch_ ? 0 : glyph);
+  return static_cast<int>(static_cast<int64_t>(advance) * 1000 / unitsPerEm_);
+}
+
+const TGlyphRow* TTTFData::FindRow(uint16_t codePoint) const {
+  if (rows_.empty()) return nullptr;
+  auto it = std::lower_bound(rows_.begin(), rows_.end(), codePoint,
+                             [](const TGlyphRow& row, uint16_t cp) { return row.codePoint < cp; });
+  if (it == rows_.end() || it->codePoint != codePoint) return &rows_.front();
+  return &*it;
+}
+
+uint16_t TTTFData::GlyphFor(uint16_t codePoint) {
+  const TGlyphRow* row = FindRow(codePoint);
+  if (row == nullptr) return 0;
+  const_cast<TGlyphRow*>(row)->used = true;
+  return row->glyph;
+}
+
+uint16_t TTTFData::GlyphOf(uint16_t codePoint) const {
+  const TGlyphRow* row = FindRow(codePoint);
+  return row == nullptr ? 0 : row->glyph;
+}
+
+int TTTFData::WidthFor(uint16_t codePoint) const {
+  const TGlyphRow* row = FindRow(codePoint);
+  return row == nullptr ? 0 : row->width;
+}
+
+int TTTFData::UseGlyph(uint16_t glyph) {
+  for (TGlyphRow& row : rows_)
+    if (row.glyph == glyph) {
+      row.used = true;
+      return row.width;
+    }
+  const int width = GlyphWidth(glyph);
+  if (glyph < glyphCount_) extraGlyphs_.emplace(glyph, static_cast<int16_t>(width));
+  return glyph < glyphCount_ ? width : 0;
+}
+
+std::string TTTFData::WidthArray() const {
+  std::string out = "[";
+  auto entry = [&out](uint16_t glyph, int width) {
+    AppendInteger(out, glyph);
+    out += '[';
+    AppendInteger(out, width);
+    out += ']';
+  };
+  for (const TGlyphRow& row : rows_)
+    if (row.used) entry(row.glyph, row.width);
+  for (const auto& [glyph, width] : extraGlyphs_) entry(glyph, width);
+  out += ']';
+  return out;
+}
+
+std::string TTTFData::ToUnicode(const std::string& resourceName) const {
+  std::vector<TToUnicodeEntry> entries;
+  for (const TGlyphRow& row : rows_)
+    if (row.used) entries.push_back({row.glyph, row.codePoint});
+  return MakeToUnicodeCMap(resourceName, entries);
+}
+
+std::string TTTFData::FontProgram() {
+  // A program with a single glyph upsets some readers; show two more rows.
+  const auto used = std::count_if(rows_.begin(), rows_.end(), [](auto& r) { return r.used; });
+  if (used < 2 && rows_.size() >= 3) {
+    rows_[1].used = rows_[2].used = true;
+    rows_[1].codePoint = 34;
+  }
+  const auto cvt = source_.Table("cvt ");
+  const auto fpgm = source_.Table("fpgm");
+  const auto prep = source_.Table("prep");
+  const std::string loca = ttf::RequireTable(source_, "loca");
+  const std::string glyf = ttf::RequireTable(source_, "glyf");
+  const bool longOffsets = U16(head_, 50) != 0;
+  const auto glyphs = ttf::SplitGlyphs(loca, glyf, longOffsets, glyphCount_);
+
+  std::vector<bool> kept(glyphs.size(), false);
+  auto keep = [&kept](uint32_t glyph) {
+    if (glyph < kept.size()) kept[glyph] = true;
+  };
+  for (const TGlyphRow& row : rows_)
+    if (row.used) keep(cmap_.GlyphOf(row.codePoint));
+  for (const auto& extra : extraGlyphs_) keep(extra.first);
+  ttf::KeepComponents(glyphs, kept);
+
+  std::string newGlyf, newLoca;
+  auto putOffset = [&] {
+    if (longOffsets)
+      ttf::PutU32(newLoca, static_cast<uint32_t>(newGlyf.size()));
+    else
+      ttf::PutU16(newLoca, static_cast<uint16_t>(newGlyf.size() / 2));
+  };
+  for (size_t i = 0; i < glyphs.size(); ++i) {
+    putOffset();
+    if (!kept[i]) continue;
+    newGlyf.append(glyphs[i]);
+    if (!longOffsets && newGlyf.size() % 2) newGlyf.push_back('\0');
+  }
+  putOffset();
+  if (!longOffsets && newGlyf.size() / 2 > 0xFFFF) throw std::runtime_error(ttf::kUnknownFormat);
+
+  std::vector<std::pair<std::string, std::string>> tables = {
+      {"hhea", hhea_}, {"loca", newLoca}, {"cmap", cmapBytes_}, {"head", head_}, {"maxp", maxp_}};
+  if (cvt) tables.emplace_back("cvt ", *cvt);
+  if (prep) tables.emplace_back("prep", *prep);
+  tables.emplace_back("glyf", std::move(newGlyf));
+  tables.emplace_back("hmtx", hmtx_);
+  if (fpgm) tables.emplace_back("fpgm", *fpgm);
+  return ttf::AssembleFont(tables);
+}
+
+}  // namespace pdf

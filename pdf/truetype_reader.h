@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "pdf/truetype_tables.h"
+#include "platform/font_face.h"
+
+namespace pdf {
+
+struct TGlyphRow {
+  uint16_t codePoint = 0;
+  uint16_t glyph = 0;
+  int16_t width = 0;  // 1/1000 em
+  bool used = false;
+};
+
+// The glyph table of a Unicode font: every code point the face's Windows
+// cmap maps, with its glyph and width, and which of them were shown. Builds
+// the "/W" array, the ToUnicode text and a font program that keeps the
+// face's glyph numbering but only the outlines that were shown.
+class TTTFData {
+ public:
+  // Reads 'cmap', 'hmtx', 'maxp', 'head' and 'hhea'; raises the reader's
+  // errors (std::runtime_error). `source` must outlive the object.
+  TTTFData(const platform::FontTableSource& source, bool embed, bool fixedPitch);
+
+  // Glyph of a code point (marks its row used); width of a code point.
+  // A code point that the face does not map answers with the first row.
+  uint16_t GlyphFor(uint16_t codePoint);
+  int WidthFor(uint16_t codePoint) const;
+  // Glyph of a code point without marking anything used.
+  uint16_t GlyphOf(uint16_t codePoint) const;
+  // Marks a glyph shown by glyph index and returns its width. Glyphs that no
+  // cmap row reaches (ligatures, contextual forms) are remembered on their
+  // own so that the program keeps them and "/W" lists their width.
+  int UseGlyph(uint16_t glyph);
+  // Width of a glyph from 'hmtx', 1/1000 em.
+  int GlyphWidth(uint16_t glyph) const;
+
+  const std::vector<TGlyphRow>& GlyphTable() const { return rows_; }
+  uint16_t GlyphCount() const { return glyphCount_; }
+  bool Embed() const { return embed_; }
+
+  std::string WidthArray() const;
+  std::string ToUnicode(const std::string& resourceName) const;
+  // The font program; raises "Cannot recieve data from font" when 'loca' or
+  // 'glyf' cannot be read. 'cvt ', 'fpgm' and 'prep' are copied when present.
+  std::string FontProgram();
+
+ private:
+  const TGlyphRow* FindRow(uint16_t codePoint) const;
+
+  const platform::FontTableSource& source_;
+  bool embed_;
+  bool fixedPitch_;
+  std::string cmapBytes_;
+  ttf::CmapFormat4 cmap_;
+  std::string hmtx_, maxp_, head_, hhea_;
+  uint16_t glyphCount_ = 0;
+  uint16_t unitsPerEm_ = 0;
+  uint16_t longMetrics_ = 0;
+  std::vector<TGlyphRow> rows_;
+  std::map<uint16_t, int16_t> extraGlyphs_;  // shown glyphs outside the rows
+};
+
+}  // namespace pdf

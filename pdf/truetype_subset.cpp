@@ -1,0 +1,264 @@
+#include "pdf/truetype_subset.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <utility>
+
+#include "pdf/pdf_strings.h"
+#include "pdf/truetype_tables.h"
+
+namespace pdf {
+
+using ttf::PutU16;
+using ttf::PutU32;
+using ttf::U16;
+
+namespace {
+
+constexpr uint16_t kFirstKeptGlyph = 3;
+
+std::string UpperCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+// The code points that go into the subset, with the two-entry padding that
+// keeps the cmap from holding a single character.
+std::vector<uint16_t> KeptCodePoints(const ttf::CmapFormat4& cmap,
+                                     const std::vector<uint16_t>& requested) {
+  std::vector<uint16_t> kept;
+  for (uint16_t cp : requested)
+    if (cmap.Covers(cp)) kept.push_back(cp);
+  if (kept.size() == 1) {
+    if (kept[0] > 33)
+      kept.insert(kept.begin(), 34);
+    else if (kept[0] != 34)
+      kept.push_back(34);
+  } else if (kept.size() == 2 && kept[1] == 160) {
+    kept.insert(kept.begin() + 1, 34);
+  }
+  return kept;
+}
+
+// A glyph of the subset: its number in the face, outline and the byte by
+// which code page 1252 text reaches it (0 when none).
+struct KeptGlyph {
+  uint16_t faceGlyph = 0;
+  std::string outline;
+  uint8_t winAnsiByte = 0;
+};
+
+std::string MacCmap(const std::vector<KeptGlyph>& glyphs) {
+  std::string table;
+  PutU16(table, 0);    // format
+  PutU16(table, 262);  // length
+  PutU16(table, 0);    // language
+  std::string map(256, '\0');
+  map[32] = 2;
+  for (size_t k = 0; k < glyphs.size(); ++k)
+    if (glyphs[k].winAnsiByte >= 32 && k + kFirstKeptGlyph < 256)
+      map[glyphs[k].winAnsiByte] = static_cast<char>(k + kFirstKeptGlyph);
+  return table + map;
+}
+
+struct Segment {
+  uint16_t start, end;
+  uint16_t delta;
+};
+
+std::string WindowsCmap(const std::vector<std::pair<uint16_t, uint16_t>>& mappings) {
+  std::vector<Segment> segments = {{32, 32, static_cast<uint16_t>(-30)}};
+  for (const auto& [cp, glyph] : mappings) {
+    if (cp <= 32) continue;
+    Segment& last = segments.back();
+    const auto delta = static_cast<uint16_t>(glyph - cp);
+    if (last.start != 32 && cp == last.end + 1 && delta == last.delta)
+      last.end = cp;
+    else if (cp > last.end)
+      segments.push_back({cp, cp, delta});
+  }
+  segments.push_back({0xFFFF, 0xFFFF, 1});
+
+  const auto count = static_cast<uint16_t>(segments.size());
+  uint16_t power = 1, selector = 0;
+  while (power * 2 <= count) {
+    power = static_cast<uint16_t>(power * 2);
+    ++selector;
+  }
+  std::string table;
+  PutU16(table, 4);
+  PutU16(table, static_cast<uint16_t>(16 + count * 8));
+  PutU16(table, 0);
+  PutU16(table, static_cast<uint16_t>(count * 2));
+  PutU16(table, static_cast<uint16_t>(power * 2));
+  PutU16(table, selector);
+  PutU16(table, static_cast<uint16_t>(count * 2 - power * 2));
+  for (const Segment& s : segments) PutU16(table, s.end);
+  PutU16(table, 0);
+  for (const Segment& s : segments) PutU16(table, s.start);
+  for (const Segment& s : segments) PutU16(table, s.delta);
+  for (size_t i = 0; i < segments.size(); ++i) PutU16(table, 0);
+  return table;
+}
+
+std::string CmapTable(const std::vector<KeptGlyph>& glyphs,
+                      const std::vector<std::pair<uint16_t, uint16_t>>& mappings) {
+  std::string table;
+  PutU16(table, 0);
+  PutU16(table, 2);
+  PutU16(table, 1);
+  PutU16(table, 0);
+  PutU32(table, 20);
+  PutU16(table, 3);
+  PutU16(table, 1);
+  PutU32(table, 282);
+  return table + MacCmap(glyphs) + WindowsCmap(mappings);
+}
+
+std::string NameTable() {
+  static const char* const kTexts[5] = {"Arial", "Regular", "Arial", "ArialMT", "Tallowcr: Arial"};
+  static const uint16_t kIds[5] = {1, 2, 4, 6, 3};
+  std::string records, macStrings, winStrings;
+  for (int i = 0; i < 5; ++i) macStrings += kTexts[i];
+  for (char c : macStrings) PutU16(winStrings, static_cast<uint8_t>(c));
+  uint16_t macOffset = 0, winOffset = static_cast<uint16_t>(macStrings.size());
+  for (int platformRow = 0; platformRow < 2; ++platformRow)
+    for (int i = 0; i < 5; ++i) {
+      const auto length = static_cast<uint16_t>(std::char_traits<char>::length(kTexts[i]));
+      const bool windows = platformRow == 1;
+      PutU16(records, windows ? 3 : 1);
+      PutU16(records, windows ? 1 : 0);
+      PutU16(records, windows ? 0x409 : 0);
+      PutU16(records, kIds[i]);
+      PutU16(records, static_cast<uint16_t>(windows ? length * 2 : length));
+      uint16_t& offset = windows ? winOffset : macOffset;
+      PutU16(records, offset);
+      offset = static_cast<uint16_t>(offset + (windows ? length * 2 : length));
+    }
+  std::string table;
+  PutU16(table, 0);
+  PutU16(table, 10);
+  PutU16(table, 6 + 10 * 12);
+  table += records + macStrings + winStrings;
+  table.resize(260, '\0');
+  return table;
+}
+
+std::string PostTable() {
+  std::string table;
+  PutU32(table, 0x00020000);
+  PutU32(table, 0);  // italic angle
+  PutU16(table, static_cast<uint16_t>(-217));
+  PutU16(table, 150);
+  PutU32(table, 0);  // not fixed pitch
+  table.append(16, '\0');
+  PutU16(table, 4);
+  for (uint16_t index : {0, 0, 258, 68}) PutU16(table, index);
+  table += '\x09';
+  table += "afii10065";
+  return table;
+}
+
+}  // namespace
+
+std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
+                                        const std::string& faceName,
+                                        std::vector<uint16_t> codePoints) {
+  if (UpperCase(faceName) == "MARLETT") {
+    auto whole = source.WholeFile();
+    if (!whole) throw std::runtime_error(ttf::kCannotReceive);
+    return *whole;
+  }
+  const std::string cmapBytes = ttf::RequireTable(source, "cmap");
+  const ttf::CmapFormat4 cmap = ttf::ReadCmap(cmapBytes);
+  const auto cvt = source.Table("cvt ");
+  const auto fpgm = source.Table("fpgm");
+  std::string head = ttf::RequireTable(source, "head");
+  std::string hhea = ttf::RequireTable(source, "hhea");
+  const std::string hmtx = ttf::RequireTable(source, "hmtx");
+  const std::string loca = ttf::RequireTable(source, "loca");
+  std::string maxp = ttf::RequireTable(source, "maxp");
+  ttf::RequireTable(source, "name");
+  const auto prep = source.Table("prep");
+  ttf::RequireTable(source, "post");
+  const std::string glyf = ttf::RequireTable(source, "glyf");
+
+  const uint16_t glyphCount = U16(maxp, 4);
+  const auto glyphs = ttf::SplitGlyphs(loca, glyf, U16(head, 50) != 0, glyphCount);
+  const std::vector<uint16_t> kept = KeptCodePoints(cmap, codePoints);
+
+  std::vector<bool> keep(glyphs.size(), false);
+  for (uint16_t cp : kept) {
+    const uint16_t glyph = cmap.GlyphOf(cp);
+    if (cp > 32 && glyph < keep.size()) keep[glyph] = true;
+  }
+  ttf::KeepComponents(glyphs, keep);
+
+  // New numbers in face order, and the lowest code point of each kept glyph.
+  std::map<uint16_t, uint16_t> newNumber;
+  std::vector<KeptGlyph> subset;
+  for (uint32_t g = 0; g < keep.size(); ++g)
+    if (keep[g]) {
+      newNumber[static_cast<uint16_t>(g)] = static_cast<uint16_t>(subset.size() + kFirstKeptGlyph);
+      subset.push_back({static_cast<uint16_t>(g), std::string(glyphs[g]), 0});
+    }
+  std::map<uint16_t, uint16_t> lowestCodePoint;
+  cmap.ForEachMapping([&](uint16_t cp, uint16_t glyph) {
+    if (newNumber.count(glyph)) lowestCodePoint.emplace(glyph, cp);
+  });
+  for (KeptGlyph& glyph : subset) {
+    auto it = lowestCodePoint.find(glyph.faceGlyph);
+    if (it != lowestCodePoint.end()) glyph.winAnsiByte = UnicodeToWinAnsi(it->second);
+    for (size_t offset : ttf::ComponentIndexOffsets(glyph.outline)) {
+      auto component = newNumber.find(U16(glyph.outline, offset));
+      ttf::SetU16(glyph.outline, offset, component == newNumber.end() ? 0 : component->second);
+    }
+  }
+  std::vector<std::pair<uint16_t, uint16_t>> mappings;
+  for (uint16_t cp : kept) {
+    auto it = newNumber.find(cmap.GlyphOf(cp));
+    if (it != newNumber.end()) mappings.emplace_back(cp, it->second);
+  }
+
+  const auto total = static_cast<uint16_t>(subset.size() + kFirstKeptGlyph);
+  std::string newGlyf, newLoca;
+  for (int i = 0; i < 4; ++i) PutU16(newLoca, 0);
+  for (const KeptGlyph& glyph : subset) {
+    newGlyf += glyph.outline;
+    if (newGlyf.size() % 2) newGlyf.push_back('\0');
+    PutU16(newLoca, static_cast<uint16_t>(std::min<size_t>(newGlyf.size() / 2, 0xFFFF)));
+  }
+  const ttf::HorizontalMetrics metrics{hmtx, U16(hhea, 34)};
+  std::string newHmtx(8, '\0');
+  PutU16(newHmtx, metrics.Advance(1));
+  PutU16(newHmtx, static_cast<uint16_t>(metrics.SideBearing(1)));
+  for (const KeptGlyph& glyph : subset) {
+    PutU16(newHmtx, metrics.Advance(glyph.faceGlyph));
+    PutU16(newHmtx, static_cast<uint16_t>(metrics.SideBearing(glyph.faceGlyph)));
+  }
+  head.resize(54, '\0');
+  ttf::SetU16(head, 50, 0);
+  maxp.resize(32, '\0');
+  ttf::SetU16(maxp, 4, total);
+  hhea.resize(36, '\0');
+  ttf::SetU16(hhea, 34, total);
+
+  std::vector<std::pair<std::string, std::string>> tables;
+  tables.emplace_back("cmap", CmapTable(subset, mappings));
+  if (cvt) tables.emplace_back("cvt ", *cvt);
+  if (fpgm) tables.emplace_back("fpgm", *fpgm);
+  tables.emplace_back("glyf", std::move(newGlyf));
+  tables.emplace_back("head", std::move(head));
+  tables.emplace_back("hhea", std::move(hhea));
+  tables.emplace_back("hmtx", std::move(newHmtx));
+  tables.emplace_back("loca", std::move(newLoca));
+  tables.emplace_back("maxp", std::move(maxp));
+  tables.emplace_back("name", NameTable());
+  tables.emplace_back("post", PostTable());
+  if (prep) tables.emplace_back("prep", *prep);
+  return ttf::AssembleFont(tables);
+}
+
+}  // namespace pdf

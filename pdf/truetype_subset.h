@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/font_face.h"
+
+namespace pdf {
+
+// The font program of a single-byte TrueType font: a compact subset whose
+// glyphs are renumbered (0-2 empty, then the kept glyphs in the face's
+// order) with a Mac and a Windows cmap over the code page 1252 bytes.
+class TAnsiFontSubset {
+ public:
+  // `codePoints` sorted ascending. Raises "Cannot recieve data from font"
+  // (std::runtime_error) when a required table is missing; 'cvt ', 'fpgm'
+  // and 'prep' are optional.
+  static std::string MakeSubset(const platform::FontTableSource& source,
+                                const std::string& faceName, std::vector<uint16_t> codePoints);
+};
+
+}  // namespace pdf

@@ -1,0 +1,225 @@
+#include "pdf/truetype_tables.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace pdf::ttf {
+
+uint16_t U16(std::string_view data, size_t offset) {
+  if (offset > data.size() || data.size() - offset < 2) return 0;
+  return static_cast<uint16_t>((static_cast<uint8_t>(data[offset]) << 8) |
+                               static_cast<uint8_t>(data[offset + 1]));
+}
+
+int16_t S16(std::string_view data, size_t offset) {
+  return static_cast<int16_t>(U16(data, offset));
+}
+
+uint32_t U32(std::string_view data, size_t offset) {
+  if (offset > data.size() || data.size() - offset < 4) return 0;
+  return (static_cast<uint32_t>(U16(data, offset)) << 16) | U16(data, offset + 2);
+}
+
+void PutU16(std::string& out, uint16_t value) {
+  out.push_back(static_cast<char>(value >> 8));
+  out.push_back(static_cast<char>(value & 255));
+}
+
+void PutU32(std::string& out, uint32_t value) {
+  PutU16(out, static_cast<uint16_t>(value >> 16));
+  PutU16(out, static_cast<uint16_t>(value & 0xFFFF));
+}
+
+void SetU16(std::string& data, size_t offset, uint16_t value) {
+  if (data.size() < offset + 2) data.resize(offset + 2, '\0');
+  data[offset] = static_cast<char>(value >> 8);
+  data[offset + 1] = static_cast<char>(value & 255);
+}
+
+uint32_t TableChecksum(std::string_view data) {
+  uint32_t sum = 0;
+  for (size_t i = 0; i < data.size(); i += 4) {
+    uint32_t word = 0;
+    for (size_t j = 0; j < 4; ++j)
+      word = (word << 8) | (i + j < data.size() ? static_cast<uint8_t>(data[i + j]) : 0u);
+    sum += word;
+  }
+  return sum;
+}
+
+std::string RequireTable(const platform::FontTableSource& source, std::string_view tag) {
+  auto table = source.Table(tag);
+  if (!table) throw std::runtime_error(kCannotReceive);
+  return std::move(*table);
+}
+
+// --- cmap --------------------------------------------------------------------
+
+uint16_t CmapFormat4::GlyphInSegment(size_t i, uint32_t codePoint) const {
+  if (rangeOffsets[i] == 0) return static_cast<uint16_t>(codePoint + deltas[i]);
+  // The range offset counts bytes from its own slot in the idRangeOffset
+  // array; the slots after it are (segments - i) words before the glyph array.
+  const int64_t index = static_cast<int64_t>(rangeOffsets[i] / 2) +
+                        (static_cast<int64_t>(codePoint) - startCodes[i]) -
+                        static_cast<int64_t>(SegmentCount() - i);
+  if (index < 0 || index >= static_cast<int64_t>(glyphIds.size())) return 0;
+  const uint16_t glyph = glyphIds[static_cast<size_t>(index)];
+  return glyph == 0 ? 0 : static_cast<uint16_t>(glyph + deltas[i]);
+}
+
+uint16_t CmapFormat4::GlyphOf(uint32_t codePoint) const {
+  for (size_t i = 0; i < SegmentCount(); ++i)
+    if (codePoint <= endCodes[i]) {
+      if (codePoint < startCodes[i]) return 0;
+      return GlyphInSegment(i, codePoint);
+    }
+  return 0;
+}
+
+bool CmapFormat4::Covers(uint32_t codePoint) const {
+  for (size_t i = 0; i < SegmentCount(); ++i)
+    if (startCodes[i] <= codePoint && codePoint <= endCodes[i]) return true;
+  return false;
+}
+
+void CmapFormat4::ForEachMapping(const std::function<void(uint16_t, uint16_t)>& visit) const {
+  // Code points only ascend, so overlapping or unsorted segments of a damaged
+  // table are visited once and the walk stays within 65536 steps.
+  uint32_t next = 0;
+  for (size_t i = 0; i + 1 < SegmentCount(); ++i) {
+    for (uint32_t cp = std::max<uint32_t>(startCodes[i], next); cp <= endCodes[i]; ++cp)
+      visit(static_cast<uint16_t>(cp), GlyphInSegment(i, cp));
+    next = std::max<uint32_t>(next, endCodes[i] + 1u);
+  }
+}
+
+CmapFormat4 ReadCmap(std::string_view cmap) {
+  const uint16_t records = U16(cmap, 2);
+  size_t subtable = 0;
+  for (uint16_t i = 0; i < records; ++i) {
+    const size_t record = 4 + static_cast<size_t>(i) * 8;
+    if (record + 8 > cmap.size()) break;
+    const uint16_t platformId = U16(cmap, record);
+    const uint16_t encodingId = U16(cmap, record + 2);
+    if (platformId != 3 || (encodingId != 1 && encodingId != 0)) continue;
+    subtable = U32(cmap, record + 4);
+    if (encodingId == 1) break;
+  }
+  if (subtable + 14 > cmap.size() || U16(cmap, subtable) != 4)
+    throw std::runtime_error(kUnknownFormat);
+  size_t end = subtable + U16(cmap, subtable + 2);
+  if (end > cmap.size() || end < subtable + 14) end = cmap.size();
+  const size_t segments = U16(cmap, subtable + 6) / 2;
+  if (subtable + 16 + segments * 8 > end) throw std::runtime_error(kUnknownFormat);
+
+  CmapFormat4 table;
+  const size_t ends = subtable + 14;
+  const size_t starts = ends + segments * 2 + 2;
+  const size_t deltas = starts + segments * 2;
+  const size_t ranges = deltas + segments * 2;
+  for (size_t i = 0; i < segments; ++i) {
+    table.endCodes.push_back(U16(cmap, ends + i * 2));
+    table.startCodes.push_back(U16(cmap, starts + i * 2));
+    table.deltas.push_back(U16(cmap, deltas + i * 2));
+    table.rangeOffsets.push_back(U16(cmap, ranges + i * 2));
+  }
+  for (size_t at = ranges + segments * 2; at + 2 <= end; at += 2)
+    table.glyphIds.push_back(U16(cmap, at));
+  return table;
+}
+
+// --- hmtx, loca, glyf -----------------------------------------------------------
+
+uint16_t HorizontalMetrics::Advance(uint32_t glyph) const {
+  if (longMetrics == 0) return 0;
+  const uint32_t row = glyph < longMetrics ? glyph : longMetrics - 1u;
+  return U16(hmtx, static_cast<size_t>(row) * 4);
+}
+
+int16_t HorizontalMetrics::SideBearing(uint32_t glyph) const {
+  if (glyph < longMetrics) return S16(hmtx, static_cast<size_t>(glyph) * 4 + 2);
+  return S16(hmtx, static_cast<size_t>(longMetrics) * 4 + (glyph - longMetrics) * 2);
+}
+
+std::vector<std::string_view> SplitGlyphs(std::string_view loca, std::string_view glyf,
+                                          bool longOffsets, uint32_t glyphCount) {
+  auto offsetAt = [&](uint32_t i) -> uint64_t {
+    return longOffsets ? U32(loca, static_cast<size_t>(i) * 4)
+                       : static_cast<uint64_t>(U16(loca, static_cast<size_t>(i) * 2)) * 2;
+  };
+  const size_t entries = loca.size() / (longOffsets ? 4 : 2);
+  std::vector<std::string_view> glyphs(glyphCount);
+  for (uint32_t i = 0; i < glyphCount && i + 1 < entries; ++i) {
+    const uint64_t start = offsetAt(i);
+    const uint64_t end = offsetAt(i + 1);
+    if (end <= start || end > glyf.size()) continue;
+    glyphs[i] = glyf.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
+  }
+  return glyphs;
+}
+
+std::vector<size_t> ComponentIndexOffsets(std::string_view outline) {
+  std::vector<size_t> offsets;
+  if (outline.size() < 10 || S16(outline, 0) >= 0) return offsets;
+  size_t at = 10;
+  while (at + 4 <= outline.size()) {
+    const uint16_t flags = U16(outline, at);
+    offsets.push_back(at + 2);
+    at += 4 + ((flags & 0x0001) ? 4 : 2);
+    if (flags & 0x0008)
+      at += 2;
+    else if (flags & 0x0040)
+      at += 4;
+    else if (flags & 0x0080)
+      at += 8;
+    if (!(flags & 0x0020)) break;
+  }
+  return offsets;
+}
+
+void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<bool>& kept) {
+  kept.resize(glyphs.size(), false);
+  std::vector<uint32_t> pending;
+  for (uint32_t i = 0; i < glyphs.size(); ++i)
+    if (kept[i]) pending.push_back(i);
+  while (!pending.empty()) {
+    const uint32_t glyph = pending.back();
+    pending.pop_back();
+    for (size_t offset : ComponentIndexOffsets(glyphs[glyph])) {
+      const uint16_t component = U16(glyphs[glyph], offset);
+      if (component >= glyphs.size() || kept[component]) continue;
+      kept[component] = true;
+      pending.push_back(component);
+    }
+  }
+}
+
+std::string AssembleFont(const std::vector<std::pair<std::string, std::string>>& tables) {
+  const auto count = static_cast<uint16_t>(tables.size());
+  uint16_t power = 1, selector = 0;
+  while (power * 2 <= count) {
+    power = static_cast<uint16_t>(power * 2);
+    ++selector;
+  }
+  std::string font;
+  PutU32(font, 0x00010000);
+  PutU16(font, count);
+  PutU16(font, static_cast<uint16_t>(power * 16));
+  PutU16(font, selector);
+  PutU16(font, static_cast<uint16_t>(count * 16 - power * 16));
+  uint32_t offset = 12 + 16u * count;
+  for (const auto& [tag, data] : tables) {
+    font.append((tag + "    ").substr(0, 4));
+    PutU32(font, TableChecksum(data));
+    PutU32(font, offset);
+    PutU32(font, static_cast<uint32_t>(data.size()));
+    offset += static_cast<uint32_t>((data.size() + 3) & ~size_t{3});
+  }
+  for (const auto& table : tables) {
+    font.append(table.second);
+    font.append((4 - table.second.size() % 4) % 4, '\0');
+  }
+  return font;
+}
+
+}  // namespace pdf::ttf

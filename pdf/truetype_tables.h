@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/font_face.h"
+
+// Bounds-checked reading and writing of TrueType structures (big-endian).
+// A read past the data gives 0, so a short or damaged table yields glyph 0
+// or width 0 rather than a read out of bounds.
+namespace pdf::ttf {
+
+inline constexpr const char* kCannotReceive = "Cannot recieve data from font";
+inline constexpr const char* kUnknownFormat = "Incorrect or unknown font format";
+
+uint16_t U16(std::string_view data, size_t offset);
+int16_t S16(std::string_view data, size_t offset);
+uint32_t U32(std::string_view data, size_t offset);
+void PutU16(std::string& out, uint16_t value);
+void PutU32(std::string& out, uint32_t value);
+// Overwrites two bytes at `offset`, growing `data` with zeros if needed.
+void SetU16(std::string& data, size_t offset, uint16_t value);
+
+// Sum of the big-endian 32-bit words, the data padded with zeros.
+uint32_t TableChecksum(std::string_view data);
+
+// Fetches a table; std::runtime_error "Cannot recieve data from font" when
+// the face cannot deliver it.
+std::string RequireTable(const platform::FontTableSource& source, std::string_view tag);
+
+// The Windows Unicode cmap subtable (format 4).
+struct CmapFormat4 {
+  std::vector<uint16_t> endCodes;
+  std::vector<uint16_t> startCodes;
+  std::vector<uint16_t> deltas;
+  std::vector<uint16_t> rangeOffsets;
+  std::vector<uint16_t> glyphIds;
+
+  size_t SegmentCount() const { return endCodes.size(); }
+  // Glyph of a code point in segment `i`; 0 when a range offset points
+  // outside the glyph index array.
+  uint16_t GlyphInSegment(size_t i, uint32_t codePoint) const;
+  uint16_t GlyphOf(uint32_t codePoint) const;
+  bool Covers(uint32_t codePoint) const;
+  // Calls `visit(codePoint, glyph)` for each code point of every segment
+  // but the final 0xFFFF one, in ascending code point order.
+  void ForEachMapping(const std::function<void(uint16_t, uint16_t)>& visit) const;
+};
+
+// Picks the platform 3 encoding 1 subtable (or 3/0) and reads it; raises
+// "Incorrect or unknown font format" when it is not a readable format 4.
+CmapFormat4 ReadCmap(std::string_view cmap);
+
+// Horizontal metrics of a face: advance (font units) and left side bearing.
+struct HorizontalMetrics {
+  std::string_view hmtx;
+  uint16_t longMetrics = 0;
+  uint16_t Advance(uint32_t glyph) const;
+  int16_t SideBearing(uint32_t glyph) const;
+};
+
+// Splits 'glyf' into one outline per glyph along 'loca'. An entry whose
+// offsets decrease or pass the end of 'glyf' gives an empty outline.
+std::vector<std::string_view> SplitGlyphs(std::string_view loca, std::string_view glyf,
+                                          bool longOffsets, uint32_t glyphCount);
+
+// Marks every component of kept composite glyphs kept, transitively. Each
+// glyph is walked once, so composites that refer to themselves or to each
+// other end; components past the glyph count are ignored.
+void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<bool>& kept);
+
+// Offsets of the glyph index fields of a composite outline's components
+// (empty for simple glyphs and for a record cut short).
+std::vector<size_t> ComponentIndexOffsets(std::string_view outline);
+
+// A font file from tables in the given directory order: offset table,
+// directory (tag, checksum, offset, length) and 4-byte aligned data.
+std::string AssembleFont(const std::vector<std::pair<std::string, std::string>>& tables);
+
+}  // namespace pdf::ttf

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// One installed face as the font enumeration reports it.
+struct FontFaceEntry {
+  std::string family;  // the face name reported for the face
+  std::string file;    // font file path
+  int index = 0;       // face index inside the file
+  int weight = 400;    // OpenType weight class (400 regular, 700 bold)
+  bool italic = false;
+  int width = 100;        // fontconfig width (100 normal, 87 condensed)
+  bool trueType = false;  // TrueType outlines ('glyf'), not CFF or Type 1
+};
+
+// Windows character sets (the lfCharSet values).
+inline constexpr int kAnsiCharset = 0;
+inline constexpr int kDefaultCharset = 1;
+inline constexpr int kSymbolCharset = 2;
+
+// Installed faces for a face name and character set, answered by fontconfig:
+// the name itself and its metric-compatible aliases (Arial -> Liberation Sans,
+// Calibri -> Carlito, ...) are tried in fontconfig's order and the first
+// family that has faces covering the character set's language gives the list.
+// Faces are ordered regular, italic, bold, bold italic (by weight, then slant)
+// so that the first one is the family's plain cut, as Windows lists it.
+std::vector<FontFaceEntry> EnumerateFaces(const std::string& faceName, int charset);
+
+// Name of the first family with a TrueType face covering the character set
+// (DEFAULT_CHARSET resolved to the system default first); empty when none.
+std::string FirstTrueTypeFamily(int charset);
+
+// The fontconfig language tag that stands for a Windows character set; empty
+// for sets with no language (symbol, OEM, Mac).
+std::string CharsetLanguage(int charset);
+
+}  // namespace platform

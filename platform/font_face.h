@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Raw TrueType data of one face: tables by four-letter tag and the whole
+// font file. nullopt stands for a query the font cannot answer.
+class FontTableSource {
+ public:
+  virtual ~FontTableSource() = default;
+  virtual std::optional<std::string> Table(std::string_view tag) const = 0;
+  virtual std::optional<std::string> WholeFile() const = 0;
+};
+
+// Metrics of a face at an em of 1000 units, as the Windows text metrics and
+// outline text metrics report them.
+struct FontMetrics {
+  int ascent = 0;   // usWinAscent (hhea ascender without OS/2)
+  int descent = 0;  // usWinDescent, positive
+  bool fixedPitch = false;
+  int outlineAscent = 0;   // sTypoAscender
+  int outlineDescent = 0;  // sTypoDescender, negative below the baseline
+  int boxLeft = 0, boxTop = 0, boxRight = 0, boxBottom = 0;  // 'head' font box
+  int italicAngle = 0;   // tenths of a degree, counter-clockwise from vertical
+  int averageWidth = 0;  // OS/2 xAvgCharWidth (the LOGFONT lfWidth of the natural cut)
+};
+
+// An installed face opened with FreeType. All widths are at an em of 1000.
+class FontFace : public FontTableSource {
+ public:
+  // nullptr when the file cannot be read or FreeType refuses it.
+  static std::unique_ptr<FontFace> Open(const std::string& file, int index);
+  ~FontFace() override;
+  FontFace(const FontFace&) = delete;
+  FontFace& operator=(const FontFace&) = delete;
+
+  const FontMetrics& Metrics() const { return metrics_; }
+  // A face whose cmap is the Windows symbol one (platform 3, encoding 0):
+  // byte codes live at U+F000 + code.
+  bool IsSymbol() const { return symbol_; }
+  bool HasGlyfTable() const;
+  uint32_t GlyphOf(uint32_t codePoint) const;
+  // Advance of a glyph (0 for glyph ids past the face), rounded.
+  int AdvanceOfGlyph(uint32_t glyph) const;
+  int AdvanceOfCodePoint(uint32_t codePoint) const { return AdvanceOfGlyph(GlyphOf(codePoint)); }
+  int UnitsPerEm() const { return unitsPerEm_; }
+  void* Handle() const { return face_; }  // the FT_Face, for the shaper
+
+  std::optional<std::string> Table(std::string_view tag) const override;
+  std::optional<std::string> WholeFile() const override { return data_; }
+
+ private:
+  FontFace() = default;
+  void ReadMetrics();
+  int Scale(long value) const;
+
+  std::string data_;  // FreeType reads the face from this buffer
+  void* face_ = nullptr;
+  int unitsPerEm_ = 1000;
+  bool symbol_ = false;
+  FontMetrics metrics_;
+};
+
+}  // namespace platform
