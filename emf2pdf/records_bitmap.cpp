@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "emf2pdf/emw_parser.h"
 #include "pdf/document.h"
+#include "pdf/jpeg_codec.h"
 #include "pdf/page.h"
 #include "platform/bitmap.h"
 #include "platform/dib_decoder.h"
@@ -69,20 +71,21 @@ DibSource SourceOf(const RecordReader& in, uint32_t offBmi, uint32_t cbBmi, uint
 // biWidth, biHeight, biBitCount and biCompression, read as they stand.
 struct DibHeader {
   int64_t width = 0;
-  int64_t height = 0;
+  int64_t height = 0;  // absolute
   int bitCount = 0;
   uint32_t compression = platform::BI_RGB;
+  int64_t signedHeight = 0;
 };
 
 std::optional<DibHeader> PeekHeader(std::span<const uint8_t> info) {
   auto u16 = [&](size_t at) { return static_cast<uint32_t>(info[at] | (info[at + 1] << 8)); };
   auto u32 = [&](size_t at) { return u16(at) | (u16(at + 2) << 16); };
   if (info.size() >= 12 && u32(0) == 12)
-    return DibHeader{u16(4), u16(6), static_cast<int>(u16(10)), platform::BI_RGB};
+    return DibHeader{u16(4), u16(6), static_cast<int>(u16(10)), platform::BI_RGB, u16(6)};
   if (info.size() < 20) return std::nullopt;
   const int64_t height = static_cast<int32_t>(u32(8));
   return DibHeader{static_cast<int32_t>(u32(4)), std::llabs(height), static_cast<int>(u16(14)),
-                   u32(16)};
+                   u32(16), height};
 }
 
 // The most pixels the record's bits can describe: a run-length pair gives
@@ -110,13 +113,58 @@ TPixelFormat FormatFor(bool monochrome) {
   return monochrome ? TPixelFormat::pf1bit : TPixelFormat::pf24bit;
 }
 
+// The area of a DIB whose bits are a JPEG file (BI_JPEG), through libjpeg.
+// Empty when the data cannot be decoded or holds more pixels than it could.
+platform::TDibPixels JpegArea(const DibSource& source, int64_t x, int64_t y, int width, int height,
+                              bool originBottomLeft, int64_t dibHeight) {
+  const std::string_view data(reinterpret_cast<const char*>(source.bits.data()),
+                              source.bits.size());
+  platform::TDibPixels area;
+  TBitmap decoded;
+  try {
+    const pdf::TJpegInfo info = pdf::ReadJpegInfo(data);
+    if (static_cast<int64_t>(info.width) * info.height >
+        static_cast<int64_t>(source.bits.size()) * 1024)
+      return area;
+    decoded = pdf::DecodeJpeg(data);
+  } catch (const std::exception&) {
+    return area;
+  }
+  // A positive biHeight puts the origin of the DIB functions at the bottom.
+  const int64_t top = originBottomLeft && dibHeight > 0 ? decoded.Height() - y - height : y;
+  area.width = width;
+  area.height = height;
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  area.colors.assign(count, platform::kBlack);
+  area.present.assign(count, 0);
+  for (int oy = 0; oy < height; ++oy) {
+    const int64_t sy = top + oy;
+    if (sy < 0 || sy >= decoded.Height()) continue;
+    for (int ox = 0; ox < width; ++ox) {
+      const int64_t sx = x + ox;
+      if (sx < 0 || sx >= decoded.Width()) continue;
+      const size_t at = area.IndexOf(ox, oy);
+      area.colors[at] = decoded.Pixel(static_cast<int>(sx), static_cast<int>(sy));
+      area.present[at] = 1;
+    }
+  }
+  return area;
+}
+
 // Copies the DIB's area at (x, y) into the bitmap through `rop`. With
 // `originBottomLeft` (the DIB functions), y counts from the bottom of a
 // bottom-up DIB. A DIB that cannot be read leaves the bitmap as it is.
 void CopyDibArea(TBitmap& bitmap, const DibSource& source, int64_t x, int64_t y, uint32_t rop,
                  bool originBottomLeft, int64_t firstScan = 0, int64_t scans = -1) {
   platform::TDibDecoder decoder;
-  if (!decoder.Load(source.info, source.bits, source.usage, firstScan, scans)) return;
+  if (!decoder.Load(source.info, source.bits, source.usage, firstScan, scans)) {
+    const auto header = PeekHeader(source.info);
+    if (!header || header->compression != platform::BI_JPEG) return;
+    const platform::TDibPixels area = JpegArea(source, x, y, bitmap.Width(), bitmap.Height(),
+                                               originBottomLeft, header->signedHeight);
+    if (!area.colors.empty()) platform::CopyPixels(bitmap, area, rop);
+    return;
+  }
   const int64_t top =
       originBottomLeft && !decoder.TopDown() ? decoder.Height() - y - bitmap.Height() : y;
   platform::CopyPixels(bitmap, decoder.ReadArea(x, top, bitmap.Width(), bitmap.Height()), rop);

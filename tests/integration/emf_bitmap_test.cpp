@@ -4,6 +4,9 @@
 
 #include <sstream>
 
+#include "emf2pdf/emf2pdf_converter.h"
+#include "pdf/jpeg_codec.h"
+#include "platform/bitmap.h"
 #include "support/emf_builder.h"
 #include "support/emf_convert_support.h"
 #include "support/graphics_test_support.h"
@@ -192,6 +195,41 @@ TEST(EmfBitmaps, brokenBitmapRecordsAddNoImage) {
   ASSERT_TRUE(result->ok);
   EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"image rgb 2x2"}));
   EXPECT_EQ(ColorAt(result->pdf, 250, 250), kBlack);
+}
+
+// A DIB whose bits are a JPEG file: left half red, right half blue.
+Dib JpegDib() {
+  platform::TBitmap bitmap(16, 16, platform::TPixelFormat::pf24bit);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) bitmap.SetPixel(x, y, x < 8 ? kRed : kBlue);
+  const std::string jpeg = pdf::EncodeJpeg(bitmap, 95);
+  Dib dib = emfbuild::Dib24(16, 16, std::vector<uint32_t>(256, 0));
+  dib.info[14] = 0;  // biBitCount: given by the JPEG data
+  dib.info[16] = 4;  // BI_JPEG
+  dib.bits.assign(jpeg.begin(), jpeg.end());
+  return dib;
+}
+
+TEST(EmfBitmaps, jpegDibsDecodeAndColourImagesFollowTheJpegOption) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  const Dib jpeg = JpegDib();
+  const Dib quad = Quad();
+  EmfBuilder picture(400, 400);
+  picture.stretchDIBits({100, 100, 299, 199}, {100, 100}, 200, 100, {0, 0}, 16, 16, kSrcCopy, jpeg)
+      .stretchDIBits({100, 250, 299, 349}, {100, 250}, 200, 100, {0, 0}, 2, 2, kSrcCopy, quad);
+  TempFolder folder;
+  picture.writeFile(folder.file("page.emf"));
+  const std::string pdf = folder.file("page.pdf");
+  emf2pdf::TEMF2PDFConverter converter;
+  converter.SetFileName(pdf);
+  converter.EMFOptions().ColorImagesAsJPEG = true;
+  converter.BeginDoc();
+  converter.AddDocument({folder.file("page.emf")});
+  ASSERT_TRUE(converter.Convert()) << converter.LastError();
+  converter.EndDoc();
+  EXPECT_EQ(ImageKinds(pdf), (std::vector<std::string>{"jpeg rgb 16x16", "jpeg rgb 2x2"}));
+  EXPECT_EQ(ColorAt(pdf, 130, 150), kRed);
+  EXPECT_EQ(ColorAt(pdf, 270, 150), kBlue);
 }
 
 }  // namespace
