@@ -18,6 +18,12 @@ bool IsUtf8(const std::string& text) {
   return platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)) == text;
 }
 
+// The document writes its information strings as Windows-1252 bytes; a
+// character without one becomes "?", as the Windows conversion does.
+std::string SingleByteText(const std::string& utf8) {
+  return platform::WideToMultiByte(1252, platform::Utf8ToUtf16(utf8));
+}
+
 struct PasswordSource {
   const char* enabled;
   const char* plain;
@@ -75,11 +81,11 @@ PdfFormatOptions ReadPdfFormatOptions(platform::RegistryStore& store) {
   options.compressionType = key.ReadInteger("CompressionType", 1);
   options.protectionKeyLength = key.ReadInteger("ProtectionKeyLength", 0);
   options.fontCharset = key.ReadInteger("FontCharset", 1);
-  options.creator = key.ReadString("Creator", "");
-  options.author = key.ReadString("Author", "");
-  options.subject = key.ReadString("Subject", "");
-  options.title = key.ReadString("Title", "");
-  options.keywords = key.ReadString("Keywords", "");
+  options.creator = SingleByteText(key.ReadString("Creator", ""));
+  options.author = SingleByteText(key.ReadString("Author", ""));
+  options.subject = SingleByteText(key.ReadString("Subject", ""));
+  options.title = SingleByteText(key.ReadString("Title", ""));
+  options.keywords = SingleByteText(key.ReadString("Keywords", ""));
   return options;
 }
 

@@ -13,7 +13,8 @@ namespace app {
 // kept as stored; ApplyPdfOptions decides what an out-of-range one means.
 // Passwords come back as Windows-1252 bytes, the encoding PDF readers turn a
 // typed password into; one that has characters outside it is refused with a
-// RegistryError naming the value.
+// RegistryError naming the value. The document information strings come back
+// as Windows-1252 text too, the PDF writer's single-byte encoding.
 PdfFormatOptions ReadPdfFormatOptions(platform::RegistryStore& store);
 
 // The bytes a PDF password is made of. `text` is UTF-8; bytes that are not

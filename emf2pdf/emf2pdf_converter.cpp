@@ -161,6 +161,7 @@ void TEMF2PDFConverter::DrawPageFile(const std::string& file) {
   page.SetOrientation(pageOrientation_);
   page.SetSize(pageSize_);
   PlacePicture(page, emf, file);
+  DrawWatermark(page);
 }
 
 void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,

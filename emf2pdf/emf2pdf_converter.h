@@ -71,6 +71,8 @@ class TEMF2PDFConverter : public pdf::TPDFDocument {
   void ConvertItem(TElMTree::Item& item);
   void DrawPageFile(const std::string& file);
   void PlacePicture(pdf::TPDFPage& page, const EmfReader& emf, const std::string& file);
+  // The watermark text over the picture (converter_watermark.cpp).
+  void DrawWatermark(pdf::TPDFPage& page);
   void AddLinks(const TUrlPositionList& links);
   pdf::TPDFOutlineNode* AddBookmark(TElMTree::Item& item, int pageIndex);
 

@@ -16,7 +16,8 @@ class TPDFMetafilePlayer {
   };
 
   // Binds the player to the form that will receive the picture, reads the
-  // picture's header and reports its extent.
+  // picture's header and reports its extent. A zero (or non-finite) extent
+  // ends the playback: the page drops the form and never calls Play.
   virtual Extent Load(TPDFPage& form) = 0;
   // Replays the picture onto the form given to Load.
   virtual void Play() = 0;

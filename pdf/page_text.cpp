@@ -74,6 +74,7 @@ void TPDFPage::SetActiveFont(const std::string& name, uint8_t style, int charset
     fontSize_ = size;
     fontDirty_ = true;
     fontVariant_ = kSingleByte;
+    requestedFonts_[0] = requestedFonts_[1] = nullptr;
   }
   fontCharset_ = charset == 1 ? platform::SystemDefaultCharset() : charset;
 }
@@ -112,8 +113,13 @@ void TPDFPage::SetHorizontalScaling(double percent) {
 
 // --- Fonts ----------------------------------------------------------------------
 
+// Measuring asks for the font once per character; the collection's lookup
+// is only needed when the request changes.
 TPDFFont& TPDFPage::FontFor(int variant) {
-  return document_.Fonts().ObtainFont(fontName_, fontStyle_, variant == kUnicode);
+  TPDFFont*& font = requestedFonts_[variant == kUnicode ? 1 : 0];
+  if (font == nullptr)
+    font = &document_.Fonts().ObtainFont(fontName_, fontStyle_, variant == kUnicode);
+  return *font;
 }
 
 TPDFFont& TPDFPage::SelectFont(int variant) {

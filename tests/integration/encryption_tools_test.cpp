@@ -147,9 +147,10 @@ TEST(ProtectedPdf, opensWithEachPasswordAndReportsItsPermissions) {
   }
 }
 
-// Content streams are encrypted with their own object's key: after qpdf has
-// removed the encryption the drawing operators read back as written.
-TEST(ProtectedPdf, contentStreamDecryptsToWhatThePageHeld) {
+// Content, font and ToUnicode streams are encrypted with their own object's
+// key: after qpdf has removed the encryption the operators read back as
+// written, and pdftotext finds the text with the user password.
+TEST(ProtectedPdf, streamsAndText_decryptWithTheirObjectKeys) {
   if (!HaveTool("qpdf")) GTEST_SKIP() << "qpdf is not installed";
   for (const pdf::TPDFKeyLength length : {pdf::kl40, pdf::kl128}) {
     for (const pdf::TCompressionType compression : {pdf::ctNone, pdf::ctFlate}) {
@@ -167,8 +168,13 @@ TEST(ProtectedPdf, contentStreamDecryptsToWhatThePageHeld) {
       document.CurrentPage().AppendLine("10 20 m");
       document.CurrentPage().AppendLine("300 400 l");
       document.CurrentPage().AppendLine("S");
+      document.CurrentPage().SetActiveFont("Helvetica", 0, 0, 12);
+      document.CurrentPage().TextOut("Standard font line", 72, 72, 0);
       document.NewPage();
       document.CurrentPage().AppendLine("0 0 500 500 re f");
+      // An embedded TrueType subset adds encrypted font and ToUnicode streams.
+      document.CurrentPage().SetActiveFont("Arial", 0, 0, 12);
+      document.CurrentPage().TextOut("Embedded font line", 72, 600, 0);
       document.EndDoc();
 
       const auto check = Qpdf({"--check", "--password=pw", path});
@@ -182,6 +188,14 @@ TEST(ProtectedPdf, contentStreamDecryptsToWhatThePageHeld) {
       EXPECT_TRUE(Contains(text, "300 400 l"));
       EXPECT_TRUE(Contains(text, "0 0 500 500 re f"));
       EXPECT_TRUE(Contains(text, "(A. Author)"));
+      if (HaveTool("pdftotext")) {
+        const auto extracted = RunProgram("pdftotext", {"-upw", "pw", path, "-"});
+        EXPECT_EQ(extracted.exitStatus, 0) << extracted.standardError;
+        EXPECT_TRUE(Contains(extracted.standardOutput, "Standard font line"))
+            << extracted.standardOutput;
+        EXPECT_TRUE(Contains(extracted.standardOutput, "Embedded font line"))
+            << extracted.standardOutput;
+      }
     }
   }
 }

@@ -273,5 +273,20 @@ TEST_F(PageGraphics, nonFiniteCoordinates_areWrittenAsNumbers) {
   EXPECT_EQ(text.find("inf"), std::string::npos);
 }
 
+TEST_F(PageGraphics, pathOperations_closeTheTextObjectButColoursDoNot) {
+  TPDFPage& page = StartPage();
+  page.SetActiveFont("Helvetica", 0, 0, 12);
+  page.TextOut("Hi", 10, 10, 0);
+  ASSERT_TRUE(page.InText());
+  page.SetRGBColor(1, 0, 0);
+  EXPECT_TRUE(page.InText());
+  page.MoveTo(0, 0);
+  EXPECT_FALSE(page.InText());
+  const Lines lines = ContentLines(page);
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ((Lines(lines.end() - 4, lines.end())),
+            (Lines{"1 0 0 rg", "1 0 0 RG", "ET", "0 842 m"}));
+}
+
 }  // namespace
 }  // namespace pdf

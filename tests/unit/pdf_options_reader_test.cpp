@@ -89,7 +89,7 @@ TEST(ReadPdfFormatOptions, passwords_followTheEnabledPlainScrambledOrder) {
   }
 }
 
-TEST(ReadPdfFormatOptions, passwords_becomeWindows1252Bytes) {
+TEST(ReadPdfFormatOptions, passwordsAndDocumentInformation_becomeWindows1252Bytes) {
   MemoryRegistry store;
   store.Set(kPdfOptionsKey, "UserPasswordEnabled", RegValue::Dword(1));
   store.Set(kPdfOptionsKey, "SilentUserPassword", RegValue::String("caf\xC3\xA9 \xE2\x82\xAC"));
@@ -97,7 +97,9 @@ TEST(ReadPdfFormatOptions, passwords_becomeWindows1252Bytes) {
   // Scrambled by the Windows program: already Windows-1252 bytes.
   store.Set(kPdfOptionsKey, "MasterPassword",
             RegValue::String(ScramblePassword(kPasswordKey, "\xE9t\xE9")));
+  store.Set(kPdfOptionsKey, "Title", RegValue::String("Caf\xC3\xA9 \xE2\x82\xAC \xD0\x96"));
   const PdfFormatOptions options = ReadPdfFormatOptions(store);
+  EXPECT_EQ(options.title, "Caf\xE9 \x80 ?");
   EXPECT_EQ(options.userPassword, "caf\xE9 \x80");
   EXPECT_EQ(options.ownerPassword, "\xE9t\xE9");
 }
