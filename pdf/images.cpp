@@ -64,8 +64,7 @@ std::string DecodeParmsLine(ImageCompression compression, int width, int height,
 }  // namespace
 
 TPDFImage::TPDFImage(TPDFDocument* owner, const TPDFGraphic& graphic, ImageCompression compression,
-                     int64_t transparentColor, bool isMask, int maskIndex,
-                     const TPDFImages& siblings)
+                     int64_t transparentColor, bool isMask, int maskIndex, TPDFImages& siblings)
     : owner_(owner), siblings_(&siblings) {
   const TBitmap* bitmap = BitmapOf(graphic);
   const TPDFJpegGraphic* jpeg = JpegOf(graphic);
@@ -180,7 +179,7 @@ void TPDFImage::WriteImage(TPDFDocument& document) {
   if (isWritten_) return;
   int64_t maskNumber = 0;
   if (maskIndex_ >= 0) {
-    auto& mask = const_cast<TPDFImages*>(siblings_)->Items(maskIndex_);
+    TPDFImage& mask = siblings_->Items(maskIndex_);
     mask.WriteImage(document);
     maskNumber = mask.ObjectNumber();
   }

@@ -46,7 +46,7 @@ class TPDFImages;
 class TPDFImage {
  public:
   TPDFImage(TPDFDocument* owner, const TPDFGraphic& graphic, ImageCompression compression,
-            int64_t transparentColor, bool isMask, int maskIndex, const TPDFImages& siblings);
+            int64_t transparentColor, bool isMask, int maskIndex, TPDFImages& siblings);
 
   // Writes the XObject (the mask first) unless it is written already.
   void WriteImage(TPDFDocument& document);
@@ -73,8 +73,8 @@ class TPDFImage {
   void EncodeFlate(const TPDFGraphic& graphic);
   void EncodeCcitt(const TPDFGraphic& graphic);
 
-  TPDFDocument* owner_;  // not owned; null outside a document
-  const TPDFImages* siblings_;
+  TPDFDocument* owner_;   // not owned; null outside a document
+  TPDFImages* siblings_;  // the collection that owns this image
   ImageCompression compression_ = icFlate;
   std::string resourceName_;
   int64_t objectNumber_ = -1;
