@@ -117,6 +117,7 @@ class TPDFPage {
   void ShowImage(int index, double x, double y, double w, double h, double angle);
   void ShowImagePt(int index, double x, double y, double w, double h, double angle);
   const std::vector<int>& UsedImages() const { return usedImages_; }
+
   // --- Page text operations (page_text.cpp) ---
   // Font request: style bits 1 bold, 2 italic, 4 underline, 8 strike-out;
   // size in points; charset a Windows character set (1 = system default).
@@ -249,6 +250,7 @@ class TPDFPage {
   double textAngle_ = 0;
   bool baselineOrigin_ = false;
   std::vector<TPDFFont*> pageFonts_;
+  TPDFFont* requestedFonts_[2] = {nullptr, nullptr};  // of the current request, by variant
 
   TPDFPages forms_;
   std::vector<int> usedImages_;  // document image indices, in order of first use
