@@ -165,6 +165,7 @@ void TPDFPage::WriteResources() {
 
   document_.BeginObject(resourcesNumber_);
   document_.WriteLine(procSet);
+  WriteFontResources();
   if (forms_.Count() > 0 || !usedImages_.empty()) {
     document_.WriteLine(" /XObject <<");
     WriteImageResources();
@@ -175,7 +176,6 @@ void TPDFPage::WriteResources() {
     }
     document_.EndDictionary();
   }
-  WriteFontResources();
   document_.EndDictionary();
   document_.EndObject();
 }

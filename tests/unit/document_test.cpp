@@ -6,6 +6,7 @@
 
 #include "pdf/page.h"
 #include "pdf/pdf_exception.h"
+#include "support/graphics_test_support.h"
 #include "support/pdf_inspect.h"
 #include "support/temp_folder.h"
 
@@ -56,6 +57,26 @@ TEST_F(DocumentTest, onePass_writesPagesBeforeTheInformationDictionary) {
   const std::string pdf = Write(doc, 2);
   // page 1 (2, resources 3, contents 4) at NewPage; page 2 (5) at EndDoc; then info 8
   EXPECT_EQ(ObjectOrder(pdf), (std::vector<int>{3, 4, 2, 6, 7, 5, 8, 1, 9}));
+}
+
+TEST_F(DocumentTest, resources_listProcSetThenFontsThenXObjects) {
+  TPDFDocument doc;
+  doc.SetFileName(folder_.file("out.pdf"));
+  doc.BeginDoc();
+  TPDFPage& page = doc.CurrentPage();
+  page.SetActiveFont("Helvetica", 0, 0, 10);
+  page.TextOut("Hi", 72, 72, 0);
+  graphics_test::FakePlayer player(100, 50);
+  page.PlayMetaFile(player, 10, 10, 1, 1);
+  doc.EndDoc();
+  const std::string pdf = ReadFile(folder_.file("out.pdf"));
+  const auto procSet = pdf.find(" /ProcSet [/PDF /Text ]");
+  const auto fonts = pdf.find("/Font <<", procSet);
+  const auto xobjects = pdf.find(" /XObject <<\r\n/IF0 ", procSet);
+  ASSERT_NE(procSet, std::string::npos);
+  ASSERT_NE(fonts, std::string::npos);
+  ASSERT_NE(xobjects, std::string::npos);
+  EXPECT_LT(fonts, xobjects);
 }
 
 TEST_F(DocumentTest, xrefEntries_pointAtTheirObjects) {
