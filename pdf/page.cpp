@@ -122,6 +122,9 @@ void TPDFPage::GStateRestore() {
   AppendLine("Q");
   --saveDepth_;
   if (saveDepth_ < fontSaveDepth_) fontSelected_ = false;
+  // Q brings back the dash of the matching q, which may not be the one
+  // remembered here: the next SetDash must be written.
+  dash_.clear();
   PopTextState();
 }
 

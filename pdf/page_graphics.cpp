@@ -235,9 +235,11 @@ void TPDFPage::ClosePath() {
   AppendLine("h");
 }
 
+// "n" ends the path object, so a later Clip has no path to act on.
 void TPDFPage::NewPath() {
   EndText();
   AppendLine("n");
+  pathOpen_ = false;
 }
 
 // Without a path "W" would clip to whatever the reader considers current,

@@ -167,7 +167,7 @@ TEST(EmwClipping, secondIntersectClipRect_replacesTheFirst) {
   const Lines lines = PlayLines(
       EmfBuilder().intersectClipRect({0, 0, 40, 40}).intersectClipRect({40, 0, 80, 40}).bytes());
   EXPECT_EQ(lines, (Lines{"q", "n", "0 45 30 30 re", "W", "n", "Q", "0 0 0 RG", "0 0 0 rg", "0 w",
-                          "q", "n", "30 45 30 30 re", "W", "n"}));
+                          "[] 0 d", "q", "n", "30 45 30 30 re", "W", "n"}));
 }
 
 TEST(EmwClipping, extSelectClipRgn_clipsToTheUnionAndEmptyRegionRemovesTheClip) {
@@ -176,9 +176,27 @@ TEST(EmwClipping, extSelectClipRgn_clipsToTheUnionAndEmptyRegionRemovesTheClip) 
                                     .extSelectClipRgn({{0, 0, 40, 40}, {80, 0, 120, 40}}, 1)
                                     .extSelectClipRgn({})
                                     .bytes());
-  EXPECT_EQ(lines, (Lines{"q", "n", "0 45 30 30 re", "W", "n", "Q", "0 0 0 RG", "0 0 0 rg", "0 w",
-                          "q", "n", "0 45 30 30 re", "60 45 30 30 re", "W", "n", "Q", "0 0 0 RG",
-                          "0 0 0 rg", "0 w"}));
+  EXPECT_EQ(lines, (Lines{"q",
+                          "n",
+                          "0 45 30 30 re",
+                          "W",
+                          "n",
+                          "Q",
+                          "0 0 0 RG",
+                          "0 0 0 rg",
+                          "0 w",
+                          "[] 0 d",
+                          "q",
+                          "n",
+                          "0 45 30 30 re",
+                          "60 45 30 30 re",
+                          "W",
+                          "n",
+                          "Q",
+                          "0 0 0 RG",
+                          "0 0 0 rg",
+                          "0 w",
+                          "[] 0 d"}));
 }
 
 TEST(EmwClipping, restoreDCWithAClip_closesItAndWritesTheStateAgain) {
@@ -190,7 +208,7 @@ TEST(EmwClipping, restoreDCWithAClip_closesItAndWritesTheStateAgain) {
                                     .restoreDC(-1)
                                     .bytes());
   EXPECT_EQ(lines, (Lines{"1 0 0 RG", "1.5 w", "q", "n", "0 45 30 30 re", "W", "n", "Q", "1 0 0 RG",
-                          "0 0 0 rg", "1.5 w", "1 1 1 rg"}));
+                          "0 0 0 rg", "1.5 w", "[] 0 d", "1 1 1 rg"}));
 }
 
 TEST(EmwClipping, selectClipPath_clipsToTheBracketPath) {
@@ -212,8 +230,9 @@ TEST(EmwClipping, stateWrittenInsideABracket_landsBeforeThePath) {
                                     .endPath()
                                     .selectClipPath()
                                     .bytes());
-  EXPECT_EQ(lines, (Lines{"q", "n", "0 45 30 30 re", "W", "n", "n", "1 0 0 RG", "1.5 w", "Q",
-                          "1 0 0 RG", "0 0 0 rg", "1.5 w", "q", "0 75 m", "30 75 l", "W", "n"}));
+  EXPECT_EQ(lines,
+            (Lines{"q", "n", "0 45 30 30 re", "W", "n", "n", "1 0 0 RG", "1.5 w", "Q", "1 0 0 RG",
+                   "0 0 0 rg", "1.5 w", "[] 0 d", "q", "0 75 m", "30 75 l", "W", "n"}));
 }
 
 TEST(EmwTextColour, drawingAfterTextWritesTheBrushColourAgain) {

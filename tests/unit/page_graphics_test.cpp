@@ -247,8 +247,10 @@ TEST_F(PageGraphics, pathState_tracksPointsMatrixAndDash) {
   EXPECT_EQ(page.CurrentY(), 822);
   EXPECT_TRUE(page.PathOpen());
   page.ClosePath();
-  page.NewPath();
   EXPECT_TRUE(page.PathOpen());
+  page.NewPath();  // ends the path object
+  EXPECT_FALSE(page.PathOpen());
+  page.LineTo(5, 5);
   page.Stroke();
   EXPECT_FALSE(page.PathOpen());
   page.ConcatMatrix(2, 0, 0, 3, 4, 5);

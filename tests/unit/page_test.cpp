@@ -68,6 +68,26 @@ TEST_F(PageTest, deviceUnits_convertWithTheResolution) {
   EXPECT_DOUBLE_EQ(page.ExtLength(150), 36);
 }
 
+TEST_F(PageTest, newPath_leavesNoPathForAClip) {
+  TPDFPage& page = doc_.CurrentPage();
+  page.MoveTo(0, 0);
+  page.LineTo(10, 10);
+  page.NewPath();
+  page.Clip();
+  EXPECT_EQ(page.Content().find("W"), std::string::npos);
+}
+
+TEST_F(PageTest, restore_forgetsTheRememberedDash) {
+  TPDFPage& page = doc_.CurrentPage();
+  page.GStateSave();
+  page.SetDash("[3] 0");
+  page.GStateRestore();
+  page.SetDash("[3] 0");  // Q dropped it from the PDF state: written again
+  page.SetDash("[3] 0");
+  const std::string& content = page.Content();
+  EXPECT_EQ(content, "q\r\nq\r\n[3] 0 d\r\nQ\r\n[3] 0 d\r\n");
+}
+
 TEST_F(PageTest, geometryChangesAfterDrawing_areRefused) {
   TPDFPage& page = doc_.CurrentPage();
   page.ExtX(1);
