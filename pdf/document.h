@@ -125,13 +125,13 @@ class TPDFDocument {
   // refused when no document is being generated.
   void RegisterAction(TPDFAction& action);
 
+  // Fonts of the document (fonts.h).
+  TPDFFonts& Fonts() { return *fonts_; }
   // --- Images (document_images.cpp) ---
   TPDFImages& Images() { return images_; }
   // Encodes a graphic as a new image resource and returns its index.
   int AddImage(const TPDFGraphic& graphic, ImageCompression compression,
                int64_t transparentColor, bool isMask, int maskIndex);
-  // Fonts of the document (fonts.h).
-  TPDFFonts& Fonts() { return *fonts_; }
 
   // The 32-bit permission word of the standard security handler.
   static int32_t PermissionWord(TPDFCtiptoOptions options, TPDFKeyLength keyLength);
@@ -201,10 +201,10 @@ class TPDFDocument {
   TPDFActions actions_{*this};
   TPDFOutlines outlines_{*this};
 
-  // Images.
-  TPDFImages images_{this};
   // Resources.
   std::unique_ptr<TPDFFonts> fonts_;
+  // Images.
+  TPDFImages images_{this};
 };
 
 }  // namespace pdf

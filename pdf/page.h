@@ -111,13 +111,6 @@ class TPDFPage {
   void SetRGBStrokeColor(double r, double g, double b);
   void SetRGBColor(double r, double g, double b);
 
-  // --- Image placement (page_images.cpp) ---
-  // Places document image `index` with its top-left corner at (x, y) and
-  // size (w, h): device units, or points with y upwards for ShowImagePt.
-  void ShowImage(int index, double x, double y, double w, double h, double angle);
-  void ShowImagePt(int index, double x, double y, double w, double h, double angle);
-  const std::vector<int>& UsedImages() const { return usedImages_; }
-
   // --- Page text operations (page_text.cpp) ---
   // Font request: style bits 1 bold, 2 italic, 4 underline, 8 strike-out;
   // size in points; charset a Windows character set (1 = system default).
@@ -142,6 +135,12 @@ class TPDFPage {
   double UnicodeTextWidth(std::u16string_view text);
   double TextWidthPx(std::string_view text) { return TextWidth(text) * Factor(); }
   double FontSize() const { return fontSize_; }
+  // --- Image placement (page_images.cpp) ---
+  // Places document image `index` with its top-left corner at (x, y) and
+  // size (w, h): device units, or points with y upwards for ShowImagePt.
+  void ShowImage(int index, double x, double y, double w, double h, double angle);
+  void ShowImagePt(int index, double x, double y, double w, double h, double angle);
+  const std::vector<int>& UsedImages() const { return usedImages_; }
 
   // --- Metafile playback (page_metafile.cpp) ---
   // Draws the picture as a form object at (x, y) device units, scaled.
