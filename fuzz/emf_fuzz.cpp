@@ -22,8 +22,40 @@ std::string ScratchPdf() {
          std::to_string(::getpid()) + ".pdf";
 }
 
+// True when an operand outside the strings is "nan" or "inf" (text shown on
+// the page may well contain those letters).
 bool HasNonFinite(const std::string& content) {
-  return content.find("nan") != std::string::npos || content.find("inf") != std::string::npos;
+  std::string token;
+  auto endToken = [&] {
+    const bool bad =
+        token.find("nan") != std::string::npos || token.find("inf") != std::string::npos;
+    token.clear();
+    return bad;
+  };
+  for (size_t i = 0; i < content.size(); ++i) {
+    const char c = content[i];
+    if (c == '(') {  // literal string, with nesting and escapes
+      int depth = 1;
+      for (++i; i < content.size() && depth > 0; ++i) {
+        if (content[i] == '\\')
+          ++i;
+        else if (content[i] == '(')
+          ++depth;
+        else if (content[i] == ')')
+          --depth;
+      }
+      --i;
+      if (endToken()) return true;
+    } else if (c == '<') {  // hex string
+      while (i < content.size() && content[i] != '>') ++i;
+      if (endToken()) return true;
+    } else if (c == ' ' || c == '\r' || c == '\n' || c == '[' || c == ']') {
+      if (endToken()) return true;
+    } else {
+      token.push_back(c);
+    }
+  }
+  return endToken();
 }
 
 }  // namespace
