@@ -157,6 +157,19 @@ void TPDFPage::Write() {
     WritePageObject();
   }
   written_ = true;
+  ReleaseWritten();
+}
+
+// A written page keeps only what later objects ask of it (its number and
+// geometry, for go-to-page actions), so a long job's memory stays flat.
+void TPDFPage::ReleaseWritten() {
+  forms_.Clear();
+  annotations_.clear();
+  annotations_.shrink_to_fit();
+  std::vector<TPDFFont*>().swap(pageFonts_);
+  std::vector<int>().swap(usedImages_);
+  std::vector<TextStateSave>().swap(textStateStack_);
+  std::string().swap(content_);
 }
 
 void TPDFPage::WriteResources() {

@@ -176,6 +176,7 @@ class TPDFPage {
   void RequireNotStarted() const;
   void Start() { drawingStarted_ = true; }
   void WriteResources();
+  void ReleaseWritten();
   void WriteContentStream(int64_t number);
   void WritePageObject();
   void WriteFormObject();
