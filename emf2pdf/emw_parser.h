@@ -227,6 +227,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnRectangle(RecordReader& in);
   void OnEllipse(RecordReader& in);
   void OnRoundRect(RecordReader& in);
+  void PathArcRecord(RecordReader& in, bool chord);
   void OnArc(RecordReader& in);
   void OnChord(RecordReader& in);
   void OnPie(RecordReader& in);

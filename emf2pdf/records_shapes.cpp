@@ -58,7 +58,8 @@ void TEMWParser::OnRoundRect(RecordReader& in) {
   if (!state_.pathBracket) PaintShape();
 }
 
-void TEMWParser::OnArc(RecordReader& in) {
+// EMR_ARC and EMR_CHORD: box and radial points, turned to the arc direction.
+void TEMWParser::PathArcRecord(RecordReader& in, bool chord) {
   const RectL box = in.RectL32();
   PointL start = in.PointL32();
   PointL end = in.PointL32();
@@ -67,20 +68,16 @@ void TEMWParser::OnArc(RecordReader& in) {
   const auto b = Map({box.right, box.bottom});
   const auto s = Map(start);
   const auto e = Map(end);
-  PathArc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y, false);
+  PathArc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y, chord);
+}
+
+void TEMWParser::OnArc(RecordReader& in) {
+  PathArcRecord(in, false);
   if (!state_.pathBracket) PaintStroke();
 }
 
 void TEMWParser::OnChord(RecordReader& in) {
-  const RectL box = in.RectL32();
-  PointL start = in.PointL32();
-  PointL end = in.PointL32();
-  if (!state_.arcCounterClockwise) std::swap(start, end);
-  const auto a = Map({box.left, box.top});
-  const auto b = Map({box.right, box.bottom});
-  const auto s = Map(start);
-  const auto e = Map(end);
-  PathArc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y, true);
+  PathArcRecord(in, true);
   if (!state_.pathBracket) PaintFillAndStroke();
 }
 

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include "support/graphics_test_support.h"
+#include "support/temp_folder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -44,20 +45,10 @@ std::vector<std::string> ContentLines(const pdf::TPDFPage& page) {
 }
 
 int RunCommand(const std::string& command, std::string* output) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return -1;
-  std::string text;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
-  const int status = pclose(pipe);
-  if (output != nullptr) *output = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return testing_support::RunCommand(command + " 2>&1", output);
 }
 
-bool ToolAvailable(const std::string& tool) {
-  return RunCommand("command -v " + tool + " >/dev/null") == 0;
-}
+bool ToolAvailable(const std::string& tool) { return testing_support::HaveTool(tool); }
 
 ::testing::AssertionResult QpdfCheckClean(const std::string& path) {
   std::string report;
