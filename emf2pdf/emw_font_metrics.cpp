@@ -29,7 +29,7 @@ const platform::FontFace* EmwFontMetrics::Face(const LogFont& font) {
   auto found = faces_.find(key);
   if (found != faces_.end()) return found->second.get();
 
-  std::unique_ptr<platform::FontFace> face;
+  std::shared_ptr<const platform::FontFace> face;
   for (const std::string& family : {name, std::string("Arial")}) {
     const platform::FontFaceEntry* best = nullptr;
     const auto faces = platform::EnumerateFaces(family, platform::kAnsiCharset);
@@ -41,7 +41,7 @@ const platform::FontFace* EmwFontMetrics::Face(const LogFont& font) {
         break;
       }
     }
-    if (best != nullptr) face = platform::FontFace::Open(best->file, best->index);
+    if (best != nullptr) face = platform::FontFace::Shared(best->file, best->index);
     if (face) break;
   }
   return (faces_[key] = std::move(face)).get();

@@ -32,7 +32,7 @@ class EmwFontMetrics {
   double TextExtent(const LogFont& font, std::u16string_view text);
 
  private:
-  std::map<std::string, std::unique_ptr<platform::FontFace>> faces_;
+  std::map<std::string, std::shared_ptr<const platform::FontFace>> faces_;
 };
 
 // The face name of a LOGFONT as UTF-8, up to its first NUL.

@@ -42,9 +42,10 @@ void TPDFGoToPageAction::SetTopOffset(int32_t offset) {
 
 void TPDFGoToPageAction::WriteBody() {
   TPDFDocument& document = Document();
-  TPDFPage& page = document.Pages().Items(pageIndex_);
-  const std::string y = IntToStr(static_cast<int64_t>(std::nearbyint(page.ExtY(topOffset_))));
-  const std::string target = "/S /GoTo /D [" + IntToStr(page.ObjectNumber()) + " 0 R ";
+  TPDFPages& pages = document.Pages();
+  const double top = pages.ExtYOf(pageIndex_, topOffset_);
+  const std::string y = IntToStr(static_cast<int64_t>(std::nearbyint(top)));
+  const std::string target = "/S /GoTo /D [" + IntToStr(pages.ObjectNumberOf(pageIndex_)) + " 0 R ";
   if (fitH_)
     document.WriteLine(target + "/FitH " + y + "]");
   else

@@ -58,8 +58,7 @@ void TPDFDocInfo::Assign(const TPDFDocInfo& other) {
   Keywords = other.Keywords;
 }
 
-TPDFDocument::TPDFDocument()
-    : pages_(*this, false), fonts_(std::make_unique<TPDFFonts>(*this)) {}
+TPDFDocument::TPDFDocument() : pages_(*this, false), fonts_(std::make_unique<TPDFFonts>(*this)) {}
 
 TPDFDocument::~TPDFDocument() = default;
 
@@ -236,8 +235,14 @@ int TPDFDocument::PageCount() const { return pages_.Count(); }
 
 void TPDFDocument::NewPage() {
   RequireActive();
-  if (onePass_) currentPage_->Write();
+  if (onePass_) WriteAndRelease(*currentPage_);
   currentPage_ = &pages_.Add();
+}
+
+void TPDFDocument::WriteAndRelease(TPDFPage& page) {
+  page.Write();
+  if (&page == currentPage_) currentPage_ = nullptr;
+  pages_.Release(page);
 }
 
 void TPDFDocument::EndDoc() {
@@ -274,7 +279,7 @@ void TPDFDocument::LaunchViewer() const {
 // --- Writing the rest of the file ------------------------------------------------
 
 void TPDFDocument::WriteRest() {
-  if (onePass_) currentPage_->Write();
+  if (onePass_) WriteAndRelease(CurrentPage());
   WriteInfo();
   RegisterChainedActions();
   WritePageTree();
@@ -290,10 +295,8 @@ void TPDFDocument::WriteRest() {
 }
 
 void TPDFDocument::WritePages() {
-  for (int i = 0; i < pages_.Count(); ++i) {
-    TPDFPage& page = pages_.Items(i);
-    if (!page.Written()) page.Write();
-  }
+  for (int i = 0; i < pages_.Count(); ++i)
+    if (!pages_.IsReleased(i)) WriteAndRelease(pages_.Items(i));
 }
 
 void TPDFDocument::WriteInfo() {
@@ -319,7 +322,7 @@ void TPDFDocument::WritePageTree() {
   WriteLine("/Kids [");
   for (int i = 0; i < pages_.Count(); ++i) {
     std::string line;
-    AppendInteger(line, pages_.Items(i).ObjectNumber());
+    AppendInteger(line, pages_.ObjectNumberOf(i));
     line += " 0 R";
     WriteLine(line);
   }

@@ -139,6 +139,7 @@ class TPDFDocument {
  protected:
   // Writes every page of the document (not yet written) in order.
   void WritePages();
+  void WriteAndRelease(TPDFPage& page);
 
  private:
   void Reset();

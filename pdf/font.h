@@ -52,7 +52,7 @@ class TPDFFont {
   // Sans), and later requests for the same name must find this font.
   std::string RequestedName;
   // The installed face behind a TrueType font (tables, whole file).
-  std::unique_ptr<platform::FontFace> Face;
+  std::shared_ptr<const platform::FontFace> Face;
 
   void NoteText(std::string_view bytes);
   void NoteChar(uint8_t code);

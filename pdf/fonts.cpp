@@ -102,8 +102,8 @@ TPDFFont& TPDFFonts::Request(const std::string& faceName, uint8_t style, bool is
   if (TPDFFont* found = FindTrueType(upper, style, isUnicode)) return *found;
 
   auto resolved = ResolveTrueTypeFace(faceName, style);
-  std::unique_ptr<platform::FontFace> face;
-  if (resolved) face = platform::FontFace::Open(resolved->face.file, resolved->face.index);
+  std::shared_ptr<const platform::FontFace> face;
+  if (resolved) face = platform::FontFace::Shared(resolved->face.file, resolved->face.index);
   // A face without TrueType outlines cannot be embedded as TrueType.
   if (!face || !face->HasGlyfTable()) {
     if (isUnicode && depth == 0) return Request("Arial", style, true, 1);

@@ -50,6 +50,7 @@ class TPDFPage {
   int WidthPx() const;
   int HeightPx() const;
   double Factor() const { return static_cast<double>(factor_); }
+  long double ExactFactor() const { return factor_; }
 
   // Device units -> points, and back. Every conversion starts the drawing.
   double ExtX(double x);

@@ -3,7 +3,10 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <utility>
 
 #include "platform/code_pages.h"
 
@@ -148,8 +151,9 @@ std::string CharsetLanguage(int charset) {
   }
 }
 
-std::vector<FontFaceEntry> EnumerateFaces(const std::string& faceName, int charset) {
-  if (faceName.empty()) return {};
+namespace {
+
+std::vector<FontFaceEntry> QueryFaces(const std::string& faceName, int charset) {
   const std::string language = CharsetLanguage(charset);
   for (const std::string& family : StrongFamilies(faceName)) {
     auto faces = ListFamily(family, language);
@@ -160,7 +164,7 @@ std::vector<FontFaceEntry> EnumerateFaces(const std::string& faceName, int chars
 
 // fontconfig's own order for a plain sans-serif request of the language
 // stands for the order in which Windows lists its families.
-std::string FirstTrueTypeFamily(int charset) {
+std::string QueryFirstTrueTypeFamily(int charset) {
   Pattern pattern(FcPatternCreate());
   FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
   const std::string language = CharsetLanguage(charset);
@@ -185,6 +189,33 @@ std::string FirstTrueTypeFamily(int charset) {
     return face.family;
   }
   return {};
+}
+
+// Answers are kept for the whole process: installed fonts do not change
+// while a job is converted, and a fontconfig query costs far more than the
+// text record that asks it.
+template <class Key, class Value, class Query>
+Value Remembered(const Key& key, Query query) {
+  static std::mutex mutex;
+  static std::map<Key, Value> answers;
+  const std::lock_guard<std::mutex> lock(mutex);
+  auto found = answers.find(key);
+  if (found == answers.end()) found = answers.emplace(key, query()).first;
+  return found->second;
+}
+
+}  // namespace
+
+std::vector<FontFaceEntry> EnumerateFaces(const std::string& faceName, int charset) {
+  if (faceName.empty()) return {};
+  const int resolved = ResolveCharset(charset);
+  return Remembered<std::pair<std::string, int>, std::vector<FontFaceEntry>>(
+      std::make_pair(faceName, resolved), [&] { return QueryFaces(faceName, resolved); });
+}
+
+std::string FirstTrueTypeFamily(int charset) {
+  const int resolved = ResolveCharset(charset);
+  return Remembered<int, std::string>(resolved, [&] { return QueryFirstTrueTypeFamily(resolved); });
 }
 
 }  // namespace platform

@@ -6,8 +6,12 @@
 #include FT_TRUETYPE_TAGS_H
 #include FT_ADVANCES_H
 
-#include <fstream>
-#include <iterator>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <utility>
+
+#include "platform/file_bytes.h"
 
 namespace platform {
 
@@ -35,19 +39,27 @@ FT_ULong TagOf(std::string_view tag) {
 
 std::unique_ptr<FontFace> FontFace::Open(const std::string& file, int index) {
   if (Library() == nullptr) return nullptr;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return nullptr;
   std::unique_ptr<FontFace> face(new FontFace());
-  face->data_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  face->file_ = file;
   FT_Face handle = nullptr;
-  if (FT_New_Memory_Face(Library(), reinterpret_cast<const FT_Byte*>(face->data_.data()),
-                         static_cast<FT_Long>(face->data_.size()), index, &handle) != 0)
-    return nullptr;
+  if (FT_New_Face(Library(), file.c_str(), index, &handle) != 0) return nullptr;
   face->face_ = handle;
   if (FT_Select_Charmap(handle, FT_ENCODING_UNICODE) != 0 &&
       FT_Select_Charmap(handle, FT_ENCODING_MS_SYMBOL) == 0)
     face->symbol_ = true;
   face->ReadMetrics();
+  return face;
+}
+
+std::shared_ptr<const FontFace> FontFace::Shared(const std::string& file, int index) {
+  static std::mutex mutex;
+  static std::map<std::pair<std::string, int>, std::shared_ptr<const FontFace>> faces;
+  const std::lock_guard<std::mutex> lock(mutex);
+  auto key = std::make_pair(file, index);
+  auto found = faces.find(key);
+  if (found != faces.end()) return found->second;
+  std::shared_ptr<const FontFace> face = Open(file, index);
+  faces.emplace(std::move(key), face);
   return face;
 }
 
@@ -90,6 +102,15 @@ void FontFace::ReadMetrics() {
     const long long angle = static_cast<long long>(post->italicAngle) * 10;
     metrics_.italicAngle =
         static_cast<int>(angle >= 0 ? (angle + 32768) >> 16 : -((-angle + 32768) >> 16));
+  }
+}
+
+std::optional<std::string> FontFace::WholeFile() const {
+  try {
+    const std::vector<uint8_t> bytes = ReadWholeFile(file_);
+    return std::string(bytes.begin(), bytes.end());
+  } catch (const std::runtime_error&) {
+    return std::nullopt;
   }
 }
 

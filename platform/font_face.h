@@ -36,6 +36,9 @@ class FontFace : public FontTableSource {
  public:
   // nullptr when the file cannot be read or FreeType refuses it.
   static std::unique_ptr<FontFace> Open(const std::string& file, int index);
+  // The face opened once for the whole process: installed fonts do not
+  // change while a job is converted, and every page asks for the same few.
+  static std::shared_ptr<const FontFace> Shared(const std::string& file, int index);
   ~FontFace() override;
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
@@ -53,14 +56,14 @@ class FontFace : public FontTableSource {
   void* Handle() const { return face_; }  // the FT_Face, for the shaper
 
   std::optional<std::string> Table(std::string_view tag) const override;
-  std::optional<std::string> WholeFile() const override { return data_; }
+  std::optional<std::string> WholeFile() const override;
 
  private:
   FontFace() = default;
   void ReadMetrics();
   int Scale(long value) const;
 
-  std::string data_;  // FreeType reads the face from this buffer
+  std::string file_;  // FreeType maps the file itself and reads what it needs
   void* face_ = nullptr;
   int unitsPerEm_ = 1000;
   bool symbol_ = false;

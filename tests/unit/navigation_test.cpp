@@ -149,6 +149,30 @@ TEST_F(Navigation, goToPage_targetsTheTopOffsetOfItsPage) {
   EXPECT_EQ(ObjectText(pdf, chainedNumber), "<</S /GoTo /D [2 0 R /XYZ null 800 null ]\r\n>>\r\n");
 }
 
+// One pass writes and lets go of each finished page; actions written at the
+// end still find its number and map offsets with its own height and scale.
+TEST_F(Navigation, goToPage_landsAlikeOnPagesWrittenEarlyOrAtTheEnd) {
+  for (const bool onePass : {false, true}) {
+    SCOPED_TRACE(onePass ? "one pass" : "at the end");
+    document_.SetOnePass(onePass);
+    document_.SetResolution(300);
+    Start();
+    document_.CurrentPage().SetHeight(3000);  // 720 points
+    const int64_t first = document_.CurrentPage().ObjectNumber();
+    document_.NewPage();
+    EXPECT_EQ(document_.Pages().IsReleased(0), onePass);
+    if (onePass) EXPECT_THROW(document_.Pages().Items(0), std::out_of_range);
+    EXPECT_EQ(document_.Pages().ObjectNumberOf(0), first);
+    TPDFGoToPageAction& action = document_.Actions().CreateGoToPageAction(0, 600);
+    document_.RegisterAction(action);
+    const int64_t number = action.ObjectNumber();
+    const std::string pdf = Finish();
+    EXPECT_EQ(ObjectText(pdf, number),
+              "<</S /GoTo /D [" + std::to_string(first) + " 0 R /XYZ null 576 null ]\r\n>>\r\n");
+    EXPECT_NE(pdf.find("/Kids [\r\n" + std::to_string(first) + " 0 R\r\n"), std::string::npos);
+  }
+}
+
 TEST_F(Navigation, outlineTree_countsChildrenAndLinksSiblings) {
   Start();
   TPDFOutlines& outlines = document_.Outlines();
