@@ -41,6 +41,7 @@ std::unique_ptr<FontFace> FontFace::Open(const std::string& file, int index) {
   if (Library() == nullptr) return nullptr;
   std::unique_ptr<FontFace> face(new FontFace());
   face->file_ = file;
+  face->index_ = index;
   FT_Face handle = nullptr;
   if (FT_New_Face(Library(), file.c_str(), index, &handle) != 0) return nullptr;
   face->face_ = handle;

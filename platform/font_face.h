@@ -53,7 +53,9 @@ class FontFace : public FontTableSource {
   int AdvanceOfGlyph(uint32_t glyph) const;
   int AdvanceOfCodePoint(uint32_t codePoint) const { return AdvanceOfGlyph(GlyphOf(codePoint)); }
   int UnitsPerEm() const { return unitsPerEm_; }
-  void* Handle() const { return face_; }  // the FT_Face, for the shaper
+  void* Handle() const { return face_; }  // the FT_Face
+  const std::string& File() const { return file_; }
+  int Index() const { return index_; }
 
   std::optional<std::string> Table(std::string_view tag) const override;
   std::optional<std::string> WholeFile() const override;
@@ -64,6 +66,7 @@ class FontFace : public FontTableSource {
   int Scale(long value) const;
 
   std::string file_;  // FreeType maps the file itself and reads what it needs
+  int index_ = 0;
   void* face_ = nullptr;
   int unitsPerEm_ = 1000;
   bool symbol_ = false;

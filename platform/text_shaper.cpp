@@ -2,17 +2,43 @@
 
 #include <hb.h>
 
+#include <map>
+#include <mutex>
+#include <utility>
+
 namespace platform {
+
+namespace {
+
+// HarfBuzz's view of a face, made once per font file and face index for the
+// whole run (HarfBuzz maps the file and keeps its shaping plans), so that
+// shaping a text record reads nothing again. nullptr for a file it cannot
+// read.
+hb_font_t* ShapingFont(const FontFace& face) {
+  static std::mutex mutex;
+  static std::map<std::pair<std::string, int>, hb_font_t*> fonts;
+  const std::lock_guard<std::mutex> lock(mutex);
+  auto key = std::make_pair(face.File(), face.Index());
+  auto found = fonts.find(key);
+  if (found != fonts.end()) return found->second;
+  hb_font_t* font = nullptr;
+  if (hb_blob_t* blob = hb_blob_create_from_file_or_fail(face.File().c_str())) {
+    hb_face_t* hbFace = hb_face_create(blob, static_cast<unsigned>(face.Index()));
+    font = hb_font_create(hbFace);
+    hb_face_destroy(hbFace);
+    hb_blob_destroy(blob);
+  }
+  fonts.emplace(std::move(key), font);
+  return font;
+}
+
+}  // namespace
 
 std::vector<ShapedGlyph> ShapeText(const FontFace& face, std::u16string_view text) {
   std::vector<ShapedGlyph> glyphs;
-  const auto data = face.WholeFile();
-  if (!data || text.empty()) return glyphs;
-  hb_blob_t* blob = hb_blob_create(data->data(), static_cast<unsigned>(data->size()),
-                                   HB_MEMORY_MODE_READONLY, nullptr, nullptr);
-  hb_face_t* hbFace = hb_face_create(blob, 0);
-  hb_font_t* font = hb_font_create(hbFace);
-  const unsigned upem = hb_face_get_upem(hbFace);
+  hb_font_t* font = text.empty() ? nullptr : ShapingFont(face);
+  if (font == nullptr) return glyphs;
+  const unsigned upem = hb_face_get_upem(hb_font_get_face(font));
   hb_buffer_t* buffer = hb_buffer_create();
   hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t*>(text.data()),
                       static_cast<int>(text.size()), 0, static_cast<int>(text.size()));
@@ -26,9 +52,6 @@ std::vector<ShapedGlyph> ShapeText(const FontFace& face, std::u16string_view tex
     glyphs.push_back({info[i].codepoint, static_cast<int>(advance)});
   }
   hb_buffer_destroy(buffer);
-  hb_font_destroy(font);
-  hb_face_destroy(hbFace);
-  hb_blob_destroy(blob);
   return glyphs;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/font_catalog.h"
 #include "platform/font_face.h"
+#include "platform/text_shaper.h"
 #include "support/temp_folder.h"
 
 namespace platform {
@@ -55,6 +56,33 @@ TEST(FontFaceTest, repeatedLookups_giveTheSameAnswers) {
   EXPECT_EQ(FirstTrueTypeFamily(kAnsiCharset), FirstTrueTypeFamily(kAnsiCharset));
   EXPECT_FALSE(FirstTrueTypeFamily(kAnsiCharset).empty());
   EXPECT_TRUE(EnumerateFaces("", kAnsiCharset).empty());
+}
+
+// HarfBuzz composes a base letter and its combining mark into the face's
+// precomposed glyph where there is one, and keeps its view of the face for
+// later records.
+TEST(TextShaperTest, combiningMark_becomesThePrecomposedGlyph) {
+  const FontFaceEntry sans = RegularFace("Liberation Sans");
+  const auto face = FontFace::Shared(sans.file, sans.index);
+  ASSERT_NE(face, nullptr);
+  for (int round = 0; round < 2; ++round) {
+    const auto glyphs = ShapeText(*face, u"e\u0301x");
+    ASSERT_EQ(glyphs.size(), 2u);
+    EXPECT_EQ(glyphs[0].glyph, face->GlyphOf(0xE9));
+    EXPECT_EQ(glyphs[0].advance, face->AdvanceOfCodePoint(0xE9));
+    EXPECT_EQ(glyphs[1].glyph, face->GlyphOf('x'));
+  }
+  EXPECT_TRUE(ShapeText(*face, u"").empty());
+}
+
+TEST(TextShaperTest, unreadableFontFile_shapesNothing) {
+  testing_support::TempFolder folder;
+  const std::string copy = folder.file("gone.ttf");
+  testing_support::WriteFile(copy, testing_support::ReadFile(RegularFace("Liberation Sans").file));
+  const auto face = FontFace::Open(copy, 0);
+  ASSERT_NE(face, nullptr);
+  std::remove(copy.c_str());
+  EXPECT_TRUE(ShapeText(*face, u"e\u0301").empty());
 }
 
 }  // namespace
