@@ -31,17 +31,6 @@ std::vector<std::string> SplitFolders(const std::string& path) {
   return parts;
 }
 
-// a x b / c of the header, in doubles: a real A0 frame at 1200 dpi already
-// overflows 32 bits. Halves away from zero; 0 when there is no sane result.
-double PictureSize(int32_t frameLow, int32_t frameHigh, int32_t devicePixels,
-                   int32_t deviceMillimetres) {
-  if (deviceMillimetres == 0) return 0;
-  const double size = (static_cast<double>(frameHigh) - frameLow) * devicePixels /
-                      (static_cast<double>(deviceMillimetres) * 100);
-  if (!std::isfinite(size) || std::fabs(size) > 2147483647.0) return 0;
-  return std::round(size);
-}
-
 // Page pixels, halves to even.
 int RoundEven(double value) {
   if (!std::isfinite(value)) return 0;
@@ -173,10 +162,10 @@ void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
     throw std::runtime_error("The margins leave no room for the picture on the page");
 
   const EmfHeader& header = emf.Header();
-  const double wm = PictureSize(header.rclFrame.left, header.rclFrame.right, header.szlDevice.cx,
-                                header.szlMillimeters.cx);
-  const double hm = PictureSize(header.rclFrame.top, header.rclFrame.bottom, header.szlDevice.cy,
-                                header.szlMillimeters.cy);
+  const double wm = FramePixels(static_cast<double>(header.rclFrame.right) - header.rclFrame.left,
+                                header.szlDevice.cx, header.szlMillimeters.cx);
+  const double hm = FramePixels(static_cast<double>(header.rclFrame.bottom) - header.rclFrame.top,
+                                header.szlDevice.cy, header.szlMillimeters.cy);
   const double xScale = availableWidth / wm * emfToPdfFactor_;
   const double yScale = availableHeight / hm * emfToPdfFactor_;
   if (wm == 0 || hm == 0 || !std::isfinite(xScale) || !std::isfinite(yScale)) {

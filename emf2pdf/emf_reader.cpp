@@ -1,5 +1,6 @@
 #include "emf2pdf/emf_reader.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "emf2pdf/emf_records.h"
@@ -13,6 +14,14 @@ namespace {
 constexpr size_t kHeaderMinimum = 88;
 
 }  // namespace
+
+double FramePixels(double hundredthsOfMillimetre, int32_t devicePixels, int32_t deviceMillimetres) {
+  if (deviceMillimetres == 0) return 0;
+  const double pixels =
+      hundredthsOfMillimetre * devicePixels / (static_cast<double>(deviceMillimetres) * 100);
+  if (!std::isfinite(pixels) || std::fabs(pixels) > 2147483647.0) return 0;
+  return std::round(pixels);
+}
 
 EmfReader EmfReader::Load(const std::string& path) {
   return EmfReader(platform::ReadWholeFile(path), path);

@@ -12,6 +12,12 @@
 
 namespace emf2pdf {
 
+// A length of the header's frame (hundredths of a millimetre) in pixels of
+// the device the picture was recorded for, a x b / c in doubles (a real A0
+// frame at 1200 dpi already overflows 32 bits). Halves away from zero; 0
+// when there is no sane result.
+double FramePixels(double hundredthsOfMillimetre, int32_t devicePixels, int32_t deviceMillimetres);
+
 // A file that is not an enhanced metafile at all; the whole page is refused.
 class NotAMetafile : public std::runtime_error {
  public:

@@ -113,6 +113,11 @@ inline constexpr uint32_t ENHMETA_SIGNATURE = 0x464D4520;  // " EMF"
 
 // Map modes.
 inline constexpr uint32_t MM_TEXT = 1;
+inline constexpr uint32_t MM_LOMETRIC = 2;
+inline constexpr uint32_t MM_HIMETRIC = 3;
+inline constexpr uint32_t MM_LOENGLISH = 4;
+inline constexpr uint32_t MM_HIENGLISH = 5;
+inline constexpr uint32_t MM_TWIPS = 6;
 inline constexpr uint32_t MM_ISOTROPIC = 7;
 inline constexpr uint32_t MM_ANISOTROPIC = 8;
 

@@ -29,7 +29,36 @@ bool ScalesByExtents(uint32_t mapMode) {
   return mapMode == emr::MM_ISOTROPIC || mapMode == emr::MM_ANISOTROPIC;
 }
 
+// Millimetres per logical unit of the fixed metric modes, 0 for the others.
+double MetricUnit(uint32_t mapMode) {
+  switch (mapMode) {
+    case emr::MM_LOMETRIC:
+      return 0.1;
+    case emr::MM_HIMETRIC:
+      return 0.01;
+    case emr::MM_LOENGLISH:
+      return 0.254;
+    case emr::MM_HIENGLISH:
+      return 0.0254;
+    case emr::MM_TWIPS:
+      return 25.4 / 1440;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
+
+// Device pixels per logical unit in a fixed metric mode, from the reference
+// device's size in pixels and millimetres as GDI takes them; y runs upwards
+// in all of these modes. 0 in every other mode.
+double TEMWParser::MetricScaleX() const {
+  return MetricUnit(dc_.Current().mapMode) * pixelsPerMillimetreX_;
+}
+
+double TEMWParser::MetricScaleY() const {
+  return -MetricUnit(dc_.Current().mapMode) * pixelsPerMillimetreY_;
+}
 
 double TEMWParser::MapX(double x) const {
   const ShadowDC::Values& dc = dc_.Current();
@@ -37,10 +66,12 @@ double TEMWParser::MapX(double x) const {
   if (state_.windowScaling) v = Divide(v * state_.wxDenom, state_.wxNum);
   if (ScalesByExtents(dc.mapMode))
     v = Divide((v - dc.windowOrg.x) * dc.viewportExt.cx, dc.windowExt.cx) + dc.viewportOrg.x;
+  else if (const double metric = MetricScaleX(); metric != 0)
+    v = (v - dc.windowOrg.x) * metric + dc.viewportOrg.x;
   else
     v = v - dc.windowOrg.x + dc.viewportOrg.x;
   if (state_.viewportScaling) v = Divide(v * state_.vxNum, state_.vxDenom);
-  return Checked(v * state_.world.eM11 * fx_ + state_.world.eDx * fx_);
+  return Checked(v * state_.world.eM11 * fx_ + state_.world.eDx * fx_ - originX_);
 }
 
 double TEMWParser::MapY(double y) const {
@@ -49,26 +80,30 @@ double TEMWParser::MapY(double y) const {
   if (state_.windowScaling) v = Divide(v * state_.wyDenom, state_.wyNum);
   if (ScalesByExtents(dc.mapMode))
     v = Divide((v - dc.windowOrg.y) * dc.viewportExt.cy, dc.windowExt.cy) + dc.viewportOrg.y;
+  else if (const double metric = MetricScaleY(); metric != 0)
+    v = (v - dc.windowOrg.y) * metric + dc.viewportOrg.y;
   else
     v = v - dc.windowOrg.y + dc.viewportOrg.y;
   if (state_.viewportScaling) v = Divide(v * state_.vyNum, state_.vyDenom);
-  return Checked(v * state_.world.eM22 * fy_ + state_.world.eDy * fy_);
+  return Checked(v * state_.world.eM22 * fy_ + state_.world.eDy * fy_ - originY_);
 }
 
 pdf::TPDFDevicePoint TEMWParser::Map(const PointL& p) const { return {MapX(p.x), MapY(p.y)}; }
 
-double TEMWParser::DeviceX(double x) const { return Checked(x * fx_); }
-double TEMWParser::DeviceY(double y) const { return Checked(y * fy_); }
+double TEMWParser::DeviceX(double x) const { return Checked(x * fx_ - originX_); }
+double TEMWParser::DeviceY(double y) const { return Checked(y * fy_ - originY_); }
 
 double TEMWParser::MapScaleX() const {
   const ShadowDC::Values& dc = dc_.Current();
   if (dc.mapMode == emr::MM_TEXT) return 1;
+  if (const double metric = MetricScaleX(); metric != 0) return std::fabs(metric);
   return std::fabs(Divide(dc.viewportExt.cx, dc.windowExt.cx));
 }
 
 double TEMWParser::MapScaleY() const {
   const ShadowDC::Values& dc = dc_.Current();
   if (dc.mapMode == emr::MM_TEXT) return 1;
+  if (const double metric = MetricScaleY(); metric != 0) return std::fabs(metric);
   return std::fabs(Divide(dc.viewportExt.cy, dc.windowExt.cy));
 }
 

@@ -159,16 +159,29 @@ double ConversionFactor(pdf::TPDFDocument& document, int pixelsPerInch) {
   return resolution / (pixelsPerInch > 0 ? pixelsPerInch : 96);
 }
 
+// Pixels per millimetre of the reference device; a header without a usable
+// size stands for a 96 dpi device.
+double DeviceResolution(int32_t pixels, int32_t millimetres) {
+  if (pixels <= 0 || millimetres <= 0) return 96 / 25.4;
+  return static_cast<double>(pixels) / millimetres;
+}
+
 }  // namespace
+
+TEMWParser::FrameOrigin TEMWParser::FrameOriginOf(const EmfHeader& header) {
+  return {FramePixels(header.rclFrame.left, header.szlDevice.cx, header.szlMillimeters.cx),
+          FramePixels(header.rclFrame.top, header.szlDevice.cy, header.szlMillimeters.cy)};
+}
 
 pdf::TPDFMetafilePlayer::Extent TEMWParser::PictureExtent(const EmfHeader& header,
                                                           pdf::TPDFDocument& document) {
   const auto& options = document.EMFOptions();
+  const FrameOrigin origin = FrameOriginOf(header);
   Extent extent;
-  extent.width = RoundExtent(header.rclBounds.right *
+  extent.width = RoundExtent((header.rclBounds.right - origin.x) *
                              ConversionFactor(document, options.ReferencePixelsPerInchX)) +
                  1;
-  extent.height = RoundExtent(header.rclBounds.bottom *
+  extent.height = RoundExtent((header.rclBounds.bottom - origin.y) *
                               ConversionFactor(document, options.ReferencePixelsPerInchY)) +
                   1;
   return extent;
@@ -179,6 +192,12 @@ pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
   options_ = form.Document().EMFOptions();
   fx_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchX);
   fy_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchY);
+  const EmfHeader& header = emf_.Header();
+  const FrameOrigin origin = FrameOriginOf(header);
+  originX_ = origin.x * fx_;
+  originY_ = origin.y * fy_;
+  pixelsPerMillimetreX_ = DeviceResolution(header.szlDevice.cx, header.szlMillimeters.cx);
+  pixelsPerMillimetreY_ = DeviceResolution(header.szlDevice.cy, header.szlMillimeters.cy);
   return PictureExtent(emf_.Header(), form.Document());
 }
 

@@ -32,8 +32,16 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   ~TEMWParser() override;
 
   // The picture's extent in page pixels of `document` (the size query):
-  // rclBounds.right and .bottom, converted, plus one.
+  // rclBounds.right and .bottom from the frame's corner, converted, plus one.
   static Extent PictureExtent(const EmfHeader& header, pdf::TPDFDocument& document);
+  // The frame's top-left corner in pixels of the recording device. Windows
+  // plays a picture by its frame, so the frame's corner, not the device's
+  // origin, lands at the corner of the area the picture is given.
+  struct FrameOrigin {
+    double x = 0;
+    double y = 0;
+  };
+  static FrameOrigin FrameOriginOf(const EmfHeader& header);
 
   Extent Load(pdf::TPDFPage& form) override;
   void Play() override;
@@ -124,6 +132,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // Device units of the picture -> page pixels.
   double DeviceX(double x) const;
   double DeviceY(double y) const;
+  double MetricScaleX() const;
+  double MetricScaleY() const;
   double MapScaleX() const;  // mx
   double MapScaleY() const;  // my
   // Logical lengths -> page pixels (scale, no origins).
@@ -279,6 +289,13 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   pdf::TPDFEMFParseOptions options_;
   double fx_ = 0.75;
   double fy_ = 0.75;
+  // The frame's top-left corner in form pixels: the picture begins there, so
+  // that is where the form's origin lies.
+  double originX_ = 0;
+  double originY_ = 0;
+  // The reference device's resolution, for the fixed metric map modes.
+  double pixelsPerMillimetreX_ = 96 / 25.4;
+  double pixelsPerMillimetreY_ = 96 / 25.4;
 
   ShadowDC dc_;
   DrawingState state_;

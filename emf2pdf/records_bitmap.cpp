@@ -187,7 +187,7 @@ int TEMWParser::AddBitmapImage(const TBitmap& bitmap) {
 void TEMWParser::PlaceAtBounds(int image, const RectL& bounds) {
   const double width = (static_cast<double>(bounds.right) - bounds.left + 1) * fx_;
   const double height = (static_cast<double>(bounds.bottom) - bounds.top + 1) * fy_;
-  page_->ShowImage(image, bounds.left * fx_, bounds.top * fy_, width, height, 0);
+  page_->ShowImage(image, DeviceX(bounds.left), DeviceY(bounds.top), width, height, 0);
 }
 
 void TEMWParser::FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy) {
@@ -281,7 +281,8 @@ void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
   const double height = Finite(MapScaleY() * fy_ * state_.world.eM22 * cySrc);
   TBitmap bitmap(cxSrc, cySrc, FormatFor(IsMonochrome(header)));
   CopyDibArea(bitmap, source, xSrc, ySrc, platform::SRCCOPY, true, startScan, scans);
-  page_->ShowImage(AddBitmapImage(bitmap), bounds.left * fx_, bounds.top * fy_, width, height, 0);
+  page_->ShowImage(AddBitmapImage(bitmap), DeviceX(bounds.left), DeviceY(bounds.top), width, height,
+                   0);
 }
 
 void TEMWParser::OnStretchDIBits(RecordReader& in) {
@@ -301,10 +302,15 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   const int32_t cxDest = in.I32();
   const int32_t cyDest = in.I32();
 
-  const double width = Finite(MapScaleX() * fx_ * state_.world.eM11 * cxDest);
-  const double height = Finite(MapScaleY() * fy_ * state_.world.eM22 * cyDest);
+  // The destination's corners as the mapping places them: an extent that is
+  // negative on the page (a negative cxDest or cyDest, or a mapping whose y
+  // runs upwards) mirrors the picture, which then covers the rectangle
+  // between the two corners.
+  const auto corner = Map({xDest, yDest});
+  const double width = Finite(MapX(static_cast<double>(xDest) + cxDest) - corner.x);
+  const double height = Finite(MapY(static_cast<double>(yDest) + cyDest) - corner.y);
   const bool inverted = bounds.right < bounds.left || bounds.bottom < bounds.top;
-  if (inverted && (width < 0.01 || height < 0.01)) return;
+  if (inverted && (std::fabs(width) < 0.01 || std::fabs(height) < 0.01)) return;
   const uint32_t rop = dwRop == kSrcCopyAlternative ? platform::SRCCOPY : dwRop;
 
   const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
@@ -312,11 +318,11 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
   TBitmap bitmap(cxSrc, cySrc, FormatFor(IsMonochrome(header)));
   CopyDibArea(bitmap, source, xSrc, ySrc, rop, true);
-  if (cxDest < 0) bitmap.MirrorHorizontal();
-  if (cyDest < 0) bitmap.MirrorVertical();
+  if (width < 0) bitmap.MirrorHorizontal();
+  if (height < 0) bitmap.MirrorVertical();
   const int image = AddBitmapImage(bitmap);
-  const auto corner = Map({xDest, yDest});
-  page_->ShowImage(image, corner.x, corner.y, std::fabs(width), std::fabs(height), 0);
+  page_->ShowImage(image, std::min(corner.x, corner.x + width),
+                   std::min(corner.y, corner.y + height), std::fabs(width), std::fabs(height), 0);
 }
 
 void TEMWParser::OnAlphaBlend(RecordReader& in) {

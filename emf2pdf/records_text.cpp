@@ -277,7 +277,8 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
           advances.push_back(d * scale);
           sum += d;
         }
-        width = MapScaleX() * sum;
+        // The reference point is moved in logical units, like the advances.
+        width = sum;
       } else if (width <= 0) {
         // Without advances and without a rectangle, the text's own extent
         // is its width; aligning by nothing would misplace centred text.

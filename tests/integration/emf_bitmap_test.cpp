@@ -18,6 +18,8 @@ namespace {
 using emfbuild::Dib;
 using emfbuild::EmfBuilder;
 using emfbuild::Rgb;
+using emw_test::ConvertPicture;
+using emw_test::PictureColorAt;
 using testing_support::TempFolder;
 
 constexpr uint32_t kSrcCopy = 0x00CC0020;
@@ -30,33 +32,6 @@ const uint32_t kRed = Rgb(255, 0, 0), kGreen = Rgb(0, 255, 0), kBlue = Rgb(0, 0,
 
 // A 2 x 2 DIB: red, green on top; blue, white below.
 Dib Quad() { return emfbuild::Dib24(2, 2, {kRed, kGreen, kBlue, kWhite}); }
-
-struct Converted {
-  TempFolder folder;
-  std::string pdf;
-  bool ok = false;
-};
-
-// Converts one 400 x 400 picture (A4, 5 mm margins, as the run does).
-std::unique_ptr<Converted> Convert(const EmfBuilder& picture) {
-  auto result = std::make_unique<Converted>();
-  const std::string emf = result->folder.file("page.emf");
-  picture.writeFile(emf);
-  result->pdf = result->folder.file("page.pdf");
-  result->ok = emw_test::ConvertPages({emf}, result->pdf);
-  return result;
-}
-
-// The colour at picture pixel (x, y): the picture is stretched into
-// 566.65 x 813.65 points from (14.17, 14.17).
-uint32_t ColorAt(const std::string& pdf, double x, double y) {
-  graphics_test::Rgb p;
-  EXPECT_TRUE(graphics_test::RenderPixel(pdf, 72, static_cast<int>(14.17 + x * 566.65 / 400),
-                                         static_cast<int>(14.17 + y * 813.65 / 400), &p));
-  auto snap = [](int v) { return v < 60 ? 0 : v > 195 ? 255 : v; };
-  return Rgb(static_cast<uint8_t>(snap(p.r)), static_cast<uint8_t>(snap(p.g)),
-             static_cast<uint8_t>(snap(p.b)));
-}
 
 // "ccitt", "image" or "jpeg" for each image pdfimages lists, with its colour space.
 std::vector<std::string> ImageKinds(const std::string& pdf) {
@@ -84,20 +59,42 @@ TEST(EmfBitmaps, stretchDIBitsPlacesTheBitmapAndMirrorsNegativeExtents) {
   if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
   const Dib quad = Quad();
   EmfBuilder picture(400, 400);
+  // The second destination starts at its right edge and runs left.
   picture.stretchDIBits({100, 100, 299, 299}, {100, 100}, 200, 200, {0, 0}, 2, 2, kSrcCopy, quad)
-      .stretchDIBits({100, 320, 299, 379}, {100, 320}, -200, 60, {0, 0}, 2, 2, kSrcCopy, quad);
-  const auto result = Convert(picture);
+      .stretchDIBits({100, 320, 299, 379}, {300, 320}, -200, 60, {0, 0}, 2, 2, kSrcCopy, quad);
+  const auto result = ConvertPicture(picture);
   ASSERT_TRUE(result->ok);
   const std::string& pdf = result->pdf;
-  EXPECT_EQ(ColorAt(pdf, 150, 150), kRed);
-  EXPECT_EQ(ColorAt(pdf, 250, 150), kGreen);
-  EXPECT_EQ(ColorAt(pdf, 150, 250), kBlue);
-  EXPECT_EQ(ColorAt(pdf, 250, 250), kWhite);
-  EXPECT_EQ(ColorAt(pdf, 50, 50), kWhite);  // nothing outside
-  // Mirrored: green on the left, red on the right, still right of xDest.
-  EXPECT_EQ(ColorAt(pdf, 150, 335), kGreen);
-  EXPECT_EQ(ColorAt(pdf, 250, 335), kRed);
+  EXPECT_EQ(PictureColorAt(pdf, 150, 150), kRed);
+  EXPECT_EQ(PictureColorAt(pdf, 250, 150), kGreen);
+  EXPECT_EQ(PictureColorAt(pdf, 150, 250), kBlue);
+  EXPECT_EQ(PictureColorAt(pdf, 250, 250), kWhite);
+  EXPECT_EQ(PictureColorAt(pdf, 50, 50), kWhite);  // nothing outside
+  // Mirrored in place: green on the left, red on the right.
+  EXPECT_EQ(PictureColorAt(pdf, 150, 335), kGreen);
+  EXPECT_EQ(PictureColorAt(pdf, 250, 335), kRed);
   EXPECT_EQ(ImageKinds(pdf), (std::vector<std::string>{"image rgb 2x2", "image rgb 2x2"}));
+}
+
+// In a mapping whose y runs upwards a destination of negative height is
+// upright on the page: not mirrored, and not dropped for its sign even when
+// the record has no bounds.
+TEST(EmfBitmaps, stretchDIBitsInAYUpMapping_isUpright) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  const Dib quad = Quad();
+  EmfBuilder picture(400, 400);
+  picture.setMapMode(8)
+      .setWindowExtEx(400, -400)
+      .setViewportExtEx(400, 400)
+      .setViewportOrgEx(0, 400)
+      .stretchDIBits({0, 0, -1, -1}, {100, 300}, 200, -200, {0, 0}, 2, 2, kSrcCopy, quad);
+  const auto result = ConvertPicture(picture);
+  ASSERT_TRUE(result->ok);
+  EXPECT_EQ(PictureColorAt(result->pdf, 150, 150), kRed);
+  EXPECT_EQ(PictureColorAt(result->pdf, 250, 150), kGreen);
+  EXPECT_EQ(PictureColorAt(result->pdf, 150, 250), kBlue);
+  EXPECT_EQ(PictureColorAt(result->pdf, 250, 250), kWhite);
+  EXPECT_EQ(PictureColorAt(result->pdf, 150, 50), kWhite);
 }
 
 TEST(EmfBitmaps, oneBitBitmapsBecomeCcittImages) {
@@ -106,10 +103,10 @@ TEST(EmfBitmaps, oneBitBitmapsBecomeCcittImages) {
   const Dib mono = emfbuild::Dib1(2, 1, {true, false}, kWhite, kBlack);
   EmfBuilder picture(400, 400);
   picture.stretchDIBits({100, 100, 299, 199}, {100, 100}, 200, 100, {0, 0}, 2, 1, kSrcCopy, mono);
-  const auto result = Convert(picture);
+  const auto result = ConvertPicture(picture);
   ASSERT_TRUE(result->ok);
-  EXPECT_EQ(ColorAt(result->pdf, 150, 150), kBlack);
-  EXPECT_EQ(ColorAt(result->pdf, 250, 150), kWhite);
+  EXPECT_EQ(PictureColorAt(result->pdf, 150, 150), kBlack);
+  EXPECT_EQ(PictureColorAt(result->pdf, 250, 150), kWhite);
   EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"ccitt gray 2x1"}));
 }
 
@@ -131,18 +128,18 @@ TEST(EmfBitmaps, bltRecordsCopyFillOrDrawNothing) {
       .maskBlt({300, 200, 379, 279}, {300, 200}, 2, 2, kSrcCopy, {0, 0}, &quad)
       // A mask blt without a source draws nothing.
       .maskBlt({300, 300, 379, 379}, {300, 300}, 2, 2, kSrcCopy, {0, 0}, nullptr);
-  const auto result = Convert(picture);
+  const auto result = ConvertPicture(picture);
   ASSERT_TRUE(result->ok);
   const std::string& pdf = result->pdf;
-  EXPECT_EQ(ColorAt(pdf, 40, 40), Rgb(255, 0, 255));
-  EXPECT_EQ(ColorAt(pdf, 40, 80), kBlack);
-  EXPECT_EQ(ColorAt(pdf, 140, 60), kRed);
-  EXPECT_EQ(ColorAt(pdf, 240, 60), kWhite);
-  EXPECT_EQ(ColorAt(pdf, 40, 220), kRed);
-  EXPECT_EQ(ColorAt(pdf, 80, 260), kWhite);
-  EXPECT_EQ(ColorAt(pdf, 260, 220), kGreen);
-  EXPECT_EQ(ColorAt(pdf, 320, 260), kBlue);
-  EXPECT_EQ(ColorAt(pdf, 340, 340), kWhite);
+  EXPECT_EQ(PictureColorAt(pdf, 40, 40), Rgb(255, 0, 255));
+  EXPECT_EQ(PictureColorAt(pdf, 40, 80), kBlack);
+  EXPECT_EQ(PictureColorAt(pdf, 140, 60), kRed);
+  EXPECT_EQ(PictureColorAt(pdf, 240, 60), kWhite);
+  EXPECT_EQ(PictureColorAt(pdf, 40, 220), kRed);
+  EXPECT_EQ(PictureColorAt(pdf, 80, 260), kWhite);
+  EXPECT_EQ(PictureColorAt(pdf, 260, 220), kGreen);
+  EXPECT_EQ(PictureColorAt(pdf, 320, 260), kBlue);
+  EXPECT_EQ(PictureColorAt(pdf, 340, 340), kWhite);
   EXPECT_EQ(ImageKinds(pdf).size(), 4u);
 }
 
@@ -155,11 +152,11 @@ TEST(EmfBitmaps, alphaBlendShowsTransparentPixelsAsPaper) {
       .alphaBlend({100, 100, 399, 199}, {100, 100}, 300, 100, 0x01FF0000, {0, 0}, 3, 1, &pixels)
       // No source: the destination is filled with the fill colour in force.
       .alphaBlend({20, 300, 59, 339}, {20, 300}, 40, 40, 0x01FF0000, {0, 0}, 0, 0, nullptr);
-  const auto result = Convert(picture);
+  const auto result = ConvertPicture(picture);
   ASSERT_TRUE(result->ok);
-  EXPECT_EQ(ColorAt(result->pdf, 150, 150), kBlue);
-  EXPECT_EQ(ColorAt(result->pdf, 250, 150), kWhite);
-  EXPECT_EQ(ColorAt(result->pdf, 350, 150), Rgb(255, 127, 127));
+  EXPECT_EQ(PictureColorAt(result->pdf, 150, 150), kBlue);
+  EXPECT_EQ(PictureColorAt(result->pdf, 250, 150), kWhite);
+  EXPECT_EQ(PictureColorAt(result->pdf, 350, 150), Rgb(255, 127, 127));
 }
 
 TEST(EmfBitmaps, setDIBitsToDeviceCopiesUnscaledAtTheBounds) {
@@ -167,7 +164,7 @@ TEST(EmfBitmaps, setDIBitsToDeviceCopiesUnscaledAtTheBounds) {
   const Dib quad = Quad();
   EmfBuilder picture(400, 400);
   picture.setDIBitsToDevice({100, 100, 101, 101}, {100, 100}, {0, 0}, 2, 2, 0, 2, quad);
-  const auto result = Convert(picture);
+  const auto result = ConvertPicture(picture);
   ASSERT_TRUE(result->ok);
   EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"image rgb 2x2"}));
 }
@@ -191,10 +188,10 @@ TEST(EmfBitmaps, brokenBitmapRecordsAddNoImage) {
       // A DIB that cannot be read: the bitmap stays as made (black).
       .stretchDIBits({200, 200, 299, 299}, {200, 200}, 100, 100, {0, 0}, 2, 2, kSrcCopy,
                      unreadable);
-  const auto result = Convert(picture);
+  const auto result = ConvertPicture(picture);
   ASSERT_TRUE(result->ok);
   EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"image rgb 2x2"}));
-  EXPECT_EQ(ColorAt(result->pdf, 250, 250), kBlack);
+  EXPECT_EQ(PictureColorAt(result->pdf, 250, 250), kBlack);
 }
 
 // A DIB whose bits are a JPEG file: left half red, right half blue.
@@ -228,8 +225,8 @@ TEST(EmfBitmaps, jpegDibsDecodeAndColourImagesFollowTheJpegOption) {
   ASSERT_TRUE(converter.Convert()) << converter.LastError();
   converter.EndDoc();
   EXPECT_EQ(ImageKinds(pdf), (std::vector<std::string>{"jpeg rgb 16x16", "jpeg rgb 2x2"}));
-  EXPECT_EQ(ColorAt(pdf, 130, 150), kRed);
-  EXPECT_EQ(ColorAt(pdf, 270, 150), kBlue);
+  EXPECT_EQ(PictureColorAt(pdf, 130, 150), kRed);
+  EXPECT_EQ(PictureColorAt(pdf, 270, 150), kBlue);
 }
 
 }  // namespace

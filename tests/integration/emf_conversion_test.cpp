@@ -113,6 +113,57 @@ TEST(EmfConversion, mappedAndTransformedDrawingLandsInPlace) {
   EXPECT_TRUE(Near(PixelOf(pdf.Path(), 350, 350), 255, 255, 255));
 }
 
+// Windows plays a picture by its frame: the frame's top-left corner lands at
+// the corner inside the margins wherever it lies in device space.
+TEST(EmfConversion, frameAwayFromTheOrigin_isPlacedByItsCorner) {
+  if (!graphics_test::ToolAvailable("pdftoppm")) GTEST_SKIP() << "pdftoppm missing";
+  const uint32_t red = Rgb(255, 0, 0), blue = Rgb(0, 0, 255);
+  for (const emfbuild::Rect box :
+       {emfbuild::Rect{100, 100, 299, 299}, emfbuild::Rect{-300, -250, -101, -51}}) {
+    SCOPED_TRACE(box.left);
+    EmfBuilder picture(400, 400);
+    picture.bounds(box)
+        .selectObject(kNullPen)
+        .createBrushIndirect(1, 0, red)
+        .selectObject(1)
+        .rectangle({box.left, box.top, box.right + 1, box.bottom + 1})
+        .createBrushIndirect(2, 0, blue)
+        .selectObject(2)
+        .rectangle({box.left, box.top, box.left + 100, box.top + 100});
+    const auto result = emw_test::ConvertPicture(picture);
+    ASSERT_TRUE(result->ok);
+    EXPECT_EQ(emw_test::PictureColorAt(result->pdf, 50, 50, 200, 200), blue);
+    EXPECT_EQ(emw_test::PictureColorAt(result->pdf, 150, 150, 200, 200), red);
+    EXPECT_EQ(emw_test::PictureColorAt(result->pdf, 190, 10, 200, 200), red);
+  }
+}
+
+// The fixed metric map modes scale logical units by the reference device's
+// resolution (1024 x 768 pixels on 271 x 203 mm here) and run y upwards.
+TEST(EmfConversion, metricMapModes_scaleByTheDeviceResolution) {
+  if (!graphics_test::ToolAvailable("pdftoppm")) GTEST_SKIP() << "pdftoppm missing";
+  const uint32_t blue = Rgb(0, 0, 255), white = Rgb(255, 255, 255);
+  const struct {
+    uint32_t mode;
+    int32_t twoHundredPixels;  // in the mode's units
+  } kCases[] = {{2, 529}, {3, 5292}, {4, 208}, {5, 2083}, {6, 3000}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.mode);
+    EmfBuilder picture(400, 400);
+    picture.setMapMode(c.mode)
+        .selectObject(kNullPen)
+        .createBrushIndirect(1, 0, blue)
+        .selectObject(1)
+        .rectangle({0, 0, c.twoHundredPixels, -c.twoHundredPixels});
+    const auto result = emw_test::ConvertPicture(picture);
+    ASSERT_TRUE(result->ok);
+    EXPECT_EQ(emw_test::PictureColorAt(result->pdf, 20, 20), blue);
+    EXPECT_EQ(emw_test::PictureColorAt(result->pdf, 185, 185), blue);
+    EXPECT_EQ(emw_test::PictureColorAt(result->pdf, 215, 100), white);
+    EXPECT_EQ(emw_test::PictureColorAt(result->pdf, 100, 215), white);
+  }
+}
+
 TEST(EmfConversion, bookmarksAndLinks_areWrittenForFoldersDocumentsAndPages) {
   TempFolder folder;
   const std::string emf = folder.file("page.emf");

@@ -191,6 +191,18 @@ TEST(EmwText, updateCp_movesByTheWidthOnlyForLeftAlignment) {
   EXPECT_EQ(Count(stayed, "12 0 0 12 60 "), 2) << stayed;  // (100 - 20) * 0.75, twice
 }
 
+// The advances and the reference point are both logical units: centring
+// moves by half the advances before the mapping scales them.
+TEST(EmwText, centredTextInAScaledMapping_isCentredOnItsReference) {
+  const uint32_t TA_CENTER = 6;
+  EmfBuilder emf;
+  emf.setMapMode(8).setWindowExtEx(100, 100).setViewportExtEx(200, 200).setTextAlign(TA_CENTER);
+  CreateFont(emf, 1, {});
+  TextOut(emf, {100, 10}, u"ab", 0, {}, {20, 20});
+  const std::string text = PlayText(emf.bytes());
+  EXPECT_NE(text.find("24 0 0 24 120 "), std::string::npos) << text;  // (100 - 20) * 2 * 0.75
+}
+
 TEST(EmwText, substitutedTimes_becomesTimesNewRomanWithItsCharset) {
   EmfBuilder emf;
   Font times;

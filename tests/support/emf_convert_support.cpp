@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "emf2pdf/emf2pdf_converter.h"
+#include "support/graphics_test_support.h"
 
 namespace emw_test {
 
@@ -22,6 +23,24 @@ bool ConvertPages(const std::vector<std::string>& pages, const std::string& pdfP
     converter.Abort();
   if (error) *error = converter.LastError();
   return ok;
+}
+
+std::unique_ptr<ConvertedPicture> ConvertPicture(const emfbuild::EmfBuilder& picture) {
+  auto result = std::make_unique<ConvertedPicture>();
+  const std::string emf = result->folder.file("page.emf");
+  picture.writeFile(emf);
+  result->pdf = result->folder.file("page.pdf");
+  result->ok = ConvertPages({emf}, result->pdf);
+  return result;
+}
+
+uint32_t PictureColorAt(const std::string& pdf, double x, double y, double width, double height) {
+  graphics_test::Rgb p;
+  if (!graphics_test::RenderPixel(pdf, 72, static_cast<int>(14.17 + x * 566.65 / width),
+                                  static_cast<int>(14.17 + y * 813.65 / height), &p))
+    return 0xFFFFFFFF;
+  auto snap = [](int v) { return static_cast<uint8_t>(v < 60 ? 0 : v > 195 ? 255 : v); };
+  return emfbuild::Rgb(snap(p.r), snap(p.g), snap(p.b));
 }
 
 std::vector<std::string> CorpusFiles(const std::string& folder) {

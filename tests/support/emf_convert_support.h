@@ -1,7 +1,12 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "support/emf_builder.h"
+#include "support/temp_folder.h"
 
 namespace emw_test {
 
@@ -10,6 +15,21 @@ namespace emw_test {
 // converter's reason on failure.
 bool ConvertPages(const std::vector<std::string>& pages, const std::string& pdfPath,
                   std::string* error = nullptr);
+
+// One picture converted by ConvertPages, with the folder that holds it.
+struct ConvertedPicture {
+  testing_support::TempFolder folder;
+  std::string pdf;
+  bool ok = false;
+};
+std::unique_ptr<ConvertedPicture> ConvertPicture(const emfbuild::EmfBuilder& picture);
+
+// The colour (emfbuild::Rgb) at pixel (x, y) of a picture of width x height
+// pixels whose frame starts at its origin: the picture is stretched into
+// the A4 page inside the 5 mm margins, 566.65 x 813.65 points from (14.17,
+// 14.17). Channels within 60 of 0 or 255 are snapped to it.
+uint32_t PictureColorAt(const std::string& pdf, double x, double y, double width = 400,
+                        double height = 400);
 
 // The files under a folder of the shared corpus, sorted; empty when missing.
 std::vector<std::string> CorpusFiles(const std::string& folder);
