@@ -218,6 +218,7 @@ void TEMWParser::Play() {
   page_->SetLineJoin(options_.LineJoin);
 
   walkCompleted_ = emf_.Walk([this](const EmfRecord& record) { Dispatch(record); });
+  FlushHeldMask();
   // A bracket never painted still ends its path, so the form stays valid.
   if (!heldPath_.empty()) Paint().NewPath();
 
@@ -228,6 +229,10 @@ void TEMWParser::Play() {
 
 void TEMWParser::Dispatch(const EmfRecord& record) {
   const uint32_t type = record.type;
+  // A held-back mask is drawn before anything else happens, unless this
+  // record may be its picture (or is a comment, which draws nothing).
+  if (pendingMask_ && type != emr::EMR_STRETCHDIBITS && type != emr::EMR_GDICOMMENT)
+    FlushHeldMask();
   const bool text = IsTextRecord(type);
   if (text && state_.pathBracket) return;
   if (state_.textColorMode && !KeepsTextColorMode(type)) EndTextColorMode();
@@ -246,6 +251,17 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
     throw;
   } catch (const std::exception&) {
     // One bad record costs only itself; what it wrote before failing stays.
+    ++droppedRecords_;
+  }
+}
+
+void TEMWParser::FlushHeldMask() {
+  try {
+    FlushPendingMask();
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
+    // The mask's record is dropped as it would have been when it came.
     ++droppedRecords_;
   }
 }

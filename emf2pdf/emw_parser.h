@@ -14,10 +14,7 @@
 #include "pdf/emf_parse_options.h"
 #include "pdf/metafile_player.h"
 #include "pdf/page.h"
-
-namespace platform {
-class TBitmap;
-}
+#include "platform/bitmap.h"
 
 namespace emf2pdf {
 
@@ -279,7 +276,22 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void DrawBlt(RecordReader& in, BltKind kind);
   // The bitmap as a new image resource: CCITT for 1 bit per pixel, else
   // JPEG or deflate as the options say. Returns its index.
-  int AddBitmapImage(const platform::TBitmap& bitmap);
+  int AddBitmapImage(const platform::TBitmap& bitmap, int maskIndex = -1);
+
+  // A monochrome mask drawn with SRCAND or SRCPAINT is held back until the
+  // next record shows whether the picture it belongs to follows (see
+  // records_bitmap.cpp); otherwise it is drawn as it came.
+  struct PendingMask {
+    platform::TBitmap mask;   // its own pixels
+    platform::TBitmap alone;  // drawn by itself, through its raster operation
+    uint32_t rop = 0;
+    double x = 0, y = 0, width = 0, height = 0;  // placement on the form
+  };
+  bool CompletesPendingMask(uint32_t rop, double x, double y, double width, double height,
+                            const platform::TBitmap& picture) const;
+  void DrawMaskedPicture(const platform::TBitmap& picture);
+  void FlushPendingMask();
+  void FlushHeldMask();  // FlushPendingMask with the dispatcher's error rule
   void PlaceAtBounds(int image, const RectL& bounds);
   // The mapped destination rectangle filled with the fill colour in force.
   void FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy);
@@ -302,6 +314,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   std::vector<std::optional<EmwObject>> objects_;
   std::vector<XForm> transformStack_;
   std::vector<PathOp> heldPath_;
+  std::optional<PendingMask> pendingMask_;
   int droppedRecords_ = 0;
   bool walkCompleted_ = true;
 };

@@ -177,11 +177,51 @@ double Finite(double value) {
 
 }  // namespace
 
-int TEMWParser::AddBitmapImage(const TBitmap& bitmap) {
+int TEMWParser::AddBitmapImage(const TBitmap& bitmap, int maskIndex) {
   const pdf::ImageCompression compression = bitmap.IsMonochrome()        ? pdf::icCCITT4
                                             : options_.ColorImagesAsJPEG ? pdf::icJPEG
                                                                          : pdf::icFlate;
-  return page_->Document().AddImage(&bitmap, compression, -1, false, -1);
+  return page_->Document().AddImage(&bitmap, compression, -1, false, maskIndex);
+}
+
+// --- Pictures with transparent parts -------------------------------------------------
+//
+// Programs draw a picture with transparent parts as two EMR_STRETCHDIBITS
+// over the same destination: a monochrome mask with SRCAND (black where the
+// picture shows), then the picture with SRCPAINT or SRCINVERT (black where
+// it does not); or the mask with SRCPAINT (white where the picture shows),
+// then the picture with SRCAND (white where it does not). Drawn one by one,
+// each as an opaque image, the picture would cover the page around it in
+// black or white. Together they make one image with the mask as its stencil.
+
+bool TEMWParser::CompletesPendingMask(uint32_t rop, double x, double y, double width, double height,
+                                      const TBitmap& picture) const {
+  if (!pendingMask_) return false;
+  const PendingMask& mask = *pendingMask_;
+  const bool pairs = mask.rop == platform::SRCAND
+                         ? rop == platform::SRCPAINT || rop == platform::SRCINVERT
+                         : rop == platform::SRCAND;
+  auto same = [](double a, double b) { return std::fabs(a - b) < 0.01; };
+  return pairs && same(mask.x, x) && same(mask.y, y) && same(mask.width, width) &&
+         same(mask.height, height) && mask.mask.Width() == picture.Width() &&
+         mask.mask.Height() == picture.Height();
+}
+
+void TEMWParser::DrawMaskedPicture(const TBitmap& picture) {
+  const PendingMask mask = std::move(*pendingMask_);
+  pendingMask_.reset();
+  // The stencil leaves out what the mask's raster operation would have left
+  // alone: white pixels under SRCAND, black ones under SRCPAINT.
+  const int64_t hidden = mask.rop == platform::SRCAND ? 0xFFFFFF : 0x000000;
+  const int stencil = page_->Document().AddImage(&mask.mask, pdf::icCCITT4, hidden, true, -1);
+  page_->ShowImage(AddBitmapImage(picture, stencil), mask.x, mask.y, mask.width, mask.height, 0);
+}
+
+void TEMWParser::FlushPendingMask() {
+  if (!pendingMask_) return;
+  const PendingMask mask = std::move(*pendingMask_);
+  pendingMask_.reset();
+  page_->ShowImage(AddBitmapImage(mask.alone), mask.x, mask.y, mask.width, mask.height, 0);
 }
 
 void TEMWParser::PlaceAtBounds(int image, const RectL& bounds) {
@@ -316,13 +356,31 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
   const auto header = PeekHeader(source.info);
   if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
-  TBitmap bitmap(cxSrc, cySrc, FormatFor(IsMonochrome(header)));
-  CopyDibArea(bitmap, source, xSrc, ySrc, rop, true);
-  if (width < 0) bitmap.MirrorHorizontal();
-  if (height < 0) bitmap.MirrorVertical();
-  const int image = AddBitmapImage(bitmap);
-  page_->ShowImage(image, std::min(corner.x, corner.x + width),
-                   std::min(corner.y, corner.y + height), std::fabs(width), std::fabs(height), 0);
+  const auto made = [&](uint32_t through) {
+    TBitmap bitmap(cxSrc, cySrc, FormatFor(IsMonochrome(header)));
+    CopyDibArea(bitmap, source, xSrc, ySrc, through, true);
+    if (width < 0) bitmap.MirrorHorizontal();
+    if (height < 0) bitmap.MirrorVertical();
+    return bitmap;
+  };
+  const double x = std::min(corner.x, corner.x + width);
+  const double y = std::min(corner.y, corner.y + height);
+  const double w = std::fabs(width), h = std::fabs(height);
+  if (pendingMask_ &&
+      (rop == platform::SRCAND || rop == platform::SRCPAINT || rop == platform::SRCINVERT)) {
+    const TBitmap picture = made(platform::SRCCOPY);
+    if (CompletesPendingMask(rop, x, y, w, h, picture)) {
+      DrawMaskedPicture(picture);
+      return;
+    }
+  }
+  FlushPendingMask();
+  TBitmap bitmap = made(rop);
+  if (bitmap.IsMonochrome() && (rop == platform::SRCAND || rop == platform::SRCPAINT)) {
+    pendingMask_ = PendingMask{made(platform::SRCCOPY), std::move(bitmap), rop, x, y, w, h};
+    return;
+  }
+  page_->ShowImage(AddBitmapImage(bitmap), x, y, w, h, 0);
 }
 
 void TEMWParser::OnAlphaBlend(RecordReader& in) {

@@ -97,6 +97,69 @@ TEST(EmfBitmaps, stretchDIBitsInAYUpMapping_isUpright) {
   EXPECT_EQ(PictureColorAt(result->pdf, 150, 50), kWhite);
 }
 
+// A mask and its picture over the same destination become one image with a
+// stencil, in either of the two orders programs use; the page around the
+// picture's opaque part shows through.
+TEST(EmfBitmaps, maskThenPicture_drawsOnlyTheOpaquePart) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  const uint32_t kSrcAnd = 0x008800C6, kSrcPaint = 0x00EE0086, kSrcInvert = 0x00660046;
+  // Left column opaque: red over green. Right column transparent.
+  const struct {
+    const char* name;
+    uint32_t maskRop, pictureRop;
+    bool opaqueBit;  // the mask's bit for an opaque pixel (1 = its colour1)
+    uint32_t hiddenColour;
+  } kOrders[] = {{"and, then paint", kSrcAnd, kSrcPaint, false, kBlack},
+                 {"and, then invert", kSrcAnd, kSrcInvert, false, kBlack},
+                 {"paint, then and", kSrcPaint, kSrcAnd, true, kWhite}};
+  for (const auto& order : kOrders) {
+    SCOPED_TRACE(order.name);
+    const Dib mask =
+        emfbuild::Dib1(2, 2, {order.opaqueBit, !order.opaqueBit, order.opaqueBit, !order.opaqueBit},
+                       kBlack, kWhite);
+    const Dib picture =
+        emfbuild::Dib24(2, 2, {kRed, order.hiddenColour, kGreen, order.hiddenColour});
+    EmfBuilder page(400, 400);
+    page.selectObject(0x80000008)  // null pen
+        .createBrushIndirect(1, 0, kBlue)
+        .selectObject(1)
+        .rectangle({0, 0, 400, 400})
+        .stretchDIBits({100, 100, 299, 299}, {100, 100}, 200, 200, {0, 0}, 2, 2, order.maskRop,
+                       mask)
+        .stretchDIBits({100, 100, 299, 299}, {100, 100}, 200, 200, {0, 0}, 2, 2, order.pictureRop,
+                       picture);
+    const auto result = ConvertPicture(page);
+    ASSERT_TRUE(result->ok);
+    EXPECT_EQ(PictureColorAt(result->pdf, 150, 150), kRed);
+    EXPECT_EQ(PictureColorAt(result->pdf, 150, 250), kGreen);
+    EXPECT_EQ(PictureColorAt(result->pdf, 250, 150), kBlue);
+    EXPECT_EQ(PictureColorAt(result->pdf, 250, 250), kBlue);
+    EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"image rgb 2x2", "ccitt - 2x2"}))
+        << testing_support::CommandOutput("pdfimages -list '" + result->pdf + "'").value_or("");
+  }
+}
+
+// A mask whose picture does not follow is drawn as it came: through its
+// raster operation on a bitmap of its own, an opaque image without stencil.
+TEST(EmfBitmaps, maskWithoutItsPicture_isDrawnAlone) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  const Dib mask = emfbuild::Dib1(2, 1, {true, false}, kWhite, kBlack);
+  for (const bool followedByAnother : {false, true}) {
+    SCOPED_TRACE(followedByAnother);
+    EmfBuilder page(400, 400);
+    page.stretchDIBits({100, 100, 299, 199}, {100, 100}, 200, 100, {0, 0}, 2, 1, 0x008800C6, mask);
+    if (followedByAnother)
+      page.stretchDIBits({100, 300, 299, 399}, {100, 300}, 200, 100, {0, 0}, 2, 2, kSrcCopy,
+                         Quad());
+    const auto result = ConvertPicture(page);
+    ASSERT_TRUE(result->ok);
+    EXPECT_EQ(PictureColorAt(result->pdf, 150, 150), kBlack);
+    std::vector<std::string> expected = {"ccitt gray 2x1"};
+    if (followedByAnother) expected.push_back("image rgb 2x2");
+    EXPECT_EQ(ImageKinds(result->pdf), expected);
+  }
+}
+
 TEST(EmfBitmaps, oneBitBitmapsBecomeCcittImages) {
   if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
   // Left column black, right column white, in a DIB whose 1 bits are black.
