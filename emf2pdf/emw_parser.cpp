@@ -139,6 +139,18 @@ double RoundExtent(double value) {
 
 }  // namespace
 
+namespace {
+
+// Records after which a held-back mask may still meet its picture: the
+// bitmap records (which draw the mask themselves when the picture does not
+// follow) and comments, which draw nothing.
+bool MayShowPicture(uint32_t type) {
+  return type == emr::EMR_STRETCHDIBITS || type == emr::EMR_BITBLT || type == emr::EMR_STRETCHBLT ||
+         type == emr::EMR_MASKBLT || type == emr::EMR_GDICOMMENT;
+}
+
+}  // namespace
+
 const TEMWParser::RecordEntry* TEMWParser::FindEntry(uint32_t type) {
   static const std::array<const RecordEntry*, kTypeLimit> table = [] {
     std::array<const RecordEntry*, kTypeLimit> t{};
@@ -231,8 +243,7 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
   const uint32_t type = record.type;
   // A held-back mask is drawn before anything else happens, unless this
   // record may be its picture (or is a comment, which draws nothing).
-  if (pendingMask_ && type != emr::EMR_STRETCHDIBITS && type != emr::EMR_GDICOMMENT)
-    FlushHeldMask();
+  if (pendingMask_ && !MayShowPicture(type)) FlushHeldMask();
   const bool text = IsTextRecord(type);
   if (text && state_.pathBracket) return;
   if (state_.textColorMode && !KeepsTextColorMode(type)) EndTextColorMode();

@@ -276,6 +276,10 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void DrawBlt(RecordReader& in, BltKind kind);
   // The bitmap as a new image resource: CCITT for 1 bit per pixel, else
   // JPEG or deflate as the options say. Returns its index.
+  // Where an image goes on the form, in page pixels.
+  struct Placement {
+    double x = 0, y = 0, width = 0, height = 0;
+  };
   int AddBitmapImage(const platform::TBitmap& bitmap, int maskIndex = -1);
 
   // A monochrome mask drawn with SRCAND or SRCPAINT is held back until the
@@ -285,14 +289,19 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     platform::TBitmap mask;   // its own pixels
     platform::TBitmap alone;  // drawn by itself, through its raster operation
     uint32_t rop = 0;
-    double x = 0, y = 0, width = 0, height = 0;  // placement on the form
+    Placement at;
   };
-  bool CompletesPendingMask(uint32_t rop, double x, double y, double width, double height,
+  bool CompletesPendingMask(uint32_t rop, const Placement& at,
                             const platform::TBitmap& picture) const;
   void DrawMaskedPicture(const platform::TBitmap& picture);
   void FlushPendingMask();
   void FlushHeldMask();  // FlushPendingMask with the dispatcher's error rule
-  void PlaceAtBounds(int image, const RectL& bounds);
+  Placement BoundsPlacement(const RectL& bounds) const;
+  void ShowImageAt(int image, const Placement& at);
+  // Shows the bitmap a record draws through `rop`; made(rop) builds it,
+  // made(SRCCOPY) gives its own pixels. Masks and their pictures meet here.
+  void ShowRasterImage(uint32_t rop, const std::function<platform::TBitmap(uint32_t)>& made,
+                       const Placement& at);
   // The mapped destination rectangle filled with the fill colour in force.
   void FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy);
 

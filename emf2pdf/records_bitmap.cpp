@@ -194,7 +194,7 @@ int TEMWParser::AddBitmapImage(const TBitmap& bitmap, int maskIndex) {
 // each as an opaque image, the picture would cover the page around it in
 // black or white. Together they make one image with the mask as its stencil.
 
-bool TEMWParser::CompletesPendingMask(uint32_t rop, double x, double y, double width, double height,
+bool TEMWParser::CompletesPendingMask(uint32_t rop, const Placement& at,
                                       const TBitmap& picture) const {
   if (!pendingMask_) return false;
   const PendingMask& mask = *pendingMask_;
@@ -202,8 +202,8 @@ bool TEMWParser::CompletesPendingMask(uint32_t rop, double x, double y, double w
                          ? rop == platform::SRCPAINT || rop == platform::SRCINVERT
                          : rop == platform::SRCAND;
   auto same = [](double a, double b) { return std::fabs(a - b) < 0.01; };
-  return pairs && same(mask.x, x) && same(mask.y, y) && same(mask.width, width) &&
-         same(mask.height, height) && mask.mask.Width() == picture.Width() &&
+  return pairs && same(mask.at.x, at.x) && same(mask.at.y, at.y) && same(mask.at.width, at.width) &&
+         same(mask.at.height, at.height) && mask.mask.Width() == picture.Width() &&
          mask.mask.Height() == picture.Height();
 }
 
@@ -214,20 +214,43 @@ void TEMWParser::DrawMaskedPicture(const TBitmap& picture) {
   // alone: white pixels under SRCAND, black ones under SRCPAINT.
   const int64_t hidden = mask.rop == platform::SRCAND ? 0xFFFFFF : 0x000000;
   const int stencil = page_->Document().AddImage(&mask.mask, pdf::icCCITT4, hidden, true, -1);
-  page_->ShowImage(AddBitmapImage(picture, stencil), mask.x, mask.y, mask.width, mask.height, 0);
+  ShowImageAt(AddBitmapImage(picture, stencil), mask.at);
 }
 
 void TEMWParser::FlushPendingMask() {
   if (!pendingMask_) return;
   const PendingMask mask = std::move(*pendingMask_);
   pendingMask_.reset();
-  page_->ShowImage(AddBitmapImage(mask.alone), mask.x, mask.y, mask.width, mask.height, 0);
+  ShowImageAt(AddBitmapImage(mask.alone), mask.at);
 }
 
-void TEMWParser::PlaceAtBounds(int image, const RectL& bounds) {
-  const double width = (static_cast<double>(bounds.right) - bounds.left + 1) * fx_;
-  const double height = (static_cast<double>(bounds.bottom) - bounds.top + 1) * fy_;
-  page_->ShowImage(image, DeviceX(bounds.left), DeviceY(bounds.top), width, height, 0);
+TEMWParser::Placement TEMWParser::BoundsPlacement(const RectL& bounds) const {
+  return {DeviceX(bounds.left), DeviceY(bounds.top),
+          (static_cast<double>(bounds.right) - bounds.left + 1) * fx_,
+          (static_cast<double>(bounds.bottom) - bounds.top + 1) * fy_};
+}
+
+void TEMWParser::ShowImageAt(int image, const Placement& at) {
+  page_->ShowImage(image, at.x, at.y, at.width, at.height, 0);
+}
+
+void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint32_t)>& made,
+                                 const Placement& at) {
+  const bool maskRop = rop == platform::SRCAND || rop == platform::SRCPAINT;
+  if (pendingMask_ && (maskRop || rop == platform::SRCINVERT)) {
+    const TBitmap picture = made(platform::SRCCOPY);
+    if (CompletesPendingMask(rop, at, picture)) {
+      DrawMaskedPicture(picture);
+      return;
+    }
+  }
+  FlushPendingMask();
+  TBitmap drawn = made(rop);
+  if (drawn.IsMonochrome() && maskRop) {
+    pendingMask_ = PendingMask{made(platform::SRCCOPY), std::move(drawn), rop, at};
+    return;
+  }
+  ShowImageAt(AddBitmapImage(drawn), at);
 }
 
 void TEMWParser::FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy) {
@@ -251,6 +274,7 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
   const bool textColorMode = state_.textColorMode;
   if (textColorMode) EndTextColorMode();
   if (!hasSource) {
+    FlushPendingMask();
     const uint32_t color = ResolvePalette(state_.brushColor);
     if (color != state_.fillColorCache || state_.stateDirty) WriteFillColor(color);
     FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
@@ -258,9 +282,12 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
     const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
     const auto header = PeekHeader(source.info);
     if (SizeUsable(f.cxDest, f.cyDest, PixelsHeld(header, source.bits.size()))) {
-      TBitmap bitmap(f.cxDest, f.cyDest, FormatFor(IsMonochrome(header)));
-      CopyDibArea(bitmap, source, f.xSrc, f.ySrc, rop, false);
-      PlaceAtBounds(AddBitmapImage(bitmap), f.bounds);
+      const auto made = [&](uint32_t through) {
+        TBitmap bitmap(f.cxDest, f.cyDest, FormatFor(IsMonochrome(header)));
+        CopyDibArea(bitmap, source, f.xSrc, f.ySrc, through, false);
+        return bitmap;
+      };
+      ShowRasterImage(rop, made, BoundsPlacement(f.bounds));
     }
   }
   state_.textColorMode = textColorMode;
@@ -275,6 +302,7 @@ void TEMWParser::OnMaskBlt(RecordReader& in) { DrawBlt(in, BltKind::kMaskBlt); }
 void TEMWParser::OnStretchBlt(RecordReader& in) {
   const BltFields f = ReadBltFields(in);
   if (f.offBmi == 0 || f.offBits == 0) {
+    FlushPendingMask();
     if (f.cxDest != 0 && f.cyDest != 0)
       FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
     else
@@ -288,14 +316,15 @@ void TEMWParser::OnStretchBlt(RecordReader& in) {
   const int width = static_cast<int>(header->width);
   const int height = static_cast<int>(header->height);
   const TPixelFormat format = FormatFor(IsMonochrome(header));
-  TBitmap bitmap(width, height, format);
-  CopyDibArea(bitmap, source, 0, 0, platform::SRCCOPY, false);
-  if (f.rop != platform::SRCCOPY) {
+  const auto made = [&](uint32_t through) {
+    TBitmap bitmap(width, height, format);
+    CopyDibArea(bitmap, source, 0, 0, platform::SRCCOPY, false);
+    if (through == platform::SRCCOPY) return bitmap;
     TBitmap combined(width, height, format);
-    platform::CopyBitmap(combined, bitmap, f.rop);
-    bitmap = std::move(combined);
-  }
-  PlaceAtBounds(AddBitmapImage(bitmap), f.bounds);
+    platform::CopyBitmap(combined, bitmap, through);
+    return combined;
+  };
+  ShowRasterImage(f.rop, made, BoundsPlacement(f.bounds));
 }
 
 void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
@@ -363,24 +392,9 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
     if (height < 0) bitmap.MirrorVertical();
     return bitmap;
   };
-  const double x = std::min(corner.x, corner.x + width);
-  const double y = std::min(corner.y, corner.y + height);
-  const double w = std::fabs(width), h = std::fabs(height);
-  if (pendingMask_ &&
-      (rop == platform::SRCAND || rop == platform::SRCPAINT || rop == platform::SRCINVERT)) {
-    const TBitmap picture = made(platform::SRCCOPY);
-    if (CompletesPendingMask(rop, x, y, w, h, picture)) {
-      DrawMaskedPicture(picture);
-      return;
-    }
-  }
-  FlushPendingMask();
-  TBitmap bitmap = made(rop);
-  if (bitmap.IsMonochrome() && (rop == platform::SRCAND || rop == platform::SRCPAINT)) {
-    pendingMask_ = PendingMask{made(platform::SRCCOPY), std::move(bitmap), rop, x, y, w, h};
-    return;
-  }
-  page_->ShowImage(AddBitmapImage(bitmap), x, y, w, h, 0);
+  ShowRasterImage(rop, made,
+                  {std::min(corner.x, corner.x + width), std::min(corner.y, corner.y + height),
+                   std::fabs(width), std::fabs(height)});
 }
 
 void TEMWParser::OnAlphaBlend(RecordReader& in) {
@@ -403,7 +417,8 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
   platform::TDibDecoder decoder;
   if (decoder.Load(source.info, source.bits, source.usage))
     platform::AlphaBlendPixels(paper, decoder.ReadArea(f.xSrc, f.ySrc, cxSrc, cySrc), f.rop);
-  PlaceAtBounds(AddBitmapImage(paper), f.bounds);
+  FlushPendingMask();
+  ShowImageAt(AddBitmapImage(paper), BoundsPlacement(f.bounds));
 }
 
 }  // namespace emf2pdf

@@ -2,7 +2,9 @@
 // them, in the right colours and encodings, and broken records draw nothing.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
+#include <utility>
 
 #include "emf2pdf/emf2pdf_converter.h"
 #include "pdf/jpeg_codec.h"
@@ -17,6 +19,7 @@ namespace {
 
 using emfbuild::Dib;
 using emfbuild::EmfBuilder;
+using emfbuild::Rect;
 using emfbuild::Rgb;
 using emw_test::ConvertPicture;
 using emw_test::PictureColorAt;
@@ -98,8 +101,8 @@ TEST(EmfBitmaps, stretchDIBitsInAYUpMapping_isUpright) {
 }
 
 // A mask and its picture over the same destination become one image with a
-// stencil, in either of the two orders programs use; the page around the
-// picture's opaque part shows through.
+// stencil, in either of the two orders programs use and through any of the
+// bitmap records; the page around the picture's opaque part shows through.
 TEST(EmfBitmaps, maskThenPicture_drawsOnlyTheOpaquePart) {
   if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
   const uint32_t kSrcAnd = 0x008800C6, kSrcPaint = 0x00EE0086, kSrcInvert = 0x00660046;
@@ -112,30 +115,44 @@ TEST(EmfBitmaps, maskThenPicture_drawsOnlyTheOpaquePart) {
   } kOrders[] = {{"and, then paint", kSrcAnd, kSrcPaint, false, kBlack},
                  {"and, then invert", kSrcAnd, kSrcInvert, false, kBlack},
                  {"paint, then and", kSrcPaint, kSrcAnd, true, kWhite}};
-  for (const auto& order : kOrders) {
-    SCOPED_TRACE(order.name);
-    const Dib mask =
-        emfbuild::Dib1(2, 2, {order.opaqueBit, !order.opaqueBit, order.opaqueBit, !order.opaqueBit},
-                       kBlack, kWhite);
-    const Dib picture =
-        emfbuild::Dib24(2, 2, {kRed, order.hiddenColour, kGreen, order.hiddenColour});
-    EmfBuilder page(400, 400);
-    page.selectObject(0x80000008)  // null pen
-        .createBrushIndirect(1, 0, kBlue)
-        .selectObject(1)
-        .rectangle({0, 0, 400, 400})
-        .stretchDIBits({100, 100, 299, 299}, {100, 100}, 200, 200, {0, 0}, 2, 2, order.maskRop,
-                       mask)
-        .stretchDIBits({100, 100, 299, 299}, {100, 100}, 200, 200, {0, 0}, 2, 2, order.pictureRop,
-                       picture);
-    const auto result = ConvertPicture(page);
-    ASSERT_TRUE(result->ok);
-    EXPECT_EQ(PictureColorAt(result->pdf, 150, 150), kRed);
-    EXPECT_EQ(PictureColorAt(result->pdf, 150, 250), kGreen);
-    EXPECT_EQ(PictureColorAt(result->pdf, 250, 150), kBlue);
-    EXPECT_EQ(PictureColorAt(result->pdf, 250, 250), kBlue);
-    EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"image rgb 2x2", "ccitt - 2x2"}))
-        << testing_support::CommandOutput("pdfimages -list '" + result->pdf + "'").value_or("");
+  using Draw = std::function<void(EmfBuilder&, uint32_t, const Dib&)>;
+  const Rect box{100, 100, 299, 299};
+  const std::pair<const char*, Draw> kRecords[] = {
+      {"StretchDIBits",
+       [&](EmfBuilder& page, uint32_t rop, const Dib& dib) {
+         page.stretchDIBits(box, {100, 100}, 200, 200, {0, 0}, 2, 2, rop, dib);
+       }},
+      {"BitBlt",
+       [&](EmfBuilder& page, uint32_t rop, const Dib& dib) {
+         page.bitBlt(box, {100, 100}, 2, 2, rop, {0, 0}, &dib);
+       }},
+      {"StretchBlt", [&](EmfBuilder& page, uint32_t rop, const Dib& dib) {
+         page.stretchBlt(box, {100, 100}, 200, 200, rop, {0, 0}, 2, 2, &dib);
+       }}};
+  for (const auto& [record, draw] : kRecords) {
+    for (const auto& order : kOrders) {
+      SCOPED_TRACE(std::string(record) + ": " + order.name);
+      const Dib mask = emfbuild::Dib1(
+          2, 2, {order.opaqueBit, !order.opaqueBit, order.opaqueBit, !order.opaqueBit}, kBlack,
+          kWhite);
+      const Dib picture =
+          emfbuild::Dib24(2, 2, {kRed, order.hiddenColour, kGreen, order.hiddenColour});
+      EmfBuilder page(400, 400);
+      page.selectObject(0x80000008)  // null pen
+          .createBrushIndirect(1, 0, kBlue)
+          .selectObject(1)
+          .rectangle({0, 0, 400, 400});
+      draw(page, order.maskRop, mask);
+      draw(page, order.pictureRop, picture);
+      const auto result = ConvertPicture(page);
+      ASSERT_TRUE(result->ok);
+      EXPECT_EQ(PictureColorAt(result->pdf, 150, 150), kRed);
+      EXPECT_EQ(PictureColorAt(result->pdf, 150, 250), kGreen);
+      EXPECT_EQ(PictureColorAt(result->pdf, 250, 150), kBlue);
+      EXPECT_EQ(PictureColorAt(result->pdf, 250, 250), kBlue);
+      EXPECT_EQ(ImageKinds(result->pdf),
+                (std::vector<std::string>{"image rgb 2x2", "ccitt - 2x2"}));
+    }
   }
 }
 
