@@ -293,7 +293,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   };
   bool CompletesPendingMask(uint32_t rop, const Placement& at,
                             const platform::TBitmap& picture) const;
-  void DrawMaskedPicture(const platform::TBitmap& picture);
+  void DrawMaskedPicture(const platform::TBitmap& picture, const Placement& at);
   void FlushPendingMask();
   void FlushHeldMask();  // FlushPendingMask with the dispatcher's error rule
   Placement BoundsPlacement(const RectL& bounds) const;

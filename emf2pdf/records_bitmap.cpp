@@ -201,20 +201,23 @@ bool TEMWParser::CompletesPendingMask(uint32_t rop, const Placement& at,
   const bool pairs = mask.rop == platform::SRCAND
                          ? rop == platform::SRCPAINT || rop == platform::SRCINVERT
                          : rop == platform::SRCAND;
-  auto same = [](double a, double b) { return std::fabs(a - b) < 0.01; };
+  // The two records may place their bitmaps differently (one by its bounds,
+  // the other by the mapped destination), which rounds apart by a pixel.
+  const double tolerance = 1.5 * std::max(fx_, fy_);
+  auto same = [&](double a, double b) { return std::fabs(a - b) <= tolerance; };
   return pairs && same(mask.at.x, at.x) && same(mask.at.y, at.y) && same(mask.at.width, at.width) &&
          same(mask.at.height, at.height) && mask.mask.Width() == picture.Width() &&
          mask.mask.Height() == picture.Height();
 }
 
-void TEMWParser::DrawMaskedPicture(const TBitmap& picture) {
+void TEMWParser::DrawMaskedPicture(const TBitmap& picture, const Placement& at) {
   const PendingMask mask = std::move(*pendingMask_);
   pendingMask_.reset();
   // The stencil leaves out what the mask's raster operation would have left
   // alone: white pixels under SRCAND, black ones under SRCPAINT.
   const int64_t hidden = mask.rop == platform::SRCAND ? 0xFFFFFF : 0x000000;
   const int stencil = page_->Document().AddImage(&mask.mask, pdf::icCCITT4, hidden, true, -1);
-  ShowImageAt(AddBitmapImage(picture, stencil), mask.at);
+  ShowImageAt(AddBitmapImage(picture, stencil), at);
 }
 
 void TEMWParser::FlushPendingMask() {
@@ -240,7 +243,7 @@ void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint3
   if (pendingMask_ && (maskRop || rop == platform::SRCINVERT)) {
     const TBitmap picture = made(platform::SRCCOPY);
     if (CompletesPendingMask(rop, at, picture)) {
-      DrawMaskedPicture(picture);
+      DrawMaskedPicture(picture, at);
       return;
     }
   }
@@ -309,16 +312,25 @@ void TEMWParser::OnStretchBlt(RecordReader& in) {
       page_->NewPath();
     return;
   }
+  const int32_t cxSrc = in.I32();
+  const int32_t cySrc = in.I32();
   const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
   const auto header = PeekHeader(source.info);
-  if (!header || !SizeUsable(header->width, header->height, PixelsHeld(header, source.bits.size())))
-    return;
-  const int width = static_cast<int>(header->width);
-  const int height = static_cast<int>(header->height);
+  if (!header) return;
+  // The record's source area, as the platform copies it (a DIB may hold more
+  // rows or columns than are shown); the whole DIB when the area is empty.
+  const bool area = cxSrc > 0 && cySrc > 0;
+  const int64_t areaWidth = area ? cxSrc : header->width;
+  const int64_t areaHeight = area ? cySrc : header->height;
+  if (!SizeUsable(areaWidth, areaHeight, PixelsHeld(header, source.bits.size()))) return;
+  const int width = static_cast<int>(areaWidth);
+  const int height = static_cast<int>(areaHeight);
+  const int32_t xSrc = area ? f.xSrc : 0;
+  const int32_t ySrc = area ? f.ySrc : 0;
   const TPixelFormat format = FormatFor(IsMonochrome(header));
   const auto made = [&](uint32_t through) {
     TBitmap bitmap(width, height, format);
-    CopyDibArea(bitmap, source, 0, 0, platform::SRCCOPY, false);
+    CopyDibArea(bitmap, source, xSrc, ySrc, platform::SRCCOPY, false);
     if (through == platform::SRCCOPY) return bitmap;
     TBitmap combined(width, height, format);
     platform::CopyBitmap(combined, bitmap, through);

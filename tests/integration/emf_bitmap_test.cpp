@@ -156,6 +156,41 @@ TEST(EmfBitmaps, maskThenPicture_drawsOnlyTheOpaquePart) {
   }
 }
 
+// A mask drawn by its bounds and a picture by its mapped destination round
+// apart by a pixel; they still belong together.
+TEST(EmfBitmaps, maskAndPictureThroughDifferentRecords_pairUp) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  const Dib mask = emfbuild::Dib1(2, 2, {false, true, false, true}, kBlack, kWhite);
+  const Dib picture = emfbuild::Dib24(2, 2, {kRed, kBlack, kGreen, kBlack});
+  EmfBuilder page(400, 400);
+  page.selectObject(0x80000008)
+      .createBrushIndirect(1, 0, kBlue)
+      .selectObject(1)
+      .rectangle({0, 0, 400, 400})
+      .stretchBlt({100, 100, 299, 299}, {100, 100}, 200, 200, 0x008800C6, {0, 0}, 2, 2, &mask)
+      .stretchDIBits({0, 0, -1, -1}, {101, 100}, 199, 200, {0, 0}, 2, 2, 0x00660046, picture);
+  const auto result = ConvertPicture(page);
+  ASSERT_TRUE(result->ok);
+  EXPECT_EQ(PictureColorAt(result->pdf, 150, 150), kRed);
+  EXPECT_EQ(PictureColorAt(result->pdf, 250, 150), kBlue);
+  EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"image rgb 2x2", "ccitt - 2x2"}));
+}
+
+// StretchBlt copies the record's source area, not the whole DIB: a DIB with
+// a row more than is shown does not squeeze that row into the destination.
+TEST(EmfBitmaps, stretchBlt_copiesItsSourceArea) {
+  if (!HaveTools()) GTEST_SKIP() << "pdftoppm or pdfimages missing";
+  const Dib tall = emfbuild::Dib24(2, 3, {kRed, kGreen, kBlue, kWhite, kBlack, kBlack});
+  EmfBuilder page(400, 400);
+  page.stretchBlt({100, 100, 299, 299}, {100, 100}, 200, 200, kSrcCopy, {0, 0}, 2, 2, &tall);
+  const auto result = ConvertPicture(page);
+  ASSERT_TRUE(result->ok);
+  EXPECT_EQ(PictureColorAt(result->pdf, 150, 120), kRed);
+  EXPECT_EQ(PictureColorAt(result->pdf, 150, 290), kBlue);
+  EXPECT_EQ(PictureColorAt(result->pdf, 250, 290), kWhite);
+  EXPECT_EQ(ImageKinds(result->pdf), (std::vector<std::string>{"image rgb 2x2"}));
+}
+
 // A mask whose picture does not follow is drawn as it came: through its
 // raster operation on a bitmap of its own, an opaque image without stencil.
 TEST(EmfBitmaps, maskWithoutItsPicture_isDrawnAlone) {
