@@ -21,6 +21,7 @@ constexpr uint32_t ETO_CLIPPED = 0x0004;
 constexpr uint32_t ETO_GLYPH_INDEX = 0x0010;
 constexpr uint32_t ETO_NO_RECT = 0x0100;
 constexpr uint32_t ETO_SMALL_CHARS = 0x0200;
+constexpr uint32_t ETO_PDY = 0x2000;
 
 std::string UpperCase(std::string text) {
   for (char& c : text)
@@ -237,8 +238,11 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
   const uint32_t offDx = in.U32();
   // Everything the record refers to is read before anything is written.
   const auto chars = in.BytesAt(offString, static_cast<size_t>(nChars) * (wide ? 2 : 1));
-  const auto dxBytes =
-      offDx != 0 ? in.BytesAt(offDx, static_cast<size_t>(nChars) * 4) : std::span<const uint8_t>();
+  // With ETO_PDY the array holds an x and a y advance per character; the
+  // text is laid out along x, so the y advances are passed over.
+  const size_t stride = (options & ETO_PDY) ? 8 : 4;
+  const auto dxBytes = offDx != 0 ? in.BytesAt(offDx, static_cast<size_t>(nChars) * stride)
+                                  : std::span<const uint8_t>();
 
   page_->SetBaselineOrigin(false);
   bool glyphIndex = (options & ETO_GLYPH_INDEX) != 0;
@@ -249,7 +253,7 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
       SelectTextFont();
       std::u16string units = wide ? UnitsOf(chars) : std::u16string();
       std::vector<double> dx;
-      for (size_t i = 0; i + 4 <= dxBytes.size(); i += 4)
+      for (size_t i = 0; i + 4 <= dxBytes.size(); i += stride)
         dx.push_back(static_cast<int32_t>(dxBytes[i] | (dxBytes[i + 1] << 8) |
                                           (dxBytes[i + 2] << 16) |
                                           (static_cast<uint32_t>(dxBytes[i + 3]) << 24)));

@@ -203,6 +203,20 @@ TEST(EmwText, centredTextInAScaledMapping_isCentredOnItsReference) {
   EXPECT_NE(text.find("24 0 0 24 120 "), std::string::npos) << text;  // (100 - 20) * 2 * 0.75
 }
 
+// ETO_PDY records carry an x and a y advance per character; the x advances
+// place the characters as a plain advance array would.
+TEST(EmwText, pdyAdvances_placeCharactersByTheirXAdvances) {
+  const uint32_t ETO_PDY = 0x2000;
+  EmfBuilder pairs, plain;
+  CreateFont(pairs, 1, {});
+  CreateFont(plain, 1, {});
+  TextOut(pairs, {10, 10}, u"abc", ETO_PDY, {}, {20, 0, 35, 0, 12, 0});
+  TextOut(plain, {10, 10}, u"abc", 0, {}, {20, 35, 12});
+  const std::string text = PlayText(pairs.bytes());
+  EXPECT_EQ(text, PlayText(plain.bytes()));
+  EXPECT_NE(text.find("Td"), std::string::npos) << text;
+}
+
 TEST(EmwText, substitutedTimes_becomesTimesNewRomanWithItsCharset) {
   EmfBuilder emf;
   Font times;
