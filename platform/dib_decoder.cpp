@@ -118,6 +118,10 @@ bool TDibDecoder::ParseHeader(std::span<const uint8_t> info) {
       if (masksAt + 12 > info.size()) return false;
       for (int i = 0; i < 3; ++i)
         channels_[i].mask = U32(info, masksAt + 4 * static_cast<size_t>(i));
+      // A 32-bit DIB whose colours leave the top byte free keeps its alpha
+      // there, as it does without masks.
+      const uint32_t colours = channels_[0].mask | channels_[1].mask | channels_[2].mask;
+      hasAlpha_ = bitCount_ == 32 && (colours & 0xFF000000u) == 0;
       break;
     }
     default:

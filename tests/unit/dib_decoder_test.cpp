@@ -120,10 +120,22 @@ TEST(DibDecoder, paletteColorsIndexTheDefaultPalette) {
   EXPECT_EQ(pixels.colors, (std::vector<TColor>{kRed, kWhite}));
 }
 
+// The fourth byte is alpha without masks and with masks that leave it free
+// (icons drawn with AlphaBlend come as BI_BITFIELDS); a mask that takes it
+// for a colour leaves no alpha.
 TEST(DibDecoder, thirtyTwoBitPixelsKeepTheirAlpha) {
-  const TDibPixels pixels = ReadAll(Info(1, 1, 32, BI_RGB), {10, 20, 30, 128});
-  ASSERT_EQ(pixels.alpha.size(), 1u);
-  EXPECT_EQ(pixels.alpha[0], 128);
+  Bytes standard, wide;
+  for (uint32_t mask : {0xFF0000u, 0x00FF00u, 0x0000FFu}) Put32(standard, mask);
+  for (uint32_t mask : {0xFFC00000u, 0x003FF000u, 0x00000FFCu}) Put32(wide, mask);
+  const TDibPixels plain = ReadAll(Info(1, 1, 32, BI_RGB), {10, 20, 30, 128});
+  const TDibPixels fields = ReadAll(Info(1, 1, 32, BI_BITFIELDS, standard), {10, 20, 30, 128});
+  const TDibPixels taken = ReadAll(Info(1, 1, 32, BI_BITFIELDS, wide), {10, 20, 30, 128});
+  ASSERT_EQ(plain.alpha.size(), 1u);
+  EXPECT_EQ(plain.alpha[0], 128);
+  ASSERT_EQ(fields.alpha.size(), 1u);
+  EXPECT_EQ(fields.alpha[0], 128);
+  EXPECT_EQ(fields.colors, plain.colors);
+  EXPECT_TRUE(taken.alpha.empty());
 }
 
 TEST(DibDecoder, areaOutsideTheDibHasNoPixels) {
