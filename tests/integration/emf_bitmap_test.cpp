@@ -54,6 +54,16 @@ std::vector<std::string> ImageKinds(const std::string& pdf) {
   return kinds;
 }
 
+// The colours at the middles of the four quarters of the picture's square
+// from (100, 100) to (300, 300).
+void ExpectQuarters(const std::string& pdf, uint32_t topLeft, uint32_t topRight,
+                    uint32_t bottomLeft, uint32_t bottomRight) {
+  EXPECT_EQ(PictureColorAt(pdf, 150, 150), topLeft);
+  EXPECT_EQ(PictureColorAt(pdf, 250, 150), topRight);
+  EXPECT_EQ(PictureColorAt(pdf, 150, 250), bottomLeft);
+  EXPECT_EQ(PictureColorAt(pdf, 250, 250), bottomRight);
+}
+
 bool HaveTools() {
   return testing_support::HaveTool("pdftoppm") && testing_support::HaveTool("pdfimages");
 }
@@ -68,10 +78,7 @@ TEST(EmfBitmaps, stretchDIBitsPlacesTheBitmapAndMirrorsNegativeExtents) {
   const auto result = ConvertPicture(picture);
   ASSERT_TRUE(result->ok);
   const std::string& pdf = result->pdf;
-  EXPECT_EQ(PictureColorAt(pdf, 150, 150), kRed);
-  EXPECT_EQ(PictureColorAt(pdf, 250, 150), kGreen);
-  EXPECT_EQ(PictureColorAt(pdf, 150, 250), kBlue);
-  EXPECT_EQ(PictureColorAt(pdf, 250, 250), kWhite);
+  ExpectQuarters(pdf, kRed, kGreen, kBlue, kWhite);
   EXPECT_EQ(PictureColorAt(pdf, 50, 50), kWhite);  // nothing outside
   // Mirrored in place: green on the left, red on the right.
   EXPECT_EQ(PictureColorAt(pdf, 150, 335), kGreen);
@@ -93,10 +100,7 @@ TEST(EmfBitmaps, stretchDIBitsInAYUpMapping_isUpright) {
       .stretchDIBits({0, 0, -1, -1}, {100, 300}, 200, -200, {0, 0}, 2, 2, kSrcCopy, quad);
   const auto result = ConvertPicture(picture);
   ASSERT_TRUE(result->ok);
-  EXPECT_EQ(PictureColorAt(result->pdf, 150, 150), kRed);
-  EXPECT_EQ(PictureColorAt(result->pdf, 250, 150), kGreen);
-  EXPECT_EQ(PictureColorAt(result->pdf, 150, 250), kBlue);
-  EXPECT_EQ(PictureColorAt(result->pdf, 250, 250), kWhite);
+  ExpectQuarters(result->pdf, kRed, kGreen, kBlue, kWhite);
   EXPECT_EQ(PictureColorAt(result->pdf, 150, 50), kWhite);
 }
 
@@ -146,10 +150,7 @@ TEST(EmfBitmaps, maskThenPicture_drawsOnlyTheOpaquePart) {
       draw(page, order.pictureRop, picture);
       const auto result = ConvertPicture(page);
       ASSERT_TRUE(result->ok);
-      EXPECT_EQ(PictureColorAt(result->pdf, 150, 150), kRed);
-      EXPECT_EQ(PictureColorAt(result->pdf, 150, 250), kGreen);
-      EXPECT_EQ(PictureColorAt(result->pdf, 250, 150), kBlue);
-      EXPECT_EQ(PictureColorAt(result->pdf, 250, 250), kBlue);
+      ExpectQuarters(result->pdf, kRed, kBlue, kGreen, kBlue);
       EXPECT_EQ(ImageKinds(result->pdf),
                 (std::vector<std::string>{"image rgb 2x2", "ccitt - 2x2"}));
     }
