@@ -3,6 +3,7 @@
 #include <hb.h>
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <utility>
 
@@ -10,26 +11,30 @@ namespace platform {
 
 namespace {
 
+struct FontDeleter {
+  void operator()(hb_font_t* font) const { hb_font_destroy(font); }
+};
+using ShapingFontPtr = std::unique_ptr<hb_font_t, FontDeleter>;
+
 // HarfBuzz's view of a face, made once per font file and face index for the
 // whole run (HarfBuzz maps the file and keeps its shaping plans), so that
 // shaping a text record reads nothing again. nullptr for a file it cannot
 // read.
 hb_font_t* ShapingFont(const FontFace& face) {
   static std::mutex mutex;
-  static std::map<std::pair<std::string, int>, hb_font_t*> fonts;
+  static std::map<std::pair<std::string, int>, ShapingFontPtr> fonts;
   const std::lock_guard<std::mutex> lock(mutex);
   auto key = std::make_pair(face.File(), face.Index());
   auto found = fonts.find(key);
-  if (found != fonts.end()) return found->second;
-  hb_font_t* font = nullptr;
+  if (found != fonts.end()) return found->second.get();
+  ShapingFontPtr font;
   if (hb_blob_t* blob = hb_blob_create_from_file_or_fail(face.File().c_str())) {
     hb_face_t* hbFace = hb_face_create(blob, static_cast<unsigned>(face.Index()));
-    font = hb_font_create(hbFace);
+    font.reset(hb_font_create(hbFace));
     hb_face_destroy(hbFace);
     hb_blob_destroy(blob);
   }
-  fonts.emplace(std::move(key), font);
-  return font;
+  return fonts.emplace(std::move(key), std::move(font)).first->second.get();
 }
 
 }  // namespace
