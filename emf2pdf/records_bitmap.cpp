@@ -186,9 +186,9 @@ int TEMWParser::AddBitmapImage(const TBitmap& bitmap, int maskIndex) {
 
 // --- Pictures with transparent parts -------------------------------------------------
 //
-// Programs draw a picture with transparent parts as two EMR_STRETCHDIBITS
-// over the same destination: a monochrome mask with SRCAND (black where the
-// picture shows), then the picture with SRCPAINT or SRCINVERT (black where
+// Programs draw a picture with transparent parts as two bitmap records
+// (StretchDIBits, BitBlt, MaskBlt or StretchBlt) over the same destination: a monochrome mask with
+// SRCAND (black where the picture shows), then the picture with SRCPAINT or SRCINVERT (black where
 // it does not); or the mask with SRCPAINT (white where the picture shows),
 // then the picture with SRCAND (white where it does not). Drawn one by one,
 // each as an opaque image, the picture would cover the page around it in
