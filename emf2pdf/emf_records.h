@@ -171,4 +171,12 @@ inline constexpr uint8_t PT_LINETO = 2;
 inline constexpr uint8_t PT_BEZIERTO = 4;
 inline constexpr uint8_t PT_MOVETO = 6;
 
+// EMR_EXTTEXTOUT options.
+inline constexpr uint32_t ETO_OPAQUE = 0x0002;
+inline constexpr uint32_t ETO_CLIPPED = 0x0004;
+inline constexpr uint32_t ETO_GLYPH_INDEX = 0x0010;
+inline constexpr uint32_t ETO_NO_RECT = 0x0100;
+inline constexpr uint32_t ETO_SMALL_CHARS = 0x0200;
+inline constexpr uint32_t ETO_PDY = 0x2000;
+
 }  // namespace emf2pdf::emr

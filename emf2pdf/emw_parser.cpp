@@ -180,37 +180,27 @@ double DeviceResolution(int32_t pixels, int32_t millimetres) {
 
 }  // namespace
 
-TEMWParser::FrameOrigin TEMWParser::FrameOriginOf(const EmfHeader& header) {
-  return {FramePixels(header.rclFrame.left, header.szlDevice.cx, header.szlMillimeters.cx),
-          FramePixels(header.rclFrame.top, header.szlDevice.cy, header.szlMillimeters.cy)};
-}
-
-pdf::TPDFMetafilePlayer::Extent TEMWParser::PictureExtent(const EmfHeader& header,
-                                                          pdf::TPDFDocument& document) {
-  const auto& options = document.EMFOptions();
-  const FrameOrigin origin = FrameOriginOf(header);
-  Extent extent;
-  extent.width = RoundExtent((header.rclBounds.right - origin.x) *
-                             ConversionFactor(document, options.ReferencePixelsPerInchX)) +
-                 1;
-  extent.height = RoundExtent((header.rclBounds.bottom - origin.y) *
-                              ConversionFactor(document, options.ReferencePixelsPerInchY)) +
-                  1;
-  return extent;
-}
-
 pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
   page_ = &form;
   options_ = form.Document().EMFOptions();
   fx_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchX);
   fy_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchY);
   const EmfHeader& header = emf_.Header();
-  const FrameOrigin origin = FrameOriginOf(header);
-  originX_ = origin.x * fx_;
-  originY_ = origin.y * fy_;
+  // The frame's top-left corner in pixels of the recording device. Windows
+  // plays a picture by its frame, so the frame's corner, not the device's
+  // origin, lands at the corner of the area the picture is given.
+  const double frameLeft =
+      FramePixels(header.rclFrame.left, header.szlDevice.cx, header.szlMillimeters.cx);
+  const double frameTop =
+      FramePixels(header.rclFrame.top, header.szlDevice.cy, header.szlMillimeters.cy);
+  originX_ = frameLeft * fx_;
+  originY_ = frameTop * fy_;
   pixelsPerMillimetreX_ = DeviceResolution(header.szlDevice.cx, header.szlMillimeters.cx);
   pixelsPerMillimetreY_ = DeviceResolution(header.szlDevice.cy, header.szlMillimeters.cy);
-  return PictureExtent(emf_.Header(), form.Document());
+  Extent extent;
+  extent.width = RoundExtent((header.rclBounds.right - frameLeft) * fx_) + 1;
+  extent.height = RoundExtent((header.rclBounds.bottom - frameTop) * fy_) + 1;
+  return extent;
 }
 
 void TEMWParser::ResetState() {

@@ -28,18 +28,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   explicit TEMWParser(const EmfReader& emf);
   ~TEMWParser() override;
 
-  // The picture's extent in page pixels of `document` (the size query):
-  // rclBounds.right and .bottom from the frame's corner, converted, plus one.
-  static Extent PictureExtent(const EmfHeader& header, pdf::TPDFDocument& document);
-  // The frame's top-left corner in pixels of the recording device. Windows
-  // plays a picture by its frame, so the frame's corner, not the device's
-  // origin, lands at the corner of the area the picture is given.
-  struct FrameOrigin {
-    double x = 0;
-    double y = 0;
-  };
-  static FrameOrigin FrameOriginOf(const EmfHeader& header);
-
+  // Binds the form and answers the size query: the picture's extent in page
+  // pixels, rclBounds.right and .bottom from the frame's corner, plus one.
   Extent Load(pdf::TPDFPage& form) override;
   void Play() override;
 

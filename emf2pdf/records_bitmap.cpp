@@ -36,6 +36,30 @@ struct BltFields {
   uint32_t offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0;
 };
 
+// The fields EMR_SETDIBITSTODEVICE and EMR_STRETCHDIBITS begin with.
+struct DibRecordFields {
+  RectL bounds;
+  int32_t xDest = 0, yDest = 0, xSrc = 0, ySrc = 0, cxSrc = 0, cySrc = 0;
+  uint32_t offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0, usage = 0;
+};
+
+DibRecordFields ReadDibRecordFields(RecordReader& in) {
+  DibRecordFields f;
+  f.bounds = in.RectL32();
+  f.xDest = in.I32();
+  f.yDest = in.I32();
+  f.xSrc = in.I32();
+  f.ySrc = in.I32();
+  f.cxSrc = in.I32();
+  f.cySrc = in.I32();
+  f.offBmi = in.U32();
+  f.cbBmi = in.U32();
+  f.offBits = in.U32();
+  f.cbBits = in.U32();
+  f.usage = in.U32();
+  return f;
+}
+
 BltFields ReadBltFields(RecordReader& in) {
   BltFields f;
   f.bounds = in.RectL32();
@@ -340,45 +364,23 @@ void TEMWParser::OnStretchBlt(RecordReader& in) {
 }
 
 void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
-  const RectL bounds = in.RectL32();
-  in.I32();  // xDest
-  in.I32();  // yDest
-  const int32_t xSrc = in.I32();
-  const int32_t ySrc = in.I32();
-  const int32_t cxSrc = in.I32();
-  const int32_t cySrc = in.I32();
-  const uint32_t offBmi = in.U32();
-  const uint32_t cbBmi = in.U32();
-  const uint32_t offBits = in.U32();
-  const uint32_t cbBits = in.U32();
-  const uint32_t usage = in.U32();
+  const DibRecordFields f = ReadDibRecordFields(in);
   const uint32_t startScan = in.U32();
   const uint32_t scans = in.U32();
 
-  const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
+  const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
   const auto header = PeekHeader(source.info);
-  if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
-  const double width = Finite(MapScaleX() * fx_ * state_.world.eM11 * cxSrc);
-  const double height = Finite(MapScaleY() * fy_ * state_.world.eM22 * cySrc);
-  TBitmap bitmap(cxSrc, cySrc, FormatFor(IsMonochrome(header)));
-  CopyDibArea(bitmap, source, xSrc, ySrc, platform::SRCCOPY, true, startScan, scans);
-  page_->ShowImage(AddBitmapImage(bitmap), DeviceX(bounds.left), DeviceY(bounds.top), width, height,
-                   0);
+  if (!SizeUsable(f.cxSrc, f.cySrc, PixelsHeld(header, source.bits.size()))) return;
+  const double width = Finite(MapScaleX() * fx_ * state_.world.eM11 * f.cxSrc);
+  const double height = Finite(MapScaleY() * fy_ * state_.world.eM22 * f.cySrc);
+  TBitmap bitmap(f.cxSrc, f.cySrc, FormatFor(IsMonochrome(header)));
+  CopyDibArea(bitmap, source, f.xSrc, f.ySrc, platform::SRCCOPY, true, startScan, scans);
+  ShowImageAt(AddBitmapImage(bitmap),
+              {DeviceX(f.bounds.left), DeviceY(f.bounds.top), width, height});
 }
 
 void TEMWParser::OnStretchDIBits(RecordReader& in) {
-  const RectL bounds = in.RectL32();
-  const int32_t xDest = in.I32();
-  const int32_t yDest = in.I32();
-  const int32_t xSrc = in.I32();
-  const int32_t ySrc = in.I32();
-  const int32_t cxSrc = in.I32();
-  const int32_t cySrc = in.I32();
-  const uint32_t offBmi = in.U32();
-  const uint32_t cbBmi = in.U32();
-  const uint32_t offBits = in.U32();
-  const uint32_t cbBits = in.U32();
-  const uint32_t usage = in.U32();
+  const DibRecordFields f = ReadDibRecordFields(in);
   const uint32_t dwRop = in.U32();
   const int32_t cxDest = in.I32();
   const int32_t cyDest = in.I32();
@@ -387,19 +389,19 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   // negative on the page (a negative cxDest or cyDest, or a mapping whose y
   // runs upwards) mirrors the picture, which then covers the rectangle
   // between the two corners.
-  const auto corner = Map({xDest, yDest});
-  const double width = Finite(MapX(static_cast<double>(xDest) + cxDest) - corner.x);
-  const double height = Finite(MapY(static_cast<double>(yDest) + cyDest) - corner.y);
-  const bool inverted = bounds.right < bounds.left || bounds.bottom < bounds.top;
+  const auto corner = Map({f.xDest, f.yDest});
+  const double width = Finite(MapX(static_cast<double>(f.xDest) + cxDest) - corner.x);
+  const double height = Finite(MapY(static_cast<double>(f.yDest) + cyDest) - corner.y);
+  const bool inverted = f.bounds.right < f.bounds.left || f.bounds.bottom < f.bounds.top;
   if (inverted && (std::fabs(width) < 0.01 || std::fabs(height) < 0.01)) return;
   const uint32_t rop = dwRop == kSrcCopyAlternative ? platform::SRCCOPY : dwRop;
 
-  const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
+  const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
   const auto header = PeekHeader(source.info);
-  if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
+  if (!SizeUsable(f.cxSrc, f.cySrc, PixelsHeld(header, source.bits.size()))) return;
   const auto made = [&](uint32_t through) {
-    TBitmap bitmap(cxSrc, cySrc, FormatFor(IsMonochrome(header)));
-    CopyDibArea(bitmap, source, xSrc, ySrc, through, true);
+    TBitmap bitmap(f.cxSrc, f.cySrc, FormatFor(IsMonochrome(header)));
+    CopyDibArea(bitmap, source, f.xSrc, f.ySrc, through, true);
     if (width < 0) bitmap.MirrorHorizontal();
     if (height < 0) bitmap.MirrorVertical();
     return bitmap;

@@ -9,25 +9,16 @@
 #include "emf2pdf/emw_parser.h"
 #include "pdf/fonts.h"
 #include "pdf/page.h"
+#include "pdf/pdf_strings.h"
 #include "platform/code_pages.h"
 #include "platform/text_shaper.h"
 
 namespace emf2pdf {
 
+using namespace emr;
+using pdf::UpperCase;
+
 namespace {
-
-constexpr uint32_t ETO_OPAQUE = 0x0002;
-constexpr uint32_t ETO_CLIPPED = 0x0004;
-constexpr uint32_t ETO_GLYPH_INDEX = 0x0010;
-constexpr uint32_t ETO_NO_RECT = 0x0100;
-constexpr uint32_t ETO_SMALL_CHARS = 0x0200;
-constexpr uint32_t ETO_PDY = 0x2000;
-
-std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
 
 bool HasCombiningMarks(std::u16string_view text) {
   for (char16_t unit : text)

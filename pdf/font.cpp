@@ -29,12 +29,6 @@ constexpr StandardFont kStandardFonts[14] = {
     {"Courier-Oblique", 694},   {"Courier-BoldOblique", 677},
     {"Symbol", 1000},           {"ZapfDingbats", 1000}};
 
-std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-
 }  // namespace
 
 void TPDFFont::NoteText(std::string_view bytes) {

@@ -4,18 +4,13 @@
 
 #include "pdf/document.h"
 #include "pdf/number_format.h"
+#include "pdf/pdf_strings.h"
 #include "platform/code_pages.h"
 #include "platform/font_catalog.h"
 
 namespace pdf {
 
 namespace {
-
-std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
 
 int StandardIndexOf(const std::string& upperName, uint8_t style) {
   const int variant = style & (kStyleBold | kStyleItalic);

@@ -156,7 +156,6 @@ void TPDFPage::Write() {
     WriteContentStream(contentsNumber_);
     WritePageObject();
   }
-  written_ = true;
   ReleaseWritten();
 }
 

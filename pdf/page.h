@@ -36,7 +36,6 @@ class TPDFPage {
   TPDFDocument& Document() { return document_; }
   int64_t ObjectNumber() const { return objectNumber_; }
   bool IsForm() const { return isForm_; }
-  bool Written() const { return written_; }
 
   // Geometry. Changes are refused ("Page in progress") once drawing started.
   void SetSize(TPDFPageSize size);
@@ -87,11 +86,10 @@ class TPDFPage {
   void Rectangle(double x1, double y1, double x2, double y2);
   void Ellipse(double x1, double y1, double x2, double y2);
   void RoundRect(double x1, double y1, double x2, double y2, double w, double h);
-  TPDFDevicePoint Arc(double x1, double y1, double x2, double y2, double x3, double y3,
-                      double x4, double y4);
+  TPDFDevicePoint Arc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                      double y4);
   TPDFDevicePoint ArcAngles(double x1, double y1, double x2, double y2, double a5, double a6);
-  void Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
-           double y4);
+  void Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4);
   // Painting and clipping.
   void Fill();
   void EoFill();
@@ -145,8 +143,7 @@ class TPDFPage {
 
   // --- Metafile playback (page_metafile.cpp) ---
   // Draws the picture as a form object at (x, y) device units, scaled.
-  void PlayMetaFile(TPDFMetafilePlayer& player, double x, double y, double xScale,
-                    double yScale);
+  void PlayMetaFile(TPDFMetafilePlayer& player, double x, double y, double xScale, double yScale);
 
   // --- Link annotations (page_annotations.cpp) ---
   // Rectangles in device units; refused on forms ("Cannot create URL to watermark").
@@ -188,7 +185,6 @@ class TPDFPage {
   TPDFDocument& document_;
   bool isForm_;
   int64_t objectNumber_ = 0;
-  bool written_ = false;
 
   int width_ = 0;
   int height_ = 0;
@@ -232,8 +228,7 @@ class TPDFPage {
   void WriteSpacedRuns(std::u16string_view units, const std::vector<double>& advances, bool glyphs);
   void WriteRun(int kind, std::u16string_view units);
   void DrawDecorations(double width);
-  void CreateTextLinks(const std::string& lowered, const std::string& original, double x,
-                       double y);
+  void CreateTextLinks(const std::string& lowered, const std::string& original, double x, double y);
   std::vector<double> TextSpaceAdvances(std::span<const double> advances, size_t count) const;
 
   std::vector<TextStateSave> textStateStack_;

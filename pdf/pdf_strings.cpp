@@ -167,4 +167,10 @@ char16_t WinAnsiToUnicode(uint8_t byte) {
   return byte;
 }
 
+std::string UpperCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
 }  // namespace pdf

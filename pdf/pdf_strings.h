@@ -24,6 +24,9 @@ std::string UnicodeToHex(std::u16string_view text);
 // Windows code page of a font character set (1 = the system default).
 int CharsetToCodePage(int charset);
 
+// ASCII letters upper-cased, for comparing font and file names.
+std::string UpperCase(std::string text);
+
 bool IsWinAnsiChar(char16_t unit);
 uint8_t UnicodeToWinAnsi(char16_t unit);
 char16_t WinAnsiToUnicode(uint8_t byte);

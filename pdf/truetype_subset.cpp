@@ -18,12 +18,6 @@ namespace {
 
 constexpr uint16_t kFirstKeptGlyph = 3;
 
-std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-
 // The code points that go into the subset, with the two-entry padding that
 // keeps the cmap from holding a single character.
 std::vector<uint16_t> KeptCodePoints(const ttf::CmapFormat4& cmap,

@@ -36,8 +36,9 @@ TEST(EmfCorpus, malformedFiles_endInAClearErrorOrAPartialPage) {
   for (const std::string& file : files) {
     std::string error;
     if (ConvertPages({file}, pdf.Path(), &error)) {
-      if (graphics_test::ToolAvailable("qpdf"))
+      if (graphics_test::ToolAvailable("qpdf")) {
         EXPECT_TRUE(graphics_test::QpdfCheckClean(pdf.Path())) << file;
+      }
     } else {
       EXPECT_NE(error.find("is not an enhanced metafile"), std::string::npos)
           << file << ": " << error;

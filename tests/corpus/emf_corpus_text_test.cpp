@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/emf_records.h"
 #include "support/emf_convert_support.h"
 #include "support/temp_folder.h"
 
@@ -16,8 +17,8 @@ using testing_support::HaveTool;
 using testing_support::ReadFile;
 using testing_support::RunCommand;
 
-constexpr uint32_t EMR_EXTTEXTOUTW = 84;
-constexpr uint32_t ETO_GLYPH_INDEX = 0x10;
+using emf2pdf::emr::EMR_EXTTEXTOUTW;
+using emf2pdf::emr::ETO_GLYPH_INDEX;
 
 uint32_t U32(const std::string& data, size_t at) {
   if (at + 4 > data.size()) return 0;

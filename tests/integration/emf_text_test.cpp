@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "emf2pdf/emf2pdf_converter.h"
+#include "emf2pdf/emf_records.h"
 #include "support/emf_builder.h"
 #include "support/emf_convert_support.h"
 #include "support/emw_play_support.h"
@@ -26,14 +27,7 @@ using emw_test::PlayText;
 using testing_support::HaveTool;
 using testing_support::RunCommand;
 
-constexpr uint32_t EMR_EXTCREATEFONTINDIRECTW = 82;
-constexpr uint32_t EMR_EXTTEXTOUTA = 83;
-constexpr uint32_t EMR_EXTTEXTOUTW = 84;
-constexpr uint32_t EMR_SMALLTEXTOUT = 108;
-constexpr uint32_t ETO_OPAQUE = 2;
-constexpr uint32_t ETO_CLIPPED = 4;
-constexpr uint32_t ETO_NO_RECT = 0x100;
-constexpr uint32_t ETO_SMALL_CHARS = 0x200;
+using namespace emf2pdf::emr;
 
 struct Font {
   int32_t height = -16;
@@ -206,7 +200,6 @@ TEST(EmwText, centredTextInAScaledMapping_isCentredOnItsReference) {
 // ETO_PDY records carry an x and a y advance per character; the x advances
 // place the characters as a plain advance array would.
 TEST(EmwText, pdyAdvances_placeCharactersByTheirXAdvances) {
-  const uint32_t ETO_PDY = 0x2000;
   EmfBuilder pairs, plain;
   CreateFont(pairs, 1, {});
   CreateFont(plain, 1, {});

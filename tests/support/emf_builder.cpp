@@ -416,6 +416,21 @@ size_t Stride(int32_t width, int bitCount) {
   return (static_cast<size_t>(width) * static_cast<size_t>(bitCount) + 31) / 32 * 4;
 }
 
+// offBmi, cbBmi, offBits and cbBits of a DIB whose header starts at `infoAt`
+// (counted from the record start) and whose bits follow it; zeros without one.
+void PutDibFields(std::vector<uint8_t>& p, uint32_t infoAt, const Dib* dib) {
+  const uint32_t infoSize = dib ? static_cast<uint32_t>(dib->info.size()) : 0;
+  PutU32(p, dib ? infoAt : 0);
+  PutU32(p, infoSize);
+  PutU32(p, dib ? infoAt + infoSize : 0);
+  PutU32(p, dib ? static_cast<uint32_t>(dib->bits.size()) : 0);
+}
+
+void AppendDib(std::vector<uint8_t>& p, const Dib& dib) {
+  p.insert(p.end(), dib.info.begin(), dib.info.end());
+  p.insert(p.end(), dib.bits.begin(), dib.bits.end());
+}
+
 // The fields of the blt records up to cbBitsSrc (offsets counted from the
 // record start), then `extra`, then the DIB.
 std::vector<uint8_t> BltPayload(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t rop,
@@ -432,18 +447,9 @@ std::vector<uint8_t> BltPayload(Rect bounds, Point dest, int32_t cx, int32_t cy,
   for (float v : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) PutF32(p, v);
   PutU32(p, 0xFFFFFF);  // crBkColorSrc
   PutU32(p, 0);         // iUsageSrc
-  const uint32_t infoAt = static_cast<uint32_t>(8 + p.size() + 16 + extra.size());
-  const uint32_t infoSize = dib ? static_cast<uint32_t>(dib->info.size()) : 0;
-  const uint32_t bitsSize = dib ? static_cast<uint32_t>(dib->bits.size()) : 0;
-  PutU32(p, dib ? infoAt : 0);
-  PutU32(p, infoSize);
-  PutU32(p, dib ? infoAt + infoSize : 0);
-  PutU32(p, bitsSize);
+  PutDibFields(p, static_cast<uint32_t>(8 + p.size() + 16 + extra.size()), dib);
   p.insert(p.end(), extra.begin(), extra.end());
-  if (dib) {
-    p.insert(p.end(), dib->info.begin(), dib->info.end());
-    p.insert(p.end(), dib->bits.begin(), dib->bits.end());
-  }
+  if (dib) AppendDib(p, *dib);
   return p;
 }
 
@@ -540,16 +546,11 @@ EmfBuilder& EmfBuilder::setDIBitsToDevice(Rect bounds, Point dest, Point src, in
   std::vector<uint8_t> p;
   PutRect(p, bounds);
   for (int32_t v : {dest.x, dest.y, src.x, src.y, cxSrc, cySrc}) PutI32(p, v);
-  const uint32_t infoAt = 76;
-  PutU32(p, infoAt);
-  PutU32(p, static_cast<uint32_t>(dib.info.size()));
-  PutU32(p, infoAt + static_cast<uint32_t>(dib.info.size()));
-  PutU32(p, static_cast<uint32_t>(dib.bits.size()));
+  PutDibFields(p, 76, &dib);
   PutU32(p, usage);
   PutU32(p, startScan);
   PutU32(p, scans);
-  p.insert(p.end(), dib.info.begin(), dib.info.end());
-  p.insert(p.end(), dib.bits.begin(), dib.bits.end());
+  AppendDib(p, dib);
   return record(80, p);
 }
 
@@ -559,17 +560,12 @@ EmfBuilder& EmfBuilder::stretchDIBits(Rect bounds, Point dest, int32_t cxDest, i
   std::vector<uint8_t> p;
   PutRect(p, bounds);
   for (int32_t v : {dest.x, dest.y, src.x, src.y, cxSrc, cySrc}) PutI32(p, v);
-  const uint32_t infoAt = 80;
-  PutU32(p, infoAt);
-  PutU32(p, static_cast<uint32_t>(dib.info.size()));
-  PutU32(p, infoAt + static_cast<uint32_t>(dib.info.size()));
-  PutU32(p, static_cast<uint32_t>(dib.bits.size()));
+  PutDibFields(p, 80, &dib);
   PutU32(p, usage);
   PutU32(p, rop);
   PutI32(p, cxDest);
   PutI32(p, cyDest);
-  p.insert(p.end(), dib.info.begin(), dib.info.end());
-  p.insert(p.end(), dib.bits.begin(), dib.bits.end());
+  AppendDib(p, dib);
   return record(81, p);
 }
 

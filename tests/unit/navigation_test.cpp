@@ -161,7 +161,9 @@ TEST_F(Navigation, goToPage_landsAlikeOnPagesWrittenEarlyOrAtTheEnd) {
     const int64_t first = document_.CurrentPage().ObjectNumber();
     document_.NewPage();
     EXPECT_EQ(document_.Pages().IsReleased(0), onePass);
-    if (onePass) EXPECT_THROW(document_.Pages().Items(0), std::out_of_range);
+    if (onePass) {
+      EXPECT_THROW(document_.Pages().Items(0), std::out_of_range);
+    }
     EXPECT_EQ(document_.Pages().ObjectNumberOf(0), first);
     TPDFGoToPageAction& action = document_.Actions().CreateGoToPageAction(0, 600);
     document_.RegisterAction(action);
