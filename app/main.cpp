@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/print_job_run.h"
+#include "dialogs/dialog_mode_run.h"
 
 namespace {
 
@@ -18,13 +19,41 @@ void KeepFreedMemory() {
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
 }
 
+constexpr const char* kUsage =
+    "Usage: tallowcraft JOB.ini\n"
+    "Saves a spooled print job (one EMF file per page, listed in JOB.ini) as PDF.\n"
+    "\n"
+    "With \"Silent\" on in the settings the output is made without asking; otherwise the\n"
+    "save dialog and the PDF options dialog ask where and how, and the job's files are\n"
+    "deleted afterwards. Settings: $TALLOWCRAFT_REGISTRY, else\n"
+    "$XDG_CONFIG_HOME/tallowcraft/registry.reg (~/.config/tallowcraft/registry.reg).\n"
+    "\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n";
+
+// Answers --help and --version; -1 when the arguments are a job.
+int AnswerOption(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return -1;
+  if (arguments[0] == "--help" || arguments[0] == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (arguments[0] == "--version") {
+    std::printf("%s\n", dialogs::kProducer);
+    return 0;
+  }
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   KeepFreedMemory();
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (const int answered = AnswerOption(arguments); answered >= 0) return answered;
   try {
     app::PrintJobRun run;
+    run.SetDialogMode(&dialogs::RunDialogMode);
     return run.Run(arguments);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "tallowcraft: %s\n", error.what());

@@ -1,5 +1,7 @@
 #include "app/pdf_conversion.h"
 
+#include <chrono>
+#include <ctime>
 #include <stdexcept>
 
 #include "app/path_rules.h"
@@ -15,6 +17,14 @@ namespace {
 template <typename Enum>
 Enum InRange(int value, int count, Enum fallback) {
   return value >= 0 && value < count ? static_cast<Enum>(value) : fallback;
+}
+
+std::chrono::system_clock::time_point StartOfToday() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  local.tm_hour = local.tm_min = local.tm_sec = 0;
+  return std::chrono::system_clock::from_time_t(std::mktime(&local));
 }
 
 }  // namespace
@@ -41,11 +51,14 @@ void ApplyPdfOptions(const PdfFormatOptions& options, emf2pdf::TEMF2PDFConverter
   info.Subject = options.subject;
   info.Title = options.title;
   info.Keywords = options.keywords;
+  if (options.producer) info.Producer = *options.producer;
+  if (options.createdToday) info.CreationDate = StartOfToday();
   converter.SetGenerateBookmarks(false);
 }
 
 std::string ConvertToPdf(const std::vector<std::string>& pageFiles, const std::string& outputName,
-                         const PdfFormatOptions& options) {
+                         const PdfFormatOptions& options,
+                         const std::function<void()>& afterPage) {
   emf2pdf::TEMF2PDFConverter converter;
   const std::string pdfName = ChangeFileExt(outputName, ".pdf");
   converter.SetFileName(pdfName);
@@ -60,6 +73,7 @@ std::string ConvertToPdf(const std::vector<std::string>& pageFiles, const std::s
     for (const std::string& page : pageFiles) {
       scratch.assign(1, page);
       converter.AddDocument(scratch);
+      if (afterPage) afterPage();
     }
     // A failed conversion is an error of the run: no half-made PDF is left.
     if (!converter.Convert())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,9 @@ void ApplyPdfOptions(const PdfFormatOptions& options, emf2pdf::TEMF2PDFConverter
 
 // Makes the PDF of the page list under `outputName` with its extension
 // changed to ".pdf". Errors propagate; no partial file is left behind.
-// Returns the PDF's path.
+// Returns the PDF's path. `afterPage` runs after each page is handed over.
 std::string ConvertToPdf(const std::vector<std::string>& pageFiles, const std::string& outputName,
-                         const PdfFormatOptions& options);
+                         const PdfFormatOptions& options,
+                         const std::function<void()>& afterPage = nullptr);
 
 }  // namespace app

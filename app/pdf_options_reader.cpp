@@ -8,20 +8,8 @@ namespace app {
 
 namespace {
 
-// Value names of the eight permission bits, bit 0 first.
-constexpr const char* kPermissionNames[] = {"AllowPrinting",          "AllowModifyStructure",
-                                            "AllowCopyInformation",   "AllowModifyAnnotation",
-                                            "AllowHiQualityPrinting", "AllowFillAnnotation",
-                                            "AllowExtractInfo",       "AllowAssemble"};
-
 bool IsUtf8(const std::string& text) {
   return platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)) == text;
-}
-
-// The document writes its information strings as Windows-1252 bytes; a
-// character without one becomes "?", as the Windows conversion does.
-std::string SingleByteText(const std::string& utf8) {
-  return platform::WideToMultiByte(1252, platform::Utf8ToUtf16(utf8));
 }
 
 struct PasswordSource {
@@ -59,12 +47,18 @@ std::optional<std::string> PdfPasswordBytes(const std::string& text) {
   return platform::WideToMultiByteExact(1252, platform::Utf8ToUtf16(text));
 }
 
+// The document writes its information strings as Windows-1252 bytes; a
+// character without one becomes "?", as the Windows conversion does.
+std::string PdfSingleByteText(const std::string& utf8) {
+  return platform::WideToMultiByte(1252, platform::Utf8ToUtf16(utf8));
+}
+
 PdfFormatOptions ReadPdfFormatOptions(platform::RegistryStore& store) {
   const StrictReader key(store, kPdfOptionsKey);
   PdfFormatOptions options;
   options.protectionOptions = 0;
   for (int bit = 0; bit < 8; ++bit)
-    if (key.ReadBool(kPermissionNames[bit], true))
+    if (key.ReadBool(kPermissionValueNames[bit], true))
       options.protectionOptions = static_cast<unsigned char>(options.protectionOptions | 1 << bit);
   options.leftMargin = key.ReadInteger("LeftMargin", 5);
   options.rightMargin = key.ReadInteger("RightMargin", 5);
@@ -81,11 +75,11 @@ PdfFormatOptions ReadPdfFormatOptions(platform::RegistryStore& store) {
   options.compressionType = key.ReadInteger("CompressionType", 1);
   options.protectionKeyLength = key.ReadInteger("ProtectionKeyLength", 0);
   options.fontCharset = key.ReadInteger("FontCharset", 1);
-  options.creator = SingleByteText(key.ReadString("Creator", ""));
-  options.author = SingleByteText(key.ReadString("Author", ""));
-  options.subject = SingleByteText(key.ReadString("Subject", ""));
-  options.title = SingleByteText(key.ReadString("Title", ""));
-  options.keywords = SingleByteText(key.ReadString("Keywords", ""));
+  options.creator = PdfSingleByteText(key.ReadString("Creator", ""));
+  options.author = PdfSingleByteText(key.ReadString("Author", ""));
+  options.subject = PdfSingleByteText(key.ReadString("Subject", ""));
+  options.title = PdfSingleByteText(key.ReadString("Title", ""));
+  options.keywords = PdfSingleByteText(key.ReadString("Keywords", ""));
   return options;
 }
 

@@ -8,6 +8,11 @@
 
 namespace app {
 
+// Value names of the eight permission bits, bit 0 (coPrint) first.
+inline constexpr const char* kPermissionValueNames[] = {
+    "AllowPrinting",          "AllowModifyStructure", "AllowCopyInformation", "AllowModifyAnnotation",
+    "AllowHiQualityPrinting", "AllowFillAnnotation",  "AllowExtractInfo",     "AllowAssemble"};
+
 // Reads the silent run's PDF options from the PDFFormatOptions key (created
 // when missing) with the strict reader, value by value. Enumerations are
 // kept as stored; ApplyPdfOptions decides what an out-of-range one means.
@@ -21,5 +26,9 @@ PdfFormatOptions ReadPdfFormatOptions(platform::RegistryStore& store);
 // UTF-8 are taken as Windows-1252 already (a scrambled value stored by the
 // Windows program). nullopt when a character has no Windows-1252 byte.
 std::optional<std::string> PdfPasswordBytes(const std::string& text);
+
+// UTF-8 text as the PDF writer's single-byte (Windows-1252) text; characters
+// without a byte become "?".
+std::string PdfSingleByteText(const std::string& utf8);
 
 }  // namespace app

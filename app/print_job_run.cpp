@@ -48,18 +48,22 @@ int PrintJobRun::Run(const std::vector<std::string>& arguments) {
     store_ = ownStore_.get();
   }
   settings_ = LoadRunSettings(*store_);
-  return settings_.silent ? RunSilent() : RefuseDialogMode();
+  if (settings_.silent) return RunSilent();
+  return dialogMode_ ? dialogMode_(job_, settings_, *store_) : RefuseDialogMode();
 }
 
-// The save and PDF options dialogs are not part of this build; the job files
-// stay where they are so that the job can be printed again.
+std::string SilentModeHint() {
+  return "To print without dialogs set \"Silent\"=dword:00000001 under [HKEY_CURRENT_USER\\" +
+         std::string(kMainKey) + "] in " + platform::CurrentUserHivePath();
+}
+
+// A run without the dialogs cannot ask; the job files stay where they are so
+// that the job can be printed again.
 int PrintJobRun::RefuseDialogMode() const {
   std::fprintf(stderr,
-               "tallowcraft: dialog mode needs the save dialog and the PDF options dialog, which "
-               "are not available yet; nothing was made and the job files were left in place. "
-               "To print without dialogs set \"Silent\"=dword:00000001 under "
-               "[HKEY_CURRENT_USER\\%s] in %s\n",
-               kMainKey, platform::CurrentUserHivePath().c_str());
+               "tallowcraft: dialog mode is not available in this run; nothing was made and the "
+               "job files were left in place. %s\n",
+               SilentModeHint().c_str());
   return kNothingMade;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,11 +11,19 @@
 
 namespace app {
 
+// Runs dialog mode; returns the process exit status. The dialogs live in a
+// layer above this one, which hands the run this function.
+using DialogMode =
+    std::function<int(const JobDescription&, RunSettings&, platform::RegistryStore&)>;
+
 // One print job from start to end: the job description in, the output out.
 class PrintJobRun {
  public:
   // Without a store the run uses the current user's hive.
   explicit PrintJobRun(platform::RegistryStore* store = nullptr) : store_(store) {}
+
+  // Without one, a job in dialog mode is refused.
+  void SetDialogMode(DialogMode dialogMode) { dialogMode_ = std::move(dialogMode); }
 
   // Returns the process exit status.
   int Run(const std::vector<std::string>& arguments);
@@ -27,6 +36,7 @@ class PrintJobRun {
   int RunSilent();
   int RefuseDialogMode() const;
 
+  DialogMode dialogMode_;
   platform::RegistryStore* store_;
   std::unique_ptr<platform::RegistryStore> ownStore_;
   JobDescription job_;
@@ -39,6 +49,9 @@ class PrintJobRun {
 // The output format silent mode uses: the stored format when it is "pdf" or
 // "swf" in any case, else the output name's extension; lower case.
 std::string SilentOutputFormat(const std::string& storedFormat, const std::string& outputName);
+
+// How to turn on silent mode: the value and the settings file, for messages.
+std::string SilentModeHint();
 
 // The output name with the save folder in front when it has no folder part.
 std::string CompleteOutputName(const std::string& outputName, const std::string& saveFolder);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace app {
@@ -42,6 +43,9 @@ struct PdfFormatOptions {
   std::string subject;
   std::string title;
   std::string keywords;
+  // Set by the dialog source only; otherwise the document's own defaults.
+  std::optional<std::string> producer;
+  bool createdToday = false;  // creation date today, time of day zero
 };
 
 // The save folder when none is stored: the documents folder, else the home

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "app/pdf_options_record.h"
+#include "platform/registry_store.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QSpinBox;
+class QTabWidget;
+
+namespace dialogs {
+
+// The "PDF Options" dialog: a view over the options record passed in. The
+// widgets carry the names the run and the tests find them by (edTitle,
+// cbProtectionEnabled, ...).
+class TfrmSavePDFDlg : public QDialog {
+ public:
+  explicit TfrmSavePDFDlg(app::PdfOptionsRecord& options, QWidget* parent = nullptr);
+
+  // The record <- key, then the widgets <- record; the producer is kept.
+  void LoadSettings(platform::RegistryStore& store);
+  // The key <- record (as taken from the widgets on Continue).
+  void SaveSettings(platform::RegistryStore& store) const;
+  // Protection, its key length, passwords and permissions follow the boxes.
+  void UpdateControlStates();
+
+  const std::string& Producer() const { return producer_; }
+  void SetProducer(const std::string& producer) { producer_ = producer; }
+  bool AutoOpenPDF() const;
+  void SetAutoOpenPDF(bool on);
+
+  // The widgets <- record, and back; exposed for the run and for tests.
+  void load();
+  void save();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QWidget* makeGeneralTab();
+  QWidget* makeSecurityTab();
+  QWidget* makePageSetupTab();
+  QWidget* makeMiscTab();
+  void continueClicked();
+  // The reason the input cannot be used, or empty.
+  QString inputProblem() const;
+
+  app::PdfOptionsRecord& options_;  // outlives the dialog
+  std::string producer_;
+  QTabWidget* pgcOptions_ = nullptr;
+  QLineEdit* edTitle_ = nullptr;
+  QLineEdit* edAuthor_ = nullptr;
+  QLineEdit* edSubject_ = nullptr;
+  QLineEdit* edKeywords_ = nullptr;
+  QComboBox* cbxCompressionType_ = nullptr;
+  QComboBox* cbxCompatibility_ = nullptr;
+  QCheckBox* cbProtectionEnabled_ = nullptr;
+  QComboBox* cbxProtectionKeyLength_ = nullptr;
+  QCheckBox* cbMasterPassword_ = nullptr;
+  QLineEdit* edMasterPassword_ = nullptr;
+  QCheckBox* cbUserPassword_ = nullptr;
+  QLineEdit* edUserPassword_ = nullptr;
+  QCheckBox* permissions_[8] = {};
+  QComboBox* cbxPageSize_ = nullptr;
+  QComboBox* cbxPageOrientation_ = nullptr;
+  QSpinBox* seLeftMargin_ = nullptr;
+  QSpinBox* seTopMargin_ = nullptr;
+  QSpinBox* seRightMargin_ = nullptr;
+  QSpinBox* seBottomMargin_ = nullptr;
+  QComboBox* cbxCharset_ = nullptr;
+  QCheckBox* cbDownloadImages_ = nullptr;
+  QCheckBox* cbAutoOpenPDF_ = nullptr;
+};
+
+}  // namespace dialogs
