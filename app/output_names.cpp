@@ -49,6 +49,16 @@ std::string ProposedFileName(const std::string& documentName, int filterIndex) {
   return ChangeFileExt(SanitizeDocumentName(name), "") + FilterExtension(filterIndex);
 }
 
+int FilterIndexForName(const std::string& chosen, int filterIndex) {
+  const std::string extension = LowerCase(ExtractFileExt(chosen));
+  int named = 0;
+  for (int index : {kFilterSwf, kFilterPdf, kFilterJpeg})
+    if (extension == FilterExtension(index)) named = index;
+  if (named == 0 || named == filterIndex) return filterIndex;
+  if (filterIndex == kFilterSwfAndPdf && named != kFilterJpeg) return filterIndex;
+  return named;
+}
+
 std::string CompleteFileName(const std::string& chosen, int filterIndex) {
   if (!ExtractFileExt(chosen).empty()) return chosen;
   return chosen + FilterExtension(filterIndex);

@@ -19,6 +19,11 @@ std::string ProposedFileName(const std::string& documentName, int filterIndex);
 // ".swf", ".pdf" or ".jpg" for filter index 1, 2 or 4; empty otherwise.
 std::string FilterExtension(int filterIndex);
 
+// The file type a chosen name asks for: a name ending in ".swf", ".pdf" or
+// ".jpg" (any case) that the selected type would not make picks the type that
+// makes it, as a typed "report.pdf" means a PDF; otherwise the selected type.
+int FilterIndexForName(const std::string& chosen, int filterIndex);
+
 // The chosen name with the file type's extension appended when it has none.
 std::string CompleteFileName(const std::string& chosen, int filterIndex);
 

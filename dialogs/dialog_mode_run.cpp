@@ -88,9 +88,9 @@ bool DialogModeRun::AskForOutput() {
   dialog.SetFileName(app::ProposedFileName(job_.documentName, stored));
   for (;;) {
     if (!dialog.Execute()) return false;
-    if (app::ConfirmOverwrite(dialog.FileName(), dialog.FilterIndex())) break;
+    filterIndex_ = app::FilterIndexForName(dialog.FileName(), dialog.FilterIndex());
+    if (app::ConfirmOverwrite(dialog.FileName(), filterIndex_)) break;
   }
-  filterIndex_ = dialog.FilterIndex();
   outputName_ = app::CompleteFileName(dialog.FileName(), filterIndex_);
   app::WriteDefaultFilterIndex(store_, filterIndex_);
   settings_.htmlCheckBox = dialog.GenerateHTML();
