@@ -1,5 +1,6 @@
 #include "emf2pdf/emf2pdf_converter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -149,8 +150,31 @@ void TEMF2PDFConverter::DrawPageFile(const std::string& file) {
   pdf::TPDFPage& page = CurrentPage();
   page.SetOrientation(pageOrientation_);
   page.SetSize(pageSize_);
+  if (pageSize_ == pdf::psUserDefined) SizeToFrame(page, emf.Header(), file);
   PlacePicture(page, emf, file);
   DrawWatermark(page);
+}
+
+// "Same as the printed page": the page takes the size, and so the
+// orientation, of the picture's frame.
+void TEMF2PDFConverter::SizeToFrame(pdf::TPDFPage& page, const EmfHeader& header,
+                                    const std::string& file) {
+  const double pixelsPerFrameUnit = Resolution() / 2540.0;
+  const double width =
+      std::fabs(static_cast<double>(header.rclFrame.right) - header.rclFrame.left) * pixelsPerFrameUnit;
+  const double height =
+      std::fabs(static_cast<double>(header.rclFrame.bottom) - header.rclFrame.top) * pixelsPerFrameUnit;
+  // PDF pages run from 3 to 14,400 points on each side.
+  const double factor = Resolution() / 72.0;
+  if (!(width >= 3 * factor && width <= 14400 * factor && height >= 3 * factor &&
+        height <= 14400 * factor)) {
+    std::fprintf(stderr, "tallowcraft: %s: the picture's frame gives no page size; using A4\n",
+                 file.c_str());
+    page.SetSize(pdf::psA4);
+    return;
+  }
+  page.SetWidth(width);
+  page.SetHeight(height);
 }
 
 void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
@@ -166,8 +190,8 @@ void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
                                 header.szlDevice.cx, header.szlMillimeters.cx);
   const double hm = FramePixels(static_cast<double>(header.rclFrame.bottom) - header.rclFrame.top,
                                 header.szlDevice.cy, header.szlMillimeters.cy);
-  const double xScale = availableWidth / wm * emfToPdfFactor_;
-  const double yScale = availableHeight / hm * emfToPdfFactor_;
+  double xScale = availableWidth / wm * emfToPdfFactor_;
+  double yScale = availableHeight / hm * emfToPdfFactor_;
   if (wm == 0 || hm == 0 || !std::isfinite(xScale) || !std::isfinite(yScale)) {
     std::fprintf(stderr,
                  "tallowcraft: %s: the picture's frame or device size is 0 or out of range; "
@@ -175,8 +199,17 @@ void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
                  file.c_str());
     return;
   }
+  double left = marginLeft_ * r;
+  double top = marginTop_ * r;
+  if (pageSize_ == pdf::psUserDefined) {
+    // A page of the picture's own size keeps its proportions inside the
+    // margins, centred.
+    xScale = yScale = std::min(xScale, yScale);
+    left += (availableWidth - wm * xScale / emfToPdfFactor_) / 2;
+    top += (availableHeight - hm * yScale / emfToPdfFactor_) / 2;
+  }
   TEMWParser parser(emf);
-  page.PlayMetaFile(parser, marginLeft_ * r, marginTop_ * r, xScale, yScale);
+  page.PlayMetaFile(parser, left, top, xScale, yScale);
   if (!parser.WalkCompleted())
     std::fprintf(stderr, "tallowcraft: %s: damaged records; the page shows what came before\n",
                  file.c_str());

@@ -15,6 +15,7 @@ class TPDFPage;
 namespace emf2pdf {
 
 class EmfReader;
+struct EmfHeader;
 
 // Draws every registered metafile on a page of its own, stretched into the
 // area inside the margins, with link annotations and an optional outline
@@ -70,6 +71,7 @@ class TEMF2PDFConverter : public pdf::TPDFDocument {
   TElMTree::Item& FolderItem(const std::string& relativeName);
   void ConvertItem(TElMTree::Item& item);
   void DrawPageFile(const std::string& file);
+  void SizeToFrame(pdf::TPDFPage& page, const EmfHeader& header, const std::string& file);
   void PlacePicture(pdf::TPDFPage& page, const EmfReader& emf, const std::string& file);
   // The watermark text over the picture (converter_watermark.cpp).
   void DrawWatermark(pdf::TPDFPage& page);

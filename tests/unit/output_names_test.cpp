@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/output_names.h"
+#include "platform/message_box.h"
+#include "support/temp_folder.h"
+
+namespace app {
+namespace {
+
+TEST(SanitizeDocumentName, removesTheFifteenReservedCharactersOnly) {
+  EXPECT_EQ(SanitizeDocumentName("a\"$%&*/:<=>?[\\]|b \x01\xc3\xa9"), "ab \x01\xc3\xa9");
+}
+
+TEST(ProposedFileName, takesTheNamePartWithoutExtensionAndAddsTheTypes) {
+  const struct {
+    const char* document;
+    int index;
+    const char* proposed;
+  } kCases[] = {
+      {"Budget <draft> 50%.xls", 2, "Budget draft 50.pdf"},
+      {"C:\\reports\\q1.v2.doc", 1, "q1.v2.swf"},
+      {"/home/ann/scan", 4, "scan.jpg"},
+      {"D:notes.txt", 3, "notes"},
+      {"Report.xls", 0, "Report"},
+      {"", 2, ".pdf"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(ProposedFileName(c.document, c.index), c.proposed) << c.document;
+}
+
+TEST(FilterIndexForName, aTypedExtensionPicksTheTypeThatMakesIt) {
+  const struct {
+    const char* name;
+    int selected;
+    int index;
+  } kCases[] = {
+      {"/t/out.pdf", 1, 2}, {"/t/out.PDF", 4, 2}, {"/t/out.swf", 2, 1}, {"/t/out.jpg", 3, 4},
+      {"/t/out.pdf", 3, 3}, {"/t/out.swf", 3, 3}, {"/t/out.txt", 1, 1}, {"/t/out", 2, 2},
+      {"/t.pdf/out", 1, 1},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(FilterIndexForName(c.name, c.selected), c.index) << c.name << " " << c.selected;
+}
+
+TEST(CompleteFileName, appendsTheTypesExtensionOnlyWhenThereIsNone) {
+  EXPECT_EQ(CompleteFileName("/t/out", 2), "/t/out.pdf");
+  EXPECT_EQ(CompleteFileName("/t/out", 3), "/t/out");
+  EXPECT_EQ(CompleteFileName("/t/out.txt", 4), "/t/out.txt");
+}
+
+// Records every question and answers from a script.
+std::vector<std::string> asked;
+std::vector<platform::MessageAnswer> answers;
+
+platform::MessageAnswer Answer(const std::string& text, const std::string& caption,
+                               platform::MessageIcon, platform::MessageButtons) {
+  asked.push_back(caption + ": " + text);
+  const auto answer = answers.empty() ? platform::MessageAnswer::No : answers.front();
+  if (!answers.empty()) answers.erase(answers.begin());
+  return answer;
+}
+
+TEST(ConfirmOverwrite, asksForEachExistingFileOfTheTypeInOrder) {
+  testing_support::TempFolder folder;
+  for (const char* name : {"movie.swf", "movie.pdf", "scan.jpg"})
+    testing_support::WriteFile(folder.file(name), "x");
+  const std::string movie = folder.file("movie.swf");
+  platform::SetMessagePresenter(&Answer);
+  const struct {
+    std::string name;
+    int index;
+    std::vector<platform::MessageAnswer> answers;
+    bool result;
+    std::vector<std::string> files;
+  } kCases[] = {
+      {movie, 3, {platform::MessageAnswer::Yes, platform::MessageAnswer::Yes}, true,
+       {"movie.swf", "movie.pdf"}},
+      {movie, 3, {platform::MessageAnswer::No}, false, {"movie.swf"}},
+      {movie, 2, {platform::MessageAnswer::No}, false, {"movie.pdf"}},
+      {folder.file("scan"), 4, {platform::MessageAnswer::Yes}, true, {"scan.jpg"}},
+      {folder.file("new.pdf"), 2, {}, true, {}},
+      {movie, 0, {}, true, {}},
+  };
+  for (const auto& c : kCases) {
+    asked.clear();
+    answers = c.answers;
+    EXPECT_EQ(ConfirmOverwrite(c.name, c.index), c.result) << c.name << " " << c.index;
+    std::vector<std::string> expected;
+    for (const auto& file : c.files)
+      expected.push_back("Replace File: File \"" + folder.file(file) +
+                         "\" already exists.\r\nDo you want to overwrite file?");
+    EXPECT_EQ(asked, expected);
+  }
+  platform::SetMessagePresenter(nullptr);
+}
+
+}  // namespace
+}  // namespace app
