@@ -15,7 +15,8 @@ constexpr std::string_view kReserved = "\"$%&*/:<=>?[\\]|";
 // Yes when the file does not exist or the user agrees to replace it.
 bool MayReplace(const std::string& file) {
   if (!platform::FileExists(file)) return true;
-  const std::string text = "File \"" + file + "\" already exists.\r\nDo you want to overwrite file?";
+  const std::string text =
+      "File \"" + file + "\" already exists.\r\nDo you want to overwrite file?";
   return platform::ShowMessageBox(text, "Replace File", platform::MessageIcon::Warning,
                                   platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes;
 }

@@ -57,8 +57,7 @@ void ApplyPdfOptions(const PdfFormatOptions& options, emf2pdf::TEMF2PDFConverter
 }
 
 std::string ConvertToPdf(const std::vector<std::string>& pageFiles, const std::string& outputName,
-                         const PdfFormatOptions& options,
-                         const std::function<void()>& afterPage) {
+                         const PdfFormatOptions& options, const std::function<void()>& afterPage) {
   emf2pdf::TEMF2PDFConverter converter;
   const std::string pdfName = ChangeFileExt(outputName, ".pdf");
   converter.SetFileName(pdfName);

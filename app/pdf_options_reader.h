@@ -10,8 +10,9 @@ namespace app {
 
 // Value names of the eight permission bits, bit 0 (coPrint) first.
 inline constexpr const char* kPermissionValueNames[] = {
-    "AllowPrinting",          "AllowModifyStructure", "AllowCopyInformation", "AllowModifyAnnotation",
-    "AllowHiQualityPrinting", "AllowFillAnnotation",  "AllowExtractInfo",     "AllowAssemble"};
+    "AllowPrinting",         "AllowModifyStructure",   "AllowCopyInformation",
+    "AllowModifyAnnotation", "AllowHiQualityPrinting", "AllowFillAnnotation",
+    "AllowExtractInfo",      "AllowAssemble"};
 
 // Reads the silent run's PDF options from the PDFFormatOptions key (created
 // when missing) with the strict reader, value by value. Enumerations are

@@ -47,6 +47,7 @@ void SavePdfOptionsRecord(platform::RegistryStore& store, const PdfOptionsRecord
 // What the converter gets from the dialog: the passwords only while their
 // options are on, the producer and today's date as creation date. A password
 // must pass PdfPasswordBytes; the dialog refuses one that does not.
-PdfFormatOptions DialogPdfFormatOptions(const PdfOptionsRecord& record, const std::string& producer);
+PdfFormatOptions DialogPdfFormatOptions(const PdfOptionsRecord& record,
+                                        const std::string& producer);
 
 }  // namespace app

@@ -41,9 +41,9 @@ class ScopedEnvironment {
 std::unique_ptr<QApplication> StartDesktopSession() {
   const bool chosen = IsSet("QT_QPA_PLATFORM");
   if (!chosen && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) return nullptr;
-  std::string platforms = chosen                      ? std::getenv("QT_QPA_PLATFORM")
+  std::string platforms = chosen                     ? std::getenv("QT_QPA_PLATFORM")
                           : IsSet("WAYLAND_DISPLAY") ? "wayland;xcb"
-                                                      : "xcb";
+                                                     : "xcb";
   // Qt ends the process when no platform starts; the offscreen one always
   // does, and landing on it means there was no desktop to connect to.
   const bool offscreenAsked = platforms.find("offscreen") != std::string::npos;

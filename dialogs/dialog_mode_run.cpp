@@ -34,8 +34,9 @@ void WarnWhenNotReplaceable(const std::string& pdfName) {
   if (!platform::FileExists(pdfName)) return;
   const std::string folder = app::ExtractFilePath(platform::AbsolutePath(pdfName));
   if (access(folder.c_str(), W_OK) == 0) return;
-  platform::ShowMessageBox("Error while saving file. Probably file is locked or disk is write protected",
-                           "Unable to save file", platform::MessageIcon::Warning);
+  platform::ShowMessageBox(
+      "Error while saving file. Probably file is locked or disk is write protected",
+      "Unable to save file", platform::MessageIcon::Warning);
 }
 
 }  // namespace

@@ -229,8 +229,10 @@ QWidget* TfrmSavePDFDlg::makeMiscTab() {
   // The long captions would make the dialog as wide as the screen.
   cbxCharset_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cbxCharset_->setMinimumContentsLength(24);
-  cbDownloadImages_ = Named(new QCheckBox("Download images from web if needed"), "cbDownloadImages");
-  cbAutoOpenPDF_ = Named(new QCheckBox("Automatically open generated PDF document"), "cbAutoOpenPDF");
+  cbDownloadImages_ =
+      Named(new QCheckBox("Download images from web if needed"), "cbDownloadImages");
+  cbAutoOpenPDF_ =
+      Named(new QCheckBox("Automatically open generated PDF document"), "cbAutoOpenPDF");
   form->addRow("Font Charset:", cbxCharset_);
   form->addRow(cbDownloadImages_);
   form->addRow(cbAutoOpenPDF_);
@@ -335,7 +337,8 @@ QString TfrmSavePDFDlg::inputProblem() const {
     return "Please enter password or uncheck User or Master passwords options to continue!";
   // PDF readers turn a typed password into Windows-1252 bytes; any other
   // character could never be typed back.
-  for (const QLineEdit* edit : {user ? edUserPassword_ : nullptr, master ? edMasterPassword_ : nullptr})
+  for (const QLineEdit* edit :
+       {user ? edUserPassword_ : nullptr, master ? edMasterPassword_ : nullptr})
     if (edit != nullptr && !app::PdfPasswordBytes(Utf8(edit->text())))
       return "A PDF password can only hold Western European (Windows-1252) characters. Please "
              "change the password to continue!";

@@ -161,9 +161,11 @@ void TEMF2PDFConverter::SizeToFrame(pdf::TPDFPage& page, const EmfHeader& header
                                     const std::string& file) {
   const double pixelsPerFrameUnit = Resolution() / 2540.0;
   const double width =
-      std::fabs(static_cast<double>(header.rclFrame.right) - header.rclFrame.left) * pixelsPerFrameUnit;
+      std::fabs(static_cast<double>(header.rclFrame.right) - header.rclFrame.left) *
+      pixelsPerFrameUnit;
   const double height =
-      std::fabs(static_cast<double>(header.rclFrame.bottom) - header.rclFrame.top) * pixelsPerFrameUnit;
+      std::fabs(static_cast<double>(header.rclFrame.bottom) - header.rclFrame.top) *
+      pixelsPerFrameUnit;
   // PDF pages run from 3 to 14,400 points on each side.
   const double factor = Resolution() / 72.0;
   if (!(width >= 3 * factor && width <= 14400 * factor && height >= 3 * factor &&

@@ -100,16 +100,17 @@ TEST_F(PdfOptionsDialogTest, enableRules_followTheThreeBoxes) {
     bool protection, master, user;
   } kCases[] = {{false, false, false}, {false, true, true}, {true, false, false},
                 {true, true, false},   {true, false, true}, {true, true, true}};
-  const char* kFollowProtection[] = {"cbxProtectionKeyLength", "cbMasterPassword", "cbUserPassword",
-                                     "cbAllowPrinting",        "cbAllowAssemble",  "cbAllowExtractInfo"};
+  const char* kFollowProtection[] = {"cbxProtectionKeyLength", "cbMasterPassword",
+                                     "cbUserPassword",         "cbAllowPrinting",
+                                     "cbAllowAssemble",        "cbAllowExtractInfo"};
   for (const auto& c : kCases) {
     // A click, as the user makes it, runs the rule.
     box("cbMasterPassword")->setChecked(c.master);
     box("cbUserPassword")->setChecked(c.user);
     box("cbProtectionEnabled")->setChecked(!c.protection);
     box("cbProtectionEnabled")->click();
-    const std::string what = std::to_string(c.protection) + std::to_string(c.master) +
-                             std::to_string(c.user);
+    const std::string what =
+        std::to_string(c.protection) + std::to_string(c.master) + std::to_string(c.user);
     for (const char* name : kFollowProtection)
       EXPECT_EQ(dialog.findChild<QWidget*>(name)->isEnabled(), c.protection) << name << what;
     EXPECT_EQ(edit("edMasterPassword")->isEnabled(), c.protection && c.master) << what;

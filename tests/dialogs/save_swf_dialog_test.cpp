@@ -41,9 +41,7 @@ TEST(TSaveSWFDialog, offersTheFourTypesAndThreeBoxesUnderTheTypeList) {
 
 TEST(TSaveSWFDialog, propertiesAndFilterIndexReadBackAsSet) {
   TSaveSWFDialog dialog;
-  const struct {
-    int set, read;
-  } kIndexes[] = {{0, 1}, {1, 1}, {3, 3}, {4, 4}, {9, 1}, {-2, 1}};
+  const struct { int set, read; } kIndexes[] = {{0, 1}, {1, 1}, {3, 3}, {4, 4}, {9, 1}, {-2, 1}};
   for (const auto& c : kIndexes) {
     dialog.SetFilterIndex(c.set);
     EXPECT_EQ(dialog.FilterIndex(), c.read) << c.set;

@@ -26,7 +26,8 @@ TEST(ProposedFileName, takesTheNamePartWithoutExtensionAndAddsTheTypes) {
       {"Report.xls", 0, "Report"},
       {"", 2, ".pdf"},
   };
-  for (const auto& c : kCases) EXPECT_EQ(ProposedFileName(c.document, c.index), c.proposed) << c.document;
+  for (const auto& c : kCases)
+    EXPECT_EQ(ProposedFileName(c.document, c.index), c.proposed) << c.document;
 }
 
 TEST(FilterIndexForName, aTypedExtensionPicksTheTypeThatMakesIt) {
@@ -35,9 +36,9 @@ TEST(FilterIndexForName, aTypedExtensionPicksTheTypeThatMakesIt) {
     int selected;
     int index;
   } kCases[] = {
-      {"/t/out.pdf", 1, 2}, {"/t/out.PDF", 4, 2}, {"/t/out.swf", 2, 1}, {"/t/out.jpg", 3, 4},
-      {"/t/out.pdf", 3, 3}, {"/t/out.swf", 3, 3}, {"/t/out.txt", 1, 1}, {"/t/out", 2, 2},
-      {"/t.pdf/out", 1, 1},
+      {"/t/out.pdf", 1, 2}, {"/t/out.PDF", 4, 2}, {"/t/out.swf", 2, 1},
+      {"/t/out.jpg", 3, 4}, {"/t/out.pdf", 3, 3}, {"/t/out.swf", 3, 3},
+      {"/t/out.txt", 1, 1}, {"/t/out", 2, 2},     {"/t.pdf/out", 1, 1},
   };
   for (const auto& c : kCases)
     EXPECT_EQ(FilterIndexForName(c.name, c.selected), c.index) << c.name << " " << c.selected;
@@ -74,7 +75,10 @@ TEST(ConfirmOverwrite, asksForEachExistingFileOfTheTypeInOrder) {
     bool result;
     std::vector<std::string> files;
   } kCases[] = {
-      {movie, 3, {platform::MessageAnswer::Yes, platform::MessageAnswer::Yes}, true,
+      {movie,
+       3,
+       {platform::MessageAnswer::Yes, platform::MessageAnswer::Yes},
+       true,
        {"movie.swf", "movie.pdf"}},
       {movie, 3, {platform::MessageAnswer::No}, false, {"movie.swf"}},
       {movie, 2, {platform::MessageAnswer::No}, false, {"movie.pdf"}},

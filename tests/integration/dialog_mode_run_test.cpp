@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <future>
+
+#include "support/emf_builder.h"
+#include "support/silent_job.h"
+#include "support/xvfb_session.h"
+
+namespace {
+
+using testing_support::ProgramResult;
+using testing_support::ReadFile;
+using testing_support::RunCommand;
+using testing_support::SilentJob;
+using testing_support::WriteFile;
+using testing_support::XvfbSession;
+
+namespace fs = std::filesystem;
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// A two-page job answered on a display of its own, the way a user at the
+// keyboard answers it.
+class DialogModeRun : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"Xvfb", "xdotool", "qpdf"})
+      ASSERT_TRUE(testing_support::HaveTool(tool)) << tool << " is missing: run scripts/deps";
+    for (int i = 0; i < 2; ++i) {
+      pages.push_back(job.folder().file("page" + std::to_string(i) + ".emf"));
+      emfbuild::EmfBuilder(400, 300).writeFile(pages.back());
+    }
+    WriteFile(job.job(),
+              "[Document]\r\nName=C:\\work\\Budget <draft>.xls\r\n[EMF]\r\nCount=2\r\n"
+              "File0=" +
+                  pages[0] + "\r\nFile1=" + pages[1] + "\r\n");
+    WriteFile(opener, "#!/bin/sh\necho \"$@\" >> " + job.folder().file("opened") + "\n");
+    fs::permissions(opener, fs::perms::owner_all);
+  }
+
+  std::future<ProgramResult> start() {
+    return std::async(std::launch::async, [this] {
+      return job.Run({"DISPLAY=" + display.display(),
+                      "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "TALLOWCRAFT_OPENER=" + opener,
+                      "DBUS_SESSION_BUS_ADDRESS=unix:path=" + job.folder().file("no-bus")});
+    });
+  }
+
+  void answer(const std::string& window, const std::string& keys) {
+    ASSERT_TRUE(display.WaitForFocus(window)) << window << " never had the keyboard focus";
+    display.Xdotool(keys);
+  }
+
+  std::string setting(const std::string& name) {
+    const std::string text = ReadFile(job.registry());
+    const size_t at = text.find("\"" + name + "\"=");
+    return at == std::string::npos ? "" : text.substr(at, text.find('\n', at) - at);
+  }
+
+  bool jobFilesExist() const {
+    return fs::exists(job.job()) || fs::exists(pages[0]) || fs::exists(pages[1]);
+  }
+
+  SilentJob job;
+  XvfbSession display;
+  std::vector<std::string> pages;
+  std::string opener = job.folder().file("opener.sh");
+};
+
+TEST_F(DialogModeRun, typedPathAndTwoReturns_makeThePdfAndCleanUp) {
+  const std::string pdf = job.documents() + "/Quarter.pdf";
+  auto run = start();
+  answer("Save As", "key ctrl+a type --delay 5 '" + pdf + "'");
+  display.Xdotool("key Return");
+  answer("PDF Options", "key Return");
+  const ProgramResult result = run.get();
+  EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+  EXPECT_EQ(RunCommand("qpdf --check '" + pdf + "' >/dev/null"), 0);
+  std::string info;
+  RunCommand("pdfinfo '" + pdf + "'", &info);
+  EXPECT_TRUE(Contains(info, "Pages:           2")) << info;
+  EXPECT_TRUE(Contains(info, "Quillmark Tallowcraft pro 1.20a")) << info;
+  EXPECT_EQ(setting("FileSavePath"), "\"FileSavePath\"=\"" + job.documents() + "/\"");
+  EXPECT_EQ(setting("DefaultFilterIndex"), "\"DefaultFilterIndex\"=dword:00000002");
+  EXPECT_EQ(setting("PageSize"), "\"PageSize\"=dword:00000002");
+  EXPECT_FALSE(jobFilesExist());
+  // Opened, then shown in its folder (no file manager on this bus).
+  EXPECT_EQ(ReadFile(job.folder().file("opened")), pdf + "\n" + job.documents() + "/\n");
+}
+
+TEST_F(DialogModeRun, refusedOverwriteThenEscape_makesNothingAndForgetsTheFolder) {
+  const std::string pdf = job.documents() + "/Budget draft.pdf";
+  WriteFile(pdf, "old");
+  job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
+                    "\"DefaultFilterIndex\"=dword:00000002\n");
+  auto run = start();
+  // The proposed name is the document's, sanitised, with the type's extension.
+  answer("Save As", "key Return");
+  answer("Replace File", "key Escape");
+  answer("Save As", "key Escape");
+  const ProgramResult result = run.get();
+  EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+  EXPECT_EQ(ReadFile(pdf), "old");
+  EXPECT_EQ(setting("FileSavePath"), "\"FileSavePath\"=\"\"");
+  EXPECT_EQ(setting("OpenFileCheckBox"), "\"OpenFileCheckBox\"=dword:00000001");
+  EXPECT_FALSE(jobFilesExist());
+  EXPECT_FALSE(fs::exists(job.folder().file("opened")));
+}
+
+}  // namespace
