@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLineEdit>
+#include <QListView>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -93,6 +95,10 @@ void TSaveSWFDialog::SetFileName(const std::string& name) {
 bool TSaveSWFDialog::Execute() { return exec() == QDialog::Accepted; }
 
 void TSaveSWFDialog::showEvent(QShowEvent* event) {
+  // The places list is as wide as its longest entry, at any scaling.
+  if (auto* places = findChild<QListView*>("sidebar"))
+    places->setMinimumWidth(places->sizeHintForColumn(0) + 2 * places->frameWidth() +
+                            places->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   QFileDialog::showEvent(event);
   // Typing goes to the file name at once, as in every save dialog, also
   // where no window manager hands out the focus.

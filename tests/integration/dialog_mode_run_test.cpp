@@ -110,4 +110,16 @@ TEST_F(DialogModeRun, refusedOverwriteThenEscape_makesNothingAndForgetsTheFolder
   EXPECT_FALSE(fs::exists(job.folder().file("opened")));
 }
 
+TEST_F(DialogModeRun, movieNotInThisBuild_saysSoAndKeepsTheJob) {
+  auto run = start();
+  answer("Save As", "key ctrl+a type --delay 5 '" + job.documents() + "/clip.swf'");
+  display.Xdotool("key Return");
+  answer("Output not available", "key Return");
+  const ProgramResult result = run.get();
+  EXPECT_EQ(result.exitStatus, 3) << result.standardError;
+  EXPECT_FALSE(fs::exists(job.documents() + "/clip.swf"));
+  EXPECT_EQ(setting("DefaultFilterIndex"), "\"DefaultFilterIndex\"=dword:00000001");
+  EXPECT_TRUE(fs::exists(job.job()) && fs::exists(pages[0]) && fs::exists(pages[1]));
+}
+
 }  // namespace
