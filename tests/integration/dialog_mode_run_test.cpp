@@ -110,6 +110,22 @@ TEST_F(DialogModeRun, refusedOverwriteThenEscape_makesNothingAndForgetsTheFolder
   EXPECT_FALSE(fs::exists(job.folder().file("opened")));
 }
 
+TEST_F(DialogModeRun, conversionError_isShownAndKeepsTheJobAndTheSettings) {
+  WriteFile(pages[1], "not a metafile");
+  const std::string pdf = job.documents() + "/Broken.pdf";
+  auto run = start();
+  answer("Save As", "key ctrl+a type --delay 5 '" + pdf + "'");
+  display.Xdotool("key Return");
+  answer("PDF Options", "key Return");
+  answer("Error of converting", "key Return");
+  const ProgramResult result = run.get();
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_FALSE(fs::exists(pdf));
+  EXPECT_EQ(fs::directory_iterator(job.documents()), fs::directory_iterator());
+  EXPECT_EQ(setting("FileSavePath"), "");
+  EXPECT_TRUE(fs::exists(job.job()) && fs::exists(pages[0]) && fs::exists(pages[1]));
+}
+
 TEST_F(DialogModeRun, movieNotInThisBuild_saysSoAndKeepsTheJob) {
   auto run = start();
   answer("Save As", "key ctrl+a type --delay 5 '" + job.documents() + "/clip.swf'");
