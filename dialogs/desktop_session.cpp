@@ -1,5 +1,6 @@
 #include "dialogs/desktop_session.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -36,6 +37,19 @@ class ScopedEnvironment {
   bool had_ = false;
 };
 
+QtMessageHandler previousHandler = nullptr;
+
+// While Qt looks for a display, its complaints about the platforms that fail
+// are ours to explain.
+void QuietPlatformSearch(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  const QLatin1String category(context.category != nullptr ? context.category : "");
+  if (category.startsWith(QLatin1String("qt.qpa"))) return;
+  if (previousHandler != nullptr)
+    previousHandler(type, context, text);
+  else
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 }  // namespace
 
 std::unique_ptr<QApplication> StartDesktopSession() {
@@ -54,7 +68,9 @@ std::unique_ptr<QApplication> StartDesktopSession() {
   std::unique_ptr<QApplication> application;
   {
     const ScopedEnvironment platform("QT_QPA_PLATFORM", platforms);
+    previousHandler = qInstallMessageHandler(&QuietPlatformSearch);
     application = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previousHandler);
   }
   if (!offscreenAsked && QGuiApplication::platformName() == "offscreen") return nullptr;
   QApplication::setApplicationName("Tallowcraft");
