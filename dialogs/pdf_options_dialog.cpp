@@ -182,7 +182,9 @@ QWidget* TfrmSavePDFDlg::makeSecurityTab() {
   edMasterPassword_->setEchoMode(QLineEdit::Password);
   edUserPassword_->setEchoMode(QLineEdit::Password);
   grid->addWidget(cbProtectionEnabled_, 0, 0, 1, 2);
-  grid->addWidget(new QLabel("Protection Key Length:"), 1, 0);
+  keyLengthLabel_ = new QLabel("Protection Key Length:");
+  keyLengthLabel_->setBuddy(cbxProtectionKeyLength_);
+  grid->addWidget(keyLengthLabel_, 1, 0);
   grid->addWidget(cbxProtectionKeyLength_, 1, 1);
   grid->addWidget(cbMasterPassword_, 2, 0);
   grid->addWidget(edMasterPassword_, 2, 1);
@@ -312,6 +314,7 @@ void TfrmSavePDFDlg::SaveSettings(platform::RegistryStore& store) const {
 void TfrmSavePDFDlg::UpdateControlStates() {
   const bool p = cbProtectionEnabled_->isChecked();
   cbxProtectionKeyLength_->setEnabled(p);
+  keyLengthLabel_->setEnabled(p);
   cbMasterPassword_->setEnabled(p);
   cbUserPassword_->setEnabled(p);
   for (QCheckBox* box : permissions_) box->setEnabled(p);

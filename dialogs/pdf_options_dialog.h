@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QSpinBox;
 class QTabWidget;
@@ -60,6 +61,7 @@ class TfrmSavePDFDlg : public QDialog {
   QComboBox* cbxCompatibility_ = nullptr;
   QCheckBox* cbProtectionEnabled_ = nullptr;
   QComboBox* cbxProtectionKeyLength_ = nullptr;
+  QLabel* keyLengthLabel_ = nullptr;
   QCheckBox* cbMasterPassword_ = nullptr;
   QLineEdit* edMasterPassword_ = nullptr;
   QCheckBox* cbUserPassword_ = nullptr;
