@@ -20,11 +20,12 @@ XvfbSession::XvfbSession() {
     ::close(pipeFds[0]);
     const std::string fd = std::to_string(pipeFds[1]);
     ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-             "tcp", static_cast<char*>(nullptr));
+             "tcp", "-noreset", static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(pipeFds[1]);
-  // Xvfb writes the display number it took once it accepts connections.
+  // -noreset: a server restarting after each xdotool call would refuse the
+  // program's connection. Xvfb writes the display number once it accepts them.
   std::string number;
   char c;
   while (::read(pipeFds[0], &c, 1) == 1 && c != '\n') number.push_back(c);
