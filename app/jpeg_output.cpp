@@ -1,0 +1,112 @@
+#include "app/jpeg_output.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "app/path_rules.h"
+#include "emf2pdf/page_picture.h"
+#include "pdf/jpeg_codec.h"
+#include "pdf/output_file.h"
+#include "platform/folders.h"
+#include "platform/printer_resolution.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kJpegQuality = 100;
+constexpr size_t kJfifSearchLength = 50;
+
+std::optional<JpegResolution> FirstPageDevice(const std::vector<std::string>& pageFiles) {
+  if (pageFiles.empty()) return std::nullopt;
+  try {
+    const auto picture = emf2pdf::PagePicture::Load(pageFiles.front());
+    const int x = static_cast<int>(std::lround(picture.DeviceDpiX()));
+    const int y = static_cast<int>(std::lround(picture.DeviceDpiY()));
+    if (x < 1 || y < 1 || x > 0xFFFF || y > 0xFFFF) return std::nullopt;
+    return JpegResolution{x, y, "reference device of " + pageFiles.front()};
+  } catch (const std::exception&) {
+    return std::nullopt;  // the page itself reports its fault when it is drawn
+  }
+}
+
+}  // namespace
+
+JpegResolution ChooseJpegResolution(const std::vector<std::string>& pageFiles) {
+  if (const auto printer = platform::QueryPrinterResolution())
+    return {printer->x, printer->y, "printer " + printer->printer};
+  JpegResolution chosen;
+  chosen.source = "default";
+  if (const auto device = FirstPageDevice(pageFiles)) chosen = *device;
+  std::fprintf(stderr,
+               "tallowcraft: no printer resolution (no CUPS printer \"Tallowcraft\" or default "
+               "printer that reports one); JPEG pages use %d x %d dpi from the %s\n",
+               chosen.x, chosen.y,
+               chosen.source == "default" ? "default screen resolution" : chosen.source.c_str());
+  return chosen;
+}
+
+std::string JpegPageName(const std::string& outputName, int pageNumber, int pageCount) {
+  const std::string base = ChangeFileExt(outputName, "");
+  return base + (pageCount > 1 ? std::to_string(pageNumber) : std::string()) + ".jpg";
+}
+
+void SetJpegDensity(std::string& jpeg, int x, int y) {
+  static constexpr char kMarker[] = {'J', 'F', 'I', 'F', '\0'};
+  const size_t window = std::min(jpeg.size(), kJfifSearchLength);
+  const auto begin = jpeg.begin();
+  const auto found = std::search(begin, begin + static_cast<std::ptrdiff_t>(window),
+                                 std::begin(kMarker), std::end(kMarker));
+  const size_t at = static_cast<size_t>(found - begin);
+  if (at + sizeof kMarker > window || at + 12 > jpeg.size()) return;
+  jpeg[at + 7] = 1;
+  jpeg[at + 8] = static_cast<char>((x >> 8) & 0xFF);
+  jpeg[at + 9] = static_cast<char>(x & 0xFF);
+  jpeg[at + 10] = static_cast<char>((y >> 8) & 0xFF);
+  jpeg[at + 11] = static_cast<char>(y & 0xFF);
+}
+
+JpegRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
+                             const std::string& outputName, const JpegResolution& resolution) {
+  JpegRunResult result;
+  const int count = static_cast<int>(pageFiles.size());
+  for (int i = 0; i < count; ++i) {
+    const std::string name = JpegPageName(outputName, i + 1, count);
+    std::string jpeg;
+    {
+      const auto picture = emf2pdf::PagePicture::Load(pageFiles[static_cast<size_t>(i)]);
+      jpeg = pdf::EncodeJpeg(
+          picture.Render(picture.PixelWidth(resolution.x), picture.PixelHeight(resolution.y)),
+          kJpegQuality);
+    }
+    SetJpegDensity(jpeg, resolution.x, resolution.y);
+    const bool existed = platform::FileExists(name);
+    pdf::OutputFile file(name);
+    file.write(jpeg);
+    file.commit();
+    if (existed) {
+      std::fprintf(stderr, "tallowcraft: replaced %s\n", name.c_str());
+      result.replaced.push_back(name);
+    }
+    result.written.push_back(name);
+  }
+  return result;
+}
+
+JpegPostActions DecideJpegPostActions(const JpegRunResult& result, bool openFile,
+                                      bool exploreFile) {
+  JpegPostActions actions;
+  if (result.written.empty()) return actions;
+  if (openFile) {
+    if (result.written.size() == 1)
+      actions.open = result.written.front();
+    else
+      exploreFile = true;
+  }
+  if (exploreFile) actions.explore = result.written.front();
+  return actions;
+}
+
+}  // namespace app
