@@ -57,8 +57,8 @@ int StartPageServer(const std::string& root) {
   std::string line;
   pollfd waiting{pipeFds[0], POLLIN, 0};
   char c = 0;
-  while (rc == 0 && line.size() < 8 && poll(&waiting, 1, 5000) > 0 && read(pipeFds[0], &c, 1) == 1 &&
-         c != '\n')
+  while (rc == 0 && line.size() < 8 && poll(&waiting, 1, 5000) > 0 &&
+         read(pipeFds[0], &c, 1) == 1 && c != '\n')
     line.push_back(c);
   close(pipeFds[0]);
   const int port = std::atoi(line.c_str());

@@ -124,7 +124,8 @@ void HandleConnection(int fd, const PageServerSettings& settings, int port) {
   const std::string method = line.substr(0, space1);
   if (method != "GET" && method != "HEAD") return RespondError(fd, "405 Method Not Allowed");
   if (!LoopbackHost(head, port)) return RespondError(fd, "403 Forbidden");
-  const std::string file = ResolveRequestPath(settings, line.substr(space1 + 1, space2 - space1 - 1));
+  const std::string file =
+      ResolveRequestPath(settings, line.substr(space1 + 1, space2 - space1 - 1));
   const int in = file.empty() ? -1 : open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return RespondError(fd, "404 Not Found");
   struct stat info {};

@@ -70,8 +70,8 @@ TEST(JpegOutput, pages_haveTheirDensityAndLookLikeThePage) {
 
     testing_support::WriteFile(temp.file("page.pdf"), picture.MakePdf());
     ASSERT_EQ(std::system(("pdftoppm -scale-to-x " + std::to_string(width) + " -scale-to-y " +
-                           std::to_string(height) + " -singlefile " +
-                           temp.file("page.pdf") + " " + temp.file("reference"))
+                           std::to_string(height) + " -singlefile " + temp.file("page.pdf") + " " +
+                           temp.file("reference"))
                               .c_str()),
               0);
     const auto reference = testing_support::ReadPnm(temp.file("reference.ppm"));

@@ -35,9 +35,8 @@ std::vector<int> CellsOf(const std::string& json, const std::string& key) {
 
 int NumberOf(const std::string& json, const std::string& key) {
   std::smatch match;
-  return std::regex_search(json, match, std::regex("\"" + key + "\":(\\d+)"))
-             ? std::stoi(match[1])
-             : -1;
+  return std::regex_search(json, match, std::regex("\"" + key + "\":(\\d+)")) ? std::stoi(match[1])
+                                                                              : -1;
 }
 
 // A silent run makes the movie, MakeHTMLPage its page from the template beside
@@ -88,10 +87,8 @@ TEST(MovieInBrowser, silentMovieAndItsPage_playInRuffleOverLoopback) {
         testing_support::GreyGrid(picture.Render(stage->first, stage->second), kGrid, kGrid));
   }
   EXPECT_LT(testing_support::GridDistance(CellsOf(*json, "initial"), expected[0]), 24) << *json;
-  EXPECT_LT(testing_support::GridDistance(CellsOf(*json, "afterClick"), expected[1]), 24)
-      << *json;
-  EXPECT_LT(testing_support::GridDistance(CellsOf(*json, "afterRight"), expected[1]), 24)
-      << *json;
+  EXPECT_LT(testing_support::GridDistance(CellsOf(*json, "afterClick"), expected[1]), 24) << *json;
+  EXPECT_LT(testing_support::GridDistance(CellsOf(*json, "afterRight"), expected[1]), 24) << *json;
 }
 
 TEST(PageServer, requests_reachOnlyFilesInsideItsFolders) {

@@ -32,7 +32,8 @@ std::vector<int> GreyGrid(const platform::TBitmap& bitmap, int columns, int rows
         for (int x = x0; x < x1; ++x) {
           const platform::TColor color = bitmap.Pixel(x, y);
           sum += (platform::ColorRed(color) + platform::ColorGreen(color) +
-                  platform::ColorBlue(color)) / 3.0;
+                  platform::ColorBlue(color)) /
+                 3.0;
         }
       cells.push_back(static_cast<int>(sum / std::max(1, (x1 - x0) * (y1 - y0)) + 0.5));
     }

@@ -17,8 +17,9 @@ void SilentJob::WriteSettings(const std::string& body) const {
 }
 
 void SilentJob::WritePages(const std::vector<std::string>& pageFiles) const {
-  std::string text = "[Document]\r\nName=Report.xls\r\n[EMF]\r\nCount=" +
-                     std::to_string(pageFiles.size()) + "\r\n";
+  std::string text =
+      "[Document]\r\nName=Report.xls\r\n[EMF]\r\nCount=" + std::to_string(pageFiles.size()) +
+      "\r\n";
   for (size_t i = 0; i < pageFiles.size(); ++i)
     text += "File" + std::to_string(i) + "=" + pageFiles[i] + "\r\n";
   WriteFile(job_, text);
