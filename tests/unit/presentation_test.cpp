@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include "app/html_page.h"
+#include "presentation/qt/swf_options_dialog.h"
+#include "presentation/swf_options.h"
+#include "support/hive_fixture.h"
+
+namespace {
+
+using platform::RegValue;
+
+constexpr const char* kKey = "Software\\Quillmark\\Tallowcraft\\SWFFormatOptions";
+
+TEST(SwfOptions, storedValues_roundTripAndBadOnesKeepTheDefault) {
+  testing_support::MemoryRegistry store;
+  const presentation::SwfOptions changed{300, 40, false, false};
+  presentation::SaveSwfOptions(store, kKey, changed);
+  EXPECT_EQ(presentation::LoadSwfOptions(store, kKey), changed);
+
+  store.Set(kKey, "Resolution", RegValue::Dword(5000));
+  store.Set(kKey, "ImageQuality", RegValue::String("40"));
+  const auto loaded = presentation::LoadSwfOptions(store, kKey);
+  EXPECT_EQ(loaded.resolution, 96);
+  EXPECT_EQ(loaded.imageQuality, 90);
+  EXPECT_FALSE(loaded.losslessSlides);
+}
+
+TEST(SwfOptionsDialog, returnAccepts) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "tests";
+  char* argv[] = {name, nullptr};
+  QApplication application(argc, argv);
+  presentation::SwfOptions options;
+  options.resolution = 150;
+  presentation::SwfOptionsDialog dialog(options);
+  QTimer::singleShot(0, &dialog, [&dialog] {
+    QWidget* target = dialog.focusWidget() != nullptr ? dialog.focusWidget() : &dialog;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+  });
+  EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+  EXPECT_EQ(options.resolution, 150);
+}
+
+TEST(HtmlPage, placeholders_areReplacedInOrderAndCaseSensitively) {
+  EXPECT_EQ(app::FillHtmlTemplate("<%SWFFileName%> <%SWFFileName%> <%swffilename%>", "", "m.swf",
+                                  1, 2),
+            "m.swf m.swf <%swffilename%>");
+  EXPECT_EQ(app::FillHtmlTemplate("<%HTMLPageTitle%>|<%SWFWidth%>x<%SWFHeight%>",
+                                  "see <%SWFFileName%>", "m.swf", 794, 1123),
+            "see m.swf|794x1123");
+}
+
+}  // namespace
