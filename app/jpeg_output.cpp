@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "app/path_rules.h"
 #include "emf2pdf/page_picture.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kJpegQuality = 100;
 constexpr size_t kJfifSearchLength = 50;
+constexpr double kMaxJpegSide = 65500;
 
 std::optional<JpegResolution> FirstPageDevice(const std::vector<std::string>& pageFiles) {
   if (pageFiles.empty()) return std::nullopt;
@@ -30,6 +32,25 @@ std::optional<JpegResolution> FirstPageDevice(const std::vector<std::string>& pa
   } catch (const std::exception&) {
     return std::nullopt;  // the page itself reports its fault when it is drawn
   }
+}
+
+// The densities a page is drawn at: the resolution asked for, lowered for a
+// picture so large that its bitmap could not be made (or held by JPEG's
+// 16-bit sizes), so that its header still tells its true size.
+std::pair<int, int> PageDensity(const emf2pdf::PagePicture& picture, const JpegResolution& asked,
+                                const std::string& name) {
+  const double width = picture.WidthInches() * asked.x;
+  const double height = picture.HeightInches() * asked.y;
+  const double fit =
+      std::min({1.0, std::sqrt(double(platform::TBitmap::kMaxPixels) / (width * height)),
+                kMaxJpegSide / width, kMaxJpegSide / height});
+  if (fit >= 1) return {asked.x, asked.y};
+  const int x = std::max(1, static_cast<int>(asked.x * fit));
+  const int y = std::max(1, static_cast<int>(asked.y * fit));
+  std::fprintf(stderr,
+               "tallowcraft: %s is too large to draw at %d x %d dpi; drawn at %d x %d dpi\n",
+               name.c_str(), asked.x, asked.y, x, y);
+  return {x, y};
 }
 
 }  // namespace
@@ -75,13 +96,16 @@ JpegRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
   for (int i = 0; i < count; ++i) {
     const std::string name = JpegPageName(outputName, i + 1, count);
     std::string jpeg;
+    std::pair<int, int> density;
     {
-      const auto picture = emf2pdf::PagePicture::Load(pageFiles[static_cast<size_t>(i)]);
+      const std::string& page = pageFiles[static_cast<size_t>(i)];
+      const auto picture = emf2pdf::PagePicture::Load(page);
+      density = PageDensity(picture, resolution, page);
       jpeg = pdf::EncodeJpeg(
-          picture.Render(picture.PixelWidth(resolution.x), picture.PixelHeight(resolution.y)),
+          picture.Render(picture.PixelWidth(density.first), picture.PixelHeight(density.second)),
           kJpegQuality);
     }
-    SetJpegDensity(jpeg, resolution.x, resolution.y);
+    SetJpegDensity(jpeg, density.first, density.second);
     const bool existed = platform::FileExists(name);
     pdf::OutputFile file(name);
     file.write(jpeg);

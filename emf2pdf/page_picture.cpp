@@ -19,6 +19,7 @@ namespace emf2pdf {
 namespace {
 
 constexpr double kHundredthsOfMmPerInch = 2540;
+constexpr double kScreenDpi = 96;
 
 double DevicePerInch(int32_t pixels, int32_t millimetres) {
   if (pixels <= 0 || millimetres <= 0) return 0;
@@ -57,15 +58,22 @@ class ScratchFile {
 PagePicture::PagePicture(EmfReader emf, std::string file)
     : emf_(std::move(emf)), file_(std::move(file)) {
   const EmfHeader& header = emf_.Header();
+  deviceDpiX_ = DevicePerInch(header.szlDevice.cx, header.szlMillimeters.cx);
+  deviceDpiY_ = DevicePerInch(header.szlDevice.cy, header.szlMillimeters.cy);
+  if (deviceDpiX_ == 0 || deviceDpiY_ == 0) deviceDpiX_ = deviceDpiY_ = kScreenDpi;
   widthInches_ =
       (static_cast<double>(header.rclFrame.right) - header.rclFrame.left) / kHundredthsOfMmPerInch;
   heightInches_ =
       (static_cast<double>(header.rclFrame.bottom) - header.rclFrame.top) / kHundredthsOfMmPerInch;
-  deviceDpiX_ = DevicePerInch(header.szlDevice.cx, header.szlMillimeters.cx);
-  deviceDpiY_ = DevicePerInch(header.szlDevice.cy, header.szlMillimeters.cy);
-  if (!(widthInches_ > 0) || !(heightInches_ > 0) || deviceDpiX_ == 0 || deviceDpiY_ == 0)
-    throw std::runtime_error(file_ +
-                             ": the picture's frame or reference device gives no picture size");
+  if (widthInches_ > 0 && heightInches_ > 0) return;
+  // Without a frame the bounds (inclusive, in reference device pixels) give
+  // the page its size; the page itself stays blank, as it does in a PDF.
+  widthInches_ =
+      (static_cast<double>(header.rclBounds.right) - header.rclBounds.left + 1) / deviceDpiX_;
+  heightInches_ =
+      (static_cast<double>(header.rclBounds.bottom) - header.rclBounds.top + 1) / deviceDpiY_;
+  if (!(widthInches_ > 0) || !(heightInches_ > 0))
+    throw std::runtime_error(file_ + ": the picture's frame and bounds give no picture size");
 }
 
 PagePicture PagePicture::Load(const std::string& file) {
@@ -93,7 +101,12 @@ std::string PagePicture::MakePdf() const {
                                   header.szlDevice.cx, header.szlMillimeters.cx);
     const double hm = FramePixels(static_cast<double>(header.rclFrame.bottom) - header.rclFrame.top,
                                   header.szlDevice.cy, header.szlMillimeters.cy);
-    if (wm > 0 && hm > 0) {
+    if (!(wm > 0) || !(hm > 0)) {
+      std::fprintf(stderr,
+                   "tallowcraft: %s: the picture's frame or device size is 0 or out of range; "
+                   "its page stays blank\n",
+                   file_.c_str());
+    } else {
       // The picture's extent comes back from the interpreter in pixels of a
       // 96 dpi screen, as it does for the converter's pages.
       const double screenFactor = 96.0 / document.Resolution();
@@ -111,6 +124,9 @@ std::string PagePicture::MakePdf() const {
 }
 
 platform::TBitmap PagePicture::Render(int width, int height) const {
+  if (!platform::TBitmap::SizeAllowed(width, height))
+    throw std::runtime_error(file_ + ": a page of " + std::to_string(width) + " x " +
+                             std::to_string(height) + " pixels is too large to draw");
   return platform::RasterizePdfPage(MakePdf(), width, height);
 }
 

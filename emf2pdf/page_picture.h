@@ -14,7 +14,9 @@ namespace emf2pdf {
 class PagePicture {
  public:
   // Throws NotAMetafile or std::runtime_error (file unreadable, or a header
-  // whose frame or reference device gives no picture size).
+  // whose frame and bounds give no picture size). A picture without a usable
+  // frame takes its size from its bounds and is drawn blank; a reference
+  // device without a size counts as 96 dpi.
   static PagePicture Load(const std::string& file);
 
   // The picture frame in inches.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 #include "emf2pdf/page_picture.h"
@@ -52,16 +53,36 @@ void TPresentation::SaveToFile(std::string& fileName) {
   file.commit();
 }
 
+namespace {
+
+// The largest stage Flash players were made for, and more than a browser
+// shows at once; a larger first page is drawn at a lower resolution.
+constexpr double kMaxStageSide = 2880;
+
+double StageResolution(const emf2pdf::PagePicture& first, double dpi, const std::string& file) {
+  const double side = std::max(first.WidthInches(), first.HeightInches()) * dpi;
+  if (side <= kMaxStageSide) return dpi;
+  const double lowered = dpi * kMaxStageSide / side;
+  std::fprintf(stderr,
+               "tallowcraft: %s is too large for a movie at %g dpi; its slides are drawn at %.3g "
+               "dpi\n",
+               file.c_str(), dpi, lowered);
+  return lowered;
+}
+
+}  // namespace
+
 std::string MakeSlideMovie(const std::vector<std::string>& pageFiles, const SwfOptions& options,
                            const std::string& templatesFolder) {
   if (pageFiles.empty()) throw std::runtime_error("The job has no page to make a movie of");
-  const double dpi = std::clamp(options.resolution, kMinResolution, kMaxResolution);
+  double dpi = std::clamp(options.resolution, kMinResolution, kMaxResolution);
   std::unique_ptr<SwfMovieBuilder> movie;
   int stageWidth = 0;
   int stageHeight = 0;
   for (const std::string& file : pageFiles) {
     const auto picture = emf2pdf::PagePicture::Load(file);
     if (!movie) {
+      dpi = StageResolution(picture, dpi, file);
       stageWidth = picture.PixelWidth(dpi);
       stageHeight = picture.PixelHeight(dpi);
       movie = std::make_unique<SwfMovieBuilder>(stageWidth, stageHeight, options,
