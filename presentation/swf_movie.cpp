@@ -67,17 +67,17 @@ void SwfMovieBuilder::AddSlide(const platform::TBitmap& slide) {
   const uint16_t bitmapId = NewId();
   const uint16_t shapeId = NewId();
   if (options_.losslessSlides) {
-    frames_bytes_ += DefineBitsLossless2(bitmapId, slide);
+    framesBytes_ += DefineBitsLossless2(bitmapId, slide);
   } else {
-    frames_bytes_ += DefineBitsJpeg2(bitmapId, pdf::EncodeJpeg(slide, options_.imageQuality));
+    framesBytes_ += DefineBitsJpeg2(bitmapId, pdf::EncodeJpeg(slide, options_.imageQuality));
   }
-  frames_bytes_ += DefineRectangleShape(shapeId, slide.Width() * kTwipsPerPixel,
+  framesBytes_ += DefineRectangleShape(shapeId, slide.Width() * kTwipsPerPixel,
                                         slide.Height() * kTwipsPerPixel, bitmapId, kTwipsPerPixel);
   const int32_t x = (stageWidth_ - slide.Width()) / 2 * kTwipsPerPixel;
   const int32_t y = (stageHeight_ - slide.Height()) / 2 * kTwipsPerPixel;
-  frames_bytes_ += PlaceObject2(kSlideDepth, shapeId, x, y, frames_ > 0);
-  frames_bytes_ += SwfTagBytes(kDoAction, SwfActions().Add(kActionStop).Bytes());
-  frames_bytes_ += SwfTagBytes(kShowFrame, {});
+  framesBytes_ += PlaceObject2(kSlideDepth, shapeId, x, y, frames_ > 0);
+  framesBytes_ += SwfTagBytes(kDoAction, SwfActions().Add(kActionStop).Bytes());
+  framesBytes_ += SwfTagBytes(kShowFrame, {});
   ++frames_;
 }
 
@@ -138,7 +138,7 @@ std::string SwfMovieBuilder::Finish() const {
   body += SwfTagBytes(kFileAttributes, std::string(4, '\0'));  // AVM1, no network access
   body += SwfTagBytes(kSetBackgroundColor, std::string(3, '\xFF'));
   body += Navigation(navigationId);
-  body += frames_bytes_;
+  body += framesBytes_;
   body += SwfTagBytes(kEnd, {});
 
   SwfBits header;

@@ -38,7 +38,7 @@ class SwfMovieBuilder {
   int stageHeight_;
   SwfOptions options_;
   std::vector<NavigationTemplate> buttons_;
-  std::string frames_bytes_;
+  std::string framesBytes_;
   int frames_ = 0;
   uint16_t nextId_ = 1;
 };

@@ -49,7 +49,10 @@ TEST(MovieInBrowser, silentMovieAndItsPage_playInRuffleOverLoopback) {
   job.WritePages(pages);
   const std::string movie = job.folder().file("movie.swf");
   job.WriteSettings(std::string(testing_support::SilentJob::kMainKeyLine) +
-                    "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"" + movie + "\"\n");
+                    "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"" + movie + "\"\n\n" +
+                    // Without the picture buttons the slide is the whole page.
+                    "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft\\SWFFormatOptions]\n"
+                    "\"NavigationButtons\"=dword:00000000\n");
   const auto run = job.Run();
   ASSERT_EQ(run.exitStatus, 0) << run.standardError;
 

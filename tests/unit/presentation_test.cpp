@@ -5,9 +5,11 @@
 #include <QTimer>
 
 #include "app/html_page.h"
+#include "presentation/navigation_templates.h"
 #include "presentation/qt/swf_options_dialog.h"
 #include "presentation/swf_options.h"
 #include "support/hive_fixture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -48,12 +50,35 @@ TEST(SwfOptionsDialog, returnAccepts) {
 }
 
 TEST(HtmlPage, placeholders_areReplacedInOrderAndCaseSensitively) {
-  EXPECT_EQ(app::FillHtmlTemplate("<%SWFFileName%> <%SWFFileName%> <%swffilename%>", "", "m.swf",
-                                  1, 2),
-            "m.swf m.swf <%swffilename%>");
+  EXPECT_EQ(
+      app::FillHtmlTemplate("<%SWFFileName%> <%SWFFileName%> <%swffilename%>", "", "m.swf", 1, 2),
+      "m.swf m.swf <%swffilename%>");
   EXPECT_EQ(app::FillHtmlTemplate("<%HTMLPageTitle%>|<%SWFWidth%>x<%SWFHeight%>",
                                   "see <%SWFFileName%>", "m.swf", 794, 1123),
             "see m.swf|794x1123");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(NavigationTemplates, installedButtons_loadWithTransparentCornersAndBrokenOnesAreSkipped) {
+  const std::string installed =
+      std::string(TALLOWCRAFT_BIN).substr(0, std::string(TALLOWCRAFT_BIN).rfind('/')) +
+      "/swfbuttons";
+  const auto buttons = presentation::LoadNavigationTemplates(installed);
+  ASSERT_EQ(buttons.size(), 4u);
+  EXPECT_EQ(buttons[1].role, presentation::NavigationRole::kPrevious);
+  for (const auto& button : buttons) {
+    ASSERT_EQ(button.argb.size(), size_t(button.width) * button.height * 4);
+    EXPECT_EQ(button.argb[0], '\0');  // corner: transparent
+    const size_t middle = (size_t(button.height / 2) * button.width + button.width / 2) * 4;
+    EXPECT_EQ(button.argb[middle], '\xFF');
+  }
+
+  testing_support::TempFolder folder;
+  testing_support::WriteFile(folder.file("next.bmp"), "BM broken");
+  EXPECT_TRUE(presentation::LoadNavigationTemplates(folder.path()).empty());
 }
 
 }  // namespace
