@@ -26,10 +26,11 @@ TEST(OutputsCorpus, everyPicture_becomesASlideAndAJpegOrAClearError) {
       } catch (const std::runtime_error& error) {
         const std::string message = error.what();
         EXPECT_NE(message.find(file), std::string::npos) << message;
-        if (!broken)
+        if (!broken) {
           EXPECT_TRUE(message.find("no picture size") != std::string::npos ||
                       message.find("too large to draw") != std::string::npos)
               << message;
+        }
       }
     }
   }
