@@ -119,6 +119,11 @@ JpegRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
   return result;
 }
 
+JpegRunResult RunJpegOutput(const std::vector<std::string>& pageFiles,
+                            const std::string& outputName) {
+  return WriteJpegPages(pageFiles, outputName, ChooseJpegResolution(pageFiles));
+}
+
 JpegPostActions DecideJpegPostActions(const JpegRunResult& result, bool openFile,
                                       bool exploreFile) {
   JpegPostActions actions;

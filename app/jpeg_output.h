@@ -40,6 +40,10 @@ struct JpegRunResult {
 JpegRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
                              const std::string& outputName, const JpegResolution& resolution);
 
+// The JPEG run of a job: the resolution chosen as above, then the pages.
+JpegRunResult RunJpegOutput(const std::vector<std::string>& pageFiles,
+                            const std::string& outputName);
+
 // What the JPEG run opens or shows in the file manager afterwards, by the
 // run's flags: with one page the file itself is opened; with more pages the
 // file manager shows the first one instead of opening anything.

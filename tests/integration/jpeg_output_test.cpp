@@ -86,6 +86,23 @@ TEST(JpegOutput, pages_haveTheirDensityAndLookLikeThePage) {
   }
 }
 
+// Without a CUPS scheduler the first page's reference device gives the
+// density, and the run says so.
+TEST(JpegOutput, withoutAPrinter_theFirstPagesDeviceGivesTheDensity) {
+  TempFolder temp;
+  const auto pages = testing_support::WriteTwoDistinctPages(temp.path());
+  setenv("CUPS_SERVER", "127.0.0.1:9", 1);  // the discard port: nothing answers
+  testing::internal::CaptureStderr();
+  const auto result = app::RunJpegOutput({pages[0]}, temp.file("one.jpeg"));
+  const std::string said = testing::internal::GetCapturedStderr();
+  unsetenv("CUPS_SERVER");
+  ASSERT_EQ(result.written, std::vector<std::string>{temp.file("one.jpg")});
+  const std::string jpeg = ReadFile(result.written[0]);
+  EXPECT_EQ(jpeg.substr(jpeg.find(std::string("JFIF\0", 5)) + 7, 5),
+            std::string("\1\0\x60\0\x60", 5));
+  EXPECT_NE(said.find("reference device of " + pages[0]), std::string::npos) << said;
+}
+
 TEST(JpegOutput, postActions_openOnePageAndShowTheFirstOfMany) {
   app::JpegRunResult one{{"/o/a.jpg"}, {}};
   app::JpegRunResult many{{"/o/a1.jpg", "/o/a2.jpg"}, {}};
