@@ -18,7 +18,8 @@ void RunSilentSwf(presentation::TPresentation& component, const std::vector<std:
                   const std::string& outputName);
 
 // The dialog sequence: slides, settings, then the component's options dialog
-// (installed on the component by the caller). Returns false, making nothing,
+// (the caller installs it: component.SetOptionsDialog(presentation::ShowSwfOptionsDialog)
+// from presentation/qt). Returns false, making nothing,
 // when the dialog is not confirmed; otherwise saves the movie under
 // `outputName` unchanged and returns true. Errors propagate.
 bool RunDialogSwf(presentation::TPresentation& component, const std::vector<std::string>& pageFiles,
