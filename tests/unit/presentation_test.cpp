@@ -7,7 +7,9 @@
 #include "app/html_page.h"
 #include "presentation/navigation_templates.h"
 #include "presentation/qt/swf_options_dialog.h"
+#include "presentation/swf_bits.h"
 #include "presentation/swf_options.h"
+#include "presentation/swf_tags.h"
 #include "support/hive_fixture.h"
 #include "support/temp_folder.h"
 
@@ -79,6 +81,33 @@ TEST(NavigationTemplates, installedButtons_loadWithTransparentCornersAndBrokenOn
   testing_support::TempFolder folder;
   testing_support::WriteFile(folder.file("next.bmp"), "BM broken");
   EXPECT_TRUE(presentation::LoadNavigationTemplates(folder.path()).empty());
+}
+
+}  // namespace
+
+namespace {
+
+std::string Hex(const std::string& bytes) {
+  std::string out;
+  char buffer[4];
+  for (const unsigned char c : bytes) {
+    std::snprintf(buffer, sizeof buffer, "%02X ", c);
+    out += buffer;
+  }
+  return out;
+}
+
+TEST(SwfBits, fieldsAndTagHeaders_matchTheFormat) {
+  presentation::SwfBits stage;
+  stage.Rect(0, 550 * 20, 0, 400 * 20);  // Flash's default stage: a well-known header
+  EXPECT_EQ(Hex(stage.Take()), "78 00 05 5F 00 00 0F A0 00 ");
+  presentation::SwfBits identity;
+  identity.Matrix(1, 1, 0, 0);
+  EXPECT_EQ(Hex(identity.Take()), "00 ");
+  EXPECT_EQ(Hex(presentation::SwfTagBytes(presentation::kShowFrame, {})), "40 00 ");
+  EXPECT_EQ(
+      Hex(presentation::SwfTagBytes(presentation::kDoAction, std::string(63, 'a')).substr(0, 6)),
+      "3F 03 3F 00 00 00 ");
 }
 
 }  // namespace
