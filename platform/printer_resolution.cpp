@@ -9,7 +9,8 @@ namespace platform {
 namespace {
 
 // libcups is opened when needed, so that the program runs where it is not
-// installed: without it there is no printer to ask.
+// installed: without it there is no printer to ask. It stays loaded: it keeps
+// per-thread state of its own that closing it would strand.
 struct CupsLibrary {
   void* handle = nullptr;
   decltype(&cupsGetDests2) getDests = nullptr;
@@ -29,12 +30,6 @@ struct CupsLibrary {
     Bind(findDestDefault, "cupsFindDestDefault");
     Bind(getResolution, "ippGetResolution");
   }
-  ~CupsLibrary() {
-    if (handle != nullptr) dlclose(handle);
-  }
-  CupsLibrary(const CupsLibrary&) = delete;
-  CupsLibrary& operator=(const CupsLibrary&) = delete;
-
   template <typename Function>
   void Bind(Function& function, const char* name) {
     function = reinterpret_cast<Function>(dlsym(handle, name));
@@ -80,7 +75,7 @@ std::optional<PrinterResolution> ResolutionOf(const CupsLibrary& cups, cups_dest
 }  // namespace
 
 std::optional<PrinterResolution> QueryPrinterResolution() {
-  CupsLibrary cups;
+  static const CupsLibrary cups;
   if (!cups.Usable()) return std::nullopt;
   cups_dest_t* dests = nullptr;
   const int count = cups.getDests(CUPS_HTTP_DEFAULT, &dests);
