@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+#include "app/controller_message.h"
 #include "app/path_rules.h"
 #include "app/pdf_conversion.h"
 #include "app/pdf_options_reader.h"
 #include "app/settings_store.h"
+#include "app/swf_output.h"
 #include "platform/message_box.h"
 #include "platform/registry_hive.h"
 
@@ -71,15 +73,17 @@ int PrintJobRun::RunSilent() {
   format_ = SilentOutputFormat(settings_.outputFileFormat, settings_.outputFileName);
   outputName_ = CompleteOutputName(settings_.outputFileName, settings_.fileSavePath);
   if (format_ == "swf") {
-    // An existing movie of that name is kept: removing it would lose it
-    // without anything to replace it.
-    std::fprintf(stderr, "tallowcraft: SWF output is not available yet; nothing was made for %s\n",
-                 outputName_.c_str());
-    return kNothingMade;
+    // The movie replaces a file of that name only once it is complete, so
+    // nothing is removed beforehand.
+    presentation::TPresentation component(store_);
+    RunSilentSwf(component, job_.pageFiles, outputName_);
+    NotifyController(settings_);
+    return 0;
   }
   if (format_ == "pdf") {
     pdfOptions_ = ReadPdfFormatOptions(*store_);
     outputName_ = ConvertToPdf(job_.pageFiles, outputName_, pdfOptions_);
+    NotifyController(settings_);
     return 0;
   }
   std::fprintf(stderr,

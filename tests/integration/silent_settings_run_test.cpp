@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "support/emf_builder.h"
 #include "support/silent_job.h"
 
 namespace {
@@ -44,10 +45,8 @@ TEST(SilentSettingsRun, formatAndName_followTheStoredValuesAndTheSaveFolder) {
       {"a stored save folder that is gone",
        "\"OutputFileFormat\"=\"pdf\"\n\"OutputFileName\"=\"x\"\n\"FileSavePath\"=\"@/gone/\"\n",
        "docs/x.pdf", 0, ""},
-      {"the default name asks for a movie", "", "", 3, "SWF output is not available yet"},
-      {"swf keeps the name unchanged",
-       "\"OutputFileFormat\"=\"swf\"\n\"OutputFileName\"=\"report.pdf\"\n", "", 3,
-       "docs/report.pdf"},
+      {"the default name asks for a movie, which needs pages", "", "", 2,
+       "no page to make a movie of"},
       {"an extension that is no output format", "\"OutputFileName\"=\"a.jpg\"\n", "", 3, "\"jpg\""},
       {"an unknown stored format falls back to the extension",
        "\"OutputFileFormat\"=\"tiff\"\n\"OutputFileName\"=\"a.pdf\"\n", "docs/a.pdf", 0, ""},
@@ -75,13 +74,41 @@ TEST(SilentSettingsRun, formatAndName_followTheStoredValuesAndTheSaveFolder) {
   }
 }
 
-TEST(SilentSettingsRun, swfOutput_keepsAnExistingFileOfThatName) {
+TEST(SilentSettingsRun, failedMovie_keepsAnExistingFileOfThatName) {
   SilentJob job;
   WriteFile(job.documents() + "/movie.swf", "old movie");
   job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
                     "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"movie.swf\"\n");
-  EXPECT_EQ(job.Run().exitStatus, 3);
+  EXPECT_EQ(job.Run().exitStatus, 2);
   EXPECT_EQ(ReadFile(job.documents() + "/movie.swf"), "old movie");
+}
+
+TEST(SilentSettingsRun, movieNames_followTheStoredValuesUnchanged) {
+  const struct {
+    const char* what;
+    std::string mainValues;
+    std::string expectedFile;
+  } kCases[] = {
+      {"no values: the default name", "", "docs/Printer.swf"},
+      {"swf keeps another extension",
+       "\"OutputFileFormat\"=\"swf\"\n\"OutputFileName\"=\"report.pdf\"\n", "docs/report.pdf"},
+      {"an empty format takes the extension in any case", "\"OutputFileName\"=\"@/a.SWF\"\n",
+       "a.SWF"},
+  };
+  for (const auto& c : kCases) {
+    SilentJob job;
+    const std::string page = job.folder().file("page.emf");
+    emfbuild::EmfBuilder(120, 80).writeFile(page);
+    job.WritePages({page});
+    std::string values = c.mainValues;
+    if (const size_t at = values.find('@'); at != std::string::npos)
+      values.replace(at, 1, job.folder().path());
+    job.WriteSettings(std::string(SilentJob::kMainKeyLine) + "\"Silent\"=dword:00000001\n" +
+                      values);
+    const auto result = job.Run();
+    EXPECT_EQ(result.exitStatus, 0) << c.what << "\n" << result.standardError;
+    EXPECT_EQ(ReadFile(job.folder().file(c.expectedFile)).substr(0, 3), "FWS") << c.what;
+  }
 }
 
 TEST(SilentSettingsRun, withoutSilentOrDesktop_saysHowToTurnSilentOnAndTouchesNothing) {

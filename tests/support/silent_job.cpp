@@ -16,6 +16,15 @@ void SilentJob::WriteSettings(const std::string& body) const {
   WriteFile(registry_, "Windows Registry Editor Version 5.00\r\n\r\n" + body);
 }
 
+void SilentJob::WritePages(const std::vector<std::string>& pageFiles) const {
+  std::string text =
+      "[Document]\r\nName=Report.xls\r\n[EMF]\r\nCount=" + std::to_string(pageFiles.size()) +
+      "\r\n";
+  for (size_t i = 0; i < pageFiles.size(); ++i)
+    text += "File" + std::to_string(i) + "=" + pageFiles[i] + "\r\n";
+  WriteFile(job_, text);
+}
+
 ProgramResult SilentJob::Run(const std::vector<std::string>& extraEnvironment) const {
   std::vector<std::string> environment = {
       "TALLOWCRAFT_REGISTRY=" + registry_, "XDG_DOCUMENTS_DIR=" + documents_,

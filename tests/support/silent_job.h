@@ -16,6 +16,8 @@ class SilentJob {
 
   // Writes the settings file: the header, then `body` as it is.
   void WriteSettings(const std::string& body) const;
+  // Rewrites the job description with these page files.
+  void WritePages(const std::vector<std::string>& pageFiles) const;
   ProgramResult Run(const std::vector<std::string>& extraEnvironment = {}) const;
 
   const TempFolder& folder() const { return temp_; }

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/registry_store.h"
+#include "presentation/swf_options.h"
+
+namespace presentation {
+
+// The component's settings object.
+class TPresentationOptions {
+ public:
+  bool UseRegistry() const { return useRegistry_; }
+  void SetUseRegistry(bool value) { useRegistry_ = value; }
+  // Below HKEY_CURRENT_USER, with "\" between key names.
+  const std::string& RegistryKey() const { return registryKey_; }
+  void SetRegistryKey(const std::string& value) { registryKey_ = value; }
+  const std::string& NavigationTemplatesFolder() const { return templatesFolder_; }
+  void SetNavigationTemplatesFolder(const std::string& value) { templatesFolder_ = value; }
+
+  // The movie settings in use (the registry's, once read).
+  SwfOptions& Movie() { return movie_; }
+
+ private:
+  bool useRegistry_ = false;
+  std::string registryKey_;
+  std::string templatesFolder_;
+  SwfOptions movie_;
+};
+
+// Shows the options dialog over the settings; true when the user confirmed.
+using SwfOptionsDialog = std::function<bool(SwfOptions&)>;
+
+// The in-process presentation component: page files in, one SWF movie out,
+// one slide per page. Pages are drawn when the movie is saved, one at a
+// time. With UseRegistry on and a key set, the movie settings are read from
+// that key before the dialog and before saving, and a confirmed dialog
+// writes them back.
+class TPresentation {
+ public:
+  // Without a store the current user's hive is opened when first needed.
+  explicit TPresentation(platform::RegistryStore* store = nullptr);
+  ~TPresentation();
+
+  TPresentationOptions& Options() { return options_; }
+
+  void AddSlideFromFileName(const std::string& file, int reserved);
+  // False (and nothing shown) when no dialog front end was installed.
+  bool ShowOptionsDialog(int reserved);
+  // Writes the movie through a temporary file that replaces `fileName` only
+  // when complete. Throws std::runtime_error (no slide, a page that cannot be
+  // drawn, a file that cannot be written).
+  void SaveToFile(std::string& fileName);
+
+  void SetOptionsDialog(SwfOptionsDialog dialog) { dialog_ = std::move(dialog); }
+  int SlideCount() const { return static_cast<int>(slides_.size()); }
+
+ private:
+  platform::RegistryStore* Store();
+  void ReadSettings();
+
+  platform::RegistryStore* store_;
+  std::unique_ptr<platform::RegistryStore> ownStore_;
+  TPresentationOptions options_;
+  std::vector<std::string> slides_;
+  SwfOptionsDialog dialog_;
+};
+
+// The movie of the page files with the given settings, as bytes: the stage
+// is the first page at the settings' resolution, each page fitted inside it.
+std::string MakeSlideMovie(const std::vector<std::string>& pageFiles, const SwfOptions& options,
+                           const std::string& templatesFolder);
+
+}  // namespace presentation

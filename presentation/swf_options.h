@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "platform/registry_store.h"
+
+namespace presentation {
+
+// The movie settings the component keeps in its registry key.
+struct SwfOptions {
+  int resolution = 96;         // dots per inch the slides are drawn at
+  int imageQuality = 90;       // 1..100, for JPEG slides
+  bool losslessSlides = true;  // lossless slides keep text sharp; JPEG ones are smaller
+  bool navigationButtons = true;
+
+  bool operator==(const SwfOptions&) const = default;
+};
+
+inline constexpr int kMinResolution = 36;
+inline constexpr int kMaxResolution = 600;
+
+// Reads the key; a missing value, one of another type or out of range keeps
+// the default, so a hand-edited key never stops a movie.
+SwfOptions LoadSwfOptions(platform::RegistryStore& store, const std::string& key);
+void SaveSwfOptions(platform::RegistryStore& store, const std::string& key,
+                    const SwfOptions& options);
+
+}  // namespace presentation
