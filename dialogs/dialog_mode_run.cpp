@@ -14,8 +14,8 @@
 #include "app/settings_store.h"
 #include "dialogs/desktop_session.h"
 #include "dialogs/explore_to_file.h"
+#include "dialogs/movie_and_jpeg_outputs.h"
 #include "dialogs/pdf_options_dialog.h"
-#include "dialogs/pending_outputs.h"
 #include "dialogs/save_swf_dialog.h"
 #include "platform/folders.h"
 #include "platform/message_box.h"
@@ -65,15 +65,11 @@ int RunDialogMode(const app::JobDescription& job, app::RunSettings& settings,
 }
 
 int DialogModeRun::Run() {
-  Outcome outcome = Outcome::Cancelled;
   if (AskForOutput()) {
-    outcome = SaveOutputs();
-    if (outcome == Outcome::Failed) return kFailed;
+    if (SaveOutputs() == Outcome::Failed) return kFailed;
     MoviePostActions();
   }
   app::SaveRunSettings(store_, settings_, outputName_);
-  // A job whose output could not be made stays, to be printed again.
-  if (outcome == Outcome::NotMade) return kNothingMade;
   DeleteJobFiles();
   return 0;
 }
@@ -101,14 +97,16 @@ bool DialogModeRun::AskForOutput() {
 }
 
 DialogModeRun::Outcome DialogModeRun::SaveOutputs() {
-  if (filterIndex_ == app::kFilterJpeg)
-    return SaveJpegPages(job_.pageFiles, outputName_) ? Outcome::Made : Outcome::NotMade;
+  if (filterIndex_ == app::kFilterJpeg) {
+    SaveJpegPages(job_.pageFiles, outputName_, settings_.openFileCheckBox,
+                  settings_.exploreFileCheckBox);
+    return Outcome::Made;
+  }
   Outcome movie = Outcome::Made;
   if (filterIndex_ == app::kFilterSwf || filterIndex_ == app::kFilterSwfAndPdf)
-    movie = SaveMovie(job_.pageFiles, outputName_) ? Outcome::Made : Outcome::NotMade;
+    movie = SaveMovie(store_, job_.pageFiles, outputName_) ? Outcome::Made : Outcome::Cancelled;
   if (filterIndex_ != app::kFilterPdf && filterIndex_ != app::kFilterSwfAndPdf) return movie;
-  const Outcome pdf = SavePdf();
-  return pdf == Outcome::Failed ? pdf : movie == Outcome::NotMade ? movie : pdf;
+  return SavePdf();
 }
 
 DialogModeRun::Outcome DialogModeRun::SavePdf() {
@@ -143,7 +141,7 @@ void DialogModeRun::MoviePostActions() {
     if (settings_.htmlCheckBox) {
       MakeMoviePage(movie);
       const std::string page = app::ChangeFileExt(movie, ".html");
-      if (platform::FileExists(page)) OpenFile(page);
+      if (platform::FileExists(page)) OpenMoviePage(page);
     } else {
       OpenFile(movie);
     }

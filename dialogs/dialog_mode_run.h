@@ -28,7 +28,7 @@ class DialogModeRun {
   int Run();
 
  private:
-  enum class Outcome { Made, Cancelled, NotMade, Failed };
+  enum class Outcome { Made, Cancelled, Failed };
 
   // The save dialog, again while an overwrite is refused; false when cancelled.
   bool AskForOutput();

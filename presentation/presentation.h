@@ -32,7 +32,7 @@ class TPresentationOptions {
 };
 
 // Shows the options dialog over the settings; true when the user confirmed.
-using SwfOptionsDialog = std::function<bool(SwfOptions&)>;
+using SwfOptionsPrompt = std::function<bool(SwfOptions&)>;
 
 // The in-process presentation component: page files in, one SWF movie out,
 // one slide per page. Pages are drawn when the movie is saved, one at a
@@ -55,7 +55,7 @@ class TPresentation {
   // drawn, a file that cannot be written).
   void SaveToFile(std::string& fileName);
 
-  void SetOptionsDialog(SwfOptionsDialog dialog) { dialog_ = std::move(dialog); }
+  void SetOptionsDialog(SwfOptionsPrompt dialog) { dialog_ = std::move(dialog); }
   int SlideCount() const { return static_cast<int>(slides_.size()); }
 
  private:
@@ -66,7 +66,7 @@ class TPresentation {
   std::unique_ptr<platform::RegistryStore> ownStore_;
   TPresentationOptions options_;
   std::vector<std::string> slides_;
-  SwfOptionsDialog dialog_;
+  SwfOptionsPrompt dialog_;
 };
 
 // The movie of the page files with the given settings, as bytes: the stage

@@ -126,16 +126,22 @@ TEST_F(DialogModeRun, conversionError_isShownAndKeepsTheJobAndTheSettings) {
   EXPECT_TRUE(fs::exists(job.job()) && fs::exists(pages[0]) && fs::exists(pages[1]));
 }
 
-TEST_F(DialogModeRun, movieNotInThisBuild_saysSoAndKeepsTheJob) {
+TEST_F(DialogModeRun, movieWithItsPage_isMadeOpenedOverLoopbackAndCleansUp) {
+  const std::string movie = job.documents() + "/clip.swf";
   auto run = start();
-  answer("Save As", "key ctrl+a type --delay 5 '" + job.documents() + "/clip.swf'");
+  answer("Save As", "key ctrl+a type --delay 5 '" + movie + "'");
   display.Xdotool("key Return");
-  answer("Output not available", "key Return");
+  answer("Movie options", "key Return");
   const ProgramResult result = run.get();
-  EXPECT_EQ(result.exitStatus, 3) << result.standardError;
-  EXPECT_FALSE(fs::exists(job.documents() + "/clip.swf"));
+  EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+  EXPECT_EQ(ReadFile(movie).substr(1, 2), "WS");
+  EXPECT_TRUE(Contains(ReadFile(job.documents() + "/clip.html"), "clip.swf"));
   EXPECT_EQ(setting("DefaultFilterIndex"), "\"DefaultFilterIndex\"=dword:00000001");
-  EXPECT_TRUE(fs::exists(job.job()) && fs::exists(pages[0]) && fs::exists(pages[1]));
+  EXPECT_FALSE(jobFilesExist());
+  // The page through the loopback server, then the folder (no file manager on this bus).
+  const std::string opened = ReadFile(job.folder().file("opened"));
+  EXPECT_TRUE(Contains(opened, "http://127.0.0.1:")) << opened;
+  EXPECT_TRUE(Contains(opened, "/clip.html\n" + job.documents() + "/\n")) << opened;
 }
 
 }  // namespace
