@@ -1,7 +1,7 @@
 // Deflate levels on the streams of real output: the FlateDecode streams of
 // a PDF (by default the program's PDF of the 20 ordinary corpus pages) are
 // inflated and compressed again by zlib and by pdf::Deflate at each level,
-// page contents and images apart from font programs. Prints bytes and time
+// page contents, images and font programs apart. Prints bytes and time
 // per level, the measurement behind the levels in pdf/deflate.h.
 //
 // Usage: bench_deflate_bench [file.pdf]
@@ -23,8 +23,9 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Streams {
-  std::vector<std::string> pages;  // contents, images, ToUnicode maps
-  std::vector<std::string> fonts;  // font programs ("/Length1")
+  std::vector<std::string> contents;  // page contents, forms, ToUnicode maps
+  std::vector<std::string> images;    // "/Subtype /Image"
+  std::vector<std::string> fonts;     // font programs ("/Length1")
 };
 
 std::string Inflate(std::string_view data) {
@@ -59,8 +60,11 @@ Streams StreamsOf(const std::string& pdf) {
       data += 1;
     std::string raw = Inflate(std::string_view(pdf).substr(data));
     if (raw.empty()) continue;
-    const bool font = pdf.substr(object, keyword - object).find("/Length1") != std::string::npos;
-    (font ? streams.fonts : streams.pages).push_back(std::move(raw));
+    const std::string_view dictionary = std::string_view(pdf).substr(object, keyword - object);
+    auto& kind = dictionary.find("/Length1") != std::string_view::npos          ? streams.fonts
+                 : dictionary.find("/Subtype /Image") != std::string_view::npos ? streams.images
+                                                                                : streams.contents;
+    kind.push_back(std::move(raw));
   }
   return streams;
 }
@@ -126,7 +130,8 @@ int main(int argc, char** argv) {
     pdf = bench::OutputOf(folder);
   }
   const Streams streams = StreamsOf(ReadFile(pdf));
-  ReportLevels("page contents, images, ToUnicode", streams.pages);
+  ReportLevels("page contents, forms, ToUnicode", streams.contents);
+  ReportLevels("images", streams.images);
   ReportLevels("font programs", streams.fonts);
   fs::remove_all(folder);
   return 0;

@@ -1,7 +1,9 @@
 #include "pdf/number_format.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace pdf {
 
@@ -25,39 +27,63 @@ std::string IntToStr(int64_t value) {
 
 namespace {
 
+// "00" "01" ... "99": two digits per division.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[static_cast<size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    pairs[static_cast<size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+// Writes the digits of `value` backwards, ending just before `end`; returns
+// the first digit.
+char* PutDigits(char* end, uint64_t value) {
+  while (value >= 100) {
+    end -= 2;
+    std::memcpy(end, &kDigitPairs[2 * (value % 100)], 2);
+    value /= 100;
+  }
+  if (value >= 10) {
+    end -= 2;
+    std::memcpy(end, &kDigitPairs[2 * value], 2);
+  } else {
+    *--end = static_cast<char>('0' + value);
+  }
+  return end;
+}
+
 // Decimals are a template argument so that every division below is by a
 // constant, which compiles to a multiplication.
 template <int Decimals>
 void AppendFixed(std::string& out, double value) {
-  constexpr int64_t kScale = Decimals == 2 ? 100 : 100000;
+  constexpr uint64_t kScale = Decimals == 2 ? 100 : 100000;
   // Halves round away from zero, as the "0.##" picture format does. The
   // magnitude stays below 2^48, so truncation is exact and so is the
   // remainder it leaves: std::round without a library call per number.
   const double magnitude = std::fabs(value) * static_cast<double>(kScale);
-  auto scaled = static_cast<int64_t>(magnitude);
+  auto scaled = static_cast<uint64_t>(magnitude);
   if (magnitude - static_cast<double>(scaled) >= 0.5) ++scaled;
   if (scaled == 0) {
     out.push_back('0');
     return;
   }
 
-  // Digits are written backwards into a buffer and appended at once.
   char text[32];
   char* const end = text + sizeof text;
   char* first = end;
-  int64_t whole = scaled / kScale;
-  int64_t fraction = scaled % kScale;
+  uint64_t fraction = scaled % kScale;
   if (fraction != 0) {
     int decimals = Decimals;
     for (; fraction % 10 == 0; fraction /= 10) --decimals;
-    for (; decimals > 0; --decimals, fraction /= 10)
-      *--first = static_cast<char>('0' + fraction % 10);
-    *--first = '.';
+    // Leading zeros of the fraction ("0.05") are the digits it lacks.
+    char* const point = first - decimals - 1;
+    for (char* digit = PutDigits(first, fraction); digit > point + 1;) *--digit = '0';
+    *point = '.';
+    first = point;
   }
-  do {
-    *--first = static_cast<char>('0' + whole % 10);
-    whole /= 10;
-  } while (whole != 0);
+  first = PutDigits(first, scaled / kScale);
   if (value < 0) *--first = '-';
   out.append(first, end);
 }
