@@ -16,7 +16,7 @@ constexpr double kLargest = 2147483647.0;
 void AppendInteger(std::string& out, int64_t value) {
   char buffer[24];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  out.append(buffer, result.ptr);
+  out.append(buffer, static_cast<size_t>(result.ptr - buffer));
 }
 
 std::string IntToStr(int64_t value) {
@@ -85,7 +85,7 @@ void AppendFixed(std::string& out, double value) {
   }
   first = PutDigits(first, scaled / kScale);
   if (value < 0) *--first = '-';
-  out.append(first, end);
+  out.append(first, static_cast<size_t>(end - first));
 }
 
 }  // namespace
