@@ -283,7 +283,7 @@ void FontCatalog::Keep() {
 
 std::filesystem::path FontAnswerCacheFile() {
   std::string folder = Environment("XDG_CACHE_HOME");
-  if (folder.empty()) {
+  if (!folder.starts_with('/')) {  // relative values are to be ignored
     const std::string home = HomeFolder();
     if (home.empty()) return {};
     folder = home + ".cache";
