@@ -10,9 +10,9 @@ namespace pdf {
 // writes page contents and images no larger than zlib's default level in a
 // third of its time; 6 saves 1% for 35% more time, 4 costs 3% in size.
 inline constexpr int kDeflateLevel = 5;
-// Font programs are written once per font and shrink by 0.1% between
-// levels 6 and 9.
-inline constexpr int kFontProgramDeflateLevel = 6;
+// Font programs: level 6 makes them 0.03% smaller than 5 and level 9 0.1%;
+// one level for every stream also means one compressor for the run.
+inline constexpr int kFontProgramDeflateLevel = kDeflateLevel;
 
 // zlib-format deflate ("/FlateDecode") at a level from 1 to 12.
 std::string Deflate(std::string_view data, int level = kDeflateLevel);
