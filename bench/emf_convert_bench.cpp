@@ -150,7 +150,10 @@ int main(int argc, char** argv) {
   const std::vector<std::string> corpus = bench::CorpusPages();
   const std::vector<std::string> ordinary = bench::OrdinaryPages(corpus);
 
-  std::printf("whole process, best of %d (one-page jobs: median)\n", repetitions);
+  double load[1] = {0};
+  getloadavg(load, 1);
+  std::printf("whole process, best of %d (one-page jobs: median); load average %.1f\n", repetitions,
+              load[0]);
   if (!ordinary.empty()) {
     const RunResult r = Scenario(root / "c20", "corpus, 20 ordinary pages", ordinary, repetitions);
     fs::path office;
