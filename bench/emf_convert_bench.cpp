@@ -7,7 +7,8 @@
 // pages is timed in the same run and its PDFs are compared with ours page by
 // page. Times are the best of the repetitions, one-page jobs the median.
 //
-// Usage: bench_emf_convert_bench [repetitions]
+// Usage: bench_emf_convert_bench [repetitions [program]]
+// (program: another build's tallowcraft, timed instead of this build's)
 #include <unistd.h>
 
 #include <algorithm>
@@ -144,6 +145,7 @@ void OnePageJobs(const fs::path& root, const std::vector<std::string>& pages, in
 
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  if (argc > 2) bench::SetProgram(argv[2]);
   const fs::path root =
       fs::temp_directory_path() / ("tallowcraft_bench_" + std::to_string(getpid()));
   fs::create_directories(root);

@@ -54,8 +54,19 @@ fs::path WriteJob(const fs::path& folder, const std::vector<std::string>& pages,
   return job;
 }
 
+namespace {
+
+std::string& Program() {
+  static std::string program = TALLOWCRAFT_BIN;
+  return program;
+}
+
+}  // namespace
+
+void SetProgram(std::string program) { Program() = std::move(program); }
+
 RunResult RunJob(const fs::path& folder, const fs::path& job) {
-  return RunCommand({TALLOWCRAFT_BIN, job.string()},
+  return RunCommand({Program(), job.string()},
                     {{"XDG_DOCUMENTS_DIR", (folder / "docs").string()},
                      {"TALLOWCRAFT_REGISTRY", (folder / "settings.reg").string()}});
 }

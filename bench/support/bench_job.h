@@ -28,6 +28,10 @@ std::filesystem::path WriteJob(const std::filesystem::path& folder,
                                const std::vector<std::string>& pages,
                                const std::string& extraSettings = {});
 
+// The program RunJob runs: this build's, unless another is named (to compare
+// two builds in the same run).
+void SetProgram(std::string program);
+
 // Runs the program on the job that WriteJob put into `folder`.
 RunResult RunJob(const std::filesystem::path& folder, const std::filesystem::path& job);
 
