@@ -216,7 +216,8 @@ std::string UserConfigFolder() {
 // What fontconfig's answers depend on, as fontconfig itself watches it: the
 // configuration files and folders read, every font folder with its
 // subfolders, and fontconfig's cache folders; also the user's configuration
-// while it does not exist yet, so that writing one counts as a change.
+// while it does not exist yet, so that writing one counts as a change, and
+// the program itself.
 std::vector<std::string> WatchedPaths() {
   FcConfig* config = Config();
   std::vector<std::string> paths = Strings(FcConfigGetConfigFiles(config));
@@ -227,6 +228,10 @@ std::vector<std::string> WatchedPaths() {
   if (!user.empty())
     for (const char* name : {"", "/fonts.conf", "/conf.d"}) paths.push_back(user + name);
   if (const std::string home = HomeFolder(); !home.empty()) paths.push_back(home + ".fonts.conf");
+  // A rebuilt or upgraded program may ask or sort differently.
+  std::error_code error;
+  const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) paths.push_back(program.string());
   std::sort(paths.begin(), paths.end());
   paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
   return paths;
