@@ -98,5 +98,22 @@ TEST(FontAnswerCache, changedOrNewWatchedPath_makesTheFileStale) {
   EXPECT_TRUE(loads());
 }
 
+TEST(FontAnswerCache, namesWithSeparators_comeBackWhole) {
+  TempFolder folder;
+  const std::string file = folder.file("answers");
+  const std::string name = "Odd\nsum 1\n face 2:xy \xff";
+  const FontFaceEntry face{"Fam ily\n", "/fonts/a b.ttf", 3, 700, true, 87, true};
+  FontAnswerCache writer(file, "context");
+  writer.AddFaces(name, 238, {face});
+  writer.AddFirstFamily(0, "sum 5\n");
+  ASSERT_TRUE(writer.Save(StampsOf({folder.file("no fonts here")})));
+  FontAnswerCache reader(file, "context");
+  ASSERT_TRUE(reader.Load());
+  ASSERT_NE(reader.FindFaces(name, 238), nullptr);
+  EXPECT_EQ(*reader.FindFaces(name, 238), std::vector<FontFaceEntry>{face});
+  EXPECT_EQ(reader.FindFaces(name, 0), nullptr);
+  EXPECT_EQ(*reader.FindFirstFamily(0), "sum 5\n");
+}
+
 }  // namespace
 }  // namespace platform
