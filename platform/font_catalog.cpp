@@ -282,7 +282,15 @@ std::string FontCatalog::FirstTrueTypeFamily(int charset) {
 void FontCatalog::Keep() {
   ++queries_;
   if (!keepsFile_) return;
-  if (stamps_.empty()) stamps_ = StampsOf(WatchedPaths());
+  if (stamps_.empty()) {
+    stamps_ = StampsOf(WatchedPaths());
+    // Fonts that changed after fontconfig read them but before the stamps
+    // were taken would leave old answers under new stamps: keep nothing then.
+    if (!FcConfigUptoDate(Config())) {
+      keepsFile_ = false;
+      return;
+    }
+  }
   cache_->Save(stamps_);
 }
 
