@@ -63,8 +63,10 @@ void AppendFixed(std::string& out, double value) {
   // magnitude stays below 2^48, so truncation is exact and so is the
   // remainder it leaves: std::round without a library call per number.
   const double magnitude = std::fabs(value) * static_cast<double>(kScale);
-  auto scaled = static_cast<uint64_t>(magnitude);
-  if (magnitude - static_cast<double>(scaled) >= 0.5) ++scaled;
+  // (Signed conversions both ways: one instruction each.)
+  const auto truncated = static_cast<int64_t>(magnitude);
+  auto scaled = static_cast<uint64_t>(truncated);
+  if (magnitude - static_cast<double>(truncated) >= 0.5) ++scaled;
   if (scaled == 0) {
     out.push_back('0');
     return;
