@@ -1,119 +1,31 @@
 // Whole-process conversion of EMF jobs: the program is run as a child on a
 // silent PDF job and timed from start to exit; peak memory is the child's
-// maximum resident set. Scenarios: 20 ordinary corpus pages, the whole
-// well-formed corpus, and synthetic jobs of 10 and 1,000 pages. When
-// LibreOffice is installed (scripts/bench installs it), its headless batch
-// conversion of the same 20 pages is timed beside ours.
+// maximum resident set. Scenarios: 20 ordinary corpus pages as one job and
+// each of them as a one-page job, the whole well-formed corpus, and
+// synthetic jobs of 10 and 1,000 pages. When LibreOffice is installed
+// (scripts/bench installs it), its headless batch conversion of the same 20
+// pages is timed in the same run and its PDFs are compared with ours page by
+// page. Times are the best of the repetitions, one-page jobs the median.
 //
-// Usage: bench_emf_convert_bench [repetitions]
-#include <sys/resource.h>
-#include <sys/wait.h>
+// Usage: bench_emf_convert_bench [repetitions [program]]
+// (program: another build's tallowcraft, timed instead of this build's)
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "support/bench_job.h"
 #include "support/emf_builder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct RunResult {
-  double seconds = 0;
-  double cpuSeconds = 0;  // user + system: steady under a loaded machine
-  long peakKiB = 0;
-  int status = -1;
-};
-
-// Runs `argv` as a child with `environment` added, its output discarded.
-RunResult RunCommand(const std::vector<std::string>& argv,
-                     const std::vector<std::pair<std::string, std::string>>& environment) {
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  std::fflush(stdout);  // the child must not print our buffered lines again
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
-    if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(126);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  RunResult result;
-  struct rusage usage {};
-  int status = 0;
-  wait4(pid, &status, 0, &usage);
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  result.peakKiB = usage.ru_maxrss;
-  result.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
-                      usage.ru_stime.tv_usec / 1e6;
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-// Runs the program on `job` with its output and settings in `folder`.
-RunResult RunChild(const fs::path& folder, const fs::path& job) {
-  return RunCommand({TALLOWCRAFT_BIN, job.string()},
-                    {{"XDG_DOCUMENTS_DIR", (folder / "docs").string()},
-                     {"TALLOWCRAFT_REGISTRY", (folder / "settings.reg").string()}});
-}
-
-bool OnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "";
-  size_t start = 0;
-  while (start <= folders.size()) {
-    const size_t end = std::min(folders.find(':', start), folders.size());
-    if (access((folders.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0)
-      return true;
-    start = end + 1;
-  }
-  return false;
-}
-
-// LibreOffice's headless batch conversion of the same pages, one PDF per
-// file, in a profile of its own that the first (unreported) run sets up.
-RunResult LibreOfficeBatch(const fs::path& folder, const std::vector<std::string>& pages,
-                           int repetitions) {
-  const std::string profile = "-env:UserInstallation=file://" + (folder / "profile").string();
-  std::vector<std::string> argv = {"soffice",
-                                   profile,
-                                   "--headless",
-                                   "--convert-to",
-                                   "pdf",
-                                   "--outdir",
-                                   (folder / "out").string()};
-  argv.insert(argv.end(), pages.begin(), pages.end());
-  RunCommand(argv, {});
-  RunResult best;
-  best.seconds = 1e9;
-  for (int i = 0; i < repetitions; ++i) {
-    const RunResult r = RunCommand(argv, {});
-    if (r.seconds < best.seconds) best = r;
-  }
-  return best;
-}
-
-fs::path WriteJob(const fs::path& folder, const std::vector<std::string>& pages) {
-  fs::create_directories(folder / "docs");
-  std::ofstream(folder / "settings.reg", std::ios::binary)
-      << "Windows Registry Editor Version 5.00\r\n\r\n"
-         "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft]\r\n"
-         "\"Silent\"=dword:00000001\r\n\"OutputFileFormat\"=\"pdf\"\r\n\r\n";
-  const fs::path job = folder / "job.ini";
-  std::ofstream ini(job, std::ios::binary);
-  ini << "[Document]\r\nName=Bench\r\n[EMF]\r\nCount=" << pages.size() << "\r\n";
-  for (size_t i = 0; i < pages.size(); ++i) ini << "File" << i << "=" << pages[i] << "\r\n";
-  return job;
-}
+using bench::RunResult;
 
 // An ordinary vector page: a frame, a grid of lines, shapes in several
 // colours, a path and a clip.
@@ -138,75 +50,140 @@ void WriteSyntheticPage(const fs::path& path) {
   page.writeFile(path.string());
 }
 
-void Report(const char* name, size_t pages, const RunResult& r) {
-  std::printf("%-34s %5zu pages  %8.1f ms (cpu %7.1f ms)  %7.1f pages/s  peak %5.1f MiB  exit %d\n",
-              name, pages, r.seconds * 1000, r.cpuSeconds * 1000, pages / r.seconds,
-              r.peakKiB / 1024.0, r.status);
+void Report(const char* name, size_t pages, const RunResult& r, uintmax_t bytes) {
+  std::printf(
+      "%-34s %5zu pages  %8.1f ms (cpu %7.1f ms)  %7.1f pages/s  peak %5.1f MiB  %9ju bytes\n",
+      name, pages, r.seconds * 1000, r.cpuSeconds * 1000, pages / r.seconds, r.peakKiB / 1024.0,
+      bytes);
+  if (r.status != 0) std::printf("%-34s exit status %d\n", "", r.status);
 }
 
-RunResult Best(const fs::path& folder, const fs::path& job, int repetitions) {
+uintmax_t SizeOf(const fs::path& file) {
+  std::error_code error;
+  const uintmax_t size = fs::file_size(file, error);
+  return error ? 0 : size;
+}
+
+// Runs the job `repetitions` times; the best run, or the median one.
+RunResult Timed(const fs::path& folder, const fs::path& job, int repetitions, bool median) {
+  std::vector<RunResult> runs;
+  for (int i = 0; i < repetitions; ++i) runs.push_back(bench::RunJob(folder, job));
+  std::sort(runs.begin(), runs.end(),
+            [](const RunResult& a, const RunResult& b) { return a.seconds < b.seconds; });
+  return runs[median ? runs.size() / 2 : 0];
+}
+
+RunResult Scenario(const fs::path& folder, const char* name, const std::vector<std::string>& pages,
+                   int repetitions) {
+  const RunResult r = Timed(folder, bench::WriteJob(folder, pages), repetitions, false);
+  Report(name, pages.size(), r, SizeOf(bench::OutputOf(folder)));
+  return r;
+}
+
+// LibreOffice's headless batch conversion of the same pages, one PDF per
+// file, in a profile of its own that the first (unreported) run sets up.
+RunResult LibreOfficeBatch(const fs::path& folder, const std::vector<std::string>& pages,
+                           int repetitions) {
+  const std::string profile = "-env:UserInstallation=file://" + (folder / "profile").string();
+  std::vector<std::string> argv = {"soffice",
+                                   profile,
+                                   "--headless",
+                                   "--convert-to",
+                                   "pdf",
+                                   "--outdir",
+                                   (folder / "out").string()};
+  argv.insert(argv.end(), pages.begin(), pages.end());
+  bench::RunCommand(argv, {});
   RunResult best;
   best.seconds = 1e9;
   for (int i = 0; i < repetitions; ++i) {
-    const RunResult r = RunChild(folder, job);
+    const RunResult r = bench::RunCommand(argv, {});
     if (r.seconds < best.seconds) best = r;
   }
   return best;
+}
+
+fs::path OfficePdfOf(const fs::path& folder, const std::string& page) {
+  return folder / "out" / fs::path(page).filename().replace_extension(".pdf");
+}
+
+// Each page as a job of its own: the median time of each, the spread over
+// the pages, and the pages whose PDF is larger than LibreOffice's.
+void OnePageJobs(const fs::path& root, const std::vector<std::string>& pages, int repetitions,
+                 const fs::path& office) {
+  std::vector<double> times;
+  std::vector<double> cpuTimes;
+  int larger = 0;
+  for (size_t i = 0; i < pages.size(); ++i) {
+    const fs::path folder = root / std::to_string(i);
+    const RunResult r = Timed(folder, bench::WriteJob(folder, {pages[i]}), repetitions, true);
+    times.push_back(r.seconds * 1000);
+    cpuTimes.push_back(r.cpuSeconds * 1000);
+    const uintmax_t ours = SizeOf(bench::OutputOf(folder));
+    const uintmax_t theirs = office.empty() ? 0 : SizeOf(OfficePdfOf(office, pages[i]));
+    if (theirs != 0 && ours > theirs) {
+      ++larger;
+      std::printf("  larger than LibreOffice's: %s %ju against %ju bytes\n",
+                  fs::path(pages[i]).filename().c_str(), ours, theirs);
+    }
+  }
+  std::vector<double> sorted = times;
+  std::sort(sorted.begin(), sorted.end());
+  std::sort(cpuTimes.begin(), cpuTimes.end());
+  const size_t over = static_cast<size_t>(
+      std::count_if(times.begin(), times.end(), [](double ms) { return ms >= 10; }));
+  std::printf(
+      "%-34s %5zu jobs   median %.1f ms, %.1f to %.1f ms; %zu at 10 ms or more"
+      " (target none, median < 5 ms); cpu median %.1f ms\n",
+      "one-page jobs of the 20 pages", pages.size(), sorted[sorted.size() / 2], sorted.front(),
+      sorted.back(), over, cpuTimes[cpuTimes.size() / 2]);
+  if (!office.empty())
+    std::printf("%-34s %d of %zu PDFs larger than LibreOffice's\n", "", larger, pages.size());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  if (argc > 2) bench::SetProgram(argv[2]);
   const fs::path root =
       fs::temp_directory_path() / ("tallowcraft_bench_" + std::to_string(getpid()));
   fs::create_directories(root);
+  const std::vector<std::string> corpus = bench::CorpusPages();
+  const std::vector<std::string> ordinary = bench::OrdinaryPages(corpus);
 
-  std::vector<std::string> corpus;
-  const fs::path corpusDir = fs::path(TALLOWCRAFT_CORPUS_DIR) / "emf";
-  if (fs::is_directory(corpusDir))
-    for (const auto& entry : fs::recursive_directory_iterator(corpusDir))
-      if (entry.is_regular_file()) corpus.push_back(entry.path().string());
-  std::sort(corpus.begin(), corpus.end());
-
-  std::printf("whole process, best of %d; LibreOffice batch reference: ~1 s start + 40 ms/page\n",
-              repetitions);
-  if (corpus.size() >= 20) {
-    // Ordinary pages: the 20 files nearest the corpus's median size.
-    std::vector<std::string> bySize = corpus;
-    std::sort(bySize.begin(), bySize.end(), [](const std::string& a, const std::string& b) {
-      return fs::file_size(a) < fs::file_size(b);
-    });
-    const size_t middle = bySize.size() / 2;
-    const std::vector<std::string> ordinary(bySize.begin() + middle - 10,
-                                            bySize.begin() + middle + 10);
-    const RunResult r = Best(root / "c20", WriteJob(root / "c20", ordinary), repetitions);
-    Report("corpus, 20 ordinary pages", 20, r);
-    std::printf("%-34s %.0fx faster than the LibreOffice reference (target 30x, < 60 ms)\n", "",
-                (1.0 + 0.04 * 20) / r.seconds);
-    if (OnPath("soffice")) {
-      const RunResult office = LibreOfficeBatch(root / "office", ordinary, repetitions);
-      Report("LibreOffice batch, same 20 pages", 20, office);
-      std::printf("%-34s %.0fx faster than LibreOffice side by side (target 30x)\n", "",
-                  office.seconds / r.seconds);
+  double load[1] = {0};
+  getloadavg(load, 1);
+  std::printf("whole process, best of %d (one-page jobs: median); load average %.1f\n", repetitions,
+              load[0]);
+  if (!ordinary.empty()) {
+    const RunResult r = Scenario(root / "c20", "corpus, 20 ordinary pages", ordinary, repetitions);
+    fs::path office;
+    if (bench::OnPath("soffice")) {
+      office = root / "office";
+      const RunResult theirs = LibreOfficeBatch(office, ordinary, repetitions);
+      uintmax_t bytes = 0;
+      for (const std::string& page : ordinary) bytes += SizeOf(OfficePdfOf(office, page));
+      Report("LibreOffice batch, same 20 pages", ordinary.size(), theirs, bytes);
+      std::printf("%-34s %.0fx faster than LibreOffice side by side (target 40x)\n", "",
+                  theirs.seconds / r.seconds);
     } else {
       std::printf("%-34s LibreOffice not installed (scripts/bench installs it)\n", "");
     }
-    Report("corpus, every well-formed file", corpus.size(),
-           Best(root / "all", WriteJob(root / "all", corpus), 1));
+    OnePageJobs(root / "one", ordinary, repetitions, office);
+    Scenario(root / "all", "corpus, every well-formed file", corpus, 1);
+    std::printf("%-34s target 800 pages/s or more\n", "");
   } else {
-    std::printf("corpus not found at %s: corpus scenarios skipped\n", corpusDir.c_str());
+    std::printf("corpus not found: corpus scenarios skipped\n");
   }
 
   const fs::path page = root / "synthetic.emf";
   WriteSyntheticPage(page);
-  for (size_t count : {size_t(10), size_t(1000)}) {
-    const std::string name = "s" + std::to_string(count);
-    const RunResult r =
-        Best(root / name, WriteJob(root / name, std::vector<std::string>(count, page.string())),
-             count > 100 ? 1 : repetitions);
-    Report(count > 100 ? "synthetic, 1,000 pages" : "synthetic, 10 pages", count, r);
-  }
+  Scenario(root / "s10", "synthetic, 10 pages", std::vector<std::string>(10, page.string()),
+           repetitions);
+  Scenario(root / "s1000", "synthetic, 1,000 pages", std::vector<std::string>(1000, page.string()),
+           1);
+  std::printf("%-34s target: flat memory under 30 MiB\n", "");
   fs::remove_all(root);
   return 0;
 }

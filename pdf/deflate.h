@@ -5,7 +5,16 @@
 
 namespace pdf {
 
-// zlib-format deflate ("/FlateDecode"); level -1 is zlib's default.
-std::string Deflate(std::string_view data, int level = -1);
+// Compression levels on libdeflate's scale (1 fastest ... 12 smallest),
+// chosen with bench/deflate_bench on the streams of the corpus: level 5
+// writes page contents and images no larger than zlib's default level in a
+// third of its time; 6 saves 1% for 35% more time, 4 costs 3% in size.
+inline constexpr int kDeflateLevel = 5;
+// Font programs: level 6 makes them 0.03% smaller than 5 and level 9 0.1%;
+// one level for every stream also means one compressor for the run.
+inline constexpr int kFontProgramDeflateLevel = kDeflateLevel;
+
+// zlib-format deflate ("/FlateDecode") at a level from 1 to 12.
+std::string Deflate(std::string_view data, int level = kDeflateLevel);
 
 }  // namespace pdf

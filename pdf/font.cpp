@@ -117,7 +117,7 @@ std::string TPDFFont::TryBuildProgram(Build build) {
 
 int64_t TPDFFont::WriteFontFile(TPDFDocument& document, const std::string& program) {
   if (program.empty()) return 0;
-  std::string data = Deflate(program, 9);
+  std::string data = Deflate(program, kFontProgramDeflateLevel);
   int64_t number = 0;
   document.BeginObject(number);
   document.WriteLine("/Filter /FlateDecode /Length " + IntToStr(static_cast<int64_t>(data.size())) +

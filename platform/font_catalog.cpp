@@ -3,12 +3,13 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <map>
-#include <memory>
+#include <cstdlib>
 #include <mutex>
 #include <utility>
 
 #include "platform/code_pages.h"
+#include "platform/folders.h"
+#include "platform/font_answer_cache.h"
 
 namespace platform {
 
@@ -191,31 +192,143 @@ std::string QueryFirstTrueTypeFamily(int charset) {
   return {};
 }
 
-// Answers are kept for the whole process: installed fonts do not change
-// while a job is converted, and a fontconfig query costs far more than the
-// text record that asks it.
-template <class Key, class Value, class Query>
-Value Remembered(const Key& key, Query query) {
+std::vector<std::string> Strings(FcStrList* list) {
+  std::vector<std::string> strings;
+  if (list == nullptr) return strings;
+  while (const FcChar8* s = FcStrListNext(list))
+    strings.emplace_back(reinterpret_cast<const char*>(s));
+  FcStrListDone(list);
+  return strings;
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+std::string UserConfigFolder() {
+  const std::string xdg = Environment("XDG_CONFIG_HOME");
+  if (!xdg.empty()) return xdg + "/fontconfig";
+  const std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + ".config/fontconfig";
+}
+
+// What fontconfig's answers depend on, as fontconfig itself watches it: the
+// configuration files and folders read, every font folder with its
+// subfolders, and fontconfig's cache folders; also the user's configuration
+// while it does not exist yet, so that writing one counts as a change, and
+// the program itself.
+std::vector<std::string> WatchedPaths() {
+  FcConfig* config = Config();
+  std::vector<std::string> paths = Strings(FcConfigGetConfigFiles(config));
+  for (auto* list :
+       {FcConfigGetConfigDirs(config), FcConfigGetFontDirs(config), FcConfigGetCacheDirs(config)})
+    for (std::string& path : Strings(list)) paths.push_back(std::move(path));
+  const std::string user = UserConfigFolder();
+  if (!user.empty())
+    for (const char* name : {"", "/fonts.conf", "/conf.d"}) paths.push_back(user + name);
+  if (const std::string home = HomeFolder(); !home.empty()) paths.push_back(home + ".fonts.conf");
+  // A rebuilt or upgraded program may ask or sort differently.
+  std::error_code error;
+  const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) paths.push_back(program.string());
+  std::sort(paths.begin(), paths.end());
+  paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+  return paths;
+}
+
+// Answers of another fontconfig or given under another environment do not
+// count: the environment picks the configuration and the default language.
+std::string Context() {
+  std::string context = "fontconfig " + std::to_string(FcGetVersion());
+  for (const char* name :
+       {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "HOME", "XDG_CONFIG_HOME",
+        "XDG_DATA_HOME", "XDG_CACHE_HOME", "FC_LANG", "LC_ALL", "LC_CTYPE", "LANG"})
+    context.append("\n").append(name).append("=").append(Environment(name));
+  return context;
+}
+
+}  // namespace
+
+FontCatalog::FontCatalog(std::filesystem::path cacheFile)
+    : keepsFile_(!cacheFile.empty()),
+      cache_(std::make_unique<FontAnswerCache>(std::move(cacheFile), Context())) {
+  if (keepsFile_) cache_->Load();
+}
+
+FontCatalog::~FontCatalog() = default;
+
+std::vector<FontFaceEntry> FontCatalog::Faces(const std::string& faceName, int charset) {
+  if (faceName.empty()) return {};
+  const int resolved = ResolveCharset(charset);
+  if (const auto* faces = cache_->FindFaces(faceName, resolved)) return *faces;
+  std::vector<FontFaceEntry> faces = QueryFaces(faceName, resolved);
+  cache_->AddFaces(faceName, resolved, faces);
+  Keep();
+  return faces;
+}
+
+std::string FontCatalog::FirstTrueTypeFamily(int charset) {
+  const int resolved = ResolveCharset(charset);
+  if (const std::string* family = cache_->FindFirstFamily(resolved)) return *family;
+  std::string family = QueryFirstTrueTypeFamily(resolved);
+  cache_->AddFirstFamily(resolved, family);
+  Keep();
+  return family;
+}
+
+// Rewritten on every new answer: a job asks few distinct questions, and a
+// run that ends early still leaves what it learnt.
+void FontCatalog::Keep() {
+  ++queries_;
+  if (!keepsFile_) return;
+  if (stamps_.empty()) {
+    stamps_ = StampsOf(WatchedPaths());
+    // Fonts that changed after fontconfig read them but before the stamps
+    // were taken would leave old answers under new stamps: keep nothing then.
+    if (!FcConfigUptoDate(Config())) {
+      keepsFile_ = false;
+      return;
+    }
+  }
+  cache_->Save(stamps_);
+}
+
+std::filesystem::path FontAnswerCacheFile() {
+  std::string folder = Environment("XDG_CACHE_HOME");
+  if (!folder.starts_with('/')) {  // relative values are to be ignored
+    const std::string home = HomeFolder();
+    if (home.empty()) return {};
+    folder = home + ".cache";
+  }
+  return std::filesystem::path(folder) / "tallowcraft" / "fontconfig-answers";
+}
+
+namespace {
+
+// One catalog for the process: installed fonts do not change while a job is
+// converted, and a fontconfig query costs far more than the text record
+// that asks it.
+std::mutex& CatalogMutex() {
   static std::mutex mutex;
-  static std::map<Key, Value> answers;
-  const std::lock_guard<std::mutex> lock(mutex);
-  auto found = answers.find(key);
-  if (found == answers.end()) found = answers.emplace(key, query()).first;
-  return found->second;
+  return mutex;
+}
+
+FontCatalog& ProcessCatalog() {
+  static FontCatalog catalog(FontAnswerCacheFile());
+  return catalog;
 }
 
 }  // namespace
 
 std::vector<FontFaceEntry> EnumerateFaces(const std::string& faceName, int charset) {
-  if (faceName.empty()) return {};
-  const int resolved = ResolveCharset(charset);
-  return Remembered<std::pair<std::string, int>, std::vector<FontFaceEntry>>(
-      std::make_pair(faceName, resolved), [&] { return QueryFaces(faceName, resolved); });
+  const std::lock_guard<std::mutex> lock(CatalogMutex());
+  return ProcessCatalog().Faces(faceName, charset);
 }
 
 std::string FirstTrueTypeFamily(int charset) {
-  const int resolved = ResolveCharset(charset);
-  return Remembered<int, std::string>(resolved, [&] { return QueryFirstTrueTypeFamily(resolved); });
+  const std::lock_guard<std::mutex> lock(CatalogMutex());
+  return ProcessCatalog().FirstTrueTypeFamily(charset);
 }
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@ struct FontFaceEntry {
   bool italic = false;
   int width = 100;        // fontconfig width (100 normal, 87 condensed)
   bool trueType = false;  // TrueType outlines ('glyf'), not CFF or Type 1
+  bool operator==(const FontFaceEntry&) const = default;
 };
 
 // Windows character sets (the lfCharSet values).
@@ -36,5 +39,36 @@ std::string FirstTrueTypeFamily(int charset);
 // The fontconfig language tag that stands for a Windows character set; empty
 // for sets with no language (symbol, OEM, Mac).
 std::string CharsetLanguage(int charset);
+
+class FontAnswerCache;
+struct PathStamp;
+
+// The answers of the two functions above, given by fontconfig only when the
+// cache file does not hold them yet (FontAnswerCache says when it holds
+// them); fontconfig is not even started while every answer comes from the
+// file. An empty path keeps the answers for the object's life only.
+class FontCatalog {
+ public:
+  explicit FontCatalog(std::filesystem::path cacheFile);
+  ~FontCatalog();
+
+  std::vector<FontFaceEntry> Faces(const std::string& faceName, int charset);
+  std::string FirstTrueTypeFamily(int charset);
+
+  // How many answers fontconfig had to give.
+  int Queries() const { return queries_; }
+
+ private:
+  void Keep();
+
+  bool keepsFile_;
+  std::unique_ptr<FontAnswerCache> cache_;
+  std::vector<PathStamp> stamps_;  // taken when fontconfig first answers
+  int queries_ = 0;
+};
+
+// The process's cache of answers: $XDG_CACHE_HOME/tallowcraft/, else
+// ~/.cache/tallowcraft/; empty when neither can be named.
+std::filesystem::path FontAnswerCacheFile();
 
 }  // namespace platform

@@ -13,9 +13,13 @@ TEST(FormatNumber, roundsToTwoDecimalsAndDropsTrailingZeros) {
   const struct {
     double value;
     const char* text;
-  } kCases[] = {{0.125, "0.13"},    {-2, "-2"},     {612, "612"},      {2.5, "2.5"},
-                {3.0, "3"},         {-0.004, "0"},  {-1.255, "-1.25"}, {1e-9, "0"},
-                {841.89, "841.89"}, {-0.5, "-0.5"}, {99.999, "100"}};
+  } kCases[] = {{0.125, "0.13"},    {-2, "-2"},
+                {612, "612"},       {2.5, "2.5"},
+                {3.0, "3"},         {-0.004, "0"},
+                {-1.255, "-1.25"},  {1e-9, "0"},
+                {841.89, "841.89"}, {-0.5, "-0.5"},
+                {99.999, "100"},    {0.05, "0.05"},
+                {-10.07, "-10.07"}, {1234567.8, "1234567.8"}};
   for (const auto& c : kCases) EXPECT_EQ(FormatNumber(c.value), c.text) << c.value;
 }
 
@@ -23,6 +27,8 @@ TEST(FormatNumber, preciseFormKeepsFiveDecimals) {
   EXPECT_EQ(FormatNumber(0.333333, true), "0.33333");
   EXPECT_EQ(FormatNumber(-0.1, true), "-0.1");
   EXPECT_EQ(FormatNumber(0.000004, true), "0");
+  EXPECT_EQ(FormatNumber(-3.00012, true), "-3.00012");
+  EXPECT_EQ(FormatNumber(0.0705, true), "0.0705");
 }
 
 TEST(FormatNumber, nonFiniteAndHugeValuesStayReadable) {
