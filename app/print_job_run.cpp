@@ -43,6 +43,7 @@ int PrintJobRun::Run(const std::vector<std::string>& arguments) {
     return 1;
   }
   job_ = std::move(*job);
+  RequireUsablePages(job_);
   if (store_ == nullptr) {
     ownStore_ = platform::OpenCurrentUserHive();
     store_ = ownStore_.get();

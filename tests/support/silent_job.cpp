@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "support/emf_builder.h"
+
 namespace testing_support {
 
 SilentJob::SilentJob()
@@ -9,7 +11,9 @@ SilentJob::SilentJob()
       documents_(temp_.file("docs")),
       job_(temp_.file("job.ini")) {
   std::filesystem::create_directory(documents_);
-  WriteFile(job_, "[Document]\r\nName=Report.xls\r\n[EMF]\r\nCount=0\r\n");
+  const std::string page = temp_.file("page0.emf");
+  emfbuild::EmfBuilder().writeFile(page);
+  WriteFile(job_, "[Document]\r\nName=Report.xls\r\n[EMF]\r\nCount=1\r\nFile0=" + page + "\r\n");
 }
 
 void SilentJob::WriteSettings(const std::string& body) const {

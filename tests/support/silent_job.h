@@ -7,8 +7,8 @@
 
 namespace testing_support {
 
-// A job for build/bin/tallowcraft in a temporary folder: an empty job
-// description, a documents folder and a settings file of its own, so that a
+// A job for build/bin/tallowcraft in a temporary folder: a job of one blank
+// page, a documents folder and a settings file of its own, so that a
 // run never sees the user's settings.
 class SilentJob {
  public:

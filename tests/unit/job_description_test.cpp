@@ -4,6 +4,7 @@
 
 #include "app/path_rules.h"
 #include "app/print_job_run.h"
+#include "platform/code_pages.h"
 #include "platform/ini_file.h"
 #include "support/temp_folder.h"
 
@@ -31,22 +32,66 @@ TEST(JobDescription, readsPagesInIndexOrder) {
   EXPECT_EQ(job.pageFiles, (std::vector<std::string>{"a.emf", "b.emf", "c.emf"}));
 }
 
-TEST(JobDescription, countBoundsTheList) {
+TEST(JobDescription, keepsTheKeysPresentBelowCount) {
   const struct {
     const char* emf;
     std::vector<std::string> pages;
+    const char* missing;
   } kCases[] = {
-      {"Count=0\nFile0=a", {}},
-      {"Count=-5\nFile0=a", {}},
-      {"File0=a", {}},
-      {"Count=1\nFile0=a\nFile1=b", {"a"}},
-      {"Count=3\nFile0=a\nFile2=c", {"a", "", "c"}},
-      {"Count=2000000000\nFile0=a\nFile1=b", {"a", "b"}},  // no two billion entries
-      {"Count=abc\nFile0=a", {}},
-      {"Count=2\nFile00=x\nfile1=b", {"", "b"}},  // no leading zeros; names ignore case
+      {"Count=0\nFile0=a", {}, ""},
+      {"Count=-5\nFile0=a", {}, ""},
+      {"File0=a", {}, ""},
+      {"Count=1\nFile0=a\nFile1=b", {"a"}, ""},
+      {"Count=3\nFile0=a\nFile2=c", {"a", "c"}, "File1"},
+      {"Count=3\nFile0=a\nFile1=\nFile2=c", {"a", "c"}, "File1"},   // empty counts as missing
+      {"Count=2000000000\nFile0=a\nFile1=b", {"a", "b"}, "File2"},  // no two billion entries
+      {"Count=20000001\nFile0=a\nFile20000000=z", {"a", "z"}, "File1"},
+      {"Count=abc\nFile0=a", {}, ""},
+      {"Count=2\nFile00=x\nfile1=b", {"b"}, "File0"},  // no leading zeros; names ignore case
   };
   for (const auto& c : kCases) {
-    EXPECT_EQ(ReadText(std::string("[EMF]\n") + c.emf).pageFiles, c.pages) << c.emf;
+    const auto job = ReadText(std::string("[EMF]\n") + c.emf);
+    EXPECT_EQ(job.pageFiles, c.pages) << c.emf;
+    EXPECT_EQ(job.missingKey, c.missing) << c.emf;
+  }
+}
+
+TEST(JobDescription, unusableJobs_sayWhy) {
+  const struct {
+    const char* text;
+    const char* message;
+  } kCases[] = {
+      {"", "lists no pages to print (it has no [EMF] Count)"},
+      {"[Document]\nName=x\n", "lists no pages to print (it has no [EMF] Count)"},
+      {"[EMF]\nCount=-5\n", "its [EMF] Count is \"-5\", not a number of pages"},
+      {"[EMF]\nCount=99999999999\nFile0=a\n", "its [EMF] Count is \"99999999999\""},
+      {"[EMF]\nCount=2\nFile0=a\n", "File1 is missing from the job"},
+  };
+  for (const auto& c : kCases) {
+    try {
+      RequireUsablePages(ReadText(c.text));
+      ADD_FAILURE() << "accepted " << c.text;
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_NO_THROW(RequireUsablePages(ReadText("[EMF]\nCount=1\nFile0=a\n")));
+}
+
+TEST(JobDescription, windowsEncodingsAndLineEnds_areRead) {
+  const std::string ascii =
+      "[Document]\r\nName=R\xC3\xA9sum\xC3\xA9\r\n[EMF]\r\nCount=1\r\nFile0=a\r\n";
+  std::string utf16le = "\xFF\xFE";
+  for (const char16_t unit : platform::Utf8ToUtf16(ascii)) {
+    utf16le.push_back(static_cast<char>(unit & 0xFF));
+    utf16le.push_back(static_cast<char>(unit >> 8));
+  }
+  std::string crOnly = ascii;
+  std::erase(crOnly, '\n');
+  for (const std::string& text : {ascii, utf16le, crOnly}) {
+    const auto job = ReadText(text);
+    EXPECT_EQ(job.documentName, "R\xC3\xA9sum\xC3\xA9");
+    EXPECT_EQ(job.pageFiles, std::vector<std::string>{"a"});
   }
 }
 
