@@ -103,6 +103,7 @@ OutputFile::OutputFile(std::string destination) : destination_(std::move(destina
   const std::string folder = FolderOf(destination_);
   SweepStaleTemporaries(folder);
   const mode_t mode = ModeFor(destination_);
+  platform::RemoveOnInterrupt::InstallHandlers();
   fd_ = OpenAnonymous(folder);
   if (fd_ < 0) createNamed(folder);
   // Best effort: some file systems have no modes.

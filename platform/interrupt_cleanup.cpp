@@ -26,7 +26,7 @@ void RemoveAndEnd(int signal) {
 
 void IgnoreFileSizeLimit(int) {}
 
-void InstallHandlers() {
+void Install() {
   static bool installed = false;
   if (installed) return;
   installed = true;
@@ -59,10 +59,14 @@ void Guarded(Change change) {
 
 }  // namespace
 
+void RemoveOnInterrupt::InstallHandlers() {
+  Guarded([] { Install(); });
+}
+
 RemoveOnInterrupt::RemoveOnInterrupt(const std::string& path) {
   if (path.size() >= PATH_MAX) return;
   Guarded([&] {
-    InstallHandlers();
+    Install();
     for (int i = 0; i < kSlots && slot_ < 0; ++i) {
       if (gUsed[i]) continue;
       std::memcpy(gPaths[i], path.c_str(), path.size() + 1);

@@ -12,6 +12,10 @@ namespace platform {
 // time; beyond that a file is simply not removed.
 class RemoveOnInterrupt {
  public:
+  // Installs the handlers without naming a file yet (a writer whose file
+  // has no name still wants EFBIG rather than death by SIGXFSZ).
+  static void InstallHandlers();
+
   explicit RemoveOnInterrupt(const std::string& path);
   ~RemoveOnInterrupt();
   RemoveOnInterrupt(const RemoveOnInterrupt&) = delete;

@@ -21,11 +21,20 @@ void SilentJob::WriteSettings(const std::string& body) const {
 }
 
 ProgramResult SilentJob::Run(const std::vector<std::string>& extraEnvironment) const {
+  return RunUnder({}, extraEnvironment);
+}
+
+ProgramResult SilentJob::RunUnder(const std::vector<std::string>& launcher,
+                                  const std::vector<std::string>& extraEnvironment) const {
   std::vector<std::string> environment = {
       "TALLOWCRAFT_REGISTRY=" + registry_, "XDG_DOCUMENTS_DIR=" + documents_,
       "XDG_CONFIG_HOME=" + temp_.file("config"), "HOME=" + temp_.path(), "TMPDIR=" + temp_.path()};
   environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
-  return RunProgram(TALLOWCRAFT_BIN, {job_}, environment);
+  if (launcher.empty()) return RunProgram(TALLOWCRAFT_BIN, {job_}, environment);
+  std::vector<std::string> arguments(launcher.begin() + 1, launcher.end());
+  arguments.push_back(TALLOWCRAFT_BIN);
+  arguments.push_back(job_);
+  return RunProgram(launcher.front(), arguments, environment);
 }
 
 }  // namespace testing_support

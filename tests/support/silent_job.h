@@ -17,6 +17,10 @@ class SilentJob {
   // Writes the settings file: the header, then `body` as it is.
   void WriteSettings(const std::string& body) const;
   ProgramResult Run(const std::vector<std::string>& extraEnvironment = {}) const;
+  // Runs the program through `launcher` (a command and its arguments, such as
+  // prlimit with a limit).
+  ProgramResult RunUnder(const std::vector<std::string>& launcher,
+                         const std::vector<std::string>& extraEnvironment = {}) const;
 
   const TempFolder& folder() const { return temp_; }
   const std::string& registry() const { return registry_; }
