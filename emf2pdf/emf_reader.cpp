@@ -84,7 +84,7 @@ EmfReader EmfReader::FromBytes(std::vector<uint8_t> bytes, const std::string& na
 }
 
 EmfReader::EmfReader(std::vector<uint8_t> bytes, const std::string& name)
-    : bytes_(std::move(bytes)) {
+    : bytes_(std::move(bytes)), name_(name) {
   const std::string refused = name + " is not an enhanced metafile";
   if (bytes_.size() < kHeaderMinimum) throw NotAMetafile(refused);
   RecordReader in(bytes_, 0);

@@ -45,6 +45,8 @@ class EmfReader {
   static EmfReader FromBytes(std::vector<uint8_t> bytes, const std::string& name = "data");
 
   const EmfHeader& Header() const { return header_; }
+  // The file name (or the name given with the bytes), for messages.
+  const std::string& Name() const { return name_; }
   std::span<const uint8_t> Bytes() const { return bytes_; }
 
   // Hands every record, from the header on, to `visit` in file order. Stops
@@ -57,6 +59,7 @@ class EmfReader {
   EmfReader(std::vector<uint8_t> bytes, const std::string& name);
 
   std::vector<uint8_t> bytes_;
+  std::string name_;
   EmfHeader header_;
 };
 

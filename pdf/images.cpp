@@ -165,6 +165,9 @@ void TPDFImage::EncodeFlate(const TPDFGraphic& graphic) {
     }
   }
   imageData_ = Deflate(rgb);
+  // The compressed stream lives until its page is written; the room the
+  // compressor reserved (the input's size and more) must not.
+  imageData_.shrink_to_fit();
 }
 
 void TPDFImage::EncodeCcitt(const TPDFGraphic& graphic) {

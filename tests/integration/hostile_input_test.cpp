@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <sstream>
 
 #include "support/emf_builder.h"
 #include "support/silent_job.h"
@@ -121,3 +123,39 @@ TEST_F(HostileInput, fileSizeLimit_failsTheRunCleanly) {
 }
 
 }  // namespace
+
+// Six 11584 x 11584 run-length pictures (1 MB each) on one page: the page's
+// pictures together stay within the picture budget, in bounded memory.
+TEST_F(HostileInput, hugePictures_areScaledToThePageBudget) {
+  constexpr int kSide = 11584;
+  const emfbuild::Dib dib = emfbuild::DibRle8Halves(kSide, kSide, 0x0000FF, 0x00FF00);
+  emfbuild::EmfBuilder page(600, 600);
+  for (int i = 0; i < 6; ++i)
+    page.stretchDIBits({0, i * 100, 599, i * 100 + 99}, {0, i * 100}, 600, 100, {0, 0}, kSide,
+                       kSide, 0x00CC0020, dib);
+  page.writeFile(job_.folder().file("huge.emf"));
+  WriteJob("[EMF]\r\nCount=1\r\nFile0=" + job_.folder().file("huge.emf") + "\r\n");
+  const auto run = job_.RunUnder({"prlimit", "--as=" + std::to_string(int64_t{1} << 30)});
+  ASSERT_EQ(run.exitStatus, 0) << run.standardError;
+  EXPECT_TRUE(Contains(run.standardError, "a picture of 11584 x 11584 pixels is made at"))
+      << run.standardError;
+  EXPECT_TRUE(Contains(run.standardError, "may hold 48 million pixels together"));
+  if (!testing_support::HaveTool("pdfimages")) GTEST_FAIL() << "pdfimages is not installed";
+  const auto images = testing_support::RunProgram("pdfimages", {"-list", previous()});
+  int64_t pixels = 0;
+  int count = 0;
+  std::istringstream lines(images.standardOutput);
+  std::string line;
+  while (std::getline(lines, line)) {
+    int pageNumber = 0, number = 0, width = 0, height = 0;
+    char type[16] = {};
+    if (std::sscanf(line.c_str(), "%d %d %15s %d %d", &pageNumber, &number, type, &width,
+                    &height) == 5) {
+      pixels += int64_t{width} * height;
+      ++count;
+    }
+  }
+  EXPECT_EQ(count, 6) << images.standardOutput;
+  EXPECT_GT(pixels, 45'000'000);  // every picture is there, smaller
+  EXPECT_LE(pixels, 48'000'000);
+}
