@@ -104,6 +104,24 @@ TEST_F(HostileInput, settingsFilesThatAreNotFiles_areRefusedByName) {
   }
 }
 
+// Reading settings never writes them: a missing PDF options key leaves the
+// file's line ends, encoding and mode as they were.
+TEST_F(HostileInput, silentRun_leavesTheSettingsFileAsItWas) {
+  const std::string settings = "Windows Registry Editor Version 5.00\r\n\r\n" +
+                               std::string(SilentJob::kMainKeyLine) +
+                               "\"Silent\"=dword:00000001\r\n\"OutputFileFormat\"=\"pdf\"\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : settings) utf16 += {c, '\0'};
+  for (const std::string& bytes : {settings, utf16}) {
+    WriteFile(job_.registry(), bytes);
+    ::chmod(job_.registry().c_str(), 0444);
+    const auto run = job_.Run();
+    ASSERT_EQ(run.exitStatus, 0) << run.standardError;
+    EXPECT_EQ(ReadFile(job_.registry()), bytes);
+    ::chmod(job_.registry().c_str(), 0644);
+  }
+}
+
 // A 4 GiB page whose records end at its EMR_EOF costs only those records.
 TEST_F(HostileInput, sparsePageWithEarlyEof_printsInBoundedMemory) {
   const std::string page = job_.folder().file("sparse.emf");
