@@ -40,7 +40,8 @@ class PrintJobRun {
 // "swf" in any case, else the output name's extension; lower case.
 std::string SilentOutputFormat(const std::string& storedFormat, const std::string& outputName);
 
-// The output name with the save folder in front when it has no folder part.
+// The output name, relative ones inside the save folder; a name without a
+// file part gets the default one.
 std::string CompleteOutputName(const std::string& outputName, const std::string& saveFolder);
 
 }  // namespace app

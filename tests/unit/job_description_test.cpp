@@ -129,8 +129,21 @@ TEST(SilentMode, formatAndNameRules) {
   EXPECT_EQ(SilentOutputFormat("", "a.jpg"), "jpg");
   EXPECT_EQ(SilentOutputFormat("swf", "report.pdf"), "swf");
   EXPECT_EQ(SilentOutputFormat("tiff", "noextension"), "");
-  EXPECT_EQ(CompleteOutputName("out.pdf", "/home/u/Documents/"), "/home/u/Documents/out.pdf");
-  EXPECT_EQ(CompleteOutputName("/tmp/out.pdf", "/home/u/Documents/"), "/tmp/out.pdf");
+  const struct {
+    const char* name;
+    const char* folder;
+    const char* completed;
+  } kNames[] = {
+      {"out.pdf", "/home/u/Documents/", "/home/u/Documents/out.pdf"},
+      {"/tmp/out.pdf", "/home/u/Documents/", "/tmp/out.pdf"},
+      {"x.pdf", "/srv/out", "/srv/out/x.pdf"},  // joined, not glued
+      {"../x.pdf", "/srv/out/", "/srv/out/../x.pdf"},
+      {"", "/srv/out/", "/srv/out/Printer.swf"},
+      {"/dir/", "/srv/out/", "/dir/Printer.swf"},
+      {"/dir/.", "/srv/out/", "/dir/./Printer.swf"},
+  };
+  for (const auto& c : kNames)
+    EXPECT_EQ(CompleteOutputName(c.name, c.folder), c.completed) << c.name;
 }
 
 }  // namespace

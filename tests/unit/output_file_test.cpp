@@ -118,5 +118,16 @@ TEST(OutputFile, replacedFile_keepsItsMode) {
   ::umask(mask);
 }
 
+// The temporary name does not grow with the destination's, so a name at the
+// file system's limit of 255 bytes still works.
+TEST(OutputFile, longestFileName_isWritten) {
+  TempFolder folder;
+  const std::string pdf = folder.file(std::string(251, 'n') + ".pdf");
+  OutputFile output(pdf);
+  output.write("%PDF");
+  output.commit();
+  EXPECT_EQ(ReadFile(pdf), "%PDF");
+}
+
 }  // namespace
 }  // namespace pdf
