@@ -1,7 +1,8 @@
 // Whole-process conversion of EMF jobs: the program is run as a child on a
 // silent PDF job and timed from start to exit; peak memory is the child's
 // maximum resident set. Scenarios: 20 ordinary corpus pages, the whole
-// well-formed corpus, and synthetic jobs of 10 and 1,000 pages. When
+// well-formed corpus, synthetic jobs of 10 and 1,000 pages, and a page of
+// six huge pictures. When
 // LibreOffice is installed (scripts/bench installs it), its headless batch
 // conversion of the same 20 pages is timed beside ours.
 //
@@ -207,6 +208,17 @@ int main(int argc, char** argv) {
              count > 100 ? 1 : repetitions);
     Report(count > 100 ? "synthetic, 1,000 pages" : "synthetic, 10 pages", count, r);
   }
+  // Six 11584 x 11584 run-length pictures (1 MB each) on one page: the
+  // page's picture budget keeps the peak near that of one picture.
+  const fs::path huge = root / "huge.emf";
+  const emfbuild::Dib dib = emfbuild::DibRle8Halves(11584, 11584, 0x0000FF, 0x00FF00);
+  emfbuild::EmfBuilder pictures(600, 600);
+  for (int i = 0; i < 6; ++i)
+    pictures.stretchDIBits({0, i * 100, 599, i * 100 + 99}, {0, i * 100}, 600, 100, {0, 0}, 11584,
+                           11584, 0x00CC0020, dib);
+  pictures.writeFile(huge.string());
+  Report("six 11584 x 11584 pictures", 1,
+         Best(root / "huge", WriteJob(root / "huge", {huge.string()}), 1));
   fs::remove_all(root);
   return 0;
 }
