@@ -1,6 +1,7 @@
 #include "app/job_description.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/path_rules.h"
 #include "app/print_job_run.h"
@@ -99,6 +100,11 @@ TEST(JobDescription, missingFile_isReported) {
   EXPECT_FALSE(ReadJobDescription("/nonexistent/job.ini").has_value());
   TempFolder folder;
   EXPECT_FALSE(ReadJobDescription(folder.path()).has_value());  // a folder is not readable
+  // Neither is a device or a pipe, which is refused without waiting on it.
+  EXPECT_FALSE(ReadJobDescription("/dev/zero").has_value());
+  const std::string fifo = folder.file("job.fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(ReadJobDescription(fifo).has_value());
 }
 
 TEST(IniFile, behavesLikeTheProfileCalls) {
