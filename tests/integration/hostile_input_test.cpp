@@ -142,6 +142,27 @@ TEST_F(HostileInput, fileSizeLimit_failsTheRunCleanly) {
 
 }  // namespace
 
+// A run killed while it writes leaves the previous output and no temporary
+// file, whichever signal ends it.
+TEST_F(HostileInput, killedRun_leavesOnlyThePreviousOutput) {
+  const std::string page = job_.folder().file("slow.emf");
+  const emfbuild::Dib dib = emfbuild::DibRle8Halves(8000, 8000, 0x0000FF, 0x00FF00);
+  emfbuild::EmfBuilder slow(600, 600);
+  for (int i = 0; i < 4; ++i)
+    slow.stretchDIBits({0, i * 100, 599, i * 100 + 99}, {0, i * 100}, 600, 100, {0, 0}, 8000, 8000,
+                       0x00CC0020, dib);
+  slow.writeFile(page);
+  WriteJob("[EMF]\r\nCount=3\r\nFile0=" + page + "\r\nFile1=" + page + "\r\nFile2=" + page +
+           "\r\n");
+  for (const char* signal : {"TERM", "HUP", "INT", "KILL"}) {
+    SCOPED_TRACE(signal);
+    const auto run = job_.RunUnder({"timeout", "-s", signal, "0.5"});
+    EXPECT_NE(run.exitStatus, 0) << "the run ended before the signal";
+    EXPECT_EQ(ReadFile(previous()), "previous output");
+    EXPECT_EQ(Names(job_.documents()), std::vector<std::string>{"Printer.pdf"});
+  }
+}
+
 // Six 11584 x 11584 run-length pictures (1 MB each) on one page: the page's
 // pictures together stay within the picture budget, in bounded memory.
 TEST_F(HostileInput, hugePictures_areScaledToThePageBudget) {
