@@ -100,6 +100,9 @@ TPDFImage::TPDFImage(TPDFDocument* owner, const TPDFGraphic& graphic, ImageCompr
   } else {
     EncodeCcitt(graphic);
   }
+  // The encoded stream lives until its page is written; the room its
+  // encoder reserved (for deflate, the input's size and more) must not.
+  imageData_.shrink_to_fit();
 }
 
 void TPDFImage::CheckMask(const TPDFImages& siblings) const {
@@ -160,9 +163,6 @@ void TPDFImage::EncodeFlate(const TPDFGraphic& graphic) {
     // A 24-bit bitmap's rows are the image's samples already: no copy.
     imageData_ = Deflate(source->Bytes());
   }
-  // The compressed stream lives until its page is written; the room the
-  // compressor reserved (the input's size and more) must not.
-  imageData_.shrink_to_fit();
 }
 
 void TPDFImage::EncodeCcitt(const TPDFGraphic& graphic) {
