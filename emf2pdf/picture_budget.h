@@ -7,7 +7,7 @@
 
 namespace emf2pdf {
 
-// The pixels the pictures of one page may hold together. A picture is made
+// The colour pixels the pictures of one page may hold together. A picture is made
 // at its own size, combined through its raster operation and compressed,
 // and the page keeps its compressed images until it is written; a page that
 // drew six pictures of 134 million pixels took gigabytes. Pictures that do
@@ -15,7 +15,7 @@ namespace emf2pdf {
 // after them still have room), with a message.
 class PictureBudget {
  public:
-  // 48 million pixels: a whole A4 page at 600 dpi is 35 million.
+  // 48 million colour pixels: a whole A4 page at 600 dpi is 35 million.
   static constexpr int64_t kPagePixels = 48'000'000;
 
   struct Size {
@@ -31,7 +31,8 @@ class PictureBudget {
   // its own, or scaled down to half of what is left keeping its
   // proportions; nullopt (the picture is left out, with a message) when that
   // is not even one pixel wide or high.
-  std::optional<Size> Take(int width, int height);
+  // A monochrome pixel costs 1/24 of a colour one, as it takes one bit.
+  std::optional<Size> Take(int width, int height, bool monochrome = false);
 
   int64_t Left() const { return left_; }
 

@@ -318,7 +318,7 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
     const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
     const auto header = PeekHeader(source.info);
     const auto size = SizeUsable(f.cxDest, f.cyDest, PixelsHeld(header, source.bits.size()))
-                          ? pictureBudget_.Take(f.cxDest, f.cyDest)
+                          ? pictureBudget_.Take(f.cxDest, f.cyDest, IsMonochrome(header))
                           : std::nullopt;
     if (size) {
       const auto made = [&](uint32_t through) {
@@ -364,7 +364,7 @@ void TEMWParser::OnStretchBlt(RecordReader& in) {
   const int32_t xSrc = area ? f.xSrc : 0;
   const int32_t ySrc = area ? f.ySrc : 0;
   const TPixelFormat format = FormatFor(IsMonochrome(header));
-  const auto size = pictureBudget_.Take(width, height);
+  const auto size = pictureBudget_.Take(width, height, IsMonochrome(header));
   if (!size) return;
   const auto made = [&](uint32_t through) {
     TBitmap bitmap(size->width, size->height, format);
@@ -387,7 +387,7 @@ void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
   if (!SizeUsable(f.cxSrc, f.cySrc, PixelsHeld(header, source.bits.size()))) return;
   const double width = Finite(MapScaleX() * fx_ * state_.world.eM11 * f.cxSrc);
   const double height = Finite(MapScaleY() * fy_ * state_.world.eM22 * f.cySrc);
-  const auto size = pictureBudget_.Take(f.cxSrc, f.cySrc);
+  const auto size = pictureBudget_.Take(f.cxSrc, f.cySrc, IsMonochrome(header));
   if (!size) return;
   TBitmap bitmap(size->width, size->height, FormatFor(IsMonochrome(header)));
   CopyDibArea(bitmap, source, f.xSrc, f.ySrc, f.cxSrc, f.cySrc, platform::SRCCOPY, true, startScan,
@@ -416,7 +416,7 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
   const auto header = PeekHeader(source.info);
   if (!SizeUsable(f.cxSrc, f.cySrc, PixelsHeld(header, source.bits.size()))) return;
-  const auto size = pictureBudget_.Take(f.cxSrc, f.cySrc);
+  const auto size = pictureBudget_.Take(f.cxSrc, f.cySrc, IsMonochrome(header));
   if (!size) return;
   const auto made = [&](uint32_t through) {
     TBitmap bitmap(size->width, size->height, FormatFor(IsMonochrome(header)));

@@ -24,6 +24,12 @@ TEST(PictureBudget, picturesPastWhatIsLeftTakeHalfOfIt) {
     EXPECT_EQ(made->height, step.madeHeight);
     EXPECT_EQ(budget.Left(), step.left);
   }
+  // A monochrome pixel costs 1/24 of a colour one.
+  PictureBudget scans("page.emf", 1'000);
+  EXPECT_EQ(scans.Take(240, 100, true)->width, 240);
+  EXPECT_EQ(scans.Left(), 0);
+  const auto made = scans.Take(240, 100, true);
+  EXPECT_FALSE(made.has_value());
   PictureBudget spent("page.emf", 1);
   EXPECT_FALSE(spent.Take(2, 2).has_value());
   EXPECT_EQ(spent.Left(), 1);
