@@ -13,11 +13,18 @@ struct JobDescription {
   std::string documentName;
   int32_t paperWidth = 0;
   int32_t paperLength = 0;
-  std::vector<std::string> pageFiles;  // entry i is page i+1
+  std::string count;                   // the Count value as written, for messages
+  std::vector<std::string> pageFiles;  // the File<n> keys below Count that exist, in order
+  std::string missingKey;              // the first File<n> below Count that is absent or empty
 };
 
-// nullopt when the file is missing or unreadable. The page list holds Count
-// entries, but never more than the highest "File" key present allows.
+// nullopt when the file is missing or unreadable. Only the keys present are
+// kept, so a huge Count costs nothing.
 std::optional<JobDescription> ReadJobDescription(const std::string& path);
+
+// Throws std::runtime_error saying why when the job lists no page to print
+// or lacks one of its pages: a job that makes nothing must not replace the
+// previous output with an empty document.
+void RequireUsablePages(const JobDescription& job);
 
 }  // namespace app

@@ -7,10 +7,14 @@
 #include "app/path_rules.h"
 #include "emf2pdf/emf2pdf_converter.h"
 #include "platform/folders.h"
+#include "platform/random_bytes.h"
 
 namespace app {
 
 namespace {
+
+// As long as a PDF password can be.
+constexpr size_t kRandomOwnerPasswordBytes = 32;
 
 // Out-of-range stored enumerations take the default instead of indexing
 // past a table.
@@ -38,6 +42,11 @@ void ApplyPdfOptions(const PdfFormatOptions& options, emf2pdf::TEMF2PDFConverter
   converter.SetProtectionEnabled(options.protectionEnabled);
   if (options.setUserPassword) converter.SetUserPassword(options.userPassword);
   if (options.setOwnerPassword) converter.SetOwnerPassword(options.ownerPassword);
+  // Without an owner password of its own, anyone who opens the file would
+  // have the owner's rights and the permissions would bind nobody; a random
+  // one that nobody knows keeps them.
+  if (options.protectionEnabled && (!options.setOwnerPassword || options.ownerPassword.empty()))
+    converter.SetOwnerPassword(platform::RandomBytes(kRandomOwnerPasswordBytes));
   converter.SetPageSize(InRange(options.pageSize, pdf::kPageSizeCount, pdf::psA4));
   converter.SetPageOrientation(InRange(options.pageOrientation, 2, pdf::poPagePortrait));
   converter.SetVersion(InRange(options.pdfVersion, 4, pdf::v13));

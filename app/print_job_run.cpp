@@ -28,8 +28,18 @@ std::string SilentOutputFormat(const std::string& storedFormat, const std::strin
 }
 
 std::string CompleteOutputName(const std::string& outputName, const std::string& saveFolder) {
-  if (outputName.find('/') != std::string::npos) return outputName;
-  return saveFolder + outputName;
+  std::string name = outputName;
+  // A name of a folder alone ("", "/srv/out/", "/srv/out/.") takes the
+  // default file name there instead of making a hidden ".pdf".
+  const std::string file = ExtractFileName(name);
+  if (file.empty() || file == "." || file == "..") {
+    if (!name.empty() && name.back() != '/') name += '/';
+    name += RunSettings{}.outputFileName;
+  }
+  // Relative names, with or without folders of their own, lie in the save
+  // folder, whether or not it ends in "/".
+  if (name.front() == '/' || saveFolder.empty()) return name;
+  return saveFolder.back() == '/' ? saveFolder + name : saveFolder + "/" + name;
 }
 
 int PrintJobRun::Run(const std::vector<std::string>& arguments) {
@@ -45,6 +55,7 @@ int PrintJobRun::Run(const std::vector<std::string>& arguments) {
     return 1;
   }
   job_ = std::move(*job);
+  RequireUsablePages(job_);
   if (store_ == nullptr) {
     ownStore_ = platform::OpenCurrentUserHive();
     store_ = ownStore_.get();

@@ -53,7 +53,8 @@ std::string SilentOutputFormat(const std::string& storedFormat, const std::strin
 // How to turn on silent mode: the value and the settings file, for messages.
 std::string SilentModeHint();
 
-// The output name with the save folder in front when it has no folder part.
+// The output name, relative ones inside the save folder; a name without a
+// file part gets the default one.
 std::string CompleteOutputName(const std::string& outputName, const std::string& saveFolder);
 
 }  // namespace app

@@ -92,10 +92,11 @@ std::string TolerantReader::ReadString(const std::string& name, const std::strin
 
 // --- Strict -----------------------------------------------------------------
 
+// Reading never writes: a missing key reads as a key of default values, and
+// the settings file (its line ends, its encoding, a read-only one) stays as
+// it is.
 StrictReader::StrictReader(platform::RegistryStore& store, std::string key)
-    : store_(store), key_(std::move(key)) {
-  store_.CreateKey(key_);
-}
+    : store_(store), key_(std::move(key)) {}
 
 void StrictReader::WrongType(const std::string& name, const RegValue& value,
                              const char* expected) const {

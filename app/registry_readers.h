@@ -27,8 +27,8 @@ class TolerantReader {
   std::string key_;
 };
 
-// The exacting way: the key is created when missing, a missing value gives
-// the default, and a value of another type raises RegistryError naming it.
+// The exacting way: a missing key or value gives the default, and a value of
+// another type raises RegistryError naming it.
 class StrictReader {
  public:
   StrictReader(platform::RegistryStore& store, std::string key);

@@ -2,7 +2,8 @@
 // silent PDF job and timed from start to exit; peak memory is the child's
 // maximum resident set. Scenarios: 20 ordinary corpus pages as one job and
 // each of them as a one-page job, the whole well-formed corpus, and
-// synthetic jobs of 10 and 1,000 pages. When LibreOffice is installed
+// synthetic jobs of 10 and 1,000 pages, and a page of six huge
+// pictures. When LibreOffice is installed
 // (scripts/bench installs it), its headless batch conversion of the same 20
 // pages is timed in the same run and its PDFs are compared with ours page by
 // page. Times are the best of the repetitions, one-page jobs the median.
@@ -184,6 +185,16 @@ int main(int argc, char** argv) {
   Scenario(root / "s1000", "synthetic, 1,000 pages", std::vector<std::string>(1000, page.string()),
            1);
   std::printf("%-34s target: flat memory under 30 MiB\n", "");
+  // Six 11584 x 11584 run-length pictures (1 MB each) on one page: the
+  // page's picture budget keeps the peak near that of one picture.
+  const fs::path huge = root / "huge.emf";
+  const emfbuild::Dib dib = emfbuild::DibRle8Halves(11584, 11584, 0x0000FF, 0x00FF00);
+  emfbuild::EmfBuilder pictures(600, 600);
+  for (int i = 0; i < 6; ++i)
+    pictures.stretchDIBits({0, i * 100, 599, i * 100 + 99}, {0, i * 100}, 600, 100, {0, 0}, 11584,
+                           11584, 0x00CC0020, dib);
+  pictures.writeFile(huge.string());
+  Scenario(root / "huge", "six 11584 x 11584 pictures", {huge.string()}, 1);
   fs::remove_all(root);
   return 0;
 }

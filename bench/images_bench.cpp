@@ -67,9 +67,9 @@ std::string RgbOf(const TBitmap& bitmap) {
   for (int y = 0; y < bitmap.Height(); ++y) {
     const uint8_t* row = bitmap.Row(y);
     for (int x = 0; x < bitmap.Width(); ++x) {
-      rgb += static_cast<char>(row[x * 3 + 2]);
-      rgb += static_cast<char>(row[x * 3 + 1]);
       rgb += static_cast<char>(row[x * 3]);
+      rgb += static_cast<char>(row[x * 3 + 1]);
+      rgb += static_cast<char>(row[x * 3 + 2]);
     }
   }
   return rgb;

@@ -1,5 +1,6 @@
 #include "emf2pdf/emf_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -12,6 +13,56 @@ namespace emf2pdf {
 namespace {
 
 constexpr size_t kHeaderMinimum = 88;
+// A page larger than this is not a print job's page; it is refused by name.
+constexpr uint64_t kMaxPageBytes = uint64_t{1} << 30;
+// Room taken ahead for a file; more is grown into as records arrive, so a
+// header that claims gigabytes reserves nothing it does not use.
+constexpr uint64_t kMaxReserve = 64 << 20;
+
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at) {
+  return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
+         static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+// Where reading may stop: the header's nBytes when it is plausible, else the
+// file's size.
+uint64_t ReadLimit(const std::vector<uint8_t>& header, uint64_t fileSize) {
+  if (header.size() < kHeaderMinimum || U32At(header, 0) != emr::EMR_HEADER ||
+      U32At(header, 40) != emr::ENHMETA_SIGNATURE)
+    return header.size();  // not a metafile: the header is all the refusal needs
+  const uint32_t nBytes = U32At(header, 48);
+  return nBytes >= kHeaderMinimum ? std::min<uint64_t>(nBytes, fileSize) : fileSize;
+}
+
+// The bytes the walk can use: records up to EMR_EOF, the header's nBytes,
+// the first record whose size cannot be right, or the end of the file. A
+// sparse file that claims gigabytes past its EOF record costs what its
+// records hold.
+std::vector<uint8_t> ReadRecords(platform::ReadableFile& file) {
+  std::vector<uint8_t> bytes;
+  file.Append(bytes, kHeaderMinimum);
+  const uint64_t limit = ReadLimit(bytes, file.Size());
+  bytes.reserve(static_cast<size_t>(std::min(limit, kMaxReserve)));
+  size_t scan = 0;  // the first record not yet known to be complete
+  size_t chunk = 1 << 16;
+  for (;;) {
+    while (bytes.size() - scan >= 8) {
+      const uint32_t size = U32At(bytes, scan + 4);
+      if (size < 8 || size % 4 != 0 || scan + size > limit) return bytes;
+      if (scan + size > kMaxPageBytes) throw platform::TooLargeError(file.Path(), kMaxPageBytes);
+      if (size > bytes.size() - scan) break;
+      if (U32At(bytes, scan) == emr::EMR_EOF) {
+        bytes.resize(scan + size);
+        return bytes;
+      }
+      scan += size;
+    }
+    const uint64_t want =
+        std::min<uint64_t>(chunk, limit - std::min<uint64_t>(limit, bytes.size()));
+    if (want == 0 || file.Append(bytes, static_cast<size_t>(want)) == 0) return bytes;
+    chunk = std::min<size_t>(chunk * 2, 16 << 20);
+  }
+}
 
 }  // namespace
 
@@ -24,7 +75,8 @@ double FramePixels(double hundredthsOfMillimetre, int32_t devicePixels, int32_t 
 }
 
 EmfReader EmfReader::Load(const std::string& path) {
-  return EmfReader(platform::ReadWholeFile(path), path);
+  platform::ReadableFile file(path);
+  return EmfReader(ReadRecords(file), path);
 }
 
 EmfReader EmfReader::FromBytes(std::vector<uint8_t> bytes, const std::string& name) {
@@ -32,7 +84,7 @@ EmfReader EmfReader::FromBytes(std::vector<uint8_t> bytes, const std::string& na
 }
 
 EmfReader::EmfReader(std::vector<uint8_t> bytes, const std::string& name)
-    : bytes_(std::move(bytes)) {
+    : bytes_(std::move(bytes)), name_(name) {
   const std::string refused = name + " is not an enhanced metafile";
   if (bytes_.size() < kHeaderMinimum) throw NotAMetafile(refused);
   RecordReader in(bytes_, 0);

@@ -37,13 +37,16 @@ struct EmfRecord {
 // cannot be right, so a broken file gives the records before the damage.
 class EmfReader {
  public:
-  // Reads the file; throws NotAMetafile (or std::runtime_error when the file
-  // cannot be read).
+  // Reads the records of a regular file up to EMR_EOF or the header's nBytes;
+  // throws NotAMetafile (or std::runtime_error when the file is not a regular
+  // file, holds records past 1 GiB or cannot be read).
   static EmfReader Load(const std::string& path);
   // Takes bytes already in memory; `name` appears in messages.
   static EmfReader FromBytes(std::vector<uint8_t> bytes, const std::string& name = "data");
 
   const EmfHeader& Header() const { return header_; }
+  // The file name (or the name given with the bytes), for messages.
+  const std::string& Name() const { return name_; }
   std::span<const uint8_t> Bytes() const { return bytes_; }
 
   // Hands every record, from the header on, to `visit` in file order. Stops
@@ -56,6 +59,7 @@ class EmfReader {
   EmfReader(std::vector<uint8_t> bytes, const std::string& name);
 
   std::vector<uint8_t> bytes_;
+  std::string name_;
   EmfHeader header_;
 };
 

@@ -9,6 +9,7 @@
 #include "emf2pdf/emf_types.h"
 #include "emf2pdf/emw_font_metrics.h"
 #include "emf2pdf/emw_objects.h"
+#include "emf2pdf/picture_budget.h"
 #include "emf2pdf/record_reader.h"
 #include "emf2pdf/shadow_dc.h"
 #include "pdf/emf_parse_options.h"
@@ -314,6 +315,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   std::vector<XForm> transformStack_;
   std::vector<PathOp> heldPath_;
   std::optional<PendingMask> pendingMask_;
+  PictureBudget pictureBudget_{emf_.Name()};
   int droppedRecords_ = 0;
   bool walkCompleted_ = true;
 };

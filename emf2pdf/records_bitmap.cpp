@@ -137,10 +137,12 @@ TPixelFormat FormatFor(bool monochrome) {
   return monochrome ? TPixelFormat::pf1bit : TPixelFormat::pf24bit;
 }
 
-// The area of a DIB whose bits are a JPEG file (BI_JPEG), through libjpeg.
-// Empty when the data cannot be decoded or holds more pixels than it could.
+// The area of a DIB whose bits are a JPEG file (BI_JPEG), through libjpeg,
+// sampled to outWidth x outHeight. Empty when the data cannot be decoded or
+// holds more pixels than it could.
 platform::TDibPixels JpegArea(const DibSource& source, int64_t x, int64_t y, int width, int height,
-                              bool originBottomLeft, int64_t dibHeight) {
+                              int outWidth, int outHeight, bool originBottomLeft,
+                              int64_t dibHeight) {
   const std::string_view data(reinterpret_cast<const char*>(source.bits.data()),
                               source.bits.size());
   platform::TDibPixels area;
@@ -156,16 +158,16 @@ platform::TDibPixels JpegArea(const DibSource& source, int64_t x, int64_t y, int
   }
   // A positive biHeight puts the origin of the DIB functions at the bottom.
   const int64_t top = originBottomLeft && dibHeight > 0 ? decoded.Height() - y - height : y;
-  area.width = width;
-  area.height = height;
-  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  area.width = outWidth;
+  area.height = outHeight;
+  const size_t count = static_cast<size_t>(outWidth) * static_cast<size_t>(outHeight);
   area.colors.assign(count, platform::kBlack);
   area.present.assign(count, 0);
-  for (int oy = 0; oy < height; ++oy) {
-    const int64_t sy = top + oy;
+  for (int oy = 0; oy < outHeight; ++oy) {
+    const int64_t sy = top + platform::NearestSourceIndex(oy, height, outHeight);
     if (sy < 0 || sy >= decoded.Height()) continue;
-    for (int ox = 0; ox < width; ++ox) {
-      const int64_t sx = x + ox;
+    for (int ox = 0; ox < outWidth; ++ox) {
+      const int64_t sx = x + platform::NearestSourceIndex(ox, width, outWidth);
       if (sx < 0 || sx >= decoded.Width()) continue;
       const size_t at = area.IndexOf(ox, oy);
       area.colors[at] = decoded.Pixel(static_cast<int>(sx), static_cast<int>(sy));
@@ -175,23 +177,30 @@ platform::TDibPixels JpegArea(const DibSource& source, int64_t x, int64_t y, int
   return area;
 }
 
-// Copies the DIB's area at (x, y) into the bitmap through `rop`. With
-// `originBottomLeft` (the DIB functions), y counts from the bottom of a
-// bottom-up DIB. A DIB that cannot be read leaves the bitmap as it is.
-void CopyDibArea(TBitmap& bitmap, const DibSource& source, int64_t x, int64_t y, uint32_t rop,
-                 bool originBottomLeft, int64_t firstScan = 0, int64_t scans = -1) {
+// Copies the DIB's width x height area at (x, y) into the bitmap through
+// `rop`, sampled to the bitmap's size (smaller when the page's picture
+// budget ran short) a band of lines at a time. With `originBottomLeft` (the
+// DIB functions), y counts from the bottom of a bottom-up DIB. A DIB that
+// cannot be read leaves the bitmap as it is.
+void CopyDibArea(TBitmap& bitmap, const DibSource& source, int64_t x, int64_t y, int width,
+                 int height, uint32_t rop, bool originBottomLeft, int64_t firstScan = 0,
+                 int64_t scans = -1) {
   platform::TDibDecoder decoder;
   if (!decoder.Load(source.info, source.bits, source.usage, firstScan, scans)) {
     const auto header = PeekHeader(source.info);
     if (!header || header->compression != platform::BI_JPEG) return;
-    const platform::TDibPixels area = JpegArea(source, x, y, bitmap.Width(), bitmap.Height(),
-                                               originBottomLeft, header->signedHeight);
+    const platform::TDibPixels area =
+        JpegArea(source, x, y, width, height, bitmap.Width(), bitmap.Height(), originBottomLeft,
+                 header->signedHeight);
     if (!area.colors.empty()) platform::CopyPixels(bitmap, area, rop);
     return;
   }
-  const int64_t top =
-      originBottomLeft && !decoder.TopDown() ? decoder.Height() - y - bitmap.Height() : y;
-  platform::CopyPixels(bitmap, decoder.ReadArea(x, top, bitmap.Width(), bitmap.Height()), rop);
+  const int64_t top = originBottomLeft && !decoder.TopDown() ? decoder.Height() - y - height : y;
+  decoder.ReadAreaInBands(x, top, width, height, bitmap.Width(), bitmap.Height(),
+                          [&](const platform::TDibPixels& band, int outTop) {
+                            platform::CopyPixels(bitmap, band, rop, platform::kDefaultPattern,
+                                                 outTop);
+                          });
 }
 
 double Finite(double value) {
@@ -308,10 +317,13 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
   } else {
     const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
     const auto header = PeekHeader(source.info);
-    if (SizeUsable(f.cxDest, f.cyDest, PixelsHeld(header, source.bits.size()))) {
+    const auto size = SizeUsable(f.cxDest, f.cyDest, PixelsHeld(header, source.bits.size()))
+                          ? pictureBudget_.Take(f.cxDest, f.cyDest, IsMonochrome(header))
+                          : std::nullopt;
+    if (size) {
       const auto made = [&](uint32_t through) {
-        TBitmap bitmap(f.cxDest, f.cyDest, FormatFor(IsMonochrome(header)));
-        CopyDibArea(bitmap, source, f.xSrc, f.ySrc, through, false);
+        TBitmap bitmap(size->width, size->height, FormatFor(IsMonochrome(header)));
+        CopyDibArea(bitmap, source, f.xSrc, f.ySrc, f.cxDest, f.cyDest, through, false);
         return bitmap;
       };
       ShowRasterImage(rop, made, BoundsPlacement(f.bounds));
@@ -352,11 +364,13 @@ void TEMWParser::OnStretchBlt(RecordReader& in) {
   const int32_t xSrc = area ? f.xSrc : 0;
   const int32_t ySrc = area ? f.ySrc : 0;
   const TPixelFormat format = FormatFor(IsMonochrome(header));
+  const auto size = pictureBudget_.Take(width, height, IsMonochrome(header));
+  if (!size) return;
   const auto made = [&](uint32_t through) {
-    TBitmap bitmap(width, height, format);
-    CopyDibArea(bitmap, source, xSrc, ySrc, platform::SRCCOPY, false);
+    TBitmap bitmap(size->width, size->height, format);
+    CopyDibArea(bitmap, source, xSrc, ySrc, width, height, platform::SRCCOPY, false);
     if (through == platform::SRCCOPY) return bitmap;
-    TBitmap combined(width, height, format);
+    TBitmap combined(size->width, size->height, format);
     platform::CopyBitmap(combined, bitmap, through);
     return combined;
   };
@@ -373,8 +387,11 @@ void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
   if (!SizeUsable(f.cxSrc, f.cySrc, PixelsHeld(header, source.bits.size()))) return;
   const double width = Finite(MapScaleX() * fx_ * state_.world.eM11 * f.cxSrc);
   const double height = Finite(MapScaleY() * fy_ * state_.world.eM22 * f.cySrc);
-  TBitmap bitmap(f.cxSrc, f.cySrc, FormatFor(IsMonochrome(header)));
-  CopyDibArea(bitmap, source, f.xSrc, f.ySrc, platform::SRCCOPY, true, startScan, scans);
+  const auto size = pictureBudget_.Take(f.cxSrc, f.cySrc, IsMonochrome(header));
+  if (!size) return;
+  TBitmap bitmap(size->width, size->height, FormatFor(IsMonochrome(header)));
+  CopyDibArea(bitmap, source, f.xSrc, f.ySrc, f.cxSrc, f.cySrc, platform::SRCCOPY, true, startScan,
+              scans);
   ShowImageAt(AddBitmapImage(bitmap),
               {DeviceX(f.bounds.left), DeviceY(f.bounds.top), width, height});
 }
@@ -399,9 +416,11 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
   const auto header = PeekHeader(source.info);
   if (!SizeUsable(f.cxSrc, f.cySrc, PixelsHeld(header, source.bits.size()))) return;
+  const auto size = pictureBudget_.Take(f.cxSrc, f.cySrc, IsMonochrome(header));
+  if (!size) return;
   const auto made = [&](uint32_t through) {
-    TBitmap bitmap(f.cxSrc, f.cySrc, FormatFor(IsMonochrome(header)));
-    CopyDibArea(bitmap, source, f.xSrc, f.ySrc, through, true);
+    TBitmap bitmap(size->width, size->height, FormatFor(IsMonochrome(header)));
+    CopyDibArea(bitmap, source, f.xSrc, f.ySrc, f.cxSrc, f.cySrc, through, true);
     if (width < 0) bitmap.MirrorHorizontal();
     if (height < 0) bitmap.MirrorVertical();
     return bitmap;
@@ -425,12 +444,17 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
   const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
   const auto header = PeekHeader(source.info);
   if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
+  const auto size = pictureBudget_.Take(cxSrc, cySrc);
+  if (!size) return;
   // Blended onto paper: transparent pixels must not become black boxes.
-  TBitmap paper(cxSrc, cySrc, TPixelFormat::pf24bit);
+  TBitmap paper(size->width, size->height, TPixelFormat::pf24bit);
   paper.Fill(platform::kWhite);
   platform::TDibDecoder decoder;
   if (decoder.Load(source.info, source.bits, source.usage))
-    platform::AlphaBlendPixels(paper, decoder.ReadArea(f.xSrc, f.ySrc, cxSrc, cySrc), f.rop);
+    decoder.ReadAreaInBands(f.xSrc, f.ySrc, cxSrc, cySrc, paper.Width(), paper.Height(),
+                            [&](const platform::TDibPixels& band, int outTop) {
+                              platform::AlphaBlendPixels(paper, band, f.rop, outTop);
+                            });
   FlushPendingMask();
   ShowImageAt(AddBitmapImage(paper), BoundsPlacement(f.bounds));
 }

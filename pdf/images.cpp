@@ -100,6 +100,9 @@ TPDFImage::TPDFImage(TPDFDocument* owner, const TPDFGraphic& graphic, ImageCompr
   } else {
     EncodeCcitt(graphic);
   }
+  // The encoded stream lives until its page is written; the room its
+  // encoder reserved (for deflate, the input's size and more) must not.
+  imageData_.shrink_to_fit();
 }
 
 void TPDFImage::CheckMask(const TPDFImages& siblings) const {
@@ -144,27 +147,22 @@ void TPDFImage::EncodeFlate(const TPDFGraphic& graphic) {
     decoded = DecodeJpeg(JpegOf(graphic)->data);
     source = &decoded;
   }
-  // Rows of red, green, blue, not padded.
-  std::string rgb(static_cast<size_t>(width_) * 3 * static_cast<size_t>(height_), '\0');
-  char* out = rgb.data();
-  for (int y = 0; y < height_; ++y) {
-    if (source->IsMonochrome()) {
+  if (source->IsMonochrome()) {
+    // Rows of red, green, blue, not padded.
+    std::string rgb;
+    rgb.reserve(static_cast<size_t>(width_) * 3 * static_cast<size_t>(height_));
+    for (int y = 0; y < height_; ++y)
       for (int x = 0; x < width_; ++x) {
         const TColor c = source->Pixel(x, y);
-        *out++ = static_cast<char>(platform::ColorRed(c));
-        *out++ = static_cast<char>(platform::ColorGreen(c));
-        *out++ = static_cast<char>(platform::ColorBlue(c));
+        rgb += static_cast<char>(platform::ColorRed(c));
+        rgb += static_cast<char>(platform::ColorGreen(c));
+        rgb += static_cast<char>(platform::ColorBlue(c));
       }
-      continue;
-    }
-    const uint8_t* row = source->Row(y);
-    for (int x = 0; x < width_; ++x, row += 3) {
-      *out++ = static_cast<char>(row[2]);
-      *out++ = static_cast<char>(row[1]);
-      *out++ = static_cast<char>(row[0]);
-    }
+    imageData_ = Deflate(rgb);
+  } else {
+    // A 24-bit bitmap's rows are the image's samples already: no copy.
+    imageData_ = Deflate(source->Bytes());
   }
-  imageData_ = Deflate(rgb);
 }
 
 void TPDFImage::EncodeCcitt(const TPDFGraphic& graphic) {

@@ -32,9 +32,6 @@ void JumpOnError(j_common_ptr info) {
 
 void IgnoreMessage(j_common_ptr, int) {}
 
-// libjpeg-turbo reads blue-first rows directly; the bitmap stores them so.
-constexpr J_COLOR_SPACE kBgrColorSpace = JCS_EXT_BGR;
-
 void InstallErrorManager(JumpingErrorManager& manager) {
   jpeg_std_error(&manager.base);
   manager.base.error_exit = JumpOnError;
@@ -66,7 +63,7 @@ bool RunEncode(EncodeJob& job, JumpingErrorManager& errors) {
   info.image_width = static_cast<JDIMENSION>(bitmap.Width());
   info.image_height = static_cast<JDIMENSION>(bitmap.Height());
   info.input_components = 3;
-  info.in_color_space = mono ? JCS_RGB : kBgrColorSpace;
+  info.in_color_space = JCS_RGB;  // the bitmap's own row order
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, job.quality, TRUE);
   jpeg_start_compress(&info, TRUE);
@@ -120,12 +117,7 @@ bool RunDecode(DecodeJob& job, JumpingErrorManager& errors) {
       const int y = static_cast<int>(info.output_scanline);
       JSAMPROW rows[1] = {job.rgbRow};
       jpeg_read_scanlines(&info, rows, 1);
-      unsigned char* out = bitmap.Row(y);
-      for (int x = 0; x < bitmap.Width(); ++x) {
-        out[x * 3] = job.rgbRow[x * 3 + 2];
-        out[x * 3 + 1] = job.rgbRow[x * 3 + 1];
-        out[x * 3 + 2] = job.rgbRow[x * 3];
-      }
+      std::copy(job.rgbRow, job.rgbRow + static_cast<size_t>(bitmap.Width()) * 3, bitmap.Row(y));
     }
     jpeg_abort_decompress(&info);
   }

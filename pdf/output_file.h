@@ -1,15 +1,25 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+
+namespace platform {
+class RemoveOnInterrupt;
+}
 
 namespace pdf {
 
 // The file a document is written to. Bytes go to a temporary file beside the
 // destination and replace the destination only on commit(), so a failed or
 // killed run never leaves a half-written file under the final name and never
-// destroys the file that was there before. Offsets are 64-bit.
+// destroys the file that was there before. The temporary file has no name
+// while it is written where the file system allows (O_TMPFILE), so even
+// SIGKILL leaves nothing behind; elsewhere it is a locked ".tallowcraft.*"
+// file that is removed on SIGTERM, SIGHUP and SIGINT, and that a later run
+// removes once no process holds its lock. The result keeps the mode of the
+// file it replaces. Offsets are 64-bit.
 class OutputFile {
  public:
   // Creates the temporary file; throws std::runtime_error when it cannot.
@@ -26,16 +36,25 @@ class OutputFile {
   // Closes and removes the temporary file.
   void discard() noexcept;
 
+  // Empty while the temporary file has no name.
   const std::string& temporaryPath() const { return temporaryPath_; }
 
  private:
   void flush();
+  void writeAll(std::string_view bytes);
+  void createNamed(const std::string& folder);
+  void nameAnonymous();
 
   std::string destination_;
   std::string temporaryPath_;
+  std::unique_ptr<platform::RemoveOnInterrupt> removeOnInterrupt_;
   int fd_ = -1;
   uint64_t position_ = 0;
   std::string buffer_;
 };
+
+// Removes temporary files of the pattern above in `folder` that belong to
+// this user and whose writer is gone (no process holds their lock).
+void SweepStaleTemporaries(const std::string& folder);
 
 }  // namespace pdf

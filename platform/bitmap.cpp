@@ -22,7 +22,7 @@ bool TBitmap::SizeAllowed(int64_t width, int64_t height) {
 TColor TBitmap::Pixel(int x, int y) const {
   if (format_ == TPixelFormat::pf1bit) return palette_[Bit(x, y) ? 1 : 0];
   const uint8_t* p = Row(y) + static_cast<size_t>(x) * 3;
-  return MakeColor(p[2], p[1], p[0]);
+  return MakeColor(p[0], p[1], p[2]);
 }
 
 void TBitmap::SetPixel(int x, int y, TColor color) {
@@ -35,9 +35,9 @@ void TBitmap::SetPixel(int x, int y, TColor color) {
     return;
   }
   uint8_t* p = Row(y) + static_cast<size_t>(x) * 3;
-  p[0] = ColorBlue(color);
+  p[0] = ColorRed(color);
   p[1] = ColorGreen(color);
-  p[2] = ColorRed(color);
+  p[2] = ColorBlue(color);
 }
 
 void TBitmap::SetBit(int x, int y, bool value) {

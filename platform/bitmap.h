@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -22,10 +23,11 @@ inline constexpr TColor kWhite = 0xFFFFFF;
 
 enum class TPixelFormat { pf1bit, pf24bit };
 
-// The stand-in for a GDI bitmap: 24-bit rows stored blue, green, red like a
-// DIB section, or 1-bit rows (most significant bit leftmost) with a
-// two-colour palette. Rows are top-down and not padded. A new bitmap is
-// black, as a freshly created device bitmap is.
+// The stand-in for a GDI bitmap: 24-bit rows stored red, green, blue (the
+// order of PDF's DeviceRGB samples and of the JPEG coder, so an image is
+// compressed straight from the bitmap), or 1-bit rows (most significant bit
+// leftmost) with a two-colour palette. Rows are top-down and not padded. A
+// new bitmap is black, as a freshly created device bitmap is.
 class TBitmap {
  public:
   // Bitmaps larger than this are refused: no page of any printer needs more,
@@ -45,6 +47,10 @@ class TBitmap {
   bool IsMonochrome() const { return format_ == TPixelFormat::pf1bit; }
   size_t Stride() const { return stride_; }
 
+  // All rows, one after the other.
+  std::string_view Bytes() const {
+    return {reinterpret_cast<const char*>(bits_.data()), bits_.size()};
+  }
   uint8_t* Row(int y) { return bits_.data() + static_cast<size_t>(y) * stride_; }
   const uint8_t* Row(int y) const { return bits_.data() + static_cast<size_t>(y) * stride_; }
 

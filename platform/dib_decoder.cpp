@@ -195,6 +195,59 @@ TDibPixels TDibDecoder::ReadArea(int64_t x, int64_t y, int width, int height) co
   return out;
 }
 
+namespace {
+
+// Pixels of the DIB decoded at once: bands of this size keep the decoding's
+// own memory small next to the picture.
+constexpr int64_t kBandPixels = int64_t{1} << 22;
+
+TDibPixels Sampled(const TDibPixels& source, int64_t firstSourceRow, int outTop, int outWidth,
+                   int outRows, int64_t sourceHeight, int outHeight) {
+  TDibPixels out;
+  out.width = outWidth;
+  out.height = outRows;
+  const size_t count = static_cast<size_t>(outWidth) * static_cast<size_t>(outRows);
+  out.colors.resize(count);
+  out.present.resize(count);
+  if (!source.alpha.empty()) out.alpha.resize(count);
+  for (int oy = 0; oy < outRows; ++oy) {
+    const int64_t sy = NearestSourceIndex(outTop + oy, sourceHeight, outHeight) - firstSourceRow;
+    for (int ox = 0; ox < outWidth; ++ox) {
+      const size_t from = source.IndexOf(
+          static_cast<int>(NearestSourceIndex(ox, source.width, outWidth)), static_cast<int>(sy));
+      const size_t to = out.IndexOf(ox, oy);
+      out.colors[to] = source.colors[from];
+      out.present[to] = source.present[from];
+      if (!out.alpha.empty()) out.alpha[to] = source.alpha[from];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void TDibDecoder::ReadAreaInBands(
+    int64_t x, int64_t y, int width, int height, int outWidth, int outHeight,
+    const std::function<void(const TDibPixels&, int outTop)>& band) const {
+  if (width <= 0 || height <= 0 || outWidth <= 0 || outHeight <= 0) return;
+  const bool sameSize = width == outWidth && height == outHeight;
+  int outTop = 0;
+  while (outTop < outHeight) {
+    const int64_t first = NearestSourceIndex(outTop, height, outHeight);
+    int end = outTop + 1;  // one source row past the band size still makes a band
+    while (end < outHeight &&
+           (NearestSourceIndex(end, height, outHeight) - first + 1) * width <= kBandPixels)
+      ++end;
+    const int64_t rows = NearestSourceIndex(end - 1, height, outHeight) - first + 1;
+    const TDibPixels source = ReadArea(x, y + first, width, static_cast<int>(rows));
+    if (sameSize)
+      band(source, outTop);
+    else
+      band(Sampled(source, first, outTop, outWidth, end - outTop, height, outHeight), outTop);
+    outTop = end;
+  }
+}
+
 void TDibDecoder::ReadUncompressed(int64_t x0, int64_t y0, TDibPixels& out) const {
   const int64_t left = std::max<int64_t>(x0, 0);
   const int64_t right = std::min<int64_t>(x0 + out.width, width_);
@@ -256,12 +309,18 @@ void TDibDecoder::ReadRunLength(int64_t x0, int64_t y0, TDibPixels& out) const {
     ++px;
   };
   size_t at = 0;
-  while (at + 2 <= data.size() && py < height_) {
+  // Lines come bottom-up: past the area's top line nothing more lands in it.
+  while (at + 2 <= data.size() && py < height_ && height_ - 1 - py >= y0) {
     const uint8_t count = data[at];
     const uint8_t value = data[at + 1];
     at += 2;
     if (count > 0) {
-      // Output past the end of a line is clipped; it does not wrap.
+      // Output past the end of a line is clipped; it does not wrap. Lines
+      // below the area are only counted through.
+      if ((height_ - 1 - py) - y0 >= out.height) {
+        px = std::min<int64_t>(px + count, width_);
+        continue;
+      }
       for (int i = 0; i < count && px < width_; ++i)
         put(fourBit ? ((i & 1) ? value & 0x0F : value >> 4) : value);
       continue;

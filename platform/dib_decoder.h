@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -35,6 +36,12 @@ struct TDibPixels {
   }
 };
 
+// The source line or column whose centre is nearest to the centre of output
+// line `index` when `sourceSize` lines are sampled to `outSize`.
+inline int64_t NearestSourceIndex(int64_t index, int64_t sourceSize, int64_t outSize) {
+  return (2 * index + 1) * sourceSize / (2 * outSize);
+}
+
 // Reads device-independent bitmaps: 1, 4, 8, 16, 24 and 32 bits per pixel,
 // BI_RGB, BI_BITFIELDS, BI_RLE4 and BI_RLE8, bottom-up and top-down, with
 // colour tables of RGB values or of palette indices. The DIB is untrusted:
@@ -59,6 +66,12 @@ class TDibDecoder {
   // The pixels of the area with its top-left corner at (x, y) in top-down DIB
   // coordinates. The area must be allowed as a bitmap size (TBitmap::SizeAllowed).
   TDibPixels ReadArea(int64_t x, int64_t y, int width, int height) const;
+
+  // The same area sampled to outWidth x outHeight (nearest pixel), handed to
+  // `band` a few rows at a time with the output row of its first line, so a
+  // large picture is never held whole at the DIB's own size.
+  void ReadAreaInBands(int64_t x, int64_t y, int width, int height, int outWidth, int outHeight,
+                       const std::function<void(const TDibPixels&, int outTop)>& band) const;
 
  private:
   bool ParseHeader(std::span<const uint8_t> info);

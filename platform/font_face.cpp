@@ -17,6 +17,9 @@ namespace platform {
 
 namespace {
 
+// The largest CJK collections are about 100 MiB.
+constexpr uint64_t kMaxFontFileBytes = 512 << 20;
+
 FT_Library Library() {
   static FT_Library library = [] {
     FT_Library lib = nullptr;
@@ -108,7 +111,7 @@ void FontFace::ReadMetrics() {
 
 std::optional<std::string> FontFace::WholeFile() const {
   try {
-    const std::vector<uint8_t> bytes = ReadWholeFile(file_);
+    const std::vector<uint8_t> bytes = ReadWholeFile(file_, kMaxFontFileBytes);
     return std::string(bytes.begin(), bytes.end());
   } catch (const std::runtime_error&) {
     return std::nullopt;

@@ -1,11 +1,10 @@
 #include "platform/ini_file.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <stdexcept>
+
+#include "platform/file_bytes.h"
 
 namespace platform {
 
@@ -27,15 +26,14 @@ std::string_view Trim(std::string_view text) {
 
 }  // namespace
 
-std::optional<IniFile> IniFile::Load(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return Parse(text.str());
+std::optional<IniFile> IniFile::Load(const std::string& path, uint64_t maxBytes) {
+  try {
+    const std::vector<uint8_t> bytes = ReadWholeFile(path, maxBytes);
+    return Parse(
+        TextToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+  } catch (const std::runtime_error&) {
+    return std::nullopt;
+  }
 }
 
 IniFile IniFile::Parse(std::string_view text) {
@@ -43,7 +41,8 @@ IniFile IniFile::Parse(std::string_view text) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   std::map<std::string, std::string>* section = nullptr;
   while (!text.empty()) {
-    const size_t end = text.find('\n');
+    // Lines end in LF, CR LF or a lone CR.
+    const size_t end = text.find_first_of("\r\n");
     std::string_view line = Trim(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;

@@ -14,8 +14,10 @@ namespace platform {
 // are trimmed and lose one pair of surrounding quotes.
 class IniFile {
  public:
-  // nullopt when the file does not exist or cannot be read.
-  static std::optional<IniFile> Load(const std::string& path);
+  // UTF-8, or UTF-16 with a byte order mark; lines end in LF, CR LF or CR.
+  // nullopt when the file does not exist, cannot be read, is not a regular
+  // file or is larger than `maxBytes`.
+  static std::optional<IniFile> Load(const std::string& path, uint64_t maxBytes);
   static IniFile Parse(std::string_view text);
 
   std::string ReadString(std::string_view section, std::string_view key,

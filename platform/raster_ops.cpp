@@ -17,11 +17,12 @@ uint32_t TruthTable(uint32_t rop) { return (rop >> 16) & 0xFF; }
 // The colour a monochrome bitmap keeps for `color`.
 TColor MonochromeOf(TColor color) { return IsLightColor(color) ? kWhite : kBlack; }
 
+// The source's rows land from destination row `top` on.
 template <typename SourceAt>
-void CopyWith(TBitmap& destination, int width, int height, uint32_t rop, TColor pattern,
+void CopyWith(TBitmap& destination, int width, int height, int top, uint32_t rop, TColor pattern,
               SourceAt sourceAt) {
   width = std::min(width, destination.Width());
-  height = std::min(height, destination.Height());
+  height = std::min(height, destination.Height() - top);
   const bool mono = destination.IsMonochrome();
   if (mono) pattern = MonochromeOf(pattern);
   for (int y = 0; y < height; ++y) {
@@ -30,8 +31,8 @@ void CopyWith(TBitmap& destination, int width, int height, uint32_t rop, TColor 
       if (!sourceAt(x, y, source)) continue;
       if (mono) source = MonochromeOf(source);
       const TColor result =
-          rop == SRCCOPY ? source : ApplyRop(rop, pattern, source, destination.Pixel(x, y));
-      destination.SetPixel(x, y, result);
+          rop == SRCCOPY ? source : ApplyRop(rop, pattern, source, destination.Pixel(x, top + y));
+      destination.SetPixel(x, top + y, result);
     }
   }
 }
@@ -62,8 +63,9 @@ TColor ApplyRop(uint32_t rop, TColor pattern, TColor source, TColor destination)
   return result & 0xFFFFFF;
 }
 
-void CopyPixels(TBitmap& destination, const TDibPixels& source, uint32_t rop, TColor pattern) {
-  CopyWith(destination, source.width, source.height, rop, pattern,
+void CopyPixels(TBitmap& destination, const TDibPixels& source, uint32_t rop, TColor pattern,
+                int top) {
+  CopyWith(destination, source.width, source.height, top, rop, pattern,
            [&](int x, int y, TColor& color) {
              const size_t at = source.IndexOf(x, y);
              if (!source.present[at]) return false;
@@ -73,28 +75,29 @@ void CopyPixels(TBitmap& destination, const TDibPixels& source, uint32_t rop, TC
 }
 
 void CopyBitmap(TBitmap& destination, const TBitmap& source, uint32_t rop, TColor pattern) {
-  CopyWith(destination, source.Width(), source.Height(), rop, pattern,
+  CopyWith(destination, source.Width(), source.Height(), 0, rop, pattern,
            [&](int x, int y, TColor& color) {
              color = source.Pixel(x, y);
              return true;
            });
 }
 
-void AlphaBlendPixels(TBitmap& destination, const TDibPixels& source, uint32_t blendFunction) {
+void AlphaBlendPixels(TBitmap& destination, const TDibPixels& source, uint32_t blendFunction,
+                      int top) {
   const uint32_t constant = (blendFunction >> 16) & 0xFF;
   const bool perPixel = ((blendFunction >> 24) & kAcSrcAlpha) && !source.alpha.empty();
   const int width = std::min(source.width, destination.Width());
-  const int height = std::min(source.height, destination.Height());
+  const int height = std::min(source.height, destination.Height() - top);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const size_t at = source.IndexOf(x, y);
       if (!source.present[at]) continue;
       const TColor s = source.colors[at];
-      const TColor d = destination.Pixel(x, y);
+      const TColor d = destination.Pixel(x, top + y);
       // Per-pixel sources are premultiplied; without per-pixel alpha the
       // whole pixel is covered.
       const uint32_t alpha = perPixel ? source.alpha[at] : 255;
-      destination.SetPixel(x, y,
+      destination.SetPixel(x, top + y,
                            MakeColor(Blend(ColorRed(s), ColorRed(d), alpha, constant),
                                      Blend(ColorGreen(s), ColorGreen(d), alpha, constant),
                                      Blend(ColorBlue(s), ColorBlue(d), alpha, constant)));

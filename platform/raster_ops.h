@@ -35,11 +35,11 @@ bool IsSupportedRop(uint32_t rop);
 // pattern, source and destination.
 TColor ApplyRop(uint32_t rop, TColor pattern, TColor source, TColor destination);
 
-// Copies the present pixels of `source` to `destination` from its top-left
-// corner, at scale 1, through `rop`. Monochrome destinations take each colour
-// as black or white first and combine bits.
+// Copies the present pixels of `source` to `destination` from its left edge
+// at row `top`, at scale 1, through `rop`. Monochrome destinations take each
+// colour as black or white first and combine bits.
 void CopyPixels(TBitmap& destination, const TDibPixels& source, uint32_t rop,
-                TColor pattern = kDefaultPattern);
+                TColor pattern = kDefaultPattern, int top = 0);
 
 // The same between two bitmaps (the source's pixels are all present).
 void CopyBitmap(TBitmap& destination, const TBitmap& source, uint32_t rop,
@@ -49,6 +49,7 @@ void CopyBitmap(TBitmap& destination, const TBitmap& source, uint32_t rop,
 // SourceConstantAlpha, AlphaFormat from the low byte up): the source constant
 // alpha always, and the per-pixel alpha of premultiplied 32-bit sources when
 // AlphaFormat is AC_SRC_ALPHA.
-void AlphaBlendPixels(TBitmap& destination, const TDibPixels& source, uint32_t blendFunction);
+void AlphaBlendPixels(TBitmap& destination, const TDibPixels& source, uint32_t blendFunction,
+                      int top = 0);
 
 }  // namespace platform

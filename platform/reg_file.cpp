@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/code_pages.h"
+#include "platform/file_bytes.h"
 
 namespace platform {
 
@@ -59,24 +59,6 @@ bool IsUtf8(std::string_view text) {
     at += length;
   }
   return true;
-}
-
-std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
-  std::u16string units;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto first = static_cast<uint8_t>(bytes[i]);
-    const auto second = static_cast<uint8_t>(bytes[i + 1]);
-    units.push_back(static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first));
-  }
-  return Utf16ToUtf8(units);
-}
-
-// The file's text as UTF-8, byte order mark removed.
-std::string DecodeText(std::string_view bytes) {
-  if (bytes.starts_with("\xFF\xFE")) return Utf16BytesToUtf8(bytes.substr(2), false);
-  if (bytes.starts_with("\xFE\xFF")) return Utf16BytesToUtf8(bytes.substr(2), true);
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  return std::string(bytes);
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -292,7 +274,7 @@ class RegFile::Parser {
 
 RegFile RegFile::Parse(std::string_view bytes, const std::string& fileName) {
   RegFile file;
-  Parser(file, SplitLines(DecodeText(bytes)), fileName).Run();
+  Parser(file, SplitLines(TextToUtf8(bytes)), fileName).Run();
   return file;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/file_bytes.h"
 #include "platform/folders.h"
 
 namespace platform {
@@ -32,33 +33,24 @@ void MakeFolders(const std::string& folder) {
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) FailSystem("cannot create", folder);
 }
 
-// nullopt when the file does not exist.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return std::nullopt;
-    FailSystem("cannot open", path);
+// A settings file is a few kilobytes; anything near this is not one.
+constexpr uint64_t kMaxHiveBytes = 16 << 20;
+
+// nullopt when the file does not exist. A device, pipe or huge file named
+// as the hive is refused instead of being read without end.
+std::optional<std::string> ReadHiveFile(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) return std::nullopt;
+  try {
+    const std::vector<uint8_t> bytes = ReadWholeFile(path, kMaxHiveBytes);
+    return std::string(bytes.begin(), bytes.end());
+  } catch (const std::runtime_error& error) {
+    throw RegistryError(std::string("settings file: ") + error.what());
   }
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      const int error = errno;
-      ::close(fd);
-      errno = error;
-      FailSystem("cannot read", path);
-    }
-    if (got == 0) break;
-    bytes.append(buffer, static_cast<size_t>(got));
-  }
-  ::close(fd);
-  return bytes;
 }
 
 RegFile LoadFile(const std::string& path) {
-  const auto bytes = ReadWholeFile(path);
+  const auto bytes = ReadHiveFile(path);
   return bytes ? RegFile::Parse(*bytes, path) : RegFile();
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "support/emf_builder.h"
 #include "support/pdf_inspect.h"
 #include "support/temp_folder.h"
 
@@ -23,10 +24,16 @@ class SilentRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::create_directory(folder_.file("docs"));
+    emfbuild::EmfBuilder().writeFile(folder_.file("page0.emf"));
     WriteFile(folder_.file("settings.reg"),
               "Windows Registry Editor Version 5.00\r\n\r\n"
               "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft]\r\n"
               "\"Silent\"=dword:00000001\r\n\"OutputFileFormat\"=\"pdf\"\r\n\r\n");
+  }
+  // A job of one blank page.
+  void WriteJob(const std::string& document) const {
+    WriteFile(folder_.file("job.ini"),
+              document + "[EMF]\r\nCount=1\r\nFile0=" + folder_.file("page0.emf") + "\r\n");
   }
   TempFolder folder_;
 };
@@ -44,8 +51,8 @@ TEST_F(SilentRunTest, unreadableJob_isRefusedLikeAMissingOne) {
   EXPECT_FALSE(std::filesystem::exists(folder_.file("docs/Printer.pdf")));
 }
 
-TEST_F(SilentRunTest, emptyJob_writesAValidPdfToTheDocumentsFolder) {
-  WriteFile(folder_.file("job.ini"), "[Document]\r\nName=Empty\r\n[EMF]\r\nCount=0\r\n");
+TEST_F(SilentRunTest, onePageJob_writesAValidPdfToTheDocumentsFolder) {
+  WriteJob("[Document]\r\nName=Blank\r\n");
   std::string output;
   ASSERT_EQ(RunJob(folder_, folder_.file("job.ini"), &output), 0) << output;
   const std::string pdf = folder_.file("docs/Printer.pdf");
@@ -58,7 +65,7 @@ TEST_F(SilentRunTest, emptyJob_writesAValidPdfToTheDocumentsFolder) {
 }
 
 TEST_F(SilentRunTest, outputIsIndependentOfTheLocale) {
-  WriteFile(folder_.file("job.ini"), "[EMF]\r\nCount=0\r\n");
+  WriteJob("");
   std::string output;
   ASSERT_EQ(RunJob(folder_, folder_.file("job.ini"), &output), 0) << output;
   std::string first = ReadFile(folder_.file("docs/Printer.pdf"));

@@ -512,6 +512,27 @@ Dib Dib1(int32_t width, int32_t height, const std::vector<bool>& ones, uint32_t 
   return dib;
 }
 
+Dib DibRle8Halves(int32_t width, int32_t height, uint32_t top, uint32_t bottom) {
+  Dib dib{InfoHeader(width, height, 8, 2), {}};
+  dib.info[16] = 1;  // BI_RLE8
+  for (uint32_t c : {top, bottom}) {
+    dib.info.push_back(static_cast<uint8_t>(c >> 16));
+    dib.info.push_back(static_cast<uint8_t>(c >> 8));
+    dib.info.push_back(static_cast<uint8_t>(c));
+    dib.info.push_back(0);
+  }
+  for (int32_t line = 0; line < height; ++line) {  // bottom line first
+    const uint8_t index = line < height / 2 ? 1 : 0;
+    for (int32_t left = width; left > 0; left -= 255) {
+      dib.bits.push_back(static_cast<uint8_t>(std::min(left, 255)));
+      dib.bits.push_back(index);
+    }
+    dib.bits.insert(dib.bits.end(), {0, 0});  // end of line
+  }
+  dib.bits.insert(dib.bits.end(), {0, 1});  // end of bitmap
+  return dib;
+}
+
 EmfBuilder& EmfBuilder::bitBlt(Rect bounds, Point dest, int32_t cx, int32_t cy, uint32_t rop,
                                Point src, const Dib* dib) {
   return record(76, BltPayload(bounds, dest, cx, cy, rop, src, dib, {}));

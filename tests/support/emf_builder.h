@@ -45,6 +45,8 @@ Dib Dib32(int32_t width, int32_t height, const std::vector<uint32_t>& colors,
           const std::vector<uint8_t>& alpha);
 Dib Dib1(int32_t width, int32_t height, const std::vector<bool>& ones, uint32_t color0,
          uint32_t color1);
+// A BI_RLE8 DIB in runs of 255 pixels: its top half `top`, the rest `bottom`.
+Dib DibRle8Halves(int32_t width, int32_t height, uint32_t top, uint32_t bottom);
 
 class EmfBuilder {
  public:

@@ -100,9 +100,9 @@ platform::TBitmap GradientBitmap(int width, int height, std::mt19937& random, in
     uint8_t* row = bitmap.Row(y);
     for (int x = 0; x < width; ++x) {
       const int r = x * 255 / width, g = y * 255 / height, b = (x + y) * 127 / (width + height);
-      row[x * 3] = clamp(b + (noise ? jitter(random) : 0));
+      row[x * 3] = clamp(r + (noise ? jitter(random) : 0));
       row[x * 3 + 1] = clamp(g + (noise ? jitter(random) : 0));
-      row[x * 3 + 2] = clamp(r + (noise ? jitter(random) : 0));
+      row[x * 3 + 2] = clamp(b + (noise ? jitter(random) : 0));
     }
   }
   return bitmap;

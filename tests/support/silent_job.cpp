@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "support/emf_builder.h"
+
 namespace testing_support {
 
 SilentJob::SilentJob()
@@ -9,7 +11,9 @@ SilentJob::SilentJob()
       documents_(temp_.file("docs")),
       job_(temp_.file("job.ini")) {
   std::filesystem::create_directory(documents_);
-  WriteFile(job_, "[Document]\r\nName=Report.xls\r\n[EMF]\r\nCount=0\r\n");
+  const std::string page = temp_.file("page0.emf");
+  emfbuild::EmfBuilder().writeFile(page);
+  WriteFile(job_, "[Document]\r\nName=Report.xls\r\n[EMF]\r\nCount=1\r\nFile0=" + page + "\r\n");
 }
 
 void SilentJob::WriteSettings(const std::string& body) const {
@@ -26,11 +30,20 @@ void SilentJob::WritePages(const std::vector<std::string>& pageFiles) const {
 }
 
 ProgramResult SilentJob::Run(const std::vector<std::string>& extraEnvironment) const {
+  return RunUnder({}, extraEnvironment);
+}
+
+ProgramResult SilentJob::RunUnder(const std::vector<std::string>& launcher,
+                                  const std::vector<std::string>& extraEnvironment) const {
   std::vector<std::string> environment = {
       "TALLOWCRAFT_REGISTRY=" + registry_, "XDG_DOCUMENTS_DIR=" + documents_,
       "XDG_CONFIG_HOME=" + temp_.file("config"), "HOME=" + temp_.path(), "TMPDIR=" + temp_.path()};
   environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
-  return RunProgram(TALLOWCRAFT_BIN, {job_}, environment);
+  if (launcher.empty()) return RunProgram(TALLOWCRAFT_BIN, {job_}, environment);
+  std::vector<std::string> arguments(launcher.begin() + 1, launcher.end());
+  arguments.push_back(TALLOWCRAFT_BIN);
+  arguments.push_back(job_);
+  return RunProgram(launcher.front(), arguments, environment);
 }
 
 }  // namespace testing_support

@@ -7,8 +7,8 @@
 
 namespace testing_support {
 
-// A job for build/bin/tallowcraft in a temporary folder: an empty job
-// description, a documents folder and a settings file of its own, so that a
+// A job for build/bin/tallowcraft in a temporary folder: a job of one blank
+// page, a documents folder and a settings file of its own, so that a
 // run never sees the user's settings.
 class SilentJob {
  public:
@@ -19,6 +19,10 @@ class SilentJob {
   // Rewrites the job description with these page files.
   void WritePages(const std::vector<std::string>& pageFiles) const;
   ProgramResult Run(const std::vector<std::string>& extraEnvironment = {}) const;
+  // Runs the program through `launcher` (a command and its arguments, such as
+  // prlimit with a limit).
+  ProgramResult RunUnder(const std::vector<std::string>& launcher,
+                         const std::vector<std::string>& extraEnvironment = {}) const;
 
   const TempFolder& folder() const { return temp_; }
   const std::string& registry() const { return registry_; }

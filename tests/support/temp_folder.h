@@ -24,6 +24,8 @@ void WriteFile(const std::string& path, const std::string& bytes);
 
 // Runs a shell command line; returns its exit status and fills `output` with stdout.
 int RunCommand(const std::string& command, std::string* output = nullptr);
+// False when the tool is missing, which fails the calling test as well when
+// TALLOWCRAFT_REQUIRE_TOOLS is set (as scripts/test sets it).
 bool HaveTool(const std::string& name);
 
 }  // namespace testing_support

@@ -177,6 +177,37 @@ TEST(DibDecoder, runLengthDibsDecodeRunsJumpsAndAbsoluteRuns) {
                                               kRed, kGreen, kRed, kGreen}));
 }
 
+// Bands and single lines of a run-length DIB read as the whole does, and a
+// smaller output takes the nearest pixels.
+TEST(DibDecoder, areasInBandsMatchTheWholeAndSampleDown) {
+  const Bytes table = Table({kBlack, kRed, kGreen, kBlue});
+  const Bytes rle8 = {3, 1, 0, 0, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 1, 0, 1, 3, 0, 1};
+  TDibDecoder decoder;
+  const Bytes info = Info(4, 3, 8, BI_RLE8, table, 4);
+  ASSERT_TRUE(decoder.Load(info, rle8, DIB_RGB_COLORS));
+  const TDibPixels whole = decoder.ReadArea(0, 0, 4, 3);
+  for (int line = 0; line < 3; ++line) {
+    const TDibPixels one = decoder.ReadArea(0, line, 4, 1);
+    EXPECT_EQ(one.colors, std::vector<TColor>(whole.colors.begin() + line * 4,
+                                              whole.colors.begin() + line * 4 + 4));
+  }
+  const struct {
+    int width, height;
+    std::vector<TColor> colors;
+  } kCases[] = {
+      {4, 3, whole.colors},
+      {2, 1, {kBlue, kBlack}},       // centre line 1, columns 1 and 3
+      {1, 3, {kBlack, kRed, kRed}},  // column 2
+  };
+  for (const auto& c : kCases) {
+    std::vector<TColor> got(static_cast<size_t>(c.width * c.height), 0x123456);
+    decoder.ReadAreaInBands(0, 0, 4, 3, c.width, c.height, [&](const TDibPixels& band, int top) {
+      std::copy(band.colors.begin(), band.colors.end(), got.begin() + top * c.width);
+    });
+    EXPECT_EQ(got, c.colors) << c.width << " x " << c.height;
+  }
+}
+
 TEST(DibDecoder, runLengthOutputIsClippedToTheBitmap) {
   const Bytes table = Table({kBlack, kRed});
   // A run of 200 on a 2-pixel line, a jump far away, an absolute run that

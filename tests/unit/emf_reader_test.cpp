@@ -2,15 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <limits>
 
 #include "emf2pdf/record_reader.h"
 #include "support/emf_builder.h"
+#include "support/temp_folder.h"
 
 namespace emf2pdf {
 namespace {
 
 using emfbuild::EmfBuilder;
+using testing_support::TempFolder;
+using testing_support::WriteFile;
 
 std::vector<uint32_t> WalkTypes(const EmfReader& emf, bool* completed = nullptr) {
   std::vector<uint32_t> types;
@@ -52,12 +58,64 @@ TEST(EmfReader, filesWithoutSignature_areRefused) {
   }
 }
 
-TEST(EmfReader, missingFile_throwsWithItsName) {
+TEST(EmfReader, onlyRegularFiles_areRead) {
+  TempFolder folder;
+  const std::string fifo = folder.file("page.fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    const char* reason;
+  } kCases[] = {
+      {"/nonexistent/page.emf", "No such file"},
+      {"/dev/zero", "it is a device, not a file"},
+      {fifo, "it is a pipe or socket, not a file"},  // refused at once, never waited on
+      {folder.path(), "it is a folder, not a file"},
+  };
+  for (const auto& c : kCases) {
+    try {
+      EmfReader::Load(c.path);
+      ADD_FAILURE() << "read " << c.path;
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find(c.path + ": " + c.reason), std::string::npos)
+          << e.what();
+    }
+  }
+}
+
+// Files grown sparse to gigabytes cost only the records they hold: the
+// reading stops at EMR_EOF or at the header's nBytes.
+TEST(EmfReader, sparseHugeFiles_readOnlyTheirRecords) {
+  std::vector<uint8_t> page = EmfBuilder().moveTo(1, 2).bytes();
+  std::vector<uint8_t> noEof = page;
+  PatchU32(page, 48, 0xFFFFFFF0);   // nBytes claims the hole too; EMR_EOF ends the records
+  noEof.resize(noEof.size() - 20);  // EMR_EOF is 20 bytes
+  PatchU32(noEof, 48, static_cast<uint32_t>(noEof.size()));  // nBytes
+  for (const auto& bytes : {page, noEof}) {
+    TempFolder folder;
+    const std::string path = folder.file("sparse.emf");
+    WriteFile(path, std::string(bytes.begin(), bytes.end()));
+    ASSERT_EQ(::truncate(path.c_str(), off_t{4} << 30), 0);
+    EXPECT_EQ(EmfReader::Load(path).Bytes().size(), bytes.size());
+  }
+}
+
+TEST(EmfReader, recordsPastTheLimit_areRefusedByName) {
+  TempFolder folder;
+  const std::string path = folder.file("huge.emf");
+  std::vector<uint8_t> bytes = EmfBuilder().bytes();
+  const size_t header = bytes[4];  // the header record's size
+  bytes.resize(header + 8);
+  PatchU32(bytes, 48, 0);                   // no nBytes: the file's size bounds the records
+  PatchU32(bytes, header, 70);              // EMR_GDICOMMENT
+  PatchU32(bytes, header + 4, 0x60000000);  // of 1.5 GiB
+  WriteFile(path, std::string(bytes.begin(), bytes.end()));
+  ASSERT_EQ(::truncate(path.c_str(), off_t{2} << 30), 0);
   try {
-    EmfReader::Load("/nonexistent/page.emf");
+    EmfReader::Load(path);
     FAIL();
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("/nonexistent/page.emf"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find(path + ": it is larger than 1024 MiB"), std::string::npos)
+        << e.what();
   }
 }
 

@@ -101,11 +101,11 @@ TEST(TolerantReader, readsStringsFromStringsAndBinaryAndDefaultsOtherwise) {
   EXPECT_TRUE(reader.ReadBool("S", true));
 }
 
-TEST(StrictReader, createsItsKeyAndRefusesWrongTypesNamingTheValue) {
+TEST(StrictReader, createsNothingAndRefusesWrongTypesNamingTheValue) {
   MemoryRegistry store;
   const std::string key = kPdfOptionsKey;
   StrictReader reader(store, key);
-  EXPECT_EQ(store.createdKeys, std::vector<std::string>{key});
+  EXPECT_TRUE(store.createdKeys.empty());
   EXPECT_EQ(reader.ReadInteger("PageSize", 2), 2);
   store.Set(key, "PageSize", RegValue::String("3"));
   store.Set(key, "Title", RegValue::Dword(3));
