@@ -15,6 +15,9 @@ namespace app {
 
 namespace {
 
+// A page template is a few kilobytes; anything near this is not one.
+constexpr uint64_t kLargestTemplate = 16 << 20;
+
 void ReplaceAll(std::string& text, const std::string& placeholder, const std::string& value) {
   for (size_t at = text.find(placeholder); at != std::string::npos;
        at = text.find(placeholder, at + value.size()))
@@ -64,9 +67,10 @@ std::string FillHtmlTemplate(const std::string& text, const std::string& title,
 }
 
 std::optional<std::pair<int, int>> ReadSwfStageSize(const std::string& movieFile) {
+  // The stage rectangle lies within the first bytes, compressed or not.
   std::vector<uint8_t> bytes;
   try {
-    bytes = platform::ReadWholeFile(movieFile);
+    platform::ReadableFile(movieFile).Append(bytes, 4096);
   } catch (const std::exception&) {
     return std::nullopt;
   }
@@ -105,7 +109,7 @@ void MakeHTMLPageFrom(const std::string& templateFile, const std::string& movieF
                              platform::MessageIcon::Error);
     return;
   }
-  const auto bytes = platform::ReadWholeFile(templateFile);
+  const auto bytes = platform::ReadWholeFile(templateFile, kLargestTemplate);
   const std::string pageFile = ChangeFileExt(movieFile, ".html");
   const std::string movieName = ExtractFileName(movieFile);
   if (width <= 0 || height <= 0) {

@@ -18,6 +18,10 @@ namespace emf2pdf {
 
 namespace {
 
+// The one-page PDF of a picture: its images are held to the page budget, so
+// a file past this is broken, not big.
+constexpr uint64_t kLargestPagePdf = uint64_t{2} << 30;
+
 constexpr double kHundredthsOfMmPerInch = 2540;
 constexpr double kScreenDpi = 96;
 
@@ -119,7 +123,7 @@ std::string PagePicture::MakePdf() const {
     if (document.Active()) document.Abort();
     throw;
   }
-  const auto bytes = platform::ReadWholeFile(scratch.path());
+  const auto bytes = platform::ReadWholeFile(scratch.path(), kLargestPagePdf);
   return std::string(bytes.begin(), bytes.end());
 }
 

@@ -174,12 +174,9 @@ FontAnswerCache::FontAnswerCache(fs::path file, std::string context)
 bool FontAnswerCache::Load() {
   faces_.clear();
   firstFamilies_.clear();
-  std::error_code error;
-  const uintmax_t size = fs::file_size(file_, error);
-  if (error || size > kLargestFile) return false;
   std::vector<uint8_t> bytes;
   try {
-    bytes = ReadWholeFile(file_.string());
+    bytes = ReadWholeFile(file_.string(), kLargestFile);
   } catch (const std::exception&) {
     return false;
   }

@@ -18,10 +18,13 @@ uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at) {
          (static_cast<uint32_t>(bytes[at + 3]) << 24);
 }
 
+// A button picture is small; a file near this size is not one.
+constexpr uint64_t kLargestButtonPicture = 16 << 20;
+
 // A BMP file: the file header, then the DIB (info and colours), then the
 // bits at the offset the header gives.
 bool ReadBmp(const std::string& path, NavigationTemplate& out) {
-  const std::vector<uint8_t> bytes = platform::ReadWholeFile(path);
+  const std::vector<uint8_t> bytes = platform::ReadWholeFile(path, kLargestButtonPicture);
   if (bytes.size() < 18 || bytes[0] != 'B' || bytes[1] != 'M') return false;
   const uint32_t bitsOffset = U32At(bytes, 10);
   if (bitsOffset <= 14 || bitsOffset > bytes.size()) return false;
