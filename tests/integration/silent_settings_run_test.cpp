@@ -45,8 +45,6 @@ TEST(SilentSettingsRun, formatAndName_followTheStoredValuesAndTheSaveFolder) {
       {"a stored save folder that is gone",
        "\"OutputFileFormat\"=\"pdf\"\n\"OutputFileName\"=\"x\"\n\"FileSavePath\"=\"@/gone/\"\n",
        "docs/x.pdf", 0, ""},
-      {"the default name asks for a movie, which needs pages", "", "", 2,
-       "no page to make a movie of"},
       {"an extension that is no output format", "\"OutputFileName\"=\"a.jpg\"\n", "", 3, "\"jpg\""},
       {"an unknown stored format falls back to the extension",
        "\"OutputFileFormat\"=\"tiff\"\n\"OutputFileName\"=\"a.pdf\"\n", "docs/a.pdf", 0, ""},
@@ -76,6 +74,9 @@ TEST(SilentSettingsRun, formatAndName_followTheStoredValuesAndTheSaveFolder) {
 
 TEST(SilentSettingsRun, failedMovie_keepsAnExistingFileOfThatName) {
   SilentJob job;
+  const std::string page = job.folder().file("broken.emf");
+  WriteFile(page, "not a metafile");
+  job.WritePages({page});
   WriteFile(job.documents() + "/movie.swf", "old movie");
   job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
                     "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"movie.swf\"\n");
