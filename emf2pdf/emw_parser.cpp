@@ -246,7 +246,9 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
     return;
   }
   RecordReader in(record.bytes);
+  transformValid_ = false;
   try {
+    if (state_.penWidthStale && !state_.pathBracket) UpdatePenWidth();
     (this->*entry->handler)(in);
   } catch (const std::bad_alloc&) {
     throw;

@@ -11,6 +11,7 @@
 #include "emf2pdf/emw_objects.h"
 #include "emf2pdf/record_reader.h"
 #include "emf2pdf/shadow_dc.h"
+#include "pdf/arc_geometry.h"
 #include "pdf/emf_parse_options.h"
 #include "pdf/metafile_player.h"
 #include "pdf/page.h"
@@ -54,10 +55,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
 
   // The drawing state that is not part of the shadow context's saved values.
   struct DrawingState {
-    bool windowScaling = false;
-    int32_t wxNum = 1, wxDenom = 1, wyNum = 1, wyDenom = 1;
-    bool viewportScaling = false;
-    int32_t vxNum = 1, vxDenom = 1, vyNum = 1, vyDenom = 1;
     XForm world;
     PointL position;
     bool fillAlternate = true;
@@ -77,6 +74,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     uint32_t fillColorCache = 0;
     bool textColorMode = false;
     bool pathBracket = false;
+    // The mapping changed since the pen's width was worked out.
+    bool penWidthStale = false;
     bool clipOpen = false;
     bool clipIsRect = false;
     double clipRect[4] = {0, 0, 0, 0};  // page pixels: left, top, right, bottom
@@ -113,17 +112,21 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // --- coordinates and colours (emw_coordinates.cpp) ---
   // Logical -> page pixels; throws MalformedRecord for values that give no
   // finite, sane result (zero extents, huge transforms).
-  double MapX(double x) const;
-  double MapY(double y) const;
+  XForm PageMapping() const;
+  XForm LogicalToDevice() const;
+  const XForm& Transform() const;
+  bool AxisAligned() const;  // no rotation or shear
+  pdf::TPDFDevicePoint MapPoint(double x, double y) const;
   pdf::TPDFDevicePoint Map(const PointL& p) const;
   // Device units of the picture -> page pixels.
   double DeviceX(double x) const;
   double DeviceY(double y) const;
   double MetricScaleX() const;
   double MetricScaleY() const;
-  double MapScaleX() const;  // mx
-  double MapScaleY() const;  // my
-  // Logical lengths -> page pixels (scale, no origins).
+  double PenScale() const;
+  double FontScale() const;
+  double PageAngle(double tenths) const;
+  // Logical lengths -> page pixels along the axes (scale, no origins).
   double LengthX(double length) const;
   double LengthY(double length) const;
   static uint32_t ResolvePalette(uint32_t color);
@@ -155,6 +158,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnModifyWorldTransform(RecordReader& in);
   void OnSetArcDirection(RecordReader& in);
   void ApplyTextAlign(uint32_t flags);
+  void FixIsotropic();
 
   // --- objects and saved states (records_objects.cpp) ---
   void OnCreatePen(RecordReader& in);
@@ -168,6 +172,9 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void StoreObject(uint32_t index, const EmwObject& object);
   void SelectStockObject(uint32_t stock);
   void TakeOverPen(const EmwObject& pen);
+  // The pen's width in device units under the mapping in force.
+  double PenDeviceWidth(const EmwObject& pen) const;
+  void UpdatePenWidth();
   void TakeOverBrush(const EmwObject& brush);
   void TakeOverFont(const EmwObject& font, bool restoring);
   void WriteDash(uint32_t penStyle);
@@ -230,6 +237,14 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnPie(RecordReader& in);
   void OnArcTo(RecordReader& in);
   void OnAngleArc(RecordReader& in);
+  enum class ShapeKind { kRectangle, kEllipse };
+  void LogicalMoveTo(double x, double y);
+  void LogicalLineTo(double x, double y);
+  void LogicalCurveTo(double x1, double y1, double x2, double y2, double x3, double y3);
+  void LogicalShape(const RectL& box, ShapeKind kind);
+  void LogicalRoundRect(RectL box, double w, double h);
+  pdf::TPDFArcGeometry::Point LogicalArc(const RectL& box, PointL start, PointL end,
+                                         bool lineToStart);
 
   // --- text (records_text.cpp) ---
   // Text state of the page at the start and end of a picture.
@@ -251,7 +266,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   TextBackground BeginTextClip(const RectL& clip, bool fill);
   void EndTextBackground(const TextBackground& background);
   pdf::TPDFDevicePoint TextReferencePoint(const PointL& reference, double width);
-  double SmallTextY(int32_t y);
+  pdf::TPDFDevicePoint SmallTextPoint(double x, int32_t y);
   EmwFontMetrics fontMetrics_;
 
   // --- bitmaps (records_bitmap.cpp) ---
@@ -269,7 +284,20 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // Where an image goes on the form, in page pixels.
   struct Placement {
     double x = 0, y = 0, width = 0, height = 0;
+    // Set under a rotating or shearing transform: the picture's corners.
+    bool framed = false;
+    pdf::TPDFDevicePoint topLeft, topRight, bottomLeft;
   };
+  static Placement BoxAt(double x, double y, double width, double height) {
+    Placement at;
+    at.x = x;
+    at.y = y;
+    at.width = width;
+    at.height = height;
+    return at;
+  }
+  Placement DestinationPlacement(const RectL& bounds, double x, double y, double cx,
+                                 double cy) const;
   int AddBitmapImage(const platform::TBitmap& bitmap, int maskIndex = -1);
 
   // A monochrome mask drawn with SRCAND or SRCPAINT is held back until the
@@ -314,6 +342,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   std::vector<XForm> transformStack_;
   std::vector<PathOp> heldPath_;
   std::optional<PendingMask> pendingMask_;
+  mutable XForm transform_;
+  mutable bool transformValid_ = false;
   int droppedRecords_ = 0;
   bool walkCompleted_ = true;
 };

@@ -252,13 +252,29 @@ void TEMWParser::FlushPendingMask() {
 }
 
 TEMWParser::Placement TEMWParser::BoundsPlacement(const RectL& bounds) const {
-  return {DeviceX(bounds.left), DeviceY(bounds.top),
-          (static_cast<double>(bounds.right) - bounds.left + 1) * fx_,
-          (static_cast<double>(bounds.bottom) - bounds.top + 1) * fy_};
+  return BoxAt(DeviceX(bounds.left), DeviceY(bounds.top),
+               (static_cast<double>(bounds.right) - bounds.left + 1) * fx_,
+               (static_cast<double>(bounds.bottom) - bounds.top + 1) * fy_);
+}
+
+// Under a rotating or shearing transform the bounds only enclose the
+// picture: it goes onto the parallelogram of its mapped destination.
+TEMWParser::Placement TEMWParser::DestinationPlacement(const RectL& bounds, double x, double y,
+                                                       double cx, double cy) const {
+  Placement at = BoundsPlacement(bounds);
+  if (AxisAligned()) return at;
+  at.framed = true;
+  at.topLeft = MapPoint(x, y);
+  at.topRight = MapPoint(x + cx, y);
+  at.bottomLeft = MapPoint(x, y + cy);
+  return at;
 }
 
 void TEMWParser::ShowImageAt(int image, const Placement& at) {
-  page_->ShowImage(image, at.x, at.y, at.width, at.height, 0);
+  if (at.framed)
+    page_->ShowImageFrame(image, at.topLeft, at.topRight, at.bottomLeft);
+  else
+    page_->ShowImage(image, at.x, at.y, at.width, at.height, 0);
 }
 
 void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint32_t)>& made,
@@ -284,7 +300,18 @@ void TEMWParser::FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy) {
   // In doubles: x + cx may pass the 32-bit range.
   const double x2 = static_cast<double>(x) + cx;
   const double y2 = static_cast<double>(y) + cy;
-  page_->Rectangle(MapX(x), MapY(y), MapX(x2), MapY(y2));
+  if (AxisAligned()) {
+    const auto a = Map({x, y});
+    const auto b = MapPoint(x2, y2);
+    page_->Rectangle(a.x, a.y, b.x, b.y);
+  } else {
+    const auto a = Map({x, y}), b = MapPoint(x2, y), c = MapPoint(x2, y2), d = MapPoint(x, y2);
+    page_->MoveTo(a.x, a.y);
+    page_->LineTo(b.x, b.y);
+    page_->LineTo(c.x, c.y);
+    page_->LineTo(d.x, d.y);
+    page_->ClosePath();
+  }
   page_->Fill();
 }
 
@@ -314,7 +341,8 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
         CopyDibArea(bitmap, source, f.xSrc, f.ySrc, through, false);
         return bitmap;
       };
-      ShowRasterImage(rop, made, BoundsPlacement(f.bounds));
+      ShowRasterImage(rop, made,
+                      DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest));
     }
   }
   state_.textColorMode = textColorMode;
@@ -360,7 +388,8 @@ void TEMWParser::OnStretchBlt(RecordReader& in) {
     platform::CopyBitmap(combined, bitmap, through);
     return combined;
   };
-  ShowRasterImage(f.rop, made, BoundsPlacement(f.bounds));
+  ShowRasterImage(f.rop, made,
+                  DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest));
 }
 
 void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
@@ -371,12 +400,14 @@ void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
   const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
   const auto header = PeekHeader(source.info);
   if (!SizeUsable(f.cxSrc, f.cySrc, PixelsHeld(header, source.bits.size()))) return;
-  const double width = Finite(MapScaleX() * fx_ * state_.world.eM11 * f.cxSrc);
-  const double height = Finite(MapScaleY() * fy_ * state_.world.eM22 * f.cySrc);
+  const XForm& t = Transform();
+  const double width = Finite(t.eM11 * f.cxSrc);
+  const double height = Finite(t.eM22 * f.cySrc);
   TBitmap bitmap(f.cxSrc, f.cySrc, FormatFor(IsMonochrome(header)));
   CopyDibArea(bitmap, source, f.xSrc, f.ySrc, platform::SRCCOPY, true, startScan, scans);
-  ShowImageAt(AddBitmapImage(bitmap),
-              {DeviceX(f.bounds.left), DeviceY(f.bounds.top), width, height});
+  Placement at = DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxSrc, f.cySrc);
+  if (!at.framed) at = BoxAt(DeviceX(f.bounds.left), DeviceY(f.bounds.top), width, height);
+  ShowImageAt(AddBitmapImage(bitmap), at);
 }
 
 void TEMWParser::OnStretchDIBits(RecordReader& in) {
@@ -390,8 +421,10 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   // runs upwards) mirrors the picture, which then covers the rectangle
   // between the two corners.
   const auto corner = Map({f.xDest, f.yDest});
-  const double width = Finite(MapX(static_cast<double>(f.xDest) + cxDest) - corner.x);
-  const double height = Finite(MapY(static_cast<double>(f.yDest) + cyDest) - corner.y);
+  const double width =
+      Finite(MapPoint(static_cast<double>(f.xDest) + cxDest, f.yDest).x - corner.x);
+  const double height =
+      Finite(MapPoint(f.xDest, static_cast<double>(f.yDest) + cyDest).y - corner.y);
   const bool inverted = f.bounds.right < f.bounds.left || f.bounds.bottom < f.bounds.top;
   if (inverted && (std::fabs(width) < 0.01 || std::fabs(height) < 0.01)) return;
   const uint32_t rop = dwRop == kSrcCopyAlternative ? platform::SRCCOPY : dwRop;
@@ -406,9 +439,11 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
     if (height < 0) bitmap.MirrorVertical();
     return bitmap;
   };
-  ShowRasterImage(rop, made,
-                  {std::min(corner.x, corner.x + width), std::min(corner.y, corner.y + height),
-                   std::fabs(width), std::fabs(height)});
+  Placement at = DestinationPlacement(f.bounds, f.xDest, f.yDest, cxDest, cyDest);
+  if (!at.framed)
+    at = BoxAt(std::min(corner.x, corner.x + width), std::min(corner.y, corner.y + height),
+               std::fabs(width), std::fabs(height));
+  ShowRasterImage(rop, made, at);
 }
 
 void TEMWParser::OnAlphaBlend(RecordReader& in) {
@@ -432,7 +467,8 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
   if (decoder.Load(source.info, source.bits, source.usage))
     platform::AlphaBlendPixels(paper, decoder.ReadArea(f.xSrc, f.ySrc, cxSrc, cySrc), f.rop);
   FlushPendingMask();
-  ShowImageAt(AddBitmapImage(paper), BoundsPlacement(f.bounds));
+  ShowImageAt(AddBitmapImage(paper),
+              DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest));
 }
 
 }  // namespace emf2pdf

@@ -42,10 +42,9 @@ std::vector<RectL> TEMWParser::ReadRegionRects(RecordReader& in, uint32_t cbRgnD
 
 void TEMWParser::OnIntersectClipRect(RecordReader& in) {
   const RectL clip = in.RectL32();
-  const double left = MapX(clip.left);
-  const double top = MapY(clip.top);
-  const double right = MapX(clip.right);
-  const double bottom = MapY(clip.bottom);
+  const auto a = Map({clip.left, clip.top});
+  const auto b = Map({clip.right, clip.bottom});
+  const double left = a.x, top = a.y, right = b.x, bottom = b.y;
   if (state_.clipOpen) CloseClip();
   page_->GStateSave();
   state_.clipOpen = true;
@@ -61,7 +60,6 @@ void TEMWParser::OnIntersectClipRect(RecordReader& in) {
 }
 
 void TEMWParser::OnExtSelectClipRgn(RecordReader& in) {
-  if (state_.windowScaling || state_.viewportScaling) return;
   const uint32_t cbRgnData = in.U32();
   in.U32();  // iMode: every mode replaces the clip
   std::vector<RectL> rects;

@@ -71,9 +71,12 @@ void TEMWParser::OnExtCreatePen(RecordReader& in) {
   in.Skip(16);  // offBmi, cbBmi, offBits, cbBits: pattern pens are drawn solid
   EmwObject pen;
   pen.kind = EmwObject::Kind::kPen;
-  pen.style = in.U32() & 0x0F;
+  const uint32_t style = in.U32();
+  pen.style = style & 0x0F;
   const uint32_t width = in.U32();
   pen.width = width > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int32_t>(width);
+  // A cosmetic pen is one device pixel wide, whatever width it names.
+  if ((style & 0x000F0000u) == 0) pen.width = 0;
   in.U32();  // elpBrushStyle
   pen.color = in.U32();
   StoreObject(index, pen);
@@ -147,7 +150,7 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
     dc_.Current().pen = pen;
     state_.penColor = pen.color;
     WriteStrokeColor(pen.color);
-    state_.penWidth = MapScaleX() * std::fabs(state_.world.eM11);
+    state_.penWidth = PenDeviceWidth(pen);
     WriteLineWidth();
     if (state_.penStyle != PS_SOLID) {
       state_.penStyle = PS_SOLID;
@@ -203,9 +206,24 @@ void TEMWParser::TakeOverPen(const EmwObject& pen) {
     state_.penStyle = style;
     WriteDash(style);
   }
-  // A mirrored world transform must not give a negative width.
-  const double scale = MapScaleX() * std::fabs(state_.world.eM11);
-  const double width = pen.width == 0 ? scale : scale * pen.width;
+  const double width = PenDeviceWidth(pen);
+  if (width != state_.penWidth) {
+    state_.penWidth = width;
+    WriteLineWidth();
+  }
+}
+
+// A width of 0 is one device pixel whatever the mapping; others are logical
+// lengths along x, turned and scaled with the transform.
+double TEMWParser::PenDeviceWidth(const EmwObject& pen) const {
+  return pen.width == 0 ? 1 : PenScale() * pen.width;
+}
+
+// Only a geometric pen's width depends on the mapping.
+void TEMWParser::UpdatePenWidth() {
+  state_.penWidthStale = false;
+  if (dc_.Current().pen.width == 0) return;
+  const double width = PenDeviceWidth(dc_.Current().pen);
   if (width != state_.penWidth) {
     state_.penWidth = width;
     WriteLineWidth();
@@ -245,6 +263,7 @@ void TEMWParser::OnSaveDC(RecordReader&) {
 void TEMWParser::OnRestoreDC(RecordReader& in) {
   const int32_t iRelative = in.I32();
   dc_.Restore(iRelative);
+  transformValid_ = false;
   if (state_.clipOpen) {
     if (state_.textColorMode) EndTextColorMode();
     CloseClip();

@@ -82,7 +82,7 @@ void TEMWParser::SelectTextFont() {
   const double dpi = options_.ReferencePixelsPerInchY > 0 ? options_.ReferencePixelsPerInchY : 96;
   const double em = font.lfHeight < 0 ? -static_cast<double>(font.lfHeight) : metrics.em;
   const double points = std::round(em * 72 / dpi);
-  const double size = MapScaleY() * std::fabs(state_.world.eM22) * points;
+  const double size = FontScale() * points;
 
   if (!substitute)
     page_->SetActiveFont(face, style, 0, size);
@@ -102,8 +102,9 @@ void TEMWParser::SelectTextFont() {
 
 TEMWParser::TextBackground TEMWParser::BeginTextClip(const RectL& clip, bool fill) {
   TextBackground background;
-  const double left = MapX(clip.left), top = MapY(clip.top);
-  const double right = MapX(clip.right), bottom = MapY(clip.bottom);
+  const auto a = Map({clip.left, clip.top});
+  const auto b = Map({clip.right, clip.bottom});
+  const double left = a.x, top = a.y, right = b.x, bottom = b.y;
   if (state_.clipOpen) {
     background.closedClip = true;
     background.clipWasRect = state_.clipIsRect;
@@ -135,11 +136,15 @@ TEMWParser::TextBackground TEMWParser::BeginTextBackground(uint32_t options, con
   TextBackground background;
   background.fillColorCache = state_.fillColorCache;
   if (fill) {
-    const double left = MapX(rcl.left), top = MapY(rcl.top);
-    const double right = MapX(rcl.right), bottom = MapY(rcl.bottom);
     WriteBackgroundFillColor();
     page_->NewPath();
-    page_->Rectangle(left, top, right, bottom);
+    if (AxisAligned()) {
+      const auto a = Map({rcl.left, rcl.top});
+      const auto b = Map({rcl.right, rcl.bottom});
+      page_->Rectangle(a.x, a.y, b.x, b.y);
+    } else {
+      LogicalShape(rcl, ShapeKind::kRectangle);
+    }
     page_->Fill();
   }
   return background;
@@ -207,7 +212,7 @@ pdf::TPDFDevicePoint TEMWParser::TextReferencePoint(const PointL& reference, dou
       y += g * std::sin(a);
     }
   }
-  return {MapX(x), MapY(y)};
+  return MapPoint(x, y);
 }
 
 // --- EMR_EXTTEXTOUTA / EMR_EXTTEXTOUTW ------------------------------------------------
@@ -266,7 +271,8 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
       double width = rcl.right - static_cast<double>(rcl.left);
       std::vector<double> advances;
       if (!dx.empty()) {
-        const double scale = std::fabs(state_.world.eM22) * MapScaleX() * fx_;
+        const XForm& t = Transform();
+        const double scale = std::hypot(t.eM11, t.eM12);
         double sum = 0;
         for (double d : dx) {
           advances.push_back(d * scale);
@@ -285,7 +291,7 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
                                                       chars.size())));
       }
       const pdf::TPDFDevicePoint at = TextReferencePoint(reference, width);
-      const double angle = state_.font.lfEscapement / 10.0;
+      const double angle = PageAngle(state_.font.lfEscapement);
       if (glyphIndex) {
         std::vector<uint16_t> glyphs;
         if (wide)
@@ -309,14 +315,15 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
 
 // --- EMR_SMALLTEXTOUT -----------------------------------------------------------------
 
-double TEMWParser::SmallTextY(int32_t y) {
+pdf::TPDFDevicePoint TEMWParser::SmallTextPoint(double x, int32_t y) {
   page_->SetBaselineOrigin(false);
   if (state_.vAlign == VAlign::kBaseline) {
     page_->SetBaselineOrigin(true);
-    return MapY(y);
+    return MapPoint(x, y);
   }
-  if (state_.vAlign == VAlign::kBottom) return MapY(y - fontMetrics_.Metrics(state_.font).height);
-  return MapY(y);
+  if (state_.vAlign == VAlign::kBottom)
+    return MapPoint(x, y - fontMetrics_.Metrics(state_.font).height);
+  return MapPoint(x, y);
 }
 
 void TEMWParser::OnSmallTextOut(RecordReader& in) {
@@ -334,12 +341,11 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
   const auto chars = in.Bytes(static_cast<size_t>(cChars) * (small ? 1 : 2));
   const std::string bytes(reinterpret_cast<const char*>(chars.data()), small ? chars.size() : 0);
   const std::u16string units = small ? std::u16string() : UnitsOf(chars);
-  const double angle = state_.font.lfEscapement / 10.0;
+  const double angle = PageAngle(state_.font.lfEscapement);
 
   page_->SetCharacterSpacing(0);
   if (options & ETO_GLYPH_INDEX) {
-    const double pageY = SmallTextY(y);
-    const double pageX = MapX(x);
+    const auto at = SmallTextPoint(x, y);
     WriteTextFillColor();
     SelectTextFont();
     std::vector<uint16_t> glyphs;
@@ -347,12 +353,11 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
       glyphs.assign(bytes.begin(), bytes.end());
     else
       glyphs.assign(units.begin(), units.end());
-    page_->GlyphTextOut(glyphs, {}, pageX, pageY, angle);
+    page_->GlyphTextOut(glyphs, {}, at.x, at.y, angle);
     return;
   }
   const TextBackground background = hasRect ? BeginTextClip(clip, false) : TextBackground{};
   try {
-    const double pageY = SmallTextY(y);
     WriteTextFillColor();
     SelectTextFont();
     const double cx = fontMetrics_.TextExtent(
@@ -360,11 +365,11 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
     const double shift = state_.hAlign == HAlign::kCenter  ? cx / 2
                          : state_.hAlign == HAlign::kRight ? cx
                                                            : 0;
-    const double pageX = MapX(x - shift);
+    const auto at = SmallTextPoint(x - shift, y);
     if (small)
-      page_->TextOut(bytes, pageX, pageY, angle);
+      page_->TextOut(bytes, at.x, at.y, angle);
     else
-      page_->UnicodeTextOut(units, pageX, pageY, angle);
+      page_->UnicodeTextOut(units, at.x, at.y, angle);
   } catch (...) {
     EndTextBackground(background);
     throw;

@@ -222,9 +222,11 @@ void TPDFPage::WriteFormObject() {
   document_.WriteLine("/Type /XObject");
   document_.WriteLine("/Subtype /Form");
   document_.WriteKeyReference("/Resources ", resourcesNumber_);
+  // Scale factors need more than two decimals: 0.97 for 0.9663 would move
+  // the picture by points on a page.
   std::string matrix = "/Matrix [";
-  for (double value : formMatrix_) {
-    AppendNumber(matrix, value);
+  for (int i = 0; i < 6; ++i) {
+    AppendNumber(matrix, formMatrix_[i], i < 4);
     matrix += ' ';
   }
   matrix += ']';

@@ -139,6 +139,10 @@ class TPDFPage {
   // size (w, h): device units, or points with y upwards for ShowImagePt.
   void ShowImage(int index, double x, double y, double w, double h, double angle);
   void ShowImagePt(int index, double x, double y, double w, double h, double angle);
+  // Places the image on the parallelogram of three of its corners (device
+  // units): rotated, sheared or mirrored as they say.
+  void ShowImageFrame(int index, TPDFDevicePoint topLeft, TPDFDevicePoint topRight,
+                      TPDFDevicePoint bottomLeft);
   const std::vector<int>& UsedImages() const { return usedImages_; }
 
   // --- Metafile playback (page_metafile.cpp) ---
@@ -179,6 +183,7 @@ class TPDFPage {
   void WritePageObject();
   void WriteFormObject();
   // Image resources (page_images.cpp).
+  const class TPDFImage& UseImage(int index);
   void WriteUsedImages();
   void WriteImageResources();
 

@@ -163,12 +163,13 @@ TEST(EmwPaths, absurdAngleArc_isDroppedWithoutOutput) {
   EXPECT_EQ(dropped, 1);
 }
 
-TEST(EmwPaths, pieIgnoresTheArcDirection) {
-  auto pie = [](uint32_t direction) {
+TEST(EmwPaths, clockwisePie_isTheOtherSlice) {
+  auto pie = [](uint32_t direction, emfbuild::Point start, emfbuild::Point end) {
     return PlayText(
-        EmfBuilder().setArcDirection(direction).pie({0, 0, 40, 40}, {40, 20}, {20, 0}).bytes());
+        EmfBuilder().setArcDirection(direction).pie({0, 0, 40, 40}, start, end).bytes());
   };
-  EXPECT_EQ(pie(1), pie(2));
+  EXPECT_EQ(pie(2, {40, 20}, {20, 0}), pie(1, {20, 0}, {40, 20}));
+  EXPECT_NE(pie(2, {40, 20}, {20, 0}), pie(1, {40, 20}, {20, 0}));
 }
 
 TEST(EmwPaths, clockwiseArc_exchangesItsRadialPoints) {

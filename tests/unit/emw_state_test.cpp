@@ -33,9 +33,33 @@ TEST(EmwMapping, mapModesAndScaling_mapTheFirstPoint) {
        EmfBuilder().setMapMode(8).setWindowExtEx(100, 100).setViewportExtEx(50, 200), "15 45 m"},
       {"extents do nothing in text mode",
        EmfBuilder().setWindowExtEx(100, 100).setViewportExtEx(50, 200), "30 60 m"},
-      {"window scaling replaces, not multiplies",
-       EmfBuilder().scaleWindowExtEx(1, 2, 1, 2).scaleWindowExtEx(1, 2, 1, 2), "60 45 m"},
-      {"viewport scaling", EmfBuilder().scaleViewportExtEx(1, 2, 1, 2), "15 67.5 m"},
+      {"window scaling multiplies the extent",
+       EmfBuilder()
+           .setMapMode(8)
+           .setWindowExtEx(100, 100)
+           .setViewportExtEx(100, 100)
+           .scaleWindowExtEx(1, 2, 1, 2)
+           .scaleWindowExtEx(1, 2, 1, 2),
+       "120 15 m"},
+      {"viewport scaling",
+       EmfBuilder()
+           .setMapMode(8)
+           .setWindowExtEx(100, 100)
+           .setViewportExtEx(100, 100)
+           .scaleViewportExtEx(1, 2, 1, 2),
+       "15 67.5 m"},
+      {"scaling does nothing in text mode", EmfBuilder().scaleViewportExtEx(1, 2, 1, 2), "30 60 m"},
+      {"isotropic keeps one scale",
+       EmfBuilder().setMapMode(7).setWindowExtEx(100, 100).setViewportExtEx(50, 200), "15 67.5 m"},
+      {"world before window",
+       EmfBuilder()
+           .setMapMode(8)
+           .setWindowExtEx(100, 100)
+           .setViewportExtEx(50, 50)
+           .setWorldTransform({1, 0, 0, 1, 20, 0}),
+       "22.5 67.5 m"},
+      {"rotation", EmfBuilder().setWorldTransform({0, 1, -1, 0, 100, 0}),  // 90 degrees
+       "60 45 m"},
       {"world transform", EmfBuilder().setWorldTransform({2, 0, 0, 2, 8, 4}), "66 42 m"},
       {"left multiply",
        EmfBuilder()

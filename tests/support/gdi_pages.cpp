@@ -1,0 +1,105 @@
+#include "support/gdi_pages.h"
+
+namespace gdi_test {
+
+namespace {
+
+using emfbuild::EmfBuilder;
+using emfbuild::Rgb;
+using emfbuild::Xform;
+
+constexpr uint32_t kNullPen = 0x80000008;
+constexpr uint32_t kMmIsotropic = 7, kMmAnisotropic = 8;
+constexpr uint32_t kModifyLeft = 2;
+constexpr uint32_t kClockwise = 2;
+
+// Pen 1 black, 3 logical units; brush 2 grey.
+EmfBuilder Picture() {
+  EmfBuilder b(200, 200);
+  b.createPen(1, 0, 3, Rgb(0, 0, 0)).selectObject(1);
+  b.createBrushIndirect(2, 0, Rgb(128, 128, 128)).selectObject(2);
+  return b;
+}
+
+// A world transform turned by 30 degrees about (100, 100): shapes and the
+// pen's width turn with it. (Wine draws rotated ellipses and bitmaps wrongly
+// and upright, against GDI's documentation; emw_transform_test checks those.)
+EmfBuilder Rotated() {
+  EmfBuilder b = Picture();
+  const float c = 0.8660254f, s = 0.5f;
+  b.setWorldTransform({c, s, -s, c, 100 - 100 * c + 100 * s, 100 - 100 * s - 100 * c});
+  b.rectangle({40, 40, 160, 90}).polygon({{60, 110}, {140, 110}, {100, 170}});
+  b.createPen(3, 0, 8, Rgb(0, 0, 0)).selectObject(3).polyline({{20, 190}, {180, 190}});
+  return b;
+}
+
+// The world offset counts in world units before the window mapping.
+EmfBuilder WorldBeforeWindow() {
+  EmfBuilder b = Picture();
+  b.setMapMode(kMmAnisotropic).setWindowExtEx(2000, 2000).setViewportExtEx(200, 200);
+  b.setWorldTransform({1, 0, 0, 1, 500, 300}).selectObject(kNullPen);
+  b.rectangle({0, 0, 1000, 1000});
+  b.modifyWorldTransform({2, 0, 0, 1, 0, 0}, kModifyLeft).ellipse({0, 1100, 600, 1600});
+  return b;
+}
+
+// Isotropic mapping keeps circles round; scaling the window doubles sizes.
+EmfBuilder IsotropicAndScaled() {
+  EmfBuilder b = Picture();
+  b.setMapMode(kMmIsotropic).setWindowExtEx(100, 100).setViewportExtEx(100, 200);
+  b.ellipse({10, 10, 90, 90});
+  b.setMapMode(kMmAnisotropic).setWindowExtEx(100, 100).setViewportExtEx(100, 100);
+  b.scaleWindowExtEx(1, 2, 1, 2).rectangle({5, 55, 45, 95});
+  return b;
+}
+
+EmfBuilder ClockwisePie() {
+  EmfBuilder b = Picture();
+  b.setArcDirection(kClockwise).pie({20, 20, 180, 180}, {180, 100}, {100, 20});
+  return b;
+}
+
+// A clip made inside a saved state ends with it; the one before comes back.
+EmfBuilder ClipRestored() {
+  EmfBuilder b = Picture();
+  b.selectObject(kNullPen).intersectClipRect({20, 20, 180, 180});
+  b.saveDC().intersectClipRect({60, 60, 140, 140}).restoreDC(-1);
+  b.excludeClipRect({80, 80, 120, 120});
+  b.rectangle({0, 0, 200, 200});
+  return b;
+}
+
+// ETO_OPAQUE without characters fills its rectangle with the background.
+EmfBuilder OpaqueRectangle() {
+  EmfBuilder b = Picture();
+  b.setBkColor(Rgb(0, 0, 0));
+  std::vector<uint8_t> p;
+  emfbuild::PutRect(p, {30, 40, 170, 120});  // rclBounds
+  emfbuild::PutU32(p, 1);                    // GM_COMPATIBLE
+  emfbuild::PutF32(p, 1);
+  emfbuild::PutF32(p, 1);
+  emfbuild::PutI32(p, 30);  // reference point
+  emfbuild::PutI32(p, 40);
+  emfbuild::PutU32(p, 0);       // nChars
+  emfbuild::PutU32(p, 0);       // offString
+  emfbuild::PutU32(p, 0x0002);  // ETO_OPAQUE
+  emfbuild::PutRect(p, {30, 40, 170, 120});
+  emfbuild::PutU32(p, 0);  // offDx
+  b.record(84, p);         // EMR_EXTTEXTOUTW
+  return b;
+}
+
+}  // namespace
+
+std::vector<GdiPage> GdiPages() {
+  return {
+      {"world-rotated", Rotated()},
+      {"world-before-window", WorldBeforeWindow()},
+      {"isotropic-and-scaled", IsotropicAndScaled()},
+      {"pie-clockwise", ClockwisePie()},
+      {"clip-restored", ClipRestored()},
+      {"opaque-rectangle", OpaqueRectangle()},
+  };
+}
+
+}  // namespace gdi_test

@@ -1,0 +1,86 @@
+// Rotating and mirroring world transforms on what Wine cannot show us:
+// ellipses, bitmaps and text turn with the matrix (x becomes 0.75 x and y
+// becomes 75 - 0.75 y at resolution 72).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/emf_builder.h"
+#include "support/emw_play_support.h"
+
+namespace {
+
+using emfbuild::EmfBuilder;
+using emw_test::PlayLines;
+using Lines = std::vector<std::string>;
+
+// 90 degrees clockwise on the device: x' = 100 - y, y' = x.
+constexpr emfbuild::Xform kQuarterTurn{0, 1, -1, 0, 100, 0};
+
+std::string LineEndingWith(const Lines& lines, const std::string& op) {
+  const auto it = std::find_if(lines.begin(), lines.end(),
+                               [&](const std::string& l) { return l.ends_with(" " + op); });
+  return it == lines.end() ? std::string() : *it;
+}
+
+TEST(EmwTransform, rotatedEllipse_turnsItsAxes) {
+  const Lines lines =
+      PlayLines(EmfBuilder().setWorldTransform(kQuarterTurn).ellipse({0, 0, 40, 20}).bytes());
+  // (40, 10), the end of the long axis, lands at (90, 40); the curve ends at
+  // (20, 20) -> (80, 20).
+  EXPECT_EQ(LineEndingWith(lines, "m"), "67.5 45 m");
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.ends_with(" c"); }),
+            4);
+  EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                         [](const std::string& l) { return l.find(" 60 60 c") != l.npos; }),
+            lines.end());
+}
+
+TEST(EmwTransform, rotatedBitmap_isPlacedByItsCorners) {
+  const auto dib = emfbuild::Dib24(2, 2, std::vector<uint32_t>(4, 0));
+  const Lines lines =
+      PlayLines(EmfBuilder()
+                    .setWorldTransform(kQuarterTurn)
+                    .stretchDIBits({0, 0, 99, 99}, {0, 0}, 40, 20, {0, 0}, 2, 2, 0x00CC0020, dib)
+                    .bytes());
+  // Top-left (0,0) -> (100,0), top-right (40,0) -> (100,40), bottom-left
+  // (0,20) -> (80,0): the unit square's x axis runs down the page.
+  EXPECT_EQ(LineEndingWith(lines, "cm"), "0 -30 15 0 60 75 cm");
+}
+
+std::vector<uint8_t> TextOutA(int32_t x, int32_t y) {
+  std::vector<uint8_t> p;
+  emfbuild::PutRect(p, {0, 0, 0, 0});
+  emfbuild::PutU32(p, 1);
+  emfbuild::PutF32(p, 1);
+  emfbuild::PutF32(p, 1);
+  emfbuild::PutI32(p, x);
+  emfbuild::PutI32(p, y);
+  emfbuild::PutU32(p, 1);   // nChars
+  emfbuild::PutU32(p, 76);  // offString, after the fixed part
+  emfbuild::PutU32(p, 0);   // options
+  emfbuild::PutRect(p, {0, 0, 0, 0});
+  emfbuild::PutU32(p, 0);  // offDx
+  p.insert(p.end(), {'A', 0, 0, 0});
+  return p;
+}
+
+TEST(EmwTransform, textTurnsWithTheTransform) {
+  auto matrix = [](const emfbuild::Xform& world, int32_t escapement) {
+    const Lines lines = PlayLines(EmfBuilder()
+                                      .setWorldTransform(world)
+                                      .extCreateFontIndirectW(1, -16, u"Arial", 400, escapement)
+                                      .selectObject(1)
+                                      .record(83, TextOutA(20, 20))  // EMR_EXTTEXTOUTA
+                                      .bytes());
+    const std::string tm = LineEndingWith(lines, "Tm");
+    return tm.substr(0, tm.find(' ', tm.find(' ') + 1));  // the first two factors
+  };
+  EXPECT_EQ(matrix({1, 0, 0, 1, 0, 0}, 900), "0 12");
+  EXPECT_EQ(matrix(kQuarterTurn, 0), "0 -12");
+  // y flipped by the world transform: text turned up turns down.
+  EXPECT_EQ(matrix({1, 0, 0, -1, 0, 100}, 900), "0 -12");
+}
+
+}  // namespace
