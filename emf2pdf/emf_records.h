@@ -123,6 +123,8 @@ inline constexpr uint32_t MM_ANISOTROPIC = 8;
 
 // Background modes, fill modes, arc directions.
 inline constexpr uint32_t TRANSPARENT = 1;
+inline constexpr uint32_t RGN_AND = 1;
+inline constexpr uint32_t RGN_COPY = 5;
 inline constexpr uint32_t ALTERNATE = 1;
 inline constexpr uint32_t AD_COUNTERCLOCKWISE = 1;
 inline constexpr uint32_t AD_CLOCKWISE = 2;

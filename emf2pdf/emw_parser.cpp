@@ -37,7 +37,8 @@ const TEMWParser::RecordEntry TEMWParser::kRecords[] = {
     {EMR_SETTEXTCOLOR, "SETTEXTCOLOR", 12, &TEMWParser::OnSetTextColor},
     {EMR_SETBKCOLOR, "SETBKCOLOR", 12, &TEMWParser::OnSetBkColor},
     {EMR_MOVETOEX, "MOVETOEX", 16, &TEMWParser::OnMoveToEx},
-    {EMR_EXCLUDECLIPRECT, "EXCLUDECLIPRECT", 24, &TEMWParser::OnNothing},
+    {EMR_OFFSETCLIPRGN, "OFFSETCLIPRGN", 16, &TEMWParser::OnOffsetClipRgn},
+    {EMR_EXCLUDECLIPRECT, "EXCLUDECLIPRECT", 24, &TEMWParser::OnExcludeClipRect},
     {EMR_INTERSECTCLIPRECT, "INTERSECTCLIPRECT", 24, &TEMWParser::OnIntersectClipRect},
     {EMR_SCALEVIEWPORTEXTEX, "SCALEVIEWPORTEXTEX", 24, &TEMWParser::OnScaleViewportExtEx},
     {EMR_SCALEWINDOWEXTEX, "SCALEWINDOWEXTEX", 24, &TEMWParser::OnScaleWindowExtEx},
@@ -209,6 +210,7 @@ void TEMWParser::ResetState() {
   state_.font = dc_.Current().font.font;
   transformStack_.clear();
   heldPath_.clear();
+  clipSerials_ = shownClipSerial_ = 0;
 }
 
 void TEMWParser::Play() {

@@ -76,9 +76,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     bool pathBracket = false;
     // The mapping changed since the pen's width was worked out.
     bool penWidthStale = false;
-    bool clipOpen = false;
-    bool clipIsRect = false;
-    double clipRect[4] = {0, 0, 0, 0};  // page pixels: left, top, right, bottom
+    bool clipOpen = false;  // the page has a q level holding the clip
   };
 
   // --- walk (emw_parser.cpp) ---
@@ -183,9 +181,15 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnIntersectClipRect(RecordReader& in);
   void OnExtSelectClipRgn(RecordReader& in);
   void OnSelectClipPath(RecordReader& in);
+  void OnExcludeClipRect(RecordReader& in);
+  void OnOffsetClipRgn(RecordReader& in);
   // Q of an open clip, then the state Q took back written again.
   void CloseClip();
   void RewriteStateAfterRestore();
+  void ShowClip();
+  void SetClip(ClipState clip);
+  void CombineClipRegion(const RectSet& rects, RegionMode mode);
+  ClipRect MappedClipRect(const RectL& r) const;
   std::vector<RectL> ReadRegionRects(RecordReader& in, uint32_t cbRgnData);
 
   // --- lines, polygons and paths (records_paths.cpp) ---
@@ -255,9 +259,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // What a text record's background and clip prologue did, for its epilogue.
   struct TextBackground {
     bool wroteSave = false;
-    bool closedClip = false;
-    bool clipWasRect = false;
-    double clipRect[4] = {0, 0, 0, 0};
     uint32_t fillColorCache = 0;
   };
   void SelectTextFont();
@@ -342,6 +343,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   std::vector<XForm> transformStack_;
   std::vector<PathOp> heldPath_;
   std::optional<PendingMask> pendingMask_;
+  uint64_t clipSerials_ = 0;      // the last serial given to a clip
+  uint64_t shownClipSerial_ = 0;  // the clip the page shows
   mutable XForm transform_;
   mutable bool transformValid_ = false;
   int droppedRecords_ = 0;

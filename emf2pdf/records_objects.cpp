@@ -264,10 +264,7 @@ void TEMWParser::OnRestoreDC(RecordReader& in) {
   const int32_t iRelative = in.I32();
   dc_.Restore(iRelative);
   transformValid_ = false;
-  if (state_.clipOpen) {
-    if (state_.textColorMode) EndTextColorMode();
-    CloseClip();
-  }
+  ShowClip();
 
   const int64_t depth = static_cast<int64_t>(transformStack_.size());
   if (iRelative < 0) {

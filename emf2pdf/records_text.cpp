@@ -105,12 +105,6 @@ TEMWParser::TextBackground TEMWParser::BeginTextClip(const RectL& clip, bool fil
   const auto a = Map({clip.left, clip.top});
   const auto b = Map({clip.right, clip.bottom});
   const double left = a.x, top = a.y, right = b.x, bottom = b.y;
-  if (state_.clipOpen) {
-    background.closedClip = true;
-    background.clipWasRect = state_.clipIsRect;
-    std::copy(state_.clipRect, state_.clipRect + 4, background.clipRect);
-    CloseClip();
-  }
   // Q gives back the colour of this moment; the background colour below is
   // written inside the saved level.
   background.fillColorCache = state_.fillColorCache;
@@ -155,20 +149,6 @@ void TEMWParser::EndTextBackground(const TextBackground& background) {
   page_->GStateRestore();
   state_.stateDirty = true;
   state_.fillColorCache = background.fillColorCache;
-  if (!background.closedClip) return;
-  if (!background.clipWasRect) {
-    state_.clipOpen = false;
-    return;
-  }
-  const double* r = background.clipRect;
-  page_->GStateSave();
-  page_->NewPath();
-  page_->Rectangle(r[0], r[1], r[2], r[3]);
-  page_->Clip();
-  page_->NewPath();
-  state_.clipOpen = true;
-  state_.clipIsRect = true;
-  std::copy(r, r + 4, state_.clipRect);
 }
 
 // --- Reference point --------------------------------------------------------------

@@ -187,17 +187,17 @@ TEST(EmwSavedStates, deepNesting_isBoundedAndPlayable) {
   EXPECT_EQ(lines.back(), "S");
 }
 
-TEST(EmwClipping, secondIntersectClipRect_replacesTheFirst) {
+TEST(EmwClipping, secondIntersectClipRect_intersectsWithTheFirst) {
   const Lines lines = PlayLines(
-      EmfBuilder().intersectClipRect({0, 0, 40, 40}).intersectClipRect({40, 0, 80, 40}).bytes());
+      EmfBuilder().intersectClipRect({0, 0, 40, 40}).intersectClipRect({20, 0, 80, 40}).bytes());
   EXPECT_EQ(lines, (Lines{"q", "n", "0 45 30 30 re", "W", "n", "Q", "0 0 0 RG", "0 0 0 rg", "0 w",
-                          "[] 0 d", "q", "n", "30 45 30 30 re", "W", "n"}));
+                          "[] 0 d", "q", "n", "15 45 15 30 re", "W", "n"}));
 }
 
-TEST(EmwClipping, extSelectClipRgn_clipsToTheUnionAndEmptyRegionRemovesTheClip) {
+TEST(EmwClipping, extSelectClipRgn_combinesByModeAndEmptyRegionRemovesTheClip) {
   const Lines lines = PlayLines(EmfBuilder()
                                     .intersectClipRect({0, 0, 40, 40})
-                                    .extSelectClipRgn({{0, 0, 40, 40}, {80, 0, 120, 40}}, 1)
+                                    .extSelectClipRgn({{0, 0, 40, 40}, {80, 0, 120, 40}}, 2)
                                     .extSelectClipRgn({})
                                     .bytes());
   EXPECT_EQ(lines, (Lines{"q",
@@ -238,7 +238,7 @@ TEST(EmwClipping, restoreDCWithAClip_closesItAndWritesTheStateAgain) {
 TEST(EmwClipping, selectClipPath_clipsToTheBracketPath) {
   const Lines lines = PlayLines(
       EmfBuilder().beginPath().rectangle({0, 0, 40, 40}).endPath().selectClipPath().bytes());
-  EXPECT_EQ(lines, (Lines{"n", "q", "0 75 m", "0 45 30 30 re", "W", "n"}));
+  EXPECT_EQ(lines, (Lines{"n", "q", "0 75 m", "0 45 30 30 re", "W*", "n"}));
   EXPECT_FALSE(Contains(lines, "Q"));
 }
 
@@ -256,7 +256,7 @@ TEST(EmwClipping, stateWrittenInsideABracket_landsBeforeThePath) {
                                     .bytes());
   EXPECT_EQ(lines,
             (Lines{"q", "n", "0 45 30 30 re", "W", "n", "n", "1 0 0 RG", "1.5 w", "Q", "1 0 0 RG",
-                   "0 0 0 rg", "1.5 w", "[] 0 d", "q", "0 75 m", "30 75 l", "W", "n"}));
+                   "0 0 0 rg", "1.5 w", "[] 0 d", "q", "0 75 m", "30 75 l", "W*", "n"}));
 }
 
 TEST(EmwTextColour, drawingAfterTextWritesTheBrushColourAgain) {
