@@ -220,6 +220,10 @@ void TEMWParser::Play() {
   ResetTextState();
   page_->SetLineCap(options_.LineCap);
   page_->SetLineJoin(options_.LineJoin);
+  // The default pen is one pixel wide: the page's own default width would
+  // be a point scaled with the form.
+  state_.penWidth = 1;
+  WriteLineWidth();
 
   walkCompleted_ = emf_.Walk([this](const EmfRecord& record) { Dispatch(record); });
   FlushHeldMask();
@@ -230,6 +234,28 @@ void TEMWParser::Play() {
   transformStack_.clear();
   ResetTextState();
 }
+
+namespace {
+
+// Records that only set up the mapping: a pen width is worked out after them.
+bool ChangesMapping(uint32_t type) {
+  switch (type) {
+    case EMR_SETWINDOWEXTEX:
+    case EMR_SETWINDOWORGEX:
+    case EMR_SETVIEWPORTEXTEX:
+    case EMR_SETVIEWPORTORGEX:
+    case EMR_SETMAPMODE:
+    case EMR_SCALEVIEWPORTEXTEX:
+    case EMR_SCALEWINDOWEXTEX:
+    case EMR_SETWORLDTRANSFORM:
+    case EMR_MODIFYWORLDTRANSFORM:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 void TEMWParser::Dispatch(const EmfRecord& record) {
   const uint32_t type = record.type;
@@ -249,8 +275,15 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
   }
   RecordReader in(record.bytes);
   transformValid_ = false;
+  if (state_.penWidthStale && !state_.pathBracket && !ChangesMapping(type)) {
+    // A mapping that gives no width leaves the width as it was; the
+    // drawing records under it are dropped on their own.
+    try {
+      UpdatePenWidth();
+    } catch (const MalformedRecord&) {
+    }
+  }
   try {
-    if (state_.penWidthStale && !state_.pathBracket) UpdatePenWidth();
     (this->*entry->handler)(in);
   } catch (const std::bad_alloc&) {
     throw;

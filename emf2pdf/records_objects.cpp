@@ -213,16 +213,16 @@ void TEMWParser::TakeOverPen(const EmwObject& pen) {
   }
 }
 
-// A width of 0 is one device pixel whatever the mapping; others are logical
-// lengths along x, turned and scaled with the transform.
+// A width of 0 is one pixel of the device that draws it; the reference
+// device's pixel stands for it, but never more than a logical unit, since a
+// small picture is stretched onto the page. Others are logical lengths along
+// x, turned and scaled with the transform.
 double TEMWParser::PenDeviceWidth(const EmwObject& pen) const {
-  return pen.width == 0 ? 1 : PenScale() * pen.width;
+  return pen.width == 0 ? std::min(1.0, PenScale()) : PenScale() * pen.width;
 }
 
-// Only a geometric pen's width depends on the mapping.
 void TEMWParser::UpdatePenWidth() {
   state_.penWidthStale = false;
-  if (dc_.Current().pen.width == 0) return;
   const double width = PenDeviceWidth(dc_.Current().pen);
   if (width != state_.penWidth) {
     state_.penWidth = width;

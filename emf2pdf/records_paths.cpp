@@ -26,7 +26,7 @@ void TEMWParser::PaintFillAndStroke() {
 }
 
 void TEMWParser::PaintShape() {
-  const bool stroked = state_.penWidth != 0 && state_.penStyle != PS_NULL;
+  const bool stroked = state_.penStyle != PS_NULL;
   if (stroked)
     state_.nullBrush ? Paint().Stroke() : Paint().FillAndStroke();
   else

@@ -62,21 +62,8 @@ void TEMWParser::SelectTextFont() {
   if (font.lfUnderline) style |= pdf::kStyleUnderline;
   if (font.lfStrikeOut) style |= pdf::kStyleStrikeOut;
 
-  const std::string face = FaceNameOf(font);
-  const std::string upper = UpperCase(face);
-  int charset = font.lfCharSet;
-  bool substitute = upper == "HELVETICA" && charset != 0;
-  state_.symbolFont = upper == "WINGDINGS";
-  if (state_.symbolFont) charset = 2;
-  std::string replacement;
-  if (!pdf::TPDFFonts::IsTrueTypeFace(face, charset)) {
-    if (charset == platform::SystemDefaultCharset() && pdf::TPDFFonts::IsTrueTypeFace(face, 1)) {
-      charset = 1;
-    } else {
-      substitute = true;
-      replacement = pdf::TPDFFonts::FirstTrueTypeFace(charset);
-    }
-  }
+  const ResolvedFont resolved = ResolveFont(font);
+  state_.symbolFont = resolved.symbol;
 
   const EmwTextMetrics metrics = fontMetrics_.Metrics(font);
   const double dpi = options_.ReferencePixelsPerInchY > 0 ? options_.ReferencePixelsPerInchY : 96;
@@ -84,16 +71,7 @@ void TEMWParser::SelectTextFont() {
   const double points = std::round(em * 72 / dpi);
   const double size = FontScale() * points;
 
-  if (!substitute)
-    page_->SetActiveFont(face, style, 0, size);
-  else if (upper == "COURIER")
-    page_->SetActiveFont("Courier New", style, charset, size);
-  else if (upper == "TIMES")
-    page_->SetActiveFont("Times New Roman", style, charset, size);
-  else if (!replacement.empty())
-    page_->SetActiveFont(replacement, style, charset, size);
-  else
-    page_->SetActiveFont("Arial", style, 0, size);
+  page_->SetActiveFont(resolved.name, style, resolved.charset, size);
 
   page_->SetHorizontalScaling(font.lfWidth != 0 ? metrics.widthScale * 100 : 100);
 }
@@ -171,28 +149,27 @@ pdf::TPDFDevicePoint TEMWParser::TextReferencePoint(const PointL& reference, dou
   const double g = state_.hAlign == HAlign::kCenter  ? width / 2
                    : state_.hAlign == HAlign::kRight ? width
                                                      : 0;
-  if (escapement == 0) {
+  const XForm& t = Transform();
+  const bool upright = AxisAligned() && t.eM11 > 0 && t.eM22 > 0;
+  if (escapement == 0 && upright) {
     if (state_.vAlign == VAlign::kBaseline)
       page_->SetBaselineOrigin(true);
     else if (state_.vAlign == VAlign::kBottom)
       y -= fontMetrics_.Metrics(state_.font).height;
-    x -= g;
-  } else if (state_.hAlign != HAlign::kLeft || state_.vAlign != VAlign::kTop) {
-    const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
-    const double e = state_.vAlign == VAlign::kBaseline ? metrics.ascent
-                     : state_.vAlign == VAlign::kBottom ? metrics.height
-                                                        : 0;
-    if (e != 0) {
-      const double t = std::sqrt(e * e + g * g);
-      const double b = a - std::asin(e / t);
-      x -= t * std::cos(b);
-      y += t * std::sin(b);
-    } else {
-      x -= g * std::cos(a);
-      y += g * std::sin(a);
-    }
+    return MapPoint(x - g, y);
   }
-  return MapPoint(x, y);
+  // Turned or mirrored text: the alignment moves along the text's own axes
+  // as they lie on the page.
+  const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
+  const double e = state_.vAlign == VAlign::kBaseline ? metrics.ascent
+                   : state_.vAlign == VAlign::kBottom ? metrics.height
+                                                      : 0;
+  const double along = g * std::hypot(t.eM11, t.eM12);
+  const double up = e * std::hypot(t.eM21, t.eM22);
+  const double angle = PageAngle(escapement) * std::numbers::pi / 180;
+  const double dx = std::cos(angle), dy = -std::sin(angle);  // reading direction
+  const auto p = MapPoint(x, y);
+  return {p.x - along * dx + up * dy, p.y - along * dy - up * dx};
 }
 
 // --- EMR_EXTTEXTOUTA / EMR_EXTTEXTOUTW ------------------------------------------------
