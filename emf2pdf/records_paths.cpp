@@ -227,7 +227,7 @@ void TEMWParser::OnSetPixelV(RecordReader& in) {
   const auto p = Map(point);
   Paint().NewPath();
   const bool colorChanged = color != state_.penColor;
-  const bool widthChanged = state_.penWidth != 1;
+  const bool widthChanged = state_.penWidth * fx_ != 1;  // one page pixel
   if (colorChanged) WriteStrokeColor(color);
   if (widthChanged) page_->SetLineWidth(1);
   PathMoveTo(p.x, p.y);
