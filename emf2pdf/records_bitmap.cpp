@@ -329,9 +329,15 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
   if (textColorMode) EndTextColorMode();
   if (!hasSource) {
     FlushPendingMask();
-    const uint32_t color = ResolvePalette(state_.brushColor);
+    // Without a source only the raster operation and the brush count:
+    // BLACKNESS and WHITENESS ignore the brush, a null brush paints nothing.
+    if (rop != platform::BLACKNESS && rop != platform::WHITENESS && state_.nullBrush) return;
+    const uint32_t color = rop == platform::BLACKNESS   ? 0x000000
+                           : rop == platform::WHITENESS ? 0xFFFFFF
+                                                        : ResolvePalette(state_.brushColor);
     if (color != state_.fillColorCache || state_.stateDirty) WriteFillColor(color);
     FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
+    WriteBrushFillIfChanged();  // shapes fill with the brush again
   } else {
     const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
     const auto header = PeekHeader(source.info);
