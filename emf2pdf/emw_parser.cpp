@@ -91,6 +91,7 @@ const TEMWParser::RecordEntry TEMWParser::kRecords[] = {
     {EMR_POLYDRAW16, "POLYDRAW16", 28, &TEMWParser::OnPolyDraw16},
     {EMR_EXTCREATEPEN, "EXTCREATEPEN", 52, &TEMWParser::OnExtCreatePen},
     {EMR_SMALLTEXTOUT, "SMALLTEXTOUT", 8, &TEMWParser::OnSmallTextOut},
+    {EMR_PLGBLT, "PLGBLT", 140, &TEMWParser::OnPlgBlt},
     {EMR_ALPHABLEND, "ALPHABLEND", 8, &TEMWParser::OnAlphaBlend},
     {EMR_TRANSPARENTBLT, "TRANSPARENTBLT", 8, &TEMWParser::OnTransparentBlt},
     {EMR_SETTEXTJUSTIFICATION, "SETTEXTJUSTIFICATION", 8, &TEMWParser::OnNothing},

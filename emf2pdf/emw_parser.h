@@ -277,6 +277,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnSetDIBitsToDevice(RecordReader& in);
   void OnStretchDIBits(RecordReader& in);
   void OnAlphaBlend(RecordReader& in);
+  void OnPlgBlt(RecordReader& in);
   void OnTransparentBlt(RecordReader& in);
   enum class BltKind { kBitBlt, kTransparentBlt, kMaskBlt };
   void DrawBlt(RecordReader& in, BltKind kind);

@@ -452,6 +452,31 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   ShowRasterImage(rop, made, at);
 }
 
+// The source area goes onto the parallelogram of three mapped points:
+// upper-left, upper-right and lower-left. The mask is not applied.
+void TEMWParser::OnPlgBlt(RecordReader& in) {
+  in.RectL32();  // rclBounds
+  PointL corners[3];
+  for (PointL& p : corners) p = in.PointL32();
+  const int32_t xSrc = in.I32(), ySrc = in.I32(), cxSrc = in.I32(), cySrc = in.I32();
+  in.Skip(24 + 4);  // xformSrc, crBkColorSrc
+  const uint32_t usage = in.U32();
+  const uint32_t offBmi = in.U32(), cbBmi = in.U32(), offBits = in.U32(), cbBits = in.U32();
+  if (cbBmi == 0 || cbBits == 0 || cxSrc < 1 || cySrc < 1) return;
+  const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
+  const auto header = PeekHeader(source.info);
+  if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
+  TBitmap bitmap(cxSrc, cySrc, FormatFor(IsMonochrome(header)));
+  CopyDibArea(bitmap, source, xSrc, ySrc, platform::SRCCOPY, false);
+  Placement at;
+  at.framed = true;
+  at.topLeft = Map(corners[0]);
+  at.topRight = Map(corners[1]);
+  at.bottomLeft = Map(corners[2]);
+  FlushPendingMask();
+  ShowImageAt(AddBitmapImage(bitmap), at);
+}
+
 void TEMWParser::OnAlphaBlend(RecordReader& in) {
   const BltFields f = ReadBltFields(in);
   const int32_t cxSrc = in.I32();

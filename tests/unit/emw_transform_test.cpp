@@ -84,3 +84,29 @@ TEST(EmwTransform, textTurnsWithTheTransform) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EmwTransform, plgBlt_placesTheBitmapOnItsParallelogram) {
+  const auto dib = emfbuild::Dib24(2, 2, std::vector<uint32_t>(4, 0));
+  std::vector<uint8_t> p;
+  emfbuild::PutRect(p, {0, 0, 99, 99});
+  for (int32_t v : {20, 0, 60, 20, 0, 40}) emfbuild::PutI32(p, v);  // the three corners
+  for (int32_t v : {0, 0, 2, 2}) emfbuild::PutI32(p, v);            // source area
+  for (int i = 0; i < 6; ++i) emfbuild::PutF32(p, i == 0 || i == 3 ? 1 : 0);
+  emfbuild::PutU32(p, 0);  // crBkColorSrc
+  emfbuild::PutU32(p, 0);  // DIB_RGB_COLORS
+  const uint32_t offBmi = 140, offBits = offBmi + static_cast<uint32_t>(dib.info.size());
+  for (uint32_t v : {offBmi, static_cast<uint32_t>(dib.info.size()), offBits,
+                     static_cast<uint32_t>(dib.bits.size())})
+    emfbuild::PutU32(p, v);
+  for (int i = 0; i < 7; ++i) emfbuild::PutU32(p, 0);  // no mask
+  p.insert(p.end(), dib.info.begin(), dib.info.end());
+  p.insert(p.end(), dib.bits.begin(), dib.bits.end());
+  const Lines lines = PlayLines(EmfBuilder().record(79, p).bytes());  // EMR_PLGBLT
+  // Corners (20, 0), (60, 20), (0, 40): x axis (30, -15), y axis (15, 30)
+  // from the lower-left corner (0, 75 - 30).
+  EXPECT_EQ(LineEndingWith(lines, "cm"), "30 -15 15 30 0 45 cm");
+}
+
+}  // namespace
