@@ -147,6 +147,12 @@ inline constexpr uint32_t PS_INSIDEFRAME = 6;
 // Brush styles.
 inline constexpr uint32_t BS_SOLID = 0;
 inline constexpr uint32_t BS_NULL = 1;
+inline constexpr uint32_t BS_HATCHED = 2;
+inline constexpr int HS_HORIZONTAL = 0;
+inline constexpr int HS_VERTICAL = 1;
+inline constexpr int HS_FDIAGONAL = 2;
+inline constexpr int HS_BDIAGONAL = 3;
+inline constexpr int HS_CROSS = 4;
 
 // Stock objects (selected with bit 31 of the index set).
 inline constexpr uint32_t STOCK_OBJECT_FLAG = 0x80000000u;

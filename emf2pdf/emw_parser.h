@@ -68,6 +68,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     uint32_t penColor = 0;
     uint32_t brushColor = 0;
     bool nullBrush = false;
+    int hatch = -1;  // HS_ style of a hatched brush, -1 for others
     LogFont font;
     bool symbolFont = false;
     bool stateDirty = true;
@@ -106,6 +107,14 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void PathPie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4);
   void PathClose();
+  // Bounds of the path under construction, page pixels (for hatching).
+  void Extend(double x, double y);
+  double pathBounds_[4] = {0, 0, 0, 0};
+  bool pathBoundsSet_ = false;
+  // Fills the held path with the hatched brush; false when the brush is not
+  // hatched (the caller paints as usual).
+  bool HatchFill(bool evenOdd, bool stroke);
+  void DrawHatchLines();
 
   // --- coordinates and colours (emw_coordinates.cpp) ---
   // Logical -> page pixels; throws MalformedRecord for values that give no

@@ -140,6 +140,7 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
     dc_.Current().brush = brush;
     state_.brushColor = color;
     state_.nullBrush = stock == NULL_BRUSH;
+    state_.hatch = -1;
     if (!state_.textColorMode) WriteBrushFillIfChanged();
     return;
   }
@@ -237,6 +238,7 @@ void TEMWParser::TakeOverBrush(const EmwObject& brush) {
     if (!state_.textColorMode) WriteBrushFillIfChanged();
   }
   if (brush.style == BS_NULL) state_.nullBrush = true;
+  state_.hatch = brush.style == BS_HATCHED && brush.hatch <= 5 ? static_cast<int>(brush.hatch) : -1;
 }
 
 void TEMWParser::TakeOverFont(const EmwObject& object, bool restoring) {

@@ -89,6 +89,17 @@ EmfBuilder OpaqueRectangle() {
   return b;
 }
 
+// Hatched brushes: lines every 8 device pixels, on the background colour
+// when the background mode is opaque.
+EmfBuilder Hatched() {
+  EmfBuilder b = Picture();
+  b.setBkColor(Rgb(255, 255, 0)).createBrushIndirect(3, 2, Rgb(0, 0, 255), 4).selectObject(3);
+  b.rectangle({10, 10, 190, 90});
+  b.setBkMode(1).createBrushIndirect(4, 2, Rgb(0, 0, 0), 3).selectObject(4);
+  b.ellipse({20, 110, 180, 190});
+  return b;
+}
+
 }  // namespace
 
 std::vector<GdiPage> GdiPages() {
@@ -99,6 +110,7 @@ std::vector<GdiPage> GdiPages() {
       {"pie-clockwise", ClockwisePie()},
       {"clip-restored", ClipRestored()},
       {"opaque-rectangle", OpaqueRectangle()},
+      {"hatched-brushes", Hatched()},
   };
 }
 
