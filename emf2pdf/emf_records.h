@@ -143,6 +143,11 @@ inline constexpr uint32_t PS_DASHDOT = 3;
 inline constexpr uint32_t PS_DASHDOTDOT = 4;
 inline constexpr uint32_t PS_NULL = 5;
 inline constexpr uint32_t PS_INSIDEFRAME = 6;
+inline constexpr uint32_t PS_ALTERNATE = 8;
+inline constexpr uint32_t PS_ENDCAP_SQUARE = 0x100;
+inline constexpr uint32_t PS_ENDCAP_FLAT = 0x200;
+inline constexpr uint32_t PS_JOIN_BEVEL = 0x1000;
+inline constexpr uint32_t PS_JOIN_MITER = 0x2000;
 
 // Brush styles.
 inline constexpr uint32_t BS_SOLID = 0;

@@ -221,6 +221,8 @@ void TEMWParser::Play() {
   ResetTextState();
   page_->SetLineCap(options_.LineCap);
   page_->SetLineJoin(options_.LineJoin);
+  state_.lineCap = options_.LineCap;
+  state_.lineJoin = options_.LineJoin;
   // The default pen is one pixel wide: the page's own default width would
   // be a point scaled with the form.
   state_.penWidth = 1;

@@ -68,7 +68,9 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     uint32_t penColor = 0;
     uint32_t brushColor = 0;
     bool nullBrush = false;
-    int hatch = -1;  // HS_ style of a hatched brush, -1 for others
+    int hatch = -1;    // HS_ style of a hatched brush, -1 for others
+    int lineCap = -1;  // as written on the page
+    int lineJoin = -1;
     LogFont font;
     bool symbolFont = false;
     bool stateDirty = true;
@@ -185,6 +187,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void TakeOverBrush(const EmwObject& brush);
   void TakeOverFont(const EmwObject& font, bool restoring);
   void WriteDash(uint32_t penStyle);
+  void WriteCapAndJoin(const EmwObject& pen);
 
   // --- clipping (records_clipping.cpp) ---
   void OnIntersectClipRect(RecordReader& in);
@@ -353,6 +356,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   std::vector<XForm> transformStack_;
   std::vector<PathOp> heldPath_;
   std::optional<PendingMask> pendingMask_;
+  int capAtClip_ = -1, joinAtClip_ = -1;
   uint64_t clipSerials_ = 0;      // the last serial given to a clip
   uint64_t shownClipSerial_ = 0;  // the clip the page shows
   mutable XForm transform_;

@@ -37,6 +37,10 @@ void TEMWParser::RewriteStateAfterRestore() {
   WriteFillColor(state_.brushColor);
   WriteLineWidth();
   WriteDash(state_.penStyle);
+  // Q took cap and join back to what they were at the clip's q.
+  state_.lineCap = capAtClip_;
+  state_.lineJoin = joinAtClip_;
+  WriteCapAndJoin(dc_.Current().pen);
 }
 
 // Brings the page's clip level in line with the context's clip.
@@ -47,6 +51,8 @@ void TEMWParser::ShowClip() {
   if (state_.clipOpen) CloseClip();
   shownClipSerial_ = clip.serial;
   if (clip.whole) return;
+  capAtClip_ = state_.lineCap;
+  joinAtClip_ = state_.lineJoin;
   page_->GStateSave();
   state_.clipOpen = true;
   if (clip.hasRegion) {

@@ -1,8 +1,12 @@
 // Object records (pens, brushes, fonts) and saved states.
 #include <cmath>
 
+#include <string>
+#include <vector>
+
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
+#include "pdf/number_format.h"
 #include "pdf/page.h"
 
 namespace emf2pdf {
@@ -77,6 +81,8 @@ void TEMWParser::OnExtCreatePen(RecordReader& in) {
   pen.width = width > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int32_t>(width);
   // A cosmetic pen is one device pixel wide, whatever width it names.
   if ((style & 0x000F0000u) == 0) pen.width = 0;
+  pen.geometric = (style & 0x000F0000u) != 0;
+  pen.capAndJoin = style & 0x0000FF00u;
   in.U32();  // elpBrushStyle
   pen.color = in.U32();
   StoreObject(index, pen);
@@ -174,27 +180,52 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
   }
 }
 
+// Cosmetic dashes are lengths in device pixels, as GDI draws them.
 void TEMWParser::WriteDash(uint32_t penStyle) {
+  std::vector<double> lengths;
   switch (penStyle) {
     case PS_SOLID:
     case PS_INSIDEFRAME:
       page_->SetDash("[] 0");
-      break;
+      return;
     case PS_DASH:
-      page_->SetDash("[4 4] 0");
+      lengths = {18, 6};
       break;
     case PS_DOT:
-      page_->SetDash("[1 1] 0");
+      lengths = {3, 3};
       break;
     case PS_DASHDOT:
-      page_->SetDash("[4 1 1 1] 0");
+      lengths = {9, 6, 3, 6};
       break;
     case PS_DASHDOTDOT:
-      page_->SetDash("[4 1 1 1 1 1] 0");
+      lengths = {9, 3, 3, 3, 3, 3};
+      break;
+    case PS_ALTERNATE:
+      lengths = {1, 1};
       break;
     default:
-      break;
+      return;
   }
+  std::string pattern = "[";
+  for (double length : lengths) {
+    if (pattern.size() > 1) pattern += ' ';
+    pattern += pdf::FormatNumber(page_->ExtLength(length * fx_), true);
+  }
+  page_->SetDash(pattern + "] 0");
+}
+
+// PDF caps: 0 butt, 1 round, 2 square; joins: 0 miter, 1 round, 2 bevel.
+void TEMWParser::WriteCapAndJoin(const EmwObject& pen) {
+  int cap = options_.LineCap, join = options_.LineJoin;
+  if (pen.geometric) {
+    const uint32_t endcap = pen.capAndJoin & 0x0F00u, joinBits = pen.capAndJoin & 0xF000u;
+    cap = endcap == PS_ENDCAP_SQUARE ? 2 : endcap == PS_ENDCAP_FLAT ? 0 : 1;
+    join = joinBits == PS_JOIN_BEVEL ? 2 : joinBits == PS_JOIN_MITER ? 0 : 1;
+  }
+  if (cap != state_.lineCap) page_->SetLineCap(cap);
+  if (join != state_.lineJoin) page_->SetLineJoin(join);
+  state_.lineCap = cap;
+  state_.lineJoin = join;
 }
 
 void TEMWParser::TakeOverPen(const EmwObject& pen) {
@@ -212,6 +243,7 @@ void TEMWParser::TakeOverPen(const EmwObject& pen) {
     state_.penWidth = width;
     WriteLineWidth();
   }
+  WriteCapAndJoin(pen);
 }
 
 // A width of 0 is one pixel of the device that draws it; the reference

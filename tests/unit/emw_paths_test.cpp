@@ -205,8 +205,8 @@ TEST(EmwPaths, arcTo_linesToTheArcAndMovesThePosition) {
 
 TEST(EmwPaths, setPixelV_drawsADotAndPutsThePenBack) {
   const Lines lines = PlayLines(EmfBuilder().setPixelV({40, 20}, 0x0000FF).bytes());
-  EXPECT_EQ(lines, (Lines{"n", "1 0 0 RG", "1 w", "30 60 m", "30.01 59.99 l", "S", "0.75 w",
-                          "0 0 0 RG"}));
+  EXPECT_EQ(lines,
+            (Lines{"n", "1 0 0 RG", "1 w", "30 60 m", "30.01 59.99 l", "S", "0.75 w", "0 0 0 RG"}));
 }
 
 TEST(EmwPaths, fillRgn_fillsEachRectangleInDeviceUnits) {

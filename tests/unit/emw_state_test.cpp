@@ -106,7 +106,7 @@ TEST(EmwObjects, blackPenAfterNullPen_strokesSolidBlackAgain) {
                                     .moveTo(0, 0)
                                     .lineTo(40, 0)
                                     .bytes());
-  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "[4 4] 0 d", "0 0 0 RG", "0.75 w", "[] 0 d", "0 75 m",
+  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "[13.5 4.5] 0 d", "0 0 0 RG", "0.75 w", "[] 0 d", "0 75 m",
                           "30 75 l", "S"}));
 }
 
@@ -117,7 +117,7 @@ TEST(EmwObjects, widePen_isSolidAndWritesOnlyWhatChanged) {
                                     .createPen(2, 2, 1, 0)  // PS_DOT, width 1
                                     .selectObject(2)
                                     .bytes());
-  EXPECT_EQ(lines, (Lines{"2.25 w", "[1 1] 0 d", "0.75 w"}));
+  EXPECT_EQ(lines, (Lines{"2.25 w", "[2.25 2.25] 0 d", "0.75 w"}));
 }
 
 TEST(EmwObjects, mirroredTransform_keepsPenWidthsPositive) {

@@ -110,3 +110,21 @@ TEST(EmwTransform, plgBlt_placesTheBitmapOnItsParallelogram) {
 }
 
 }  // namespace
+
+namespace {
+
+// Cosmetic dashes in device pixels (18 on, 6 off), geometric pens with the
+// end cap and join they were made with.
+TEST(EmwPens, dashesAndCapsFollowThePen) {
+  const Lines dashed = PlayLines(EmfBuilder().createPen(1, 1, 0, 0).selectObject(1).bytes());
+  EXPECT_EQ(dashed, (Lines{"[13.5 4.5] 0 d"}));
+  const Lines alternate =
+      PlayLines(EmfBuilder().extCreatePen(1, 8, 1, 0).selectObject(1).bytes());  // PS_ALTERNATE
+  EXPECT_EQ(alternate, (Lines{"[0.75 0.75] 0 d"}));
+  // PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_JOIN_ROUND, 4 units wide.
+  const Lines geometric =
+      PlayLines(EmfBuilder().extCreatePen(1, 0x10200, 4, 0).selectObject(1).bytes());
+  EXPECT_EQ(geometric, (Lines{"3 w", "0 J", "1 j"}));
+}
+
+}  // namespace
