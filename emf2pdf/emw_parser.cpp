@@ -93,6 +93,7 @@ const TEMWParser::RecordEntry TEMWParser::kRecords[] = {
     {EMR_SMALLTEXTOUT, "SMALLTEXTOUT", 8, &TEMWParser::OnSmallTextOut},
     {EMR_PLGBLT, "PLGBLT", 140, &TEMWParser::OnPlgBlt},
     {EMR_ALPHABLEND, "ALPHABLEND", 8, &TEMWParser::OnAlphaBlend},
+    {EMR_GRADIENTFILL, "GRADIENTFILL", 36, &TEMWParser::OnGradientFill},
     {EMR_TRANSPARENTBLT, "TRANSPARENTBLT", 8, &TEMWParser::OnTransparentBlt},
     {EMR_SETTEXTJUSTIFICATION, "SETTEXTJUSTIFICATION", 8, &TEMWParser::OnNothing},
 };

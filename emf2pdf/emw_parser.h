@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -290,6 +291,9 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnStretchDIBits(RecordReader& in);
   void OnAlphaBlend(RecordReader& in);
   void OnPlgBlt(RecordReader& in);
+  void OnGradientFill(RecordReader& in);
+  void FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points, uint32_t color,
+                          bool outline);
   void OnTransparentBlt(RecordReader& in);
   enum class BltKind { kBitBlt, kTransparentBlt, kMaskBlt };
   void DrawBlt(RecordReader& in, BltKind kind);

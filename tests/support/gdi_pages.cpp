@@ -100,6 +100,34 @@ EmfBuilder Hatched() {
   return b;
 }
 
+// EMR_GRADIENTFILL: a rectangle shaded left to right, a Gouraud triangle.
+EmfBuilder Gradients() {
+  EmfBuilder b = Picture();
+  auto vertex = [](std::vector<uint8_t>& p, int32_t x, int32_t y, uint32_t rgb) {
+    emfbuild::PutI32(p, x);
+    emfbuild::PutI32(p, y);
+    for (int shift : {0, 8, 16})
+      emfbuild::PutU16(p, static_cast<uint16_t>((rgb >> shift & 0xFF) << 8));
+    emfbuild::PutU16(p, 0);
+  };
+  std::vector<uint8_t> rect;
+  emfbuild::PutRect(rect, {10, 10, 190, 80});
+  for (uint32_t v : {2u, 1u, 0u}) emfbuild::PutU32(rect, v);  // nVer, nTri, GRADIENT_FILL_RECT_H
+  vertex(rect, 10, 10, Rgb(255, 0, 0));
+  vertex(rect, 190, 80, Rgb(0, 0, 255));
+  for (uint32_t v : {0u, 1u}) emfbuild::PutU32(rect, v);
+  b.record(118, rect);
+  std::vector<uint8_t> triangle;
+  emfbuild::PutRect(triangle, {10, 100, 190, 190});
+  for (uint32_t v : {3u, 1u, 2u}) emfbuild::PutU32(triangle, v);  // GRADIENT_FILL_TRIANGLE
+  vertex(triangle, 10, 190, Rgb(0, 0, 0));
+  vertex(triangle, 100, 100, Rgb(0, 255, 0));
+  vertex(triangle, 190, 190, Rgb(255, 255, 255));
+  for (uint32_t v : {0u, 1u, 2u}) emfbuild::PutU32(triangle, v);
+  b.record(118, triangle);
+  return b;
+}
+
 }  // namespace
 
 std::vector<GdiPage> GdiPages() {
@@ -111,6 +139,7 @@ std::vector<GdiPage> GdiPages() {
       {"clip-restored", ClipRestored()},
       {"opaque-rectangle", OpaqueRectangle()},
       {"hatched-brushes", Hatched()},
+      {"gradient-fill", Gradients()},
   };
 }
 
