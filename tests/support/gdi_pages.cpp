@@ -69,26 +69,6 @@ EmfBuilder ClipRestored() {
   return b;
 }
 
-// ETO_OPAQUE without characters fills its rectangle with the background.
-EmfBuilder OpaqueRectangle() {
-  EmfBuilder b = Picture();
-  b.setBkColor(Rgb(0, 0, 0));
-  std::vector<uint8_t> p;
-  emfbuild::PutRect(p, {30, 40, 170, 120});  // rclBounds
-  emfbuild::PutU32(p, 1);                    // GM_COMPATIBLE
-  emfbuild::PutF32(p, 1);
-  emfbuild::PutF32(p, 1);
-  emfbuild::PutI32(p, 30);  // reference point
-  emfbuild::PutI32(p, 40);
-  emfbuild::PutU32(p, 0);       // nChars
-  emfbuild::PutU32(p, 0);       // offString
-  emfbuild::PutU32(p, 0x0002);  // ETO_OPAQUE
-  emfbuild::PutRect(p, {30, 40, 170, 120});
-  emfbuild::PutU32(p, 0);  // offDx
-  b.record(84, p);         // EMR_EXTTEXTOUTW
-  return b;
-}
-
 // Hatched brushes: lines every 8 device pixels, on the background colour
 // when the background mode is opaque.
 EmfBuilder Hatched() {
@@ -137,7 +117,6 @@ std::vector<GdiPage> GdiPages() {
       {"isotropic-and-scaled", IsotropicAndScaled()},
       {"pie-clockwise", ClockwisePie()},
       {"clip-restored", ClipRestored()},
-      {"opaque-rectangle", OpaqueRectangle()},
       {"hatched-brushes", Hatched()},
       {"gradient-fill", Gradients()},
   };
