@@ -291,6 +291,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnStretchDIBits(RecordReader& in);
   void OnAlphaBlend(RecordReader& in);
   void OnPlgBlt(RecordReader& in);
+  void OnCreateDibPatternBrush(RecordReader& in);
   void OnGradientFill(RecordReader& in);
   void FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points, uint32_t color,
                           bool outline);

@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
 #include "pdf/document.h"
 #include "pdf/jpeg_codec.h"
@@ -450,6 +451,45 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
     at = BoxAt(std::min(corner.x, corner.x + width), std::min(corner.y, corner.y + height),
                std::fabs(width), std::fabs(height));
   ShowRasterImage(rop, made, at);
+}
+
+// EMR_CREATEDIBPATTERNBRUSHPT and EMR_CREATEMONOBRUSH: the pattern's mean
+// colour stands for it, a solid brush; a PDF tiling pattern would draw the
+// pattern itself.
+void TEMWParser::OnCreateDibPatternBrush(RecordReader& in) {
+  const uint32_t index = in.U32();
+  const uint32_t usage = in.U32();
+  const uint32_t offBmi = in.U32(), cbBmi = in.U32(), offBits = in.U32(), cbBits = in.U32();
+  const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
+  const auto header = PeekHeader(source.info);
+  if (!header || !SizeUsable(header->width, header->height, PixelsHeld(header, source.bits.size())))
+    throw MalformedRecord("pattern brush without a usable bitmap");
+  platform::TDibDecoder decoder;
+  if (!decoder.Load(source.info, source.bits, source.usage))
+    throw MalformedRecord("pattern brush bitmap cannot be read");
+  // A large pattern is sampled on a grid of at most 64 x 64 pixels.
+  const int width = decoder.Width(), height = decoder.Height();
+  const int stepX = std::max(1, width / 64), stepY = std::max(1, height / 64);
+  double r = 0, g = 0, b = 0;
+  int count = 0;
+  for (int y = 0; y < height; y += stepY) {
+    const platform::TDibPixels row = decoder.ReadArea(0, y, width, 1);
+    for (int x = 0; x < row.width; x += stepX) {
+      const platform::TColor c = row.colors[row.IndexOf(x, 0)];
+      r += platform::ColorRed(c);
+      g += platform::ColorGreen(c);
+      b += platform::ColorBlue(c);
+      ++count;
+    }
+  }
+  if (count == 0) throw MalformedRecord("empty pattern brush");
+  EmwObject brush;
+  brush.kind = EmwObject::Kind::kBrush;
+  brush.style = emr::BS_SOLID;
+  brush.color = platform::MakeColor(static_cast<uint8_t>(std::lround(r / count)),
+                                    static_cast<uint8_t>(std::lround(g / count)),
+                                    static_cast<uint8_t>(std::lround(b / count)));
+  StoreObject(index, brush);
 }
 
 // The source area goes onto the parallelogram of three mapped points:

@@ -274,3 +274,21 @@ TEST(EmwTextColour, drawingAfterTextWritesTheBrushColourAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// A DIB pattern brush fills with its pattern's mean colour.
+TEST(EmwObjects, dibPatternBrush_fillsWithItsMeanColour) {
+  const auto dib = emfbuild::Dib1(2, 2, {true, false, false, true}, 0x000000, 0xFFFFFF);
+  std::vector<uint8_t> p;
+  const uint32_t offBmi = 32, offBits = offBmi + static_cast<uint32_t>(dib.info.size());
+  for (uint32_t v : {1u, 0u, offBmi, static_cast<uint32_t>(dib.info.size()), offBits,
+                     static_cast<uint32_t>(dib.bits.size())})
+    emfbuild::PutU32(p, v);
+  p.insert(p.end(), dib.info.begin(), dib.info.end());
+  p.insert(p.end(), dib.bits.begin(), dib.bits.end());
+  const Lines lines = PlayLines(EmfBuilder().record(94, p).selectObject(1).bytes());
+  EXPECT_EQ(lines, Lines{"0.5 0.5 0.5 rg"});
+}
+
+}  // namespace
