@@ -65,9 +65,49 @@ Intervals CombineIntervals(const Intervals& a, const Intervals& b, RegionMode mo
   return out;
 }
 
+// Cut by one rectangle, piece by piece: linear where banding is quadratic.
+RectSet CutByRect(const RectSet& a, const ClipRect& r, RegionMode mode) {
+  RectSet out;
+  for (const ClipRect& p : a) {
+    const ClipRect i{std::max(p.left, r.left), std::max(p.top, r.top), std::min(p.right, r.right),
+                     std::min(p.bottom, r.bottom)};
+    const bool overlap = i.left < i.right && i.top < i.bottom;
+    if (mode == RegionMode::kAnd) {
+      if (overlap) out.push_back(i);
+      continue;
+    }
+    if (!overlap) {
+      out.push_back(p);
+      continue;
+    }
+    // What is left of p around i: above, below, left, right.
+    if (p.top < i.top) out.push_back({p.left, p.top, p.right, i.top});
+    if (i.bottom < p.bottom) out.push_back({p.left, i.bottom, p.right, p.bottom});
+    if (p.left < i.left) out.push_back({p.left, i.top, i.left, i.bottom});
+    if (i.right < p.right) out.push_back({i.right, i.top, p.right, i.bottom});
+  }
+  return out;
+}
+
+// Sets beyond this are combined approximately (see Combine).
+constexpr size_t kBandedLimit = 2000;
+
 }  // namespace
 
 RectSet Combine(const RectSet& a, const RectSet& b, RegionMode mode) {
+  if (mode == RegionMode::kCopy) return b;
+  if (b.size() == 1 && (mode == RegionMode::kAnd || mode == RegionMode::kDiff))
+    return CutByRect(a, b[0], mode);
+  if (a.size() + b.size() > kBandedLimit) {
+    // Huge regions: a union is still drawn right from overlapping pieces;
+    // an intersection or difference keeps the first region.
+    if (mode == RegionMode::kOr || mode == RegionMode::kXor) {
+      RectSet out = a;
+      out.insert(out.end(), b.begin(), b.end());
+      return out;
+    }
+    return a;
+  }
   std::vector<double> ys;
   for (const RectSet* set : {&a, &b})
     for (const ClipRect& r : *set) ys.insert(ys.end(), {r.top, r.bottom});

@@ -14,6 +14,9 @@ namespace {
 constexpr uint32_t kRectH = 0, kRectV = 1, kTriangle = 2;
 constexpr int kBands = 256;        // GDI has no more shades per channel
 constexpr int kSubdivisions = 16;  // per triangle side
+// Solid pieces one record may draw; beyond it shapes get one piece each, so
+// that a record of many shapes cannot grow the page without bound.
+constexpr int64_t kPieceBudget = 65536;
 
 struct Vertex {
   double x = 0, y = 0;
@@ -72,6 +75,7 @@ void TEMWParser::OnGradientFill(RecordReader& in) {
   if (state_.textColorMode) EndTextColorMode();
   FlushPendingMask();
   Paint().NewPath();
+  int64_t budget = kPieceBudget;
   for (uint32_t i = 0; i < nTri; ++i) {
     const uint32_t a = in.U32(), b = in.U32(), c = mode == kTriangle ? in.U32() : 0;
     if (a >= nVer || b >= nVer || c >= nVer) continue;
@@ -83,15 +87,17 @@ void TEMWParser::OnGradientFill(RecordReader& in) {
       page_->GStateSave();
       page_->SetLineWidth(0.5 * fx_);
       const Vertex& r = vertices[c];
-      const double s = 1.0 / kSubdivisions;
-      for (int row = 0; row < kSubdivisions; ++row)
-        for (int col = 0; col + row < kSubdivisions; ++col) {
+      const int n = budget >= kSubdivisions * kSubdivisions ? kSubdivisions : 1;
+      budget -= n * n;
+      const double s = 1.0 / n;
+      for (int row = 0; row < n; ++row)
+        for (int col = 0; col + row < n; ++col) {
           const double u = col * s, v = row * s;
           const Vertex v0 = Mix(p, q, r, u, v), v1 = Mix(p, q, r, u + s, v),
                        v2 = Mix(p, q, r, u, v + s);
           FillLogicalPolygon({{v0.x, v0.y}, {v1.x, v1.y}, {v2.x, v2.y}},
                              ColorOf(Mix(p, q, r, u + s / 3, v + s / 3)), true);
-          if (col + row + 1 < kSubdivisions) {
+          if (col + row + 1 < n) {
             const Vertex v3 = Mix(p, q, r, u + s, v + s);
             FillLogicalPolygon({{v1.x, v1.y}, {v3.x, v3.y}, {v2.x, v2.y}},
                                ColorOf(Mix(p, q, r, u + 2 * s / 3, v + 2 * s / 3)), true);
@@ -104,12 +110,14 @@ void TEMWParser::OnGradientFill(RecordReader& in) {
     // Each band reaches to the far edge; the next one paints over the rest,
     // so no seam shows between bands.
     const bool horizontal = mode == kRectH;
-    for (int k = 0; k < kBands; ++k) {
-      const double t = static_cast<double>(k) / kBands;
+    const int bands = budget >= kBands ? kBands : 1;
+    budget -= bands;
+    for (int k = 0; k < bands; ++k) {
+      const double t = static_cast<double>(k) / bands;
       Vertex at = Mix(p, q, p, t, 0);
-      at.r = p.r + (q.r - p.r) * (k + 0.5) / kBands;
-      at.g = p.g + (q.g - p.g) * (k + 0.5) / kBands;
-      at.b = p.b + (q.b - p.b) * (k + 0.5) / kBands;
+      at.r = p.r + (q.r - p.r) * (k + 0.5) / bands;
+      at.g = p.g + (q.g - p.g) * (k + 0.5) / bands;
+      at.b = p.b + (q.b - p.b) * (k + 0.5) / bands;
       const double x1 = horizontal ? at.x : p.x, y1 = horizontal ? p.y : at.y;
       FillLogicalPolygon({{x1, y1}, {q.x, y1}, {q.x, q.y}, {x1, q.y}}, ColorOf(at), false);
     }
