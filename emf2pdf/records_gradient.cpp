@@ -72,6 +72,9 @@ void TEMWParser::OnGradientFill(RecordReader& in) {
     v.b = in.U16() / 65280.0;
     in.U16();  // alpha
   }
+  // Mapped once first: a vertex that maps out of range drops the record
+  // before anything is drawn (the pieces lie between the vertices).
+  for (const Vertex& v : vertices) MapPoint(v.x, v.y);
   if (state_.textColorMode) EndTextColorMode();
   FlushPendingMask();
   Paint().NewPath();

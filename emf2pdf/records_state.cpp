@@ -39,8 +39,11 @@ void TEMWParser::OnSetMapMode(RecordReader& in) {
   ShadowDC::Values& dc = dc_.Current();
   // Isotropic mode starts from the metric extents, like MM_LOMETRIC.
   if (mode == MM_ISOTROPIC && dc.mapMode != MM_ISOTROPIC) {
-    dc.windowExt = {static_cast<int32_t>(std::lround(emf_.Header().szlMillimeters.cx * 10.0)),
-                    static_cast<int32_t>(std::lround(emf_.Header().szlMillimeters.cy * 10.0))};
+    auto tenths = [](int32_t mm) {
+      return static_cast<int32_t>(std::clamp<int64_t>(int64_t{mm} * 10, INT32_MIN, INT32_MAX));
+    };
+    dc.windowExt = {tenths(emf_.Header().szlMillimeters.cx),
+                    tenths(emf_.Header().szlMillimeters.cy)};
     dc.viewportExt = {emf_.Header().szlDevice.cx, -emf_.Header().szlDevice.cy};
     if (dc.windowExt.cx == 0 || dc.windowExt.cy == 0 || dc.viewportExt.cx == 0 ||
         dc.viewportExt.cy == 0)
