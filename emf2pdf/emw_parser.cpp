@@ -7,6 +7,7 @@
 #include "emf2pdf/emf_records.h"
 #include "pdf/document.h"
 #include "pdf/page.h"
+#include "platform/raster_ops.h"
 
 namespace emf2pdf {
 
@@ -206,7 +207,29 @@ pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
   Extent extent;
   extent.width = RoundExtent((header.rclBounds.right - frameLeft) * fx_) + 1;
   extent.height = RoundExtent((header.rclBounds.bottom - frameTop) * fy_) + 1;
+  extent_ = extent;
   return extent;
+}
+
+// Inversions paint in the Difference blend mode, which inverts only what
+// the page holds: blank paper is nothing to PDF. A picture that inverts gets
+// its paper painted first.
+bool TEMWParser::InvertsDestination() const {
+  bool inverts = false;
+  emf_.Walk([&](const EmfRecord& record) {
+    if (record.type != EMR_BITBLT || record.bytes.size() < 44) return;
+    const auto* b = record.bytes.data() + 40;
+    const uint32_t rop = b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+    if (rop == platform::DSTINVERT || rop == platform::PATINVERT) inverts = true;
+  });
+  return inverts;
+}
+
+void TEMWParser::PaintPaper() {
+  WriteFillColor(0xFFFFFF);
+  page_->Rectangle(0, 0, extent_.width, extent_.height);
+  page_->Fill();
+  WriteFillColor(0x000000);
 }
 
 void TEMWParser::ResetState() {
@@ -232,6 +255,7 @@ void TEMWParser::Play() {
   state_.penWidth = 1;
   WriteLineWidth();
 
+  if (InvertsDestination()) PaintPaper();
   walkCompleted_ = emf_.Walk([this](const EmfRecord& record) { Dispatch(record); });
   FlushHeldMask();
   // A bracket never painted still ends its path, so the form stays valid.

@@ -85,6 +85,9 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
 
   // --- walk (emw_parser.cpp) ---
   void Dispatch(const EmfRecord& record);
+  bool InvertsDestination() const;
+  void PaintPaper();
+  Extent extent_;
   void ResetState();
 
   // --- path construction (emw_path_buffer.cpp) ---
@@ -298,6 +301,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnTransparentBlt(RecordReader& in);
   enum class BltKind { kBitBlt, kTransparentBlt, kMaskBlt };
   void DrawBlt(RecordReader& in, BltKind kind);
+  void InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop);
   // The bitmap as a new image resource: CCITT for 1 bit per pixel, else
   // JPEG or deflate as the options say. Returns its index.
   // Where an image goes on the form, in page pixels.

@@ -316,13 +316,34 @@ void TEMWParser::FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy) {
   page_->Fill();
 }
 
+// The page cannot be read back, but white painted in the Difference blend
+// mode inverts what lies under it (DSTINVERT), and the brush colour XORs
+// with it where either is black or white (PATINVERT).
+void TEMWParser::InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop) {
+  if (rop == platform::PATINVERT && state_.nullBrush) return;
+  if (state_.textColorMode) EndTextColorMode();
+  FlushPendingMask();
+  const uint32_t fillColor = state_.fillColorCache;
+  page_->GStateSave();
+  page_->SetDifferenceBlend();
+  WriteFillColor(rop == platform::DSTINVERT ? 0xFFFFFF : ResolvePalette(state_.brushColor));
+  FillDestination(x, y, cx, cy);
+  page_->GStateRestore();
+  state_.fillColorCache = fillColor;
+}
+
 void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
   const BltFields f = ReadBltFields(in);
   const bool sized = f.cxDest != 0 && f.cyDest != 0;
   if (kind != BltKind::kMaskBlt && !sized) return;
   const uint32_t rop = kind == BltKind::kTransparentBlt ? platform::SRCCOPY : f.rop;
-  if (kind == BltKind::kBitBlt && !platform::IsSupportedRop(rop)) return;
   const bool hasSource = f.cbBmi != 0 && f.cbBits != 0;
+  if (kind == BltKind::kBitBlt && !hasSource &&
+      (rop == platform::DSTINVERT || rop == platform::PATINVERT)) {
+    InvertDestination(f.xDest, f.yDest, f.cxDest, f.cyDest, rop);
+    return;
+  }
+  if (kind == BltKind::kBitBlt && !platform::IsSupportedRop(rop)) return;
   // A mask blt names its source always; without one there is nothing to copy.
   if (kind == BltKind::kMaskBlt && !hasSource) return;
 

@@ -181,6 +181,7 @@ void TPDFPage::WriteResources() {
   document_.BeginObject(resourcesNumber_);
   document_.WriteLine(procSet);
   WriteFontResources();
+  if (usesDifference_) document_.WriteLine(" /ExtGState << /GSDiff << /BM /Difference >> >>");
   if (forms_.Count() > 0 || !usedImages_.empty()) {
     document_.WriteLine(" /XObject <<");
     WriteImageResources();

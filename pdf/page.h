@@ -109,6 +109,9 @@ class TPDFPage {
   void SetRGBFillColor(double r, double g, double b);
   void SetRGBStrokeColor(double r, double g, double b);
   void SetRGBColor(double r, double g, double b);
+  // Paints from here on in the Difference blend mode (PDF 1.4: older readers
+  // paint normally), until the next GStateRestore.
+  void SetDifferenceBlend();
 
   // --- Page text operations (page_text.cpp) ---
   // Font request: style bits 1 bold, 2 italic, 4 underline, 8 strike-out;
@@ -211,6 +214,7 @@ class TPDFPage {
   bool usesText_ = false;
   bool usesGreyImage_ = false;
   bool usesColorImage_ = false;
+  bool usesDifference_ = false;
 
   // --- Page text state (page_text.cpp) ---
   struct TextStateSave {

@@ -300,6 +300,12 @@ void TPDFPage::SetRGBStrokeColor(double r, double g, double b) {
   AppendOperator(values, 3, "RG");
 }
 
+void TPDFPage::SetDifferenceBlend() {
+  EndText();
+  usesDifference_ = true;
+  AppendLine("/GSDiff gs");
+}
+
 void TPDFPage::SetRGBColor(double r, double g, double b) {
   SetRGBFillColor(r, g, b);
   SetRGBStrokeColor(r, g, b);

@@ -236,7 +236,7 @@ TEST(EmfBitmaps, bltRecordsCopyFillOrDrawNothing) {
       .bitBlt({20, 20, 59, 99}, {20, 20}, 1, 2, kNotSrcCopy, {1, 0}, &quad)
       // No source: BLACKNESS is black whatever the brush.
       .bitBlt({100, 20, 179, 99}, {100, 20}, 80, 80, kBlackness, {0, 0}, nullptr)
-      // PATINVERT is not carried out.
+      // PATINVERT: the red brush XOR white paper is cyan.
       .bitBlt({200, 20, 279, 99}, {200, 20}, 80, 80, kPatInvert, {0, 0}, nullptr)
       // The whole DIB, placed by its bounds.
       .stretchBlt({20, 200, 99, 279}, {20, 200}, 80, 80, kSrcCopy, {0, 0}, 2, 2, &quad)
@@ -250,7 +250,7 @@ TEST(EmfBitmaps, bltRecordsCopyFillOrDrawNothing) {
   EXPECT_EQ(PictureColorAt(pdf, 40, 40), Rgb(255, 0, 255));
   EXPECT_EQ(PictureColorAt(pdf, 40, 80), kBlack);
   EXPECT_EQ(PictureColorAt(pdf, 140, 60), kBlack);
-  EXPECT_EQ(PictureColorAt(pdf, 240, 60), kWhite);
+  EXPECT_EQ(PictureColorAt(pdf, 240, 60), Rgb(0, 255, 255));
   EXPECT_EQ(PictureColorAt(pdf, 40, 220), kRed);
   EXPECT_EQ(PictureColorAt(pdf, 80, 260), kWhite);
   EXPECT_EQ(PictureColorAt(pdf, 260, 220), kGreen);

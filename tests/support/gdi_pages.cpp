@@ -108,6 +108,19 @@ EmfBuilder Gradients() {
   return b;
 }
 
+// Bitmap records without a source: DSTINVERT inverts what lies under it,
+// PATINVERT XORs the brush with it, BLACKNESS is black whatever the brush.
+EmfBuilder RasterOperations() {
+  EmfBuilder b = Picture();
+  b.selectObject(kNullPen).createBrushIndirect(3, 0, Rgb(0, 0, 0)).selectObject(3);
+  b.rectangle({0, 0, 100, 200});
+  b.bitBlt({50, 20, 149, 79}, {50, 20}, 100, 60, 0x00550009, {0, 0}, nullptr);  // DSTINVERT
+  b.createBrushIndirect(4, 0, Rgb(255, 0, 0)).selectObject(4);
+  b.bitBlt({50, 90, 149, 139}, {50, 90}, 100, 50, 0x005A0049, {0, 0}, nullptr);    // PATINVERT
+  b.bitBlt({50, 150, 149, 189}, {50, 150}, 100, 40, 0x00000042, {0, 0}, nullptr);  // BLACKNESS
+  return b;
+}
+
 }  // namespace
 
 std::vector<GdiPage> GdiPages() {
@@ -119,6 +132,7 @@ std::vector<GdiPage> GdiPages() {
       {"clip-restored", ClipRestored()},
       {"hatched-brushes", Hatched()},
       {"gradient-fill", Gradients()},
+      {"raster-operations", RasterOperations()},
   };
 }
 
