@@ -143,6 +143,7 @@ inline constexpr uint32_t PS_DASHDOT = 3;
 inline constexpr uint32_t PS_DASHDOTDOT = 4;
 inline constexpr uint32_t PS_NULL = 5;
 inline constexpr uint32_t PS_INSIDEFRAME = 6;
+inline constexpr uint32_t PS_USERSTYLE = 7;
 inline constexpr uint32_t PS_ALTERNATE = 8;
 inline constexpr uint32_t PS_ENDCAP_SQUARE = 0x100;
 inline constexpr uint32_t PS_ENDCAP_FLAT = 0x200;

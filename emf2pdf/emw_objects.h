@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace emf2pdf {
 
@@ -38,6 +39,7 @@ struct EmwObject {
   // and PS_JOIN_* bits); false: the picture's defaults.
   bool geometric = false;
   uint32_t capAndJoin = 0;
+  std::vector<uint32_t> userStyle;  // PS_USERSTYLE: dash and gap lengths
   LogFont font;
 };
 

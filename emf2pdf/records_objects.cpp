@@ -85,6 +85,12 @@ void TEMWParser::OnExtCreatePen(RecordReader& in) {
   pen.capAndJoin = style & 0x0000FF00u;
   in.U32();  // elpBrushStyle
   pen.color = in.U32();
+  // elpHatch, then the user style: at most 16 entries, as GDI takes them.
+  if (pen.style == PS_USERSTYLE && in.Remaining() >= 8) {
+    in.U32();
+    const uint32_t count = in.U32();
+    if (count > 0 && count <= 16) pen.userStyle = in.U32s(count);
+  }
   StoreObject(index, pen);
 }
 
@@ -180,25 +186,40 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
   }
 }
 
-// Cosmetic dashes are lengths in device pixels, as GDI draws them.
+// Cosmetic dashes are lengths in device pixels, as GDI draws them; a
+// geometric pen's are multiples of its width; user styles are logical
+// lengths for geometric pens.
 void TEMWParser::WriteDash(uint32_t penStyle) {
+  const EmwObject& pen = dc_.Current().pen;
   std::vector<double> lengths;
+  double unit = 1;
+  if (pen.geometric) {
+    try {
+      unit = penStyle == PS_USERSTYLE ? PenScale() : PenDeviceWidth(pen);
+    } catch (const MalformedRecord&) {
+      unit = 1;
+    }
+  }
   switch (penStyle) {
     case PS_SOLID:
     case PS_INSIDEFRAME:
       page_->SetDash("[] 0");
       return;
+    case PS_USERSTYLE:
+      lengths.assign(pen.userStyle.begin(), pen.userStyle.end());
+      break;
     case PS_DASH:
-      lengths = {18, 6};
+      lengths = pen.geometric ? std::vector<double>{3, 1} : std::vector<double>{18, 6};
       break;
     case PS_DOT:
-      lengths = {3, 3};
+      lengths = pen.geometric ? std::vector<double>{1, 1} : std::vector<double>{3, 3};
       break;
     case PS_DASHDOT:
-      lengths = {9, 6, 3, 6};
+      lengths = pen.geometric ? std::vector<double>{3, 1, 1, 1} : std::vector<double>{9, 6, 3, 6};
       break;
     case PS_DASHDOTDOT:
-      lengths = {9, 3, 3, 3, 3, 3};
+      lengths = pen.geometric ? std::vector<double>{3, 1, 1, 1, 1, 1}
+                              : std::vector<double>{9, 3, 3, 3, 3, 3};
       break;
     case PS_ALTERNATE:
       lengths = {1, 1};
@@ -206,10 +227,17 @@ void TEMWParser::WriteDash(uint32_t penStyle) {
     default:
       return;
   }
+  // All gaps of zero length would be a solid line PDF readers may refuse.
+  double total = 0;
+  for (double length : lengths) total += length * unit;
+  if (lengths.empty() || !(total > 0) || !std::isfinite(total)) {
+    page_->SetDash("[] 0");
+    return;
+  }
   std::string pattern = "[";
   for (double length : lengths) {
     if (pattern.size() > 1) pattern += ' ';
-    pattern += pdf::FormatNumber(page_->ExtLength(length * fx_), true);
+    pattern += pdf::FormatNumber(page_->ExtLength(length * unit * fx_), true);
   }
   page_->SetDash(pattern + "] 0");
 }
@@ -233,8 +261,9 @@ void TEMWParser::TakeOverPen(const EmwObject& pen) {
     state_.penColor = ResolvePalette(pen.color);
     WriteStrokeColor(state_.penColor);
   }
-  const uint32_t style = pen.width > 1 ? PS_SOLID : pen.style;
-  if (style != state_.penStyle) {
+  // CreatePen draws wide pens solid; EXTCREATEPEN's geometric pens dash.
+  const uint32_t style = pen.width > 1 && !pen.geometric ? PS_SOLID : pen.style;
+  if (style != state_.penStyle || pen.geometric || style == PS_USERSTYLE) {
     state_.penStyle = style;
     WriteDash(style);
   }
@@ -260,6 +289,7 @@ void TEMWParser::UpdatePenWidth() {
   if (width != state_.penWidth) {
     state_.penWidth = width;
     WriteLineWidth();
+    if (dc_.Current().pen.geometric) WriteDash(state_.penStyle);
   }
 }
 

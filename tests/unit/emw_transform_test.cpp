@@ -125,6 +125,10 @@ TEST(EmwPens, dashesAndCapsFollowThePen) {
   const Lines geometric =
       PlayLines(EmfBuilder().extCreatePen(1, 0x10200, 4, 0).selectObject(1).bytes());
   EXPECT_EQ(geometric, (Lines{"3 w", "0 J", "1 j"}));
+  // A geometric PS_DASH dashes in multiples of its width: 3 on, 1 off.
+  const Lines wideDash =
+      PlayLines(EmfBuilder().extCreatePen(1, 0x10001, 4, 0).selectObject(1).bytes());
+  EXPECT_EQ(wideDash, (Lines{"[9 3] 0 d", "3 w", "1 J", "1 j"}));
 }
 
 }  // namespace
