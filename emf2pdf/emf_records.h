@@ -123,6 +123,8 @@ inline constexpr uint32_t MM_ANISOTROPIC = 8;
 
 // Background modes, fill modes, arc directions.
 inline constexpr uint32_t TRANSPARENT = 1;
+inline constexpr uint32_t RGN_AND = 1;
+inline constexpr uint32_t RGN_COPY = 5;
 inline constexpr uint32_t ALTERNATE = 1;
 inline constexpr uint32_t AD_COUNTERCLOCKWISE = 1;
 inline constexpr uint32_t AD_CLOCKWISE = 2;
@@ -141,10 +143,22 @@ inline constexpr uint32_t PS_DASHDOT = 3;
 inline constexpr uint32_t PS_DASHDOTDOT = 4;
 inline constexpr uint32_t PS_NULL = 5;
 inline constexpr uint32_t PS_INSIDEFRAME = 6;
+inline constexpr uint32_t PS_USERSTYLE = 7;
+inline constexpr uint32_t PS_ALTERNATE = 8;
+inline constexpr uint32_t PS_ENDCAP_SQUARE = 0x100;
+inline constexpr uint32_t PS_ENDCAP_FLAT = 0x200;
+inline constexpr uint32_t PS_JOIN_BEVEL = 0x1000;
+inline constexpr uint32_t PS_JOIN_MITER = 0x2000;
 
 // Brush styles.
 inline constexpr uint32_t BS_SOLID = 0;
 inline constexpr uint32_t BS_NULL = 1;
+inline constexpr uint32_t BS_HATCHED = 2;
+inline constexpr int HS_HORIZONTAL = 0;
+inline constexpr int HS_VERTICAL = 1;
+inline constexpr int HS_FDIAGONAL = 2;
+inline constexpr int HS_BDIAGONAL = 3;
+inline constexpr int HS_CROSS = 4;
 
 // Stock objects (selected with bit 31 of the index set).
 inline constexpr uint32_t STOCK_OBJECT_FLAG = 0x80000000u;

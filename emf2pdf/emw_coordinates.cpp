@@ -1,5 +1,6 @@
 // Coordinate conversion and colour output of the interpreter.
 #include <cmath>
+#include <numbers>
 
 #include "emf2pdf/default_palette.h"
 #include "emf2pdf/emf_records.h"
@@ -60,59 +61,93 @@ double TEMWParser::MetricScaleY() const {
   return -MetricUnit(dc_.Current().mapMode) * pixelsPerMillimetreY_;
 }
 
-double TEMWParser::MapX(double x) const {
+// Page space -> device units: the window/viewport mapping of the map mode,
+// one scale and offset per axis.
+XForm TEMWParser::PageMapping() const {
   const ShadowDC::Values& dc = dc_.Current();
-  double v = x;
-  if (state_.windowScaling) v = Divide(v * state_.wxDenom, state_.wxNum);
-  if (ScalesByExtents(dc.mapMode))
-    v = Divide((v - dc.windowOrg.x) * dc.viewportExt.cx, dc.windowExt.cx) + dc.viewportOrg.x;
-  else if (const double metric = MetricScaleX(); metric != 0)
-    v = (v - dc.windowOrg.x) * metric + dc.viewportOrg.x;
-  else
-    v = v - dc.windowOrg.x + dc.viewportOrg.x;
-  if (state_.viewportScaling) v = Divide(v * state_.vxNum, state_.vxDenom);
-  return Checked(v * state_.world.eM11 * fx_ + state_.world.eDx * fx_ - originX_);
+  double sx = 1, sy = 1;
+  if (ScalesByExtents(dc.mapMode)) {
+    sx = Divide(dc.viewportExt.cx, dc.windowExt.cx);
+    sy = Divide(dc.viewportExt.cy, dc.windowExt.cy);
+  } else if (MetricScaleX() != 0) {
+    sx = MetricScaleX();
+    sy = MetricScaleY();
+  }
+  XForm m;
+  m.eM11 = sx;
+  m.eM22 = sy;
+  m.eDx = dc.viewportOrg.x - dc.windowOrg.x * sx;
+  m.eDy = dc.viewportOrg.y - dc.windowOrg.y * sy;
+  return m;
 }
 
-double TEMWParser::MapY(double y) const {
-  const ShadowDC::Values& dc = dc_.Current();
-  double v = y;
-  if (state_.windowScaling) v = Divide(v * state_.wyDenom, state_.wyNum);
-  if (ScalesByExtents(dc.mapMode))
-    v = Divide((v - dc.windowOrg.y) * dc.viewportExt.cy, dc.windowExt.cy) + dc.viewportOrg.y;
-  else if (const double metric = MetricScaleY(); metric != 0)
-    v = (v - dc.windowOrg.y) * metric + dc.viewportOrg.y;
-  else
-    v = v - dc.windowOrg.y + dc.viewportOrg.y;
-  if (state_.viewportScaling) v = Divide(v * state_.vyNum, state_.vyDenom);
-  return Checked(v * state_.world.eM22 * fy_ + state_.world.eDy * fy_ - originY_);
+// As GDI maps: the world transform first (world -> page space), then the
+// window/viewport mapping (page space -> device units).
+XForm TEMWParser::LogicalToDevice() const { return Multiply(state_.world, PageMapping()); }
+
+// Logical -> page pixels, worked out once per record.
+const XForm& TEMWParser::Transform() const {
+  if (!transformValid_) {
+    XForm device;
+    device.eM11 = fx_;
+    device.eM22 = fy_;
+    device.eDx = -originX_;
+    device.eDy = -originY_;
+    transform_ = Multiply(LogicalToDevice(), device);
+    for (double v : {transform_.eM11, transform_.eM12, transform_.eM21, transform_.eM22,
+                     transform_.eDx, transform_.eDy})
+      Checked(v);
+    transformValid_ = true;
+  }
+  return transform_;
 }
 
-pdf::TPDFDevicePoint TEMWParser::Map(const PointL& p) const { return {MapX(p.x), MapY(p.y)}; }
+bool TEMWParser::AxisAligned() const {
+  const XForm& t = Transform();
+  return t.eM12 == 0 && t.eM21 == 0;
+}
+
+pdf::TPDFDevicePoint TEMWParser::MapPoint(double x, double y) const {
+  const XForm& t = Transform();
+  return {Checked(x * t.eM11 + y * t.eM21 + t.eDx), Checked(x * t.eM12 + y * t.eM22 + t.eDy)};
+}
+
+pdf::TPDFDevicePoint TEMWParser::Map(const PointL& p) const { return MapPoint(p.x, p.y); }
 
 double TEMWParser::DeviceX(double x) const { return Checked(x * fx_ - originX_); }
 double TEMWParser::DeviceY(double y) const { return Checked(y * fy_ - originY_); }
 
-double TEMWParser::MapScaleX() const {
-  const ShadowDC::Values& dc = dc_.Current();
-  if (dc.mapMode == emr::MM_TEXT) return 1;
-  if (const double metric = MetricScaleX(); metric != 0) return std::fabs(metric);
-  return std::fabs(Divide(dc.viewportExt.cx, dc.windowExt.cx));
+// Device units per logical unit along x, whatever the rotation: the length
+// a geometric pen's width takes on the device.
+double TEMWParser::PenScale() const {
+  const XForm m = LogicalToDevice();
+  return Checked(std::hypot(m.eM11, m.eM12));
 }
 
-double TEMWParser::MapScaleY() const {
-  const ShadowDC::Values& dc = dc_.Current();
-  if (dc.mapMode == emr::MM_TEXT) return 1;
-  if (const double metric = MetricScaleY(); metric != 0) return std::fabs(metric);
-  return std::fabs(Divide(dc.viewportExt.cy, dc.windowExt.cy));
+// Device units per logical unit along y, for font heights.
+double TEMWParser::FontScale() const {
+  const XForm m = LogicalToDevice();
+  return Checked(std::hypot(m.eM21, m.eM22));
+}
+
+// The page angle (degrees, counter-clockwise) of a logical direction given
+// counter-clockwise in tenths of a degree, as the transform turns it.
+double TEMWParser::PageAngle(double tenths) const {
+  const double a = tenths * std::numbers::pi / 1800;
+  const XForm& t = Transform();
+  const double dx = std::cos(a) * t.eM11 - std::sin(a) * t.eM21;
+  const double dy = std::cos(a) * t.eM12 - std::sin(a) * t.eM22;
+  if (dx == 0 && dy == 0) return tenths / 10;
+  const double degrees = std::atan2(-dy, dx) * 180 / std::numbers::pi;
+  return std::fabs(degrees) < 1e-9 ? 0 : degrees;
 }
 
 double TEMWParser::LengthX(double length) const {
-  return Checked(length * MapScaleX() * std::fabs(state_.world.eM11) * fx_);
+  return Checked(length * std::fabs(Transform().eM11));
 }
 
 double TEMWParser::LengthY(double length) const {
-  return Checked(length * MapScaleY() * std::fabs(state_.world.eM22) * fy_);
+  return Checked(length * std::fabs(Transform().eM22));
 }
 
 uint32_t TEMWParser::ResolvePalette(uint32_t color) {

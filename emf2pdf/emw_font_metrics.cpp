@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "pdf/fonts.h"
+#include "pdf/pdf_strings.h"
 #include "platform/code_pages.h"
 #include "platform/font_catalog.h"
 
@@ -21,14 +23,38 @@ std::string FaceNameOf(const LogFont& font) {
   return platform::Utf16ToUtf8(name);
 }
 
+ResolvedFont ResolveFont(const LogFont& font) {
+  const std::string face = FaceNameOf(font);
+  const std::string upper = pdf::UpperCase(face);
+  int charset = font.lfCharSet;
+  bool substitute = upper == "HELVETICA" && charset != 0;
+  const bool symbol = upper == "WINGDINGS";
+  if (symbol) charset = 2;
+  std::string replacement;
+  if (!pdf::TPDFFonts::IsTrueTypeFace(face, charset)) {
+    if (charset == platform::SystemDefaultCharset() && pdf::TPDFFonts::IsTrueTypeFace(face, 1)) {
+      charset = 1;
+    } else {
+      substitute = true;
+      replacement = pdf::TPDFFonts::FirstTrueTypeFace(charset);
+    }
+  }
+  if (!substitute) return {face, 0, symbol};
+  if (upper == "COURIER") return {"Courier New", charset, symbol};
+  if (upper == "TIMES") return {"Times New Roman", charset, symbol};
+  if (!replacement.empty()) return {replacement, charset, symbol};
+  return {"Arial", 0, symbol};
+}
+
 const platform::FontFace* EmwFontMetrics::Face(const LogFont& font) {
   const bool bold = font.lfWeight >= 600;
   const bool italic = font.lfItalic != 0;
-  const std::string name = FaceNameOf(font);
-  const std::string key = name + (bold ? "|b" : "|") + (italic ? "i" : "");
+  const std::string key = FaceNameOf(font) + "|" + std::to_string(font.lfCharSet) +
+                          (bold ? "|b" : "|") + (italic ? "i" : "");
   auto found = faces_.find(key);
   if (found != faces_.end()) return found->second.get();
 
+  const std::string name = ResolveFont(font).name;
   std::shared_ptr<const platform::FontFace> face;
   for (const std::string& family : {name, std::string("Arial")}) {
     const platform::FontFaceEntry* best = nullptr;

@@ -38,4 +38,14 @@ class EmwFontMetrics {
 // The face name of a LOGFONT as UTF-8, up to its first NUL.
 std::string FaceNameOf(const LogFont& font);
 
+// The one answer to "which face draws this LOGFONT": the PDF font, the
+// measures for alignment and the shaping all use it, so that glyphs and
+// widths come from the face the PDF shows.
+struct ResolvedFont {
+  std::string name;  // the face name asked of the PDF fonts
+  int charset = 0;   // 0, or the character set the substitute must cover
+  bool symbol = false;
+};
+ResolvedFont ResolveFont(const LogFont& font);
+
 }  // namespace emf2pdf

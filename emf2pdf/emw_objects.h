@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace emf2pdf {
 
@@ -34,6 +35,11 @@ struct EmwObject {
   int32_t width = 0;   // pen width in logical units
   uint32_t color = 0;  // COLORREF
   uint32_t hatch = 0;  // brush hatch
+  // End cap and join of a geometric pen from EMR_EXTCREATEPEN (PS_ENDCAP_*
+  // and PS_JOIN_* bits); false: the picture's defaults.
+  bool geometric = false;
+  uint32_t capAndJoin = 0;
+  std::vector<uint32_t> userStyle;  // PS_USERSTYLE: dash and gap lengths
   LogFont font;
 };
 

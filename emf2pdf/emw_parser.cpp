@@ -7,6 +7,7 @@
 #include "emf2pdf/emf_records.h"
 #include "pdf/document.h"
 #include "pdf/page.h"
+#include "platform/raster_ops.h"
 
 namespace emf2pdf {
 
@@ -37,7 +38,8 @@ const TEMWParser::RecordEntry TEMWParser::kRecords[] = {
     {EMR_SETTEXTCOLOR, "SETTEXTCOLOR", 12, &TEMWParser::OnSetTextColor},
     {EMR_SETBKCOLOR, "SETBKCOLOR", 12, &TEMWParser::OnSetBkColor},
     {EMR_MOVETOEX, "MOVETOEX", 16, &TEMWParser::OnMoveToEx},
-    {EMR_EXCLUDECLIPRECT, "EXCLUDECLIPRECT", 24, &TEMWParser::OnNothing},
+    {EMR_OFFSETCLIPRGN, "OFFSETCLIPRGN", 16, &TEMWParser::OnOffsetClipRgn},
+    {EMR_EXCLUDECLIPRECT, "EXCLUDECLIPRECT", 24, &TEMWParser::OnExcludeClipRect},
     {EMR_INTERSECTCLIPRECT, "INTERSECTCLIPRECT", 24, &TEMWParser::OnIntersectClipRect},
     {EMR_SCALEVIEWPORTEXTEX, "SCALEVIEWPORTEXTEX", 24, &TEMWParser::OnScaleViewportExtEx},
     {EMR_SCALEWINDOWEXTEX, "SCALEWINDOWEXTEX", 24, &TEMWParser::OnScaleWindowExtEx},
@@ -90,7 +92,12 @@ const TEMWParser::RecordEntry TEMWParser::kRecords[] = {
     {EMR_POLYDRAW16, "POLYDRAW16", 28, &TEMWParser::OnPolyDraw16},
     {EMR_EXTCREATEPEN, "EXTCREATEPEN", 52, &TEMWParser::OnExtCreatePen},
     {EMR_SMALLTEXTOUT, "SMALLTEXTOUT", 8, &TEMWParser::OnSmallTextOut},
+    {EMR_PLGBLT, "PLGBLT", 140, &TEMWParser::OnPlgBlt},
+    {EMR_CREATEMONOBRUSH, "CREATEMONOBRUSH", 32, &TEMWParser::OnCreateDibPatternBrush},
+    {EMR_CREATEDIBPATTERNBRUSHPT, "CREATEDIBPATTERNBRUSHPT", 32,
+     &TEMWParser::OnCreateDibPatternBrush},
     {EMR_ALPHABLEND, "ALPHABLEND", 8, &TEMWParser::OnAlphaBlend},
+    {EMR_GRADIENTFILL, "GRADIENTFILL", 36, &TEMWParser::OnGradientFill},
     {EMR_TRANSPARENTBLT, "TRANSPARENTBLT", 8, &TEMWParser::OnTransparentBlt},
     {EMR_SETTEXTJUSTIFICATION, "SETTEXTJUSTIFICATION", 8, &TEMWParser::OnNothing},
 };
@@ -200,7 +207,29 @@ pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
   Extent extent;
   extent.width = RoundExtent((header.rclBounds.right - frameLeft) * fx_) + 1;
   extent.height = RoundExtent((header.rclBounds.bottom - frameTop) * fy_) + 1;
+  extent_ = extent;
   return extent;
+}
+
+// Inversions paint in the Difference blend mode, which inverts only what
+// the page holds: blank paper is nothing to PDF. A picture that inverts gets
+// its paper painted first.
+bool TEMWParser::InvertsDestination() const {
+  bool inverts = false;
+  emf_.Walk([&](const EmfRecord& record) {
+    if (record.type != EMR_BITBLT || record.bytes.size() < 44) return;
+    const auto* b = record.bytes.data() + 40;
+    const uint32_t rop = b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+    if (rop == platform::DSTINVERT || rop == platform::PATINVERT) inverts = true;
+  });
+  return inverts;
+}
+
+void TEMWParser::PaintPaper() {
+  WriteFillColor(0xFFFFFF);
+  page_->Rectangle(0, 0, extent_.width, extent_.height);
+  page_->Fill();
+  WriteFillColor(0x000000);
 }
 
 void TEMWParser::ResetState() {
@@ -209,6 +238,7 @@ void TEMWParser::ResetState() {
   state_.font = dc_.Current().font.font;
   transformStack_.clear();
   heldPath_.clear();
+  clipSerials_ = shownClipSerial_ = 0;
 }
 
 void TEMWParser::Play() {
@@ -218,7 +248,14 @@ void TEMWParser::Play() {
   ResetTextState();
   page_->SetLineCap(options_.LineCap);
   page_->SetLineJoin(options_.LineJoin);
+  state_.lineCap = options_.LineCap;
+  state_.lineJoin = options_.LineJoin;
+  // The default pen is one pixel wide: the page's own default width would
+  // be a point scaled with the form.
+  state_.penWidth = 1;
+  WriteLineWidth();
 
+  if (InvertsDestination()) PaintPaper();
   walkCompleted_ = emf_.Walk([this](const EmfRecord& record) { Dispatch(record); });
   FlushHeldMask();
   // A bracket never painted still ends its path, so the form stays valid.
@@ -228,6 +265,28 @@ void TEMWParser::Play() {
   transformStack_.clear();
   ResetTextState();
 }
+
+namespace {
+
+// Records that only set up the mapping: a pen width is worked out after them.
+bool ChangesMapping(uint32_t type) {
+  switch (type) {
+    case EMR_SETWINDOWEXTEX:
+    case EMR_SETWINDOWORGEX:
+    case EMR_SETVIEWPORTEXTEX:
+    case EMR_SETVIEWPORTORGEX:
+    case EMR_SETMAPMODE:
+    case EMR_SCALEVIEWPORTEXTEX:
+    case EMR_SCALEWINDOWEXTEX:
+    case EMR_SETWORLDTRANSFORM:
+    case EMR_MODIFYWORLDTRANSFORM:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 void TEMWParser::Dispatch(const EmfRecord& record) {
   const uint32_t type = record.type;
@@ -246,6 +305,15 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
     return;
   }
   RecordReader in(record.bytes);
+  transformValid_ = false;
+  if (state_.penWidthStale && !state_.pathBracket && !ChangesMapping(type)) {
+    // A mapping that gives no width leaves the width as it was; the
+    // drawing records under it are dropped on their own.
+    try {
+      UpdatePenWidth();
+    } catch (const MalformedRecord&) {
+    }
+  }
   try {
     (this->*entry->handler)(in);
   } catch (const std::bad_alloc&) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "emf2pdf/picture_budget.h"
 #include "emf2pdf/record_reader.h"
 #include "emf2pdf/shadow_dc.h"
+#include "pdf/arc_geometry.h"
 #include "pdf/emf_parse_options.h"
 #include "pdf/metafile_player.h"
 #include "pdf/page.h"
@@ -55,10 +57,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
 
   // The drawing state that is not part of the shadow context's saved values.
   struct DrawingState {
-    bool windowScaling = false;
-    int32_t wxNum = 1, wxDenom = 1, wyNum = 1, wyDenom = 1;
-    bool viewportScaling = false;
-    int32_t vxNum = 1, vxDenom = 1, vyNum = 1, vyDenom = 1;
     XForm world;
     PointL position;
     bool fillAlternate = true;
@@ -72,19 +70,25 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     uint32_t penColor = 0;
     uint32_t brushColor = 0;
     bool nullBrush = false;
+    int hatch = -1;    // HS_ style of a hatched brush, -1 for others
+    int lineCap = -1;  // as written on the page
+    int lineJoin = -1;
     LogFont font;
     bool symbolFont = false;
     bool stateDirty = true;
     uint32_t fillColorCache = 0;
     bool textColorMode = false;
     bool pathBracket = false;
-    bool clipOpen = false;
-    bool clipIsRect = false;
-    double clipRect[4] = {0, 0, 0, 0};  // page pixels: left, top, right, bottom
+    // The mapping changed since the pen's width was worked out.
+    bool penWidthStale = false;
+    bool clipOpen = false;  // the page has a q level holding the clip
   };
 
   // --- walk (emw_parser.cpp) ---
   void Dispatch(const EmfRecord& record);
+  bool InvertsDestination() const;
+  void PaintPaper();
+  Extent extent_;
   void ResetState();
 
   // --- path construction (emw_path_buffer.cpp) ---
@@ -110,21 +114,33 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void PathPie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4);
   void PathClose();
+  // Bounds of the path under construction, page pixels (for hatching).
+  void Extend(double x, double y);
+  double pathBounds_[4] = {0, 0, 0, 0};
+  bool pathBoundsSet_ = false;
+  // Fills the held path with the hatched brush; false when the brush is not
+  // hatched (the caller paints as usual).
+  bool HatchFill(bool evenOdd, bool stroke);
+  void DrawHatchLines();
 
   // --- coordinates and colours (emw_coordinates.cpp) ---
   // Logical -> page pixels; throws MalformedRecord for values that give no
   // finite, sane result (zero extents, huge transforms).
-  double MapX(double x) const;
-  double MapY(double y) const;
+  XForm PageMapping() const;
+  XForm LogicalToDevice() const;
+  const XForm& Transform() const;
+  bool AxisAligned() const;  // no rotation or shear
+  pdf::TPDFDevicePoint MapPoint(double x, double y) const;
   pdf::TPDFDevicePoint Map(const PointL& p) const;
   // Device units of the picture -> page pixels.
   double DeviceX(double x) const;
   double DeviceY(double y) const;
   double MetricScaleX() const;
   double MetricScaleY() const;
-  double MapScaleX() const;  // mx
-  double MapScaleY() const;  // my
-  // Logical lengths -> page pixels (scale, no origins).
+  double PenScale() const;
+  double FontScale() const;
+  double PageAngle(double tenths) const;
+  // Logical lengths -> page pixels along the axes (scale, no origins).
   double LengthX(double length) const;
   double LengthY(double length) const;
   static uint32_t ResolvePalette(uint32_t color);
@@ -156,6 +172,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnModifyWorldTransform(RecordReader& in);
   void OnSetArcDirection(RecordReader& in);
   void ApplyTextAlign(uint32_t flags);
+  void FixIsotropic();
 
   // --- objects and saved states (records_objects.cpp) ---
   void OnCreatePen(RecordReader& in);
@@ -169,17 +186,27 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void StoreObject(uint32_t index, const EmwObject& object);
   void SelectStockObject(uint32_t stock);
   void TakeOverPen(const EmwObject& pen);
+  // The pen's width in device units under the mapping in force.
+  double PenDeviceWidth(const EmwObject& pen) const;
+  void UpdatePenWidth();
   void TakeOverBrush(const EmwObject& brush);
   void TakeOverFont(const EmwObject& font, bool restoring);
   void WriteDash(uint32_t penStyle);
+  void WriteCapAndJoin(const EmwObject& pen);
 
   // --- clipping (records_clipping.cpp) ---
   void OnIntersectClipRect(RecordReader& in);
   void OnExtSelectClipRgn(RecordReader& in);
   void OnSelectClipPath(RecordReader& in);
+  void OnExcludeClipRect(RecordReader& in);
+  void OnOffsetClipRgn(RecordReader& in);
   // Q of an open clip, then the state Q took back written again.
   void CloseClip();
   void RewriteStateAfterRestore();
+  void ShowClip();
+  void SetClip(ClipState clip);
+  void CombineClipRegion(const RectSet& rects, RegionMode mode);
+  ClipRect MappedClipRect(const RectL& r) const;
   std::vector<RectL> ReadRegionRects(RecordReader& in, uint32_t cbRgnData);
 
   // --- lines, polygons and paths (records_paths.cpp) ---
@@ -231,6 +258,14 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnPie(RecordReader& in);
   void OnArcTo(RecordReader& in);
   void OnAngleArc(RecordReader& in);
+  enum class ShapeKind { kRectangle, kEllipse };
+  void LogicalMoveTo(double x, double y);
+  void LogicalLineTo(double x, double y);
+  void LogicalCurveTo(double x1, double y1, double x2, double y2, double x3, double y3);
+  void LogicalShape(const RectL& box, ShapeKind kind);
+  void LogicalRoundRect(RectL box, double w, double h);
+  pdf::TPDFArcGeometry::Point LogicalArc(const RectL& box, PointL start, PointL end,
+                                         bool lineToStart);
 
   // --- text (records_text.cpp) ---
   // Text state of the page at the start and end of a picture.
@@ -241,9 +276,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // What a text record's background and clip prologue did, for its epilogue.
   struct TextBackground {
     bool wroteSave = false;
-    bool closedClip = false;
-    bool clipWasRect = false;
-    double clipRect[4] = {0, 0, 0, 0};
     uint32_t fillColorCache = 0;
   };
   void SelectTextFont();
@@ -252,7 +284,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   TextBackground BeginTextClip(const RectL& clip, bool fill);
   void EndTextBackground(const TextBackground& background);
   pdf::TPDFDevicePoint TextReferencePoint(const PointL& reference, double width);
-  double SmallTextY(int32_t y);
+  pdf::TPDFDevicePoint SmallTextPoint(double x, int32_t y);
   EmwFontMetrics fontMetrics_;
 
   // --- bitmaps (records_bitmap.cpp) ---
@@ -262,15 +294,34 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnSetDIBitsToDevice(RecordReader& in);
   void OnStretchDIBits(RecordReader& in);
   void OnAlphaBlend(RecordReader& in);
+  void OnPlgBlt(RecordReader& in);
+  void OnCreateDibPatternBrush(RecordReader& in);
+  void OnGradientFill(RecordReader& in);
+  void FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points, uint32_t color,
+                          bool outline);
   void OnTransparentBlt(RecordReader& in);
   enum class BltKind { kBitBlt, kTransparentBlt, kMaskBlt };
   void DrawBlt(RecordReader& in, BltKind kind);
+  void InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop);
   // The bitmap as a new image resource: CCITT for 1 bit per pixel, else
   // JPEG or deflate as the options say. Returns its index.
   // Where an image goes on the form, in page pixels.
   struct Placement {
     double x = 0, y = 0, width = 0, height = 0;
+    // Set under a rotating or shearing transform: the picture's corners.
+    bool framed = false;
+    pdf::TPDFDevicePoint topLeft, topRight, bottomLeft;
   };
+  static Placement BoxAt(double x, double y, double width, double height) {
+    Placement at;
+    at.x = x;
+    at.y = y;
+    at.width = width;
+    at.height = height;
+    return at;
+  }
+  Placement DestinationPlacement(const RectL& bounds, double x, double y, double cx,
+                                 double cy) const;
   int AddBitmapImage(const platform::TBitmap& bitmap, int maskIndex = -1);
 
   // A monochrome mask drawn with SRCAND or SRCPAINT is held back until the
@@ -316,6 +367,11 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   std::vector<PathOp> heldPath_;
   std::optional<PendingMask> pendingMask_;
   PictureBudget pictureBudget_{emf_.Name()};
+  int capAtClip_ = -1, joinAtClip_ = -1;
+  uint64_t clipSerials_ = 0;      // the last serial given to a clip
+  uint64_t shownClipSerial_ = 0;  // the clip the page shows
+  mutable XForm transform_;
+  mutable bool transformValid_ = false;
   int droppedRecords_ = 0;
   bool walkCompleted_ = true;
 };

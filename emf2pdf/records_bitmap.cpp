@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
 #include "pdf/document.h"
 #include "pdf/jpeg_codec.h"
@@ -261,13 +262,29 @@ void TEMWParser::FlushPendingMask() {
 }
 
 TEMWParser::Placement TEMWParser::BoundsPlacement(const RectL& bounds) const {
-  return {DeviceX(bounds.left), DeviceY(bounds.top),
-          (static_cast<double>(bounds.right) - bounds.left + 1) * fx_,
-          (static_cast<double>(bounds.bottom) - bounds.top + 1) * fy_};
+  return BoxAt(DeviceX(bounds.left), DeviceY(bounds.top),
+               (static_cast<double>(bounds.right) - bounds.left + 1) * fx_,
+               (static_cast<double>(bounds.bottom) - bounds.top + 1) * fy_);
+}
+
+// Under a rotating or shearing transform the bounds only enclose the
+// picture: it goes onto the parallelogram of its mapped destination.
+TEMWParser::Placement TEMWParser::DestinationPlacement(const RectL& bounds, double x, double y,
+                                                       double cx, double cy) const {
+  Placement at = BoundsPlacement(bounds);
+  if (AxisAligned()) return at;
+  at.framed = true;
+  at.topLeft = MapPoint(x, y);
+  at.topRight = MapPoint(x + cx, y);
+  at.bottomLeft = MapPoint(x, y + cy);
+  return at;
 }
 
 void TEMWParser::ShowImageAt(int image, const Placement& at) {
-  page_->ShowImage(image, at.x, at.y, at.width, at.height, 0);
+  if (at.framed)
+    page_->ShowImageFrame(image, at.topLeft, at.topRight, at.bottomLeft);
+  else
+    page_->ShowImage(image, at.x, at.y, at.width, at.height, 0);
 }
 
 void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint32_t)>& made,
@@ -293,8 +310,35 @@ void TEMWParser::FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy) {
   // In doubles: x + cx may pass the 32-bit range.
   const double x2 = static_cast<double>(x) + cx;
   const double y2 = static_cast<double>(y) + cy;
-  page_->Rectangle(MapX(x), MapY(y), MapX(x2), MapY(y2));
+  if (AxisAligned()) {
+    const auto a = Map({x, y});
+    const auto b = MapPoint(x2, y2);
+    page_->Rectangle(a.x, a.y, b.x, b.y);
+  } else {
+    const auto a = Map({x, y}), b = MapPoint(x2, y), c = MapPoint(x2, y2), d = MapPoint(x, y2);
+    page_->MoveTo(a.x, a.y);
+    page_->LineTo(b.x, b.y);
+    page_->LineTo(c.x, c.y);
+    page_->LineTo(d.x, d.y);
+    page_->ClosePath();
+  }
   page_->Fill();
+}
+
+// The page cannot be read back, but white painted in the Difference blend
+// mode inverts what lies under it (DSTINVERT), and the brush colour XORs
+// with it where either is black or white (PATINVERT).
+void TEMWParser::InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop) {
+  if (rop == platform::PATINVERT && state_.nullBrush) return;
+  if (state_.textColorMode) EndTextColorMode();
+  FlushPendingMask();
+  const uint32_t fillColor = state_.fillColorCache;
+  page_->GStateSave();
+  page_->SetDifferenceBlend();
+  WriteFillColor(rop == platform::DSTINVERT ? 0xFFFFFF : ResolvePalette(state_.brushColor));
+  FillDestination(x, y, cx, cy);
+  page_->GStateRestore();
+  state_.fillColorCache = fillColor;
 }
 
 void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
@@ -302,8 +346,13 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
   const bool sized = f.cxDest != 0 && f.cyDest != 0;
   if (kind != BltKind::kMaskBlt && !sized) return;
   const uint32_t rop = kind == BltKind::kTransparentBlt ? platform::SRCCOPY : f.rop;
-  if (kind == BltKind::kBitBlt && !platform::IsSupportedRop(rop)) return;
   const bool hasSource = f.cbBmi != 0 && f.cbBits != 0;
+  if (kind == BltKind::kBitBlt && !hasSource &&
+      (rop == platform::DSTINVERT || rop == platform::PATINVERT)) {
+    InvertDestination(f.xDest, f.yDest, f.cxDest, f.cyDest, rop);
+    return;
+  }
+  if (kind == BltKind::kBitBlt && !platform::IsSupportedRop(rop)) return;
   // A mask blt names its source always; without one there is nothing to copy.
   if (kind == BltKind::kMaskBlt && !hasSource) return;
 
@@ -311,9 +360,15 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
   if (textColorMode) EndTextColorMode();
   if (!hasSource) {
     FlushPendingMask();
-    const uint32_t color = ResolvePalette(state_.brushColor);
+    // Without a source only the raster operation and the brush count:
+    // BLACKNESS and WHITENESS ignore the brush, a null brush paints nothing.
+    if (rop != platform::BLACKNESS && rop != platform::WHITENESS && state_.nullBrush) return;
+    const uint32_t color = rop == platform::BLACKNESS   ? 0x000000
+                           : rop == platform::WHITENESS ? 0xFFFFFF
+                                                        : ResolvePalette(state_.brushColor);
     if (color != state_.fillColorCache || state_.stateDirty) WriteFillColor(color);
     FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
+    WriteBrushFillIfChanged();  // shapes fill with the brush again
   } else {
     const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
     const auto header = PeekHeader(source.info);
@@ -326,7 +381,8 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
         CopyDibArea(bitmap, source, f.xSrc, f.ySrc, f.cxDest, f.cyDest, through, false);
         return bitmap;
       };
-      ShowRasterImage(rop, made, BoundsPlacement(f.bounds));
+      ShowRasterImage(rop, made,
+                      DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest));
     }
   }
   state_.textColorMode = textColorMode;
@@ -374,7 +430,8 @@ void TEMWParser::OnStretchBlt(RecordReader& in) {
     platform::CopyBitmap(combined, bitmap, through);
     return combined;
   };
-  ShowRasterImage(f.rop, made, BoundsPlacement(f.bounds));
+  ShowRasterImage(f.rop, made,
+                  DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest));
 }
 
 void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
@@ -385,15 +442,17 @@ void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
   const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
   const auto header = PeekHeader(source.info);
   if (!SizeUsable(f.cxSrc, f.cySrc, PixelsHeld(header, source.bits.size()))) return;
-  const double width = Finite(MapScaleX() * fx_ * state_.world.eM11 * f.cxSrc);
-  const double height = Finite(MapScaleY() * fy_ * state_.world.eM22 * f.cySrc);
+  const XForm& t = Transform();
+  const double width = Finite(t.eM11 * f.cxSrc);
+  const double height = Finite(t.eM22 * f.cySrc);
   const auto size = pictureBudget_.Take(f.cxSrc, f.cySrc, IsMonochrome(header));
   if (!size) return;
   TBitmap bitmap(size->width, size->height, FormatFor(IsMonochrome(header)));
   CopyDibArea(bitmap, source, f.xSrc, f.ySrc, f.cxSrc, f.cySrc, platform::SRCCOPY, true, startScan,
               scans);
-  ShowImageAt(AddBitmapImage(bitmap),
-              {DeviceX(f.bounds.left), DeviceY(f.bounds.top), width, height});
+  Placement at = DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxSrc, f.cySrc);
+  if (!at.framed) at = BoxAt(DeviceX(f.bounds.left), DeviceY(f.bounds.top), width, height);
+  ShowImageAt(AddBitmapImage(bitmap), at);
 }
 
 void TEMWParser::OnStretchDIBits(RecordReader& in) {
@@ -407,8 +466,10 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   // runs upwards) mirrors the picture, which then covers the rectangle
   // between the two corners.
   const auto corner = Map({f.xDest, f.yDest});
-  const double width = Finite(MapX(static_cast<double>(f.xDest) + cxDest) - corner.x);
-  const double height = Finite(MapY(static_cast<double>(f.yDest) + cyDest) - corner.y);
+  const double width =
+      Finite(MapPoint(static_cast<double>(f.xDest) + cxDest, f.yDest).x - corner.x);
+  const double height =
+      Finite(MapPoint(f.xDest, static_cast<double>(f.yDest) + cyDest).y - corner.y);
   const bool inverted = f.bounds.right < f.bounds.left || f.bounds.bottom < f.bounds.top;
   if (inverted && (std::fabs(width) < 0.01 || std::fabs(height) < 0.01)) return;
   const uint32_t rop = dwRop == kSrcCopyAlternative ? platform::SRCCOPY : dwRop;
@@ -425,9 +486,77 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
     if (height < 0) bitmap.MirrorVertical();
     return bitmap;
   };
-  ShowRasterImage(rop, made,
-                  {std::min(corner.x, corner.x + width), std::min(corner.y, corner.y + height),
-                   std::fabs(width), std::fabs(height)});
+  Placement at = DestinationPlacement(f.bounds, f.xDest, f.yDest, cxDest, cyDest);
+  if (!at.framed)
+    at = BoxAt(std::min(corner.x, corner.x + width), std::min(corner.y, corner.y + height),
+               std::fabs(width), std::fabs(height));
+  ShowRasterImage(rop, made, at);
+}
+
+// EMR_CREATEDIBPATTERNBRUSHPT and EMR_CREATEMONOBRUSH: the pattern's mean
+// colour stands for it, a solid brush; a PDF tiling pattern would draw the
+// pattern itself.
+void TEMWParser::OnCreateDibPatternBrush(RecordReader& in) {
+  const uint32_t index = in.U32();
+  const uint32_t usage = in.U32();
+  const uint32_t offBmi = in.U32(), cbBmi = in.U32(), offBits = in.U32(), cbBits = in.U32();
+  const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
+  const auto header = PeekHeader(source.info);
+  if (!header || !SizeUsable(header->width, header->height, PixelsHeld(header, source.bits.size())))
+    throw MalformedRecord("pattern brush without a usable bitmap");
+  platform::TDibDecoder decoder;
+  if (!decoder.Load(source.info, source.bits, source.usage))
+    throw MalformedRecord("pattern brush bitmap cannot be read");
+  // A large pattern is sampled on a grid of at most 64 x 64 pixels.
+  const int width = decoder.Width(), height = decoder.Height();
+  const int stepX = std::max(1, width / 64), stepY = std::max(1, height / 64);
+  double r = 0, g = 0, b = 0;
+  int count = 0;
+  for (int y = 0; y < height; y += stepY) {
+    const platform::TDibPixels row = decoder.ReadArea(0, y, width, 1);
+    for (int x = 0; x < row.width; x += stepX) {
+      const platform::TColor c = row.colors[row.IndexOf(x, 0)];
+      r += platform::ColorRed(c);
+      g += platform::ColorGreen(c);
+      b += platform::ColorBlue(c);
+      ++count;
+    }
+  }
+  if (count == 0) throw MalformedRecord("empty pattern brush");
+  EmwObject brush;
+  brush.kind = EmwObject::Kind::kBrush;
+  brush.style = emr::BS_SOLID;
+  brush.color = platform::MakeColor(static_cast<uint8_t>(std::lround(r / count)),
+                                    static_cast<uint8_t>(std::lround(g / count)),
+                                    static_cast<uint8_t>(std::lround(b / count)));
+  StoreObject(index, brush);
+}
+
+// The source area goes onto the parallelogram of three mapped points:
+// upper-left, upper-right and lower-left. The mask is not applied.
+void TEMWParser::OnPlgBlt(RecordReader& in) {
+  in.RectL32();  // rclBounds
+  PointL corners[3];
+  for (PointL& p : corners) p = in.PointL32();
+  const int32_t xSrc = in.I32(), ySrc = in.I32(), cxSrc = in.I32(), cySrc = in.I32();
+  in.Skip(24 + 4);  // xformSrc, crBkColorSrc
+  const uint32_t usage = in.U32();
+  const uint32_t offBmi = in.U32(), cbBmi = in.U32(), offBits = in.U32(), cbBits = in.U32();
+  if (cbBmi == 0 || cbBits == 0 || cxSrc < 1 || cySrc < 1) return;
+  const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
+  const auto header = PeekHeader(source.info);
+  if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
+  const auto size = pictureBudget_.Take(cxSrc, cySrc, IsMonochrome(header));
+  if (!size) return;
+  TBitmap bitmap(size->width, size->height, FormatFor(IsMonochrome(header)));
+  CopyDibArea(bitmap, source, xSrc, ySrc, cxSrc, cySrc, platform::SRCCOPY, false);
+  Placement at;
+  at.framed = true;
+  at.topLeft = Map(corners[0]);
+  at.topRight = Map(corners[1]);
+  at.bottomLeft = Map(corners[2]);
+  FlushPendingMask();
+  ShowImageAt(AddBitmapImage(bitmap), at);
 }
 
 void TEMWParser::OnAlphaBlend(RecordReader& in) {
@@ -456,7 +585,8 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
                               platform::AlphaBlendPixels(paper, band, f.rop, outTop);
                             });
   FlushPendingMask();
-  ShowImageAt(AddBitmapImage(paper), BoundsPlacement(f.bounds));
+  ShowImageAt(AddBitmapImage(paper),
+              DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest));
 }
 
 }  // namespace emf2pdf

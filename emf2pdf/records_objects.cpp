@@ -1,8 +1,12 @@
 // Object records (pens, brushes, fonts) and saved states.
 #include <cmath>
 
+#include <string>
+#include <vector>
+
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
+#include "pdf/number_format.h"
 #include "pdf/page.h"
 
 namespace emf2pdf {
@@ -71,11 +75,22 @@ void TEMWParser::OnExtCreatePen(RecordReader& in) {
   in.Skip(16);  // offBmi, cbBmi, offBits, cbBits: pattern pens are drawn solid
   EmwObject pen;
   pen.kind = EmwObject::Kind::kPen;
-  pen.style = in.U32() & 0x0F;
+  const uint32_t style = in.U32();
+  pen.style = style & 0x0F;
   const uint32_t width = in.U32();
   pen.width = width > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int32_t>(width);
+  // A cosmetic pen is one device pixel wide, whatever width it names.
+  if ((style & 0x000F0000u) == 0) pen.width = 0;
+  pen.geometric = (style & 0x000F0000u) != 0;
+  pen.capAndJoin = style & 0x0000FF00u;
   in.U32();  // elpBrushStyle
   pen.color = in.U32();
+  // elpHatch, then the user style: at most 16 entries, as GDI takes them.
+  if (pen.style == PS_USERSTYLE && in.Remaining() >= 8) {
+    in.U32();
+    const uint32_t count = in.U32();
+    if (count > 0 && count <= 16) pen.userStyle = in.U32s(count);
+  }
   StoreObject(index, pen);
 }
 
@@ -137,6 +152,7 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
     dc_.Current().brush = brush;
     state_.brushColor = color;
     state_.nullBrush = stock == NULL_BRUSH;
+    state_.hatch = -1;
     if (!state_.textColorMode) WriteBrushFillIfChanged();
     return;
   }
@@ -147,7 +163,7 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
     dc_.Current().pen = pen;
     state_.penColor = pen.color;
     WriteStrokeColor(pen.color);
-    state_.penWidth = MapScaleX() * std::fabs(state_.world.eM11);
+    state_.penWidth = PenDeviceWidth(pen);
     WriteLineWidth();
     if (state_.penStyle != PS_SOLID) {
       state_.penStyle = PS_SOLID;
@@ -170,27 +186,74 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
   }
 }
 
+// Cosmetic dashes are lengths in device pixels, as GDI draws them; a
+// geometric pen's are multiples of its width; user styles are logical
+// lengths for geometric pens.
 void TEMWParser::WriteDash(uint32_t penStyle) {
+  const EmwObject& pen = dc_.Current().pen;
+  std::vector<double> lengths;
+  double unit = 1;
+  if (pen.geometric) {
+    try {
+      unit = penStyle == PS_USERSTYLE ? PenScale() : PenDeviceWidth(pen);
+    } catch (const MalformedRecord&) {
+      unit = 1;
+    }
+  }
   switch (penStyle) {
     case PS_SOLID:
     case PS_INSIDEFRAME:
       page_->SetDash("[] 0");
+      return;
+    case PS_USERSTYLE:
+      lengths.assign(pen.userStyle.begin(), pen.userStyle.end());
       break;
     case PS_DASH:
-      page_->SetDash("[4 4] 0");
+      lengths = pen.geometric ? std::vector<double>{3, 1} : std::vector<double>{18, 6};
       break;
     case PS_DOT:
-      page_->SetDash("[1 1] 0");
+      lengths = pen.geometric ? std::vector<double>{1, 1} : std::vector<double>{3, 3};
       break;
     case PS_DASHDOT:
-      page_->SetDash("[4 1 1 1] 0");
+      lengths = pen.geometric ? std::vector<double>{3, 1, 1, 1} : std::vector<double>{9, 6, 3, 6};
       break;
     case PS_DASHDOTDOT:
-      page_->SetDash("[4 1 1 1 1 1] 0");
+      lengths = pen.geometric ? std::vector<double>{3, 1, 1, 1, 1, 1}
+                              : std::vector<double>{9, 3, 3, 3, 3, 3};
+      break;
+    case PS_ALTERNATE:
+      lengths = {1, 1};
       break;
     default:
-      break;
+      return;
   }
+  // All gaps of zero length would be a solid line PDF readers may refuse.
+  double total = 0;
+  for (double length : lengths) total += length * unit;
+  if (lengths.empty() || !(total > 0) || !std::isfinite(total)) {
+    page_->SetDash("[] 0");
+    return;
+  }
+  std::string pattern = "[";
+  for (double length : lengths) {
+    if (pattern.size() > 1) pattern += ' ';
+    pattern += pdf::FormatNumber(page_->ExtLength(length * unit * fx_), true);
+  }
+  page_->SetDash(pattern + "] 0");
+}
+
+// PDF caps: 0 butt, 1 round, 2 square; joins: 0 miter, 1 round, 2 bevel.
+void TEMWParser::WriteCapAndJoin(const EmwObject& pen) {
+  int cap = options_.LineCap, join = options_.LineJoin;
+  if (pen.geometric) {
+    const uint32_t endcap = pen.capAndJoin & 0x0F00u, joinBits = pen.capAndJoin & 0xF000u;
+    cap = endcap == PS_ENDCAP_SQUARE ? 2 : endcap == PS_ENDCAP_FLAT ? 0 : 1;
+    join = joinBits == PS_JOIN_BEVEL ? 2 : joinBits == PS_JOIN_MITER ? 0 : 1;
+  }
+  if (cap != state_.lineCap) page_->SetLineCap(cap);
+  if (join != state_.lineJoin) page_->SetLineJoin(join);
+  state_.lineCap = cap;
+  state_.lineJoin = join;
 }
 
 void TEMWParser::TakeOverPen(const EmwObject& pen) {
@@ -198,17 +261,35 @@ void TEMWParser::TakeOverPen(const EmwObject& pen) {
     state_.penColor = ResolvePalette(pen.color);
     WriteStrokeColor(state_.penColor);
   }
-  const uint32_t style = pen.width > 1 ? PS_SOLID : pen.style;
-  if (style != state_.penStyle) {
+  // CreatePen draws wide pens solid; EXTCREATEPEN's geometric pens dash.
+  const uint32_t style = pen.width > 1 && !pen.geometric ? PS_SOLID : pen.style;
+  if (style != state_.penStyle || pen.geometric || style == PS_USERSTYLE) {
     state_.penStyle = style;
     WriteDash(style);
   }
-  // A mirrored world transform must not give a negative width.
-  const double scale = MapScaleX() * std::fabs(state_.world.eM11);
-  const double width = pen.width == 0 ? scale : scale * pen.width;
+  const double width = PenDeviceWidth(pen);
   if (width != state_.penWidth) {
     state_.penWidth = width;
     WriteLineWidth();
+  }
+  WriteCapAndJoin(pen);
+}
+
+// A width of 0 is one pixel of the device that draws it; the reference
+// device's pixel stands for it, but never more than a logical unit, since a
+// small picture is stretched onto the page. Others are logical lengths along
+// x, turned and scaled with the transform.
+double TEMWParser::PenDeviceWidth(const EmwObject& pen) const {
+  return pen.width == 0 ? std::min(1.0, PenScale()) : PenScale() * pen.width;
+}
+
+void TEMWParser::UpdatePenWidth() {
+  state_.penWidthStale = false;
+  const double width = PenDeviceWidth(dc_.Current().pen);
+  if (width != state_.penWidth) {
+    state_.penWidth = width;
+    WriteLineWidth();
+    if (dc_.Current().pen.geometric) WriteDash(state_.penStyle);
   }
 }
 
@@ -219,6 +300,7 @@ void TEMWParser::TakeOverBrush(const EmwObject& brush) {
     if (!state_.textColorMode) WriteBrushFillIfChanged();
   }
   if (brush.style == BS_NULL) state_.nullBrush = true;
+  state_.hatch = brush.style == BS_HATCHED && brush.hatch <= 5 ? static_cast<int>(brush.hatch) : -1;
 }
 
 void TEMWParser::TakeOverFont(const EmwObject& object, bool restoring) {
@@ -245,10 +327,8 @@ void TEMWParser::OnSaveDC(RecordReader&) {
 void TEMWParser::OnRestoreDC(RecordReader& in) {
   const int32_t iRelative = in.I32();
   dc_.Restore(iRelative);
-  if (state_.clipOpen) {
-    if (state_.textColorMode) EndTextColorMode();
-    CloseClip();
-  }
+  transformValid_ = false;
+  ShowClip();
 
   const int64_t depth = static_cast<int64_t>(transformStack_.size());
   if (iRelative < 0) {

@@ -19,7 +19,93 @@ int32_t SaturateToInt32(double value) {
   return static_cast<int32_t>(rounded);
 }
 
+constexpr double kKappa = 0.5522847498;
+
 }  // namespace
+
+// --- shapes under a rotating or shearing transform ---
+// A box stays a box only while the transform keeps the axes. Otherwise the
+// outline is built in logical space and each point mapped: Bezier curves map
+// exactly through an affine transform.
+
+void TEMWParser::LogicalMoveTo(double x, double y) {
+  const auto p = MapPoint(x, y);
+  PathMoveTo(p.x, p.y);
+}
+
+void TEMWParser::LogicalLineTo(double x, double y) {
+  const auto p = MapPoint(x, y);
+  PathLineTo(p.x, p.y);
+}
+
+void TEMWParser::LogicalCurveTo(double x1, double y1, double x2, double y2, double x3, double y3) {
+  const auto a = MapPoint(x1, y1), b = MapPoint(x2, y2), c = MapPoint(x3, y3);
+  PathCurveTo(a.x, a.y, b.x, b.y, c.x, c.y);
+}
+
+void TEMWParser::LogicalRoundRect(RectL box, double w, double h) {
+  double x1 = box.left, y1 = box.top, x2 = box.right, y2 = box.bottom;
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  const double rx = std::min(w, x2 - x1) / 2, ry = std::min(h, y2 - y1) / 2;
+  const double kx = kKappa * rx, ky = kKappa * ry;
+  LogicalMoveTo(x1 + rx, y1);
+  LogicalLineTo(x2 - rx, y1);
+  if (rx > 0 && ry > 0) LogicalCurveTo(x2 - rx + kx, y1, x2, y1 + ry - ky, x2, y1 + ry);
+  LogicalLineTo(x2, y2 - ry);
+  if (rx > 0 && ry > 0) LogicalCurveTo(x2, y2 - ry + ky, x2 - rx + kx, y2, x2 - rx, y2);
+  LogicalLineTo(x1 + rx, y2);
+  if (rx > 0 && ry > 0) LogicalCurveTo(x1 + rx - kx, y2, x1, y2 - ry + ky, x1, y2 - ry);
+  LogicalLineTo(x1, y1 + ry);
+  if (rx > 0 && ry > 0) LogicalCurveTo(x1, y1 + ry - ky, x1 + rx - kx, y1, x1 + rx, y1);
+  PathClose();
+}
+
+// The arc from the radial of `start` to that of `end`, counter-clockwise on
+// the device, traced from logical space; returns its first point (logical).
+pdf::TPDFArcGeometry::Point TEMWParser::LogicalArc(const RectL& box, PointL start, PointL end,
+                                                   bool lineToStart) {
+  const XForm& t = Transform();
+  // A mirroring transform turns logical counter-clockwise into clockwise.
+  if (t.eM11 * t.eM22 - t.eM12 * t.eM21 < 0) std::swap(start, end);
+  // The geometry runs with y upwards; logical y runs down.
+  const pdf::TPDFArcGeometry arc(box.left, -static_cast<double>(box.top), box.right,
+                                 -static_cast<double>(box.bottom));
+  const auto path =
+      arc.ByPoints({double(end.x), -double(end.y)}, {double(start.x), -double(start.y)});
+  using Kind = pdf::TPDFArcGeometry::Kind;
+  for (const auto& piece : path.pieces) {
+    const auto* q = piece.p;
+    if (piece.kind == Kind::Move && !lineToStart)
+      LogicalMoveTo(q[0].x, -q[0].y);
+    else if (piece.kind == Kind::Curve)
+      LogicalCurveTo(q[0].x, -q[0].y, q[1].x, -q[1].y, q[2].x, -q[2].y);
+    else
+      LogicalLineTo(q[0].x, -q[0].y);
+  }
+  return {path.start.x, -path.start.y};
+}
+
+void TEMWParser::LogicalShape(const RectL& box, ShapeKind kind) {
+  const double x1 = box.left, y1 = box.top, x2 = box.right, y2 = box.bottom;
+  if (kind == ShapeKind::kRectangle) {
+    LogicalMoveTo(x1, y1);
+    LogicalLineTo(x2, y1);
+    LogicalLineTo(x2, y2);
+    LogicalLineTo(x1, y2);
+    PathClose();
+    return;
+  }
+  const double cx = (x1 + x2) / 2, cy = (y1 + y2) / 2;
+  const double rx = (x2 - x1) / 2, ry = (y2 - y1) / 2;
+  const double kx = kKappa * rx, ky = kKappa * ry;
+  LogicalMoveTo(cx + rx, cy);
+  LogicalCurveTo(cx + rx, cy + ky, cx + kx, cy + ry, cx, cy + ry);
+  LogicalCurveTo(cx - kx, cy + ry, cx - rx, cy + ky, cx - rx, cy);
+  LogicalCurveTo(cx - rx, cy - ky, cx - kx, cy - ry, cx, cy - ry);
+  LogicalCurveTo(cx + kx, cy - ry, cx + rx, cy - ky, cx + rx, cy);
+  PathClose();
+}
 
 void TEMWParser::OnRectangle(RecordReader& in) {
   const RectL box = in.RectL32();
@@ -27,17 +113,25 @@ void TEMWParser::OnRectangle(RecordReader& in) {
     Paint().NewPath();
     return;
   }
-  const auto a = Map({box.left, box.top});
-  const auto b = Map({box.right, box.bottom});
-  PathRectangle(a.x, a.y, b.x, b.y);
+  if (!AxisAligned()) {
+    LogicalShape(box, ShapeKind::kRectangle);
+  } else {
+    const auto a = Map({box.left, box.top});
+    const auto b = Map({box.right, box.bottom});
+    PathRectangle(a.x, a.y, b.x, b.y);
+  }
   if (!state_.pathBracket) PaintShape();
 }
 
 void TEMWParser::OnEllipse(RecordReader& in) {
   const RectL box = in.RectL32();
-  const auto a = Map({box.left, box.top});
-  const auto b = Map({box.right, box.bottom});
-  PathEllipse(a.x, a.y, b.x, b.y);
+  if (!AxisAligned()) {
+    LogicalShape(box, ShapeKind::kEllipse);
+  } else {
+    const auto a = Map({box.left, box.top});
+    const auto b = Map({box.right, box.bottom});
+    PathEllipse(a.x, a.y, b.x, b.y);
+  }
   if (!state_.pathBracket) PaintShape();
 }
 
@@ -46,10 +140,17 @@ void TEMWParser::OnEllipse(RecordReader& in) {
 void TEMWParser::OnRoundRect(RecordReader& in) {
   const RectL box = in.RectL32();
   const SizeL corner = in.SizeL32();
-  const double x1 = std::nearbyint(MapX(box.left));
-  const double y1 = std::nearbyint(MapY(box.top));
-  const double x2 = std::nearbyint(MapX(box.right));
-  const double y2 = std::nearbyint(MapY(box.bottom));
+  if (!AxisAligned()) {
+    LogicalRoundRect(box, std::fabs(double(corner.cx)), std::fabs(double(corner.cy)));
+    if (!state_.pathBracket) PaintShape();
+    return;
+  }
+  const auto a = Map({box.left, box.top});
+  const auto b = Map({box.right, box.bottom});
+  const double x1 = std::nearbyint(a.x);
+  const double y1 = std::nearbyint(a.y);
+  const double x2 = std::nearbyint(b.x);
+  const double y2 = std::nearbyint(b.y);
   const double w =
       std::min(std::nearbyint(LengthX(std::fabs(double(corner.cx)))), std::fabs(x2 - x1));
   const double h =
@@ -64,6 +165,11 @@ void TEMWParser::PathArcRecord(RecordReader& in, bool chord) {
   PointL start = in.PointL32();
   PointL end = in.PointL32();
   if (!state_.arcCounterClockwise) std::swap(start, end);
+  if (!AxisAligned()) {
+    const auto first = LogicalArc(box, start, end, false);
+    if (chord) LogicalLineTo(first.x, first.y);
+    return;
+  }
   const auto a = Map({box.left, box.top});
   const auto b = Map({box.right, box.bottom});
   const auto s = Map(start);
@@ -81,12 +187,24 @@ void TEMWParser::OnChord(RecordReader& in) {
   if (!state_.pathBracket) PaintFillAndStroke();
 }
 
+// The pie follows the arc direction like any arc: a clockwise pie is the
+// other slice of the ellipse.
 void TEMWParser::OnPie(RecordReader& in) {
   const RectL box = in.RectL32();
+  PointL start = in.PointL32();
+  PointL end = in.PointL32();
+  if (!state_.arcCounterClockwise) std::swap(start, end);
+  if (!AxisAligned()) {
+    LogicalArc(box, start, end, false);
+    LogicalLineTo((double(box.left) + box.right) / 2, (double(box.top) + box.bottom) / 2);
+    PathClose();
+    if (!state_.pathBracket) PaintFillAndStroke();
+    return;
+  }
   const auto a = Map({box.left, box.top});
   const auto b = Map({box.right, box.bottom});
-  const auto s = Map(in.PointL32());
-  const auto e = Map(in.PointL32());
+  const auto s = Map(start);
+  const auto e = Map(end);
   PathPie(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y);
   if (!state_.pathBracket) PaintFillAndStroke();
 }
@@ -105,14 +223,17 @@ void TEMWParser::OnArcTo(RecordReader& in) {
   const double ry = std::fabs(double(box.bottom) - box.top) / 2;
   const double a1 = std::atan2(-(start.y - cy) * rx, (start.x - cx) * ry);
   const double a2 = std::atan2(-(end.y - cy) * rx, (end.x - cx) * ry);
-  const double lineX = MapX(cx + rx * std::cos(a1));
-  const double lineY = MapY(cy - ry * std::sin(a1));
+  const auto line = MapPoint(cx + rx * std::cos(a1), cy - ry * std::sin(a1));
   const auto s = Map(start);
   const auto e = Map(end);
 
   PathMoveTo(from.x, from.y);
-  PathLineTo(lineX, lineY);
-  PathArc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y, false);
+  if (!AxisAligned()) {
+    LogicalArc(box, start, end, true);
+  } else {
+    PathLineTo(line.x, line.y);
+    PathArc(a.x, a.y, b.x, b.y, s.x, s.y, e.x, e.y, false);
+  }
   state_.position = {SaturateToInt32(cx + rx * std::cos(a2)),
                      SaturateToInt32(cy - ry * std::sin(a2))};
   if (!state_.pathBracket) PaintStroke();
@@ -128,16 +249,29 @@ void TEMWParser::OnAngleArc(RecordReader& in) {
   const double s = startAngle * std::numbers::pi / 180;
   const double e = (startAngle + sweepAngle) * std::numbers::pi / 180;
   const auto from = Map(state_.position);
-  const double lineX = MapX(x + r * std::cos(s));
-  const double lineY = MapY(y - r * std::sin(s));
-  const double x1 = MapX(x - r), y1 = MapY(y - r), x2 = MapX(x + r), y2 = MapY(y + r);
+  const auto line = MapPoint(x + r * std::cos(s), y - r * std::sin(s));
+  const auto corner1 = MapPoint(x - r, y - r), corner2 = MapPoint(x + r, y + r);
+  const double x1 = corner1.x, y1 = corner1.y, x2 = corner2.x, y2 = corner2.y;
 
   PathMoveTo(from.x, from.y);
-  PathLineTo(lineX, lineY);
-  if (std::fabs(sweepAngle) >= 360)
+  PathLineTo(line.x, line.y);
+  if (!AxisAligned()) {
+    // Through points on the circle: the arc runs counter-clockwise from s
+    // for a positive sweep, the other way for a negative one.
+    const RectL box{SaturateToInt32(x - r), SaturateToInt32(y - r), SaturateToInt32(x + r),
+                    SaturateToInt32(y + r)};
+    PointL p1{SaturateToInt32(x + r * std::cos(s)), SaturateToInt32(y - r * std::sin(s))};
+    PointL p2{SaturateToInt32(x + r * std::cos(e)), SaturateToInt32(y - r * std::sin(e))};
+    if (sweepAngle < 0) std::swap(p1, p2);
+    if (std::fabs(sweepAngle) >= 360)
+      LogicalShape(box, ShapeKind::kEllipse);
+    else
+      LogicalArc(box, p1, p2, true);
+  } else if (std::fabs(sweepAngle) >= 360) {
     PathEllipse(x1, y1, x2, y2);
-  else
+  } else {
     PathArcAngles(x1, y1, x2, y2, startAngle, startAngle + sweepAngle);
+  }
   state_.position = {SaturateToInt32(x + r * std::cos(e)), SaturateToInt32(y - r * std::sin(e))};
   if (!state_.pathBracket) PaintStroke();
 }

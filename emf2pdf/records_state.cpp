@@ -1,4 +1,7 @@
 // State records: mapping, colours, modes, alignment, world transforms.
+#include <algorithm>
+#include <cmath>
+
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
 #include "pdf/page.h"
@@ -15,6 +18,8 @@ void TEMWParser::OnSetWindowExtEx(RecordReader& in) {
   const SizeL ext = in.SizeL32();
   if (ext.cx == 0 || ext.cy == 0) throw MalformedRecord("zero window extent");
   dc_.Current().windowExt = ext;
+  FixIsotropic();
+  state_.penWidthStale = true;
 }
 
 void TEMWParser::OnSetWindowOrgEx(RecordReader& in) { dc_.Current().windowOrg = in.PointL32(); }
@@ -23,13 +28,30 @@ void TEMWParser::OnSetViewportExtEx(RecordReader& in) {
   const SizeL ext = in.SizeL32();
   if (ext.cx == 0 || ext.cy == 0) throw MalformedRecord("zero viewport extent");
   dc_.Current().viewportExt = ext;
+  FixIsotropic();
+  state_.penWidthStale = true;
 }
 
 void TEMWParser::OnSetViewportOrgEx(RecordReader& in) { dc_.Current().viewportOrg = in.PointL32(); }
 
 void TEMWParser::OnSetMapMode(RecordReader& in) {
-  dc_.Current().mapMode = in.U32();
+  const uint32_t mode = in.U32();
+  ShadowDC::Values& dc = dc_.Current();
+  // Isotropic mode starts from the metric extents, like MM_LOMETRIC.
+  if (mode == MM_ISOTROPIC && dc.mapMode != MM_ISOTROPIC) {
+    auto tenths = [](int32_t mm) {
+      return static_cast<int32_t>(std::clamp<int64_t>(int64_t{mm} * 10, INT32_MIN, INT32_MAX));
+    };
+    dc.windowExt = {tenths(emf_.Header().szlMillimeters.cx),
+                    tenths(emf_.Header().szlMillimeters.cy)};
+    dc.viewportExt = {emf_.Header().szlDevice.cx, -emf_.Header().szlDevice.cy};
+    if (dc.windowExt.cx == 0 || dc.windowExt.cy == 0 || dc.viewportExt.cx == 0 ||
+        dc.viewportExt.cy == 0)
+      dc.windowExt = dc.viewportExt = {1, 1};
+  }
+  dc.mapMode = mode;
   state_.stateDirty = true;
+  state_.penWidthStale = true;
 }
 
 void TEMWParser::OnSetBkMode(RecordReader& in) {
@@ -119,28 +141,67 @@ Scaling ReadScaling(RecordReader& in) {
 
 }  // namespace
 
+namespace {
+
+int32_t ScaledExtent(int32_t extent, int32_t num, int32_t denom) {
+  const int64_t scaled = static_cast<int64_t>(extent) * num / denom;
+  if (scaled == 0) return 1;
+  return static_cast<int32_t>(std::clamp<int64_t>(scaled, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+// Scaling changes the extents themselves, and only where extents count.
 void TEMWParser::OnScaleViewportExtEx(RecordReader& in) {
   const Scaling s = ReadScaling(in);
-  state_.viewportScaling = true;
-  state_.vxNum = s.xNum;
-  state_.vxDenom = s.xDenom;
-  state_.vyNum = s.yNum;
-  state_.vyDenom = s.yDenom;
+  ShadowDC::Values& dc = dc_.Current();
+  if (dc.mapMode != MM_ISOTROPIC && dc.mapMode != MM_ANISOTROPIC) return;
+  dc.viewportExt = {ScaledExtent(dc.viewportExt.cx, s.xNum, s.xDenom),
+                    ScaledExtent(dc.viewportExt.cy, s.yNum, s.yDenom)};
+  FixIsotropic();
+  state_.penWidthStale = true;
 }
 
 void TEMWParser::OnScaleWindowExtEx(RecordReader& in) {
   const Scaling s = ReadScaling(in);
-  state_.windowScaling = true;
-  state_.wxNum = s.xNum;
-  state_.wxDenom = s.xDenom;
-  state_.wyNum = s.yNum;
-  state_.wyDenom = s.yDenom;
+  ShadowDC::Values& dc = dc_.Current();
+  if (dc.mapMode != MM_ISOTROPIC && dc.mapMode != MM_ANISOTROPIC) return;
+  dc.windowExt = {ScaledExtent(dc.windowExt.cx, s.xNum, s.xDenom),
+                  ScaledExtent(dc.windowExt.cy, s.yNum, s.yDenom)};
+  FixIsotropic();
+  state_.penWidthStale = true;
 }
 
-void TEMWParser::OnSetWorldTransform(RecordReader& in) { state_.world = in.XForm32(); }
+// MM_ISOTROPIC keeps one scale on both axes (in millimetres of the reference
+// device): the viewport extent of the axis that would be stretched more is
+// shrunk to match the other.
+void TEMWParser::FixIsotropic() {
+  ShadowDC::Values& dc = dc_.Current();
+  if (dc.mapMode != MM_ISOTROPIC) return;
+  const double xdim =
+      static_cast<double>(dc.viewportExt.cx) / (dc.windowExt.cx * pixelsPerMillimetreX_);
+  const double ydim =
+      static_cast<double>(dc.viewportExt.cy) / (dc.windowExt.cy * pixelsPerMillimetreY_);
+  if (!std::isfinite(xdim) || !std::isfinite(ydim) || xdim == 0 || ydim == 0) return;
+  auto shrink = [](int32_t& extent, double factor) {
+    const int32_t sign = extent >= 0 ? 1 : -1;
+    extent = static_cast<int32_t>(std::floor(extent * std::fabs(factor) + 0.5));
+    if (extent == 0) extent = sign;
+  };
+  if (std::fabs(xdim) > std::fabs(ydim))
+    shrink(dc.viewportExt.cx, ydim / xdim);
+  else
+    shrink(dc.viewportExt.cy, xdim / ydim);
+}
+
+void TEMWParser::OnSetWorldTransform(RecordReader& in) {
+  state_.world = in.XForm32();
+  state_.penWidthStale = true;
+}
 
 void TEMWParser::OnModifyWorldTransform(RecordReader& in) {
   const XForm xform = in.XForm32();
+  state_.penWidthStale = true;
   switch (in.U32()) {
     case MWT_IDENTITY:
       state_.world = XForm();

@@ -62,38 +62,16 @@ void TEMWParser::SelectTextFont() {
   if (font.lfUnderline) style |= pdf::kStyleUnderline;
   if (font.lfStrikeOut) style |= pdf::kStyleStrikeOut;
 
-  const std::string face = FaceNameOf(font);
-  const std::string upper = UpperCase(face);
-  int charset = font.lfCharSet;
-  bool substitute = upper == "HELVETICA" && charset != 0;
-  state_.symbolFont = upper == "WINGDINGS";
-  if (state_.symbolFont) charset = 2;
-  std::string replacement;
-  if (!pdf::TPDFFonts::IsTrueTypeFace(face, charset)) {
-    if (charset == platform::SystemDefaultCharset() && pdf::TPDFFonts::IsTrueTypeFace(face, 1)) {
-      charset = 1;
-    } else {
-      substitute = true;
-      replacement = pdf::TPDFFonts::FirstTrueTypeFace(charset);
-    }
-  }
+  const ResolvedFont resolved = ResolveFont(font);
+  state_.symbolFont = resolved.symbol;
 
   const EmwTextMetrics metrics = fontMetrics_.Metrics(font);
   const double dpi = options_.ReferencePixelsPerInchY > 0 ? options_.ReferencePixelsPerInchY : 96;
   const double em = font.lfHeight < 0 ? -static_cast<double>(font.lfHeight) : metrics.em;
   const double points = std::round(em * 72 / dpi);
-  const double size = MapScaleY() * std::fabs(state_.world.eM22) * points;
+  const double size = FontScale() * points;
 
-  if (!substitute)
-    page_->SetActiveFont(face, style, 0, size);
-  else if (upper == "COURIER")
-    page_->SetActiveFont("Courier New", style, charset, size);
-  else if (upper == "TIMES")
-    page_->SetActiveFont("Times New Roman", style, charset, size);
-  else if (!replacement.empty())
-    page_->SetActiveFont(replacement, style, charset, size);
-  else
-    page_->SetActiveFont("Arial", style, 0, size);
+  page_->SetActiveFont(resolved.name, style, resolved.charset, size);
 
   page_->SetHorizontalScaling(font.lfWidth != 0 ? metrics.widthScale * 100 : 100);
 }
@@ -102,14 +80,9 @@ void TEMWParser::SelectTextFont() {
 
 TEMWParser::TextBackground TEMWParser::BeginTextClip(const RectL& clip, bool fill) {
   TextBackground background;
-  const double left = MapX(clip.left), top = MapY(clip.top);
-  const double right = MapX(clip.right), bottom = MapY(clip.bottom);
-  if (state_.clipOpen) {
-    background.closedClip = true;
-    background.clipWasRect = state_.clipIsRect;
-    std::copy(state_.clipRect, state_.clipRect + 4, background.clipRect);
-    CloseClip();
-  }
+  const auto a = Map({clip.left, clip.top});
+  const auto b = Map({clip.right, clip.bottom});
+  const double left = a.x, top = a.y, right = b.x, bottom = b.y;
   // Q gives back the colour of this moment; the background colour below is
   // written inside the saved level.
   background.fillColorCache = state_.fillColorCache;
@@ -135,11 +108,15 @@ TEMWParser::TextBackground TEMWParser::BeginTextBackground(uint32_t options, con
   TextBackground background;
   background.fillColorCache = state_.fillColorCache;
   if (fill) {
-    const double left = MapX(rcl.left), top = MapY(rcl.top);
-    const double right = MapX(rcl.right), bottom = MapY(rcl.bottom);
     WriteBackgroundFillColor();
     page_->NewPath();
-    page_->Rectangle(left, top, right, bottom);
+    if (AxisAligned()) {
+      const auto a = Map({rcl.left, rcl.top});
+      const auto b = Map({rcl.right, rcl.bottom});
+      page_->Rectangle(a.x, a.y, b.x, b.y);
+    } else {
+      LogicalShape(rcl, ShapeKind::kRectangle);
+    }
     page_->Fill();
   }
   return background;
@@ -150,20 +127,6 @@ void TEMWParser::EndTextBackground(const TextBackground& background) {
   page_->GStateRestore();
   state_.stateDirty = true;
   state_.fillColorCache = background.fillColorCache;
-  if (!background.closedClip) return;
-  if (!background.clipWasRect) {
-    state_.clipOpen = false;
-    return;
-  }
-  const double* r = background.clipRect;
-  page_->GStateSave();
-  page_->NewPath();
-  page_->Rectangle(r[0], r[1], r[2], r[3]);
-  page_->Clip();
-  page_->NewPath();
-  state_.clipOpen = true;
-  state_.clipIsRect = true;
-  std::copy(r, r + 4, state_.clipRect);
 }
 
 // --- Reference point --------------------------------------------------------------
@@ -186,28 +149,27 @@ pdf::TPDFDevicePoint TEMWParser::TextReferencePoint(const PointL& reference, dou
   const double g = state_.hAlign == HAlign::kCenter  ? width / 2
                    : state_.hAlign == HAlign::kRight ? width
                                                      : 0;
-  if (escapement == 0) {
+  const XForm& t = Transform();
+  const bool upright = AxisAligned() && t.eM11 > 0 && t.eM22 > 0;
+  if (escapement == 0 && upright) {
     if (state_.vAlign == VAlign::kBaseline)
       page_->SetBaselineOrigin(true);
     else if (state_.vAlign == VAlign::kBottom)
       y -= fontMetrics_.Metrics(state_.font).height;
-    x -= g;
-  } else if (state_.hAlign != HAlign::kLeft || state_.vAlign != VAlign::kTop) {
-    const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
-    const double e = state_.vAlign == VAlign::kBaseline ? metrics.ascent
-                     : state_.vAlign == VAlign::kBottom ? metrics.height
-                                                        : 0;
-    if (e != 0) {
-      const double t = std::sqrt(e * e + g * g);
-      const double b = a - std::asin(e / t);
-      x -= t * std::cos(b);
-      y += t * std::sin(b);
-    } else {
-      x -= g * std::cos(a);
-      y += g * std::sin(a);
-    }
+    return MapPoint(x - g, y);
   }
-  return {MapX(x), MapY(y)};
+  // Turned or mirrored text: the alignment moves along the text's own axes
+  // as they lie on the page.
+  const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
+  const double e = state_.vAlign == VAlign::kBaseline ? metrics.ascent
+                   : state_.vAlign == VAlign::kBottom ? metrics.height
+                                                      : 0;
+  const double along = g * std::hypot(t.eM11, t.eM12);
+  const double up = e * std::hypot(t.eM21, t.eM22);
+  const double angle = PageAngle(escapement) * std::numbers::pi / 180;
+  const double dx = std::cos(angle), dy = -std::sin(angle);  // reading direction
+  const auto p = MapPoint(x, y);
+  return {p.x - along * dx + up * dy, p.y - along * dy - up * dx};
 }
 
 // --- EMR_EXTTEXTOUTA / EMR_EXTTEXTOUTW ------------------------------------------------
@@ -266,7 +228,8 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
       double width = rcl.right - static_cast<double>(rcl.left);
       std::vector<double> advances;
       if (!dx.empty()) {
-        const double scale = std::fabs(state_.world.eM22) * MapScaleX() * fx_;
+        const XForm& t = Transform();
+        const double scale = std::hypot(t.eM11, t.eM12);
         double sum = 0;
         for (double d : dx) {
           advances.push_back(d * scale);
@@ -285,7 +248,7 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
                                                       chars.size())));
       }
       const pdf::TPDFDevicePoint at = TextReferencePoint(reference, width);
-      const double angle = state_.font.lfEscapement / 10.0;
+      const double angle = PageAngle(state_.font.lfEscapement);
       if (glyphIndex) {
         std::vector<uint16_t> glyphs;
         if (wide)
@@ -309,14 +272,15 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
 
 // --- EMR_SMALLTEXTOUT -----------------------------------------------------------------
 
-double TEMWParser::SmallTextY(int32_t y) {
+pdf::TPDFDevicePoint TEMWParser::SmallTextPoint(double x, int32_t y) {
   page_->SetBaselineOrigin(false);
   if (state_.vAlign == VAlign::kBaseline) {
     page_->SetBaselineOrigin(true);
-    return MapY(y);
+    return MapPoint(x, y);
   }
-  if (state_.vAlign == VAlign::kBottom) return MapY(y - fontMetrics_.Metrics(state_.font).height);
-  return MapY(y);
+  if (state_.vAlign == VAlign::kBottom)
+    return MapPoint(x, y - fontMetrics_.Metrics(state_.font).height);
+  return MapPoint(x, y);
 }
 
 void TEMWParser::OnSmallTextOut(RecordReader& in) {
@@ -334,12 +298,11 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
   const auto chars = in.Bytes(static_cast<size_t>(cChars) * (small ? 1 : 2));
   const std::string bytes(reinterpret_cast<const char*>(chars.data()), small ? chars.size() : 0);
   const std::u16string units = small ? std::u16string() : UnitsOf(chars);
-  const double angle = state_.font.lfEscapement / 10.0;
+  const double angle = PageAngle(state_.font.lfEscapement);
 
   page_->SetCharacterSpacing(0);
   if (options & ETO_GLYPH_INDEX) {
-    const double pageY = SmallTextY(y);
-    const double pageX = MapX(x);
+    const auto at = SmallTextPoint(x, y);
     WriteTextFillColor();
     SelectTextFont();
     std::vector<uint16_t> glyphs;
@@ -347,12 +310,11 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
       glyphs.assign(bytes.begin(), bytes.end());
     else
       glyphs.assign(units.begin(), units.end());
-    page_->GlyphTextOut(glyphs, {}, pageX, pageY, angle);
+    page_->GlyphTextOut(glyphs, {}, at.x, at.y, angle);
     return;
   }
   const TextBackground background = hasRect ? BeginTextClip(clip, false) : TextBackground{};
   try {
-    const double pageY = SmallTextY(y);
     WriteTextFillColor();
     SelectTextFont();
     const double cx = fontMetrics_.TextExtent(
@@ -360,11 +322,11 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
     const double shift = state_.hAlign == HAlign::kCenter  ? cx / 2
                          : state_.hAlign == HAlign::kRight ? cx
                                                            : 0;
-    const double pageX = MapX(x - shift);
+    const auto at = SmallTextPoint(x - shift, y);
     if (small)
-      page_->TextOut(bytes, pageX, pageY, angle);
+      page_->TextOut(bytes, at.x, at.y, angle);
     else
-      page_->UnicodeTextOut(units, pageX, pageY, angle);
+      page_->UnicodeTextOut(units, at.x, at.y, angle);
   } catch (...) {
     EndTextBackground(background);
     throw;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "emf2pdf/clip_region.h"
 #include "emf2pdf/emf_types.h"
 #include "emf2pdf/emw_objects.h"
 
@@ -28,6 +29,7 @@ class ShadowDC {
     EmwObject pen;
     EmwObject brush;
     EmwObject font;
+    ClipState clip;
   };
 
   // Deeper nesting than this is refused; no real picture comes near it, and

@@ -181,6 +181,7 @@ void TPDFPage::WriteResources() {
   document_.BeginObject(resourcesNumber_);
   document_.WriteLine(procSet);
   WriteFontResources();
+  if (usesDifference_) document_.WriteLine(" /ExtGState << /GSDiff << /BM /Difference >> >>");
   if (forms_.Count() > 0 || !usedImages_.empty()) {
     document_.WriteLine(" /XObject <<");
     WriteImageResources();
@@ -222,9 +223,11 @@ void TPDFPage::WriteFormObject() {
   document_.WriteLine("/Type /XObject");
   document_.WriteLine("/Subtype /Form");
   document_.WriteKeyReference("/Resources ", resourcesNumber_);
+  // Scale factors need more than two decimals: 0.97 for 0.9663 would move
+  // the picture by points on a page.
   std::string matrix = "/Matrix [";
-  for (double value : formMatrix_) {
-    AppendNumber(matrix, value);
+  for (int i = 0; i < 6; ++i) {
+    AppendNumber(matrix, formMatrix_[i], i < 4);
     matrix += ' ';
   }
   matrix += ']';

@@ -109,6 +109,9 @@ class TPDFPage {
   void SetRGBFillColor(double r, double g, double b);
   void SetRGBStrokeColor(double r, double g, double b);
   void SetRGBColor(double r, double g, double b);
+  // Paints from here on in the Difference blend mode (PDF 1.4: older readers
+  // paint normally), until the next GStateRestore.
+  void SetDifferenceBlend();
 
   // --- Page text operations (page_text.cpp) ---
   // Font request: style bits 1 bold, 2 italic, 4 underline, 8 strike-out;
@@ -139,6 +142,10 @@ class TPDFPage {
   // size (w, h): device units, or points with y upwards for ShowImagePt.
   void ShowImage(int index, double x, double y, double w, double h, double angle);
   void ShowImagePt(int index, double x, double y, double w, double h, double angle);
+  // Places the image on the parallelogram of three of its corners (device
+  // units): rotated, sheared or mirrored as they say.
+  void ShowImageFrame(int index, TPDFDevicePoint topLeft, TPDFDevicePoint topRight,
+                      TPDFDevicePoint bottomLeft);
   const std::vector<int>& UsedImages() const { return usedImages_; }
 
   // --- Metafile playback (page_metafile.cpp) ---
@@ -179,6 +186,7 @@ class TPDFPage {
   void WritePageObject();
   void WriteFormObject();
   // Image resources (page_images.cpp).
+  const class TPDFImage& UseImage(int index);
   void WriteUsedImages();
   void WriteImageResources();
 
@@ -206,6 +214,7 @@ class TPDFPage {
   bool usesText_ = false;
   bool usesGreyImage_ = false;
   bool usesColorImage_ = false;
+  bool usesDifference_ = false;
 
   // --- Page text state (page_text.cpp) ---
   struct TextStateSave {

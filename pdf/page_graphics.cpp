@@ -1,5 +1,6 @@
 #include <cmath>
 #include <numbers>
+#include <string>
 
 #include "pdf/arc_geometry.h"
 #include "pdf/number_format.h"
@@ -63,10 +64,18 @@ void TPDFPage::RectanglePt(double x, double y, double w, double h) {
   currentY_ = y;
 }
 
+// The four factors keep five decimals: a rotation's sine written with two
+// would skew and misplace everything drawn in the matrix.
 void TPDFPage::ConcatMatrix(double a, double b, double c, double d, double e, double f) {
   EndText();
   const double values[] = {a, b, c, d, e, f};
-  AppendOperator(values, 6, "cm");
+  std::string line;
+  for (int i = 0; i < 6; ++i) {
+    AppendNumber(line, values[i], i < 4);
+    line.push_back(' ');
+  }
+  line.append("cm");
+  AppendLine(line);
   std::copy(values, values + 6, currentMatrix_);
 }
 
@@ -289,6 +298,12 @@ void TPDFPage::SetRGBFillColor(double r, double g, double b) {
 void TPDFPage::SetRGBStrokeColor(double r, double g, double b) {
   const double values[] = {r, g, b};
   AppendOperator(values, 3, "RG");
+}
+
+void TPDFPage::SetDifferenceBlend() {
+  EndText();
+  usesDifference_ = true;
+  AppendLine("/GSDiff gs");
 }
 
 void TPDFPage::SetRGBColor(double r, double g, double b) {

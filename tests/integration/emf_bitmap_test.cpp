@@ -26,7 +26,7 @@ using emw_test::PictureColorAt;
 using testing_support::TempFolder;
 
 constexpr uint32_t kSrcCopy = 0x00CC0020;
-constexpr uint32_t kWhiteness = 0x00FF0062;
+constexpr uint32_t kBlackness = 0x00000042;
 constexpr uint32_t kPatInvert = 0x005A0049;
 constexpr uint32_t kNotSrcCopy = 0x00330008;
 
@@ -234,9 +234,9 @@ TEST(EmfBitmaps, bltRecordsCopyFillOrDrawNothing) {
       .selectObject(1)
       // Source area (1, 0) of 1 x 2: green over white, inverted -> magenta over black.
       .bitBlt({20, 20, 59, 99}, {20, 20}, 1, 2, kNotSrcCopy, {1, 0}, &quad)
-      // No source: WHITENESS fills with the brush.
-      .bitBlt({100, 20, 179, 99}, {100, 20}, 80, 80, kWhiteness, {0, 0}, nullptr)
-      // PATINVERT is not carried out.
+      // No source: BLACKNESS is black whatever the brush.
+      .bitBlt({100, 20, 179, 99}, {100, 20}, 80, 80, kBlackness, {0, 0}, nullptr)
+      // PATINVERT: the red brush XOR white paper is cyan.
       .bitBlt({200, 20, 279, 99}, {200, 20}, 80, 80, kPatInvert, {0, 0}, nullptr)
       // The whole DIB, placed by its bounds.
       .stretchBlt({20, 200, 99, 279}, {20, 200}, 80, 80, kSrcCopy, {0, 0}, 2, 2, &quad)
@@ -249,8 +249,8 @@ TEST(EmfBitmaps, bltRecordsCopyFillOrDrawNothing) {
   const std::string& pdf = result->pdf;
   EXPECT_EQ(PictureColorAt(pdf, 40, 40), Rgb(255, 0, 255));
   EXPECT_EQ(PictureColorAt(pdf, 40, 80), kBlack);
-  EXPECT_EQ(PictureColorAt(pdf, 140, 60), kRed);
-  EXPECT_EQ(PictureColorAt(pdf, 240, 60), kWhite);
+  EXPECT_EQ(PictureColorAt(pdf, 140, 60), kBlack);
+  EXPECT_EQ(PictureColorAt(pdf, 240, 60), Rgb(0, 255, 255));
   EXPECT_EQ(PictureColorAt(pdf, 40, 220), kRed);
   EXPECT_EQ(PictureColorAt(pdf, 80, 260), kWhite);
   EXPECT_EQ(PictureColorAt(pdf, 260, 220), kGreen);

@@ -95,12 +95,12 @@ TEST(EmfConversion, mappedAndTransformedDrawingLandsInPlace) {
   if (!graphics_test::ToolAvailable("pdftoppm")) GTEST_SKIP() << "pdftoppm missing";
   TempFolder folder;
   EmfBuilder picture(400, 400);
-  // Logical units of 0.1 device pixel, then shifted by the world transform.
+  // Shifted by the world transform first, then mapped to 0.1 device pixel.
   picture.selectObject(kNullPen)
       .setMapMode(8)
       .setWindowExtEx(4000, 4000)
       .setViewportExtEx(400, 400)
-      .setWorldTransform({1, 0, 0, 1, 200, 200})
+      .setWorldTransform({1, 0, 0, 1, 2000, 2000})
       .createBrushIndirect(1, 0, Rgb(0, 0, 0))
       .selectObject(1)
       .polygon16({{0, 0}, {1000, 0}, {1000, 1000}, {0, 1000}});

@@ -25,11 +25,12 @@ std::vector<std::string> PlayLines(const std::vector<uint8_t>& emf, int resoluti
   if (page.Forms().Count() == 1) lines = graphics_test::ContentLines(page.Forms().Items(0));
   document.Abort();
   if (droppedRecords) *droppedRecords = parser.DroppedRecords();
-  // Every picture starts with the line cap and join of the options.
-  if (lines.size() >= 2 && lines[0] == "2 J" && lines[1] == "2 j")
-    lines.erase(lines.begin(), lines.begin() + 2);
+  // Every picture starts with the line cap and join of the options and the
+  // default pen's width.
+  if (lines.size() >= 3 && lines[0] == "2 J" && lines[1] == "2 j" && lines[2].ends_with(" w"))
+    lines.erase(lines.begin(), lines.begin() + 3);
   else
-    ADD_FAILURE() << "picture does not start with the line cap and join";
+    ADD_FAILURE() << "picture does not start with the line cap, join and width";
   return lines;
 }
 

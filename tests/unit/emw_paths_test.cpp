@@ -54,12 +54,14 @@ TEST(EmwPaths, polygonPainting_followsPenBrushAndFillRule) {
 }
 
 TEST(EmwPaths, shapePainting_strokesOnlyWithAVisiblePen) {
-  // A new picture has a pen of width 0: the rectangle is only filled.
+  // A new picture has GDI's black hairline pen: the rectangle is outlined.
   EXPECT_EQ(PlayLines(EmfBuilder().rectangle({4, 4, 40, 40}).bytes()),
-            (Lines{"3 45 27 27 re", "f"}));
+            (Lines{"3 45 27 27 re", "B"}));
   EXPECT_EQ(PlayLines(EmfBuilder().rectangle({4, 4, 4, 40}).bytes()), (Lines{"n"}));
   EXPECT_EQ(PlayLines(EmfBuilder().selectObject(kNullBrush).rectangle({4, 4, 40, 40}).bytes()),
-            (Lines{"1 1 1 rg", "3 45 27 27 re", "n"}));
+            (Lines{"1 1 1 rg", "3 45 27 27 re", "S"}));
+  EXPECT_EQ(PlayLines(EmfBuilder().selectObject(kNullPen).rectangle({4, 4, 40, 40}).bytes()),
+            (Lines{"3 45 27 27 re", "f"}));
   const Lines stroked =
       PlayLines(EmfBuilder().selectObject(kBlackPen).ellipse({0, 0, 40, 40}).bytes());
   EXPECT_EQ(stroked.back(), "B");
@@ -163,12 +165,13 @@ TEST(EmwPaths, absurdAngleArc_isDroppedWithoutOutput) {
   EXPECT_EQ(dropped, 1);
 }
 
-TEST(EmwPaths, pieIgnoresTheArcDirection) {
-  auto pie = [](uint32_t direction) {
+TEST(EmwPaths, clockwisePie_isTheOtherSlice) {
+  auto pie = [](uint32_t direction, emfbuild::Point start, emfbuild::Point end) {
     return PlayText(
-        EmfBuilder().setArcDirection(direction).pie({0, 0, 40, 40}, {40, 20}, {20, 0}).bytes());
+        EmfBuilder().setArcDirection(direction).pie({0, 0, 40, 40}, start, end).bytes());
   };
-  EXPECT_EQ(pie(1), pie(2));
+  EXPECT_EQ(pie(2, {40, 20}, {20, 0}), pie(1, {20, 0}, {40, 20}));
+  EXPECT_NE(pie(2, {40, 20}, {20, 0}), pie(1, {40, 20}, {20, 0}));
 }
 
 TEST(EmwPaths, clockwiseArc_exchangesItsRadialPoints) {
@@ -203,7 +206,7 @@ TEST(EmwPaths, arcTo_linesToTheArcAndMovesThePosition) {
 TEST(EmwPaths, setPixelV_drawsADotAndPutsThePenBack) {
   const Lines lines = PlayLines(EmfBuilder().setPixelV({40, 20}, 0x0000FF).bytes());
   EXPECT_EQ(lines,
-            (Lines{"n", "1 0 0 RG", "1 w", "30 60 m", "30.01 59.99 l", "S", "0 w", "0 0 0 RG"}));
+            (Lines{"n", "1 0 0 RG", "1 w", "30 60 m", "30.01 59.99 l", "S", "0.75 w", "0 0 0 RG"}));
 }
 
 TEST(EmwPaths, fillRgn_fillsEachRectangleInDeviceUnits) {

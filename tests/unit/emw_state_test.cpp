@@ -33,9 +33,33 @@ TEST(EmwMapping, mapModesAndScaling_mapTheFirstPoint) {
        EmfBuilder().setMapMode(8).setWindowExtEx(100, 100).setViewportExtEx(50, 200), "15 45 m"},
       {"extents do nothing in text mode",
        EmfBuilder().setWindowExtEx(100, 100).setViewportExtEx(50, 200), "30 60 m"},
-      {"window scaling replaces, not multiplies",
-       EmfBuilder().scaleWindowExtEx(1, 2, 1, 2).scaleWindowExtEx(1, 2, 1, 2), "60 45 m"},
-      {"viewport scaling", EmfBuilder().scaleViewportExtEx(1, 2, 1, 2), "15 67.5 m"},
+      {"window scaling multiplies the extent",
+       EmfBuilder()
+           .setMapMode(8)
+           .setWindowExtEx(100, 100)
+           .setViewportExtEx(100, 100)
+           .scaleWindowExtEx(1, 2, 1, 2)
+           .scaleWindowExtEx(1, 2, 1, 2),
+       "120 15 m"},
+      {"viewport scaling",
+       EmfBuilder()
+           .setMapMode(8)
+           .setWindowExtEx(100, 100)
+           .setViewportExtEx(100, 100)
+           .scaleViewportExtEx(1, 2, 1, 2),
+       "15 67.5 m"},
+      {"scaling does nothing in text mode", EmfBuilder().scaleViewportExtEx(1, 2, 1, 2), "30 60 m"},
+      {"isotropic keeps one scale",
+       EmfBuilder().setMapMode(7).setWindowExtEx(100, 100).setViewportExtEx(50, 200), "15 67.5 m"},
+      {"world before window",
+       EmfBuilder()
+           .setMapMode(8)
+           .setWindowExtEx(100, 100)
+           .setViewportExtEx(50, 50)
+           .setWorldTransform({1, 0, 0, 1, 20, 0}),
+       "22.5 67.5 m"},
+      {"rotation", EmfBuilder().setWorldTransform({0, 1, -1, 0, 100, 0}),  // 90 degrees
+       "60 45 m"},
       {"world transform", EmfBuilder().setWorldTransform({2, 0, 0, 2, 8, 4}), "66 42 m"},
       {"left multiply",
        EmfBuilder()
@@ -53,8 +77,10 @@ TEST(EmwMapping, mapModesAndScaling_mapTheFirstPoint) {
   for (const auto& c : kCases) {
     EmfBuilder picture = c.picture;
     const Lines lines = PlayLines(picture.moveTo(40, 20).lineTo(80, 40).bytes());
-    ASSERT_FALSE(lines.empty()) << c.name;
-    EXPECT_EQ(lines[0], c.move) << c.name;
+    const auto move = std::find_if(lines.begin(), lines.end(),
+                                   [](const std::string& l) { return l.ends_with(" m"); });
+    ASSERT_NE(move, lines.end()) << c.name;
+    EXPECT_EQ(*move, c.move) << c.name;
   }
 }
 
@@ -80,8 +106,8 @@ TEST(EmwObjects, blackPenAfterNullPen_strokesSolidBlackAgain) {
                                     .moveTo(0, 0)
                                     .lineTo(40, 0)
                                     .bytes());
-  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "[4 4] 0 d", "0.75 w", "0 0 0 RG", "0.75 w", "[] 0 d",
-                          "0 75 m", "30 75 l", "S"}));
+  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "[13.5 4.5] 0 d", "0 0 0 RG", "0.75 w", "[] 0 d", "0 75 m",
+                          "30 75 l", "S"}));
 }
 
 TEST(EmwObjects, widePen_isSolidAndWritesOnlyWhatChanged) {
@@ -91,7 +117,7 @@ TEST(EmwObjects, widePen_isSolidAndWritesOnlyWhatChanged) {
                                     .createPen(2, 2, 1, 0)  // PS_DOT, width 1
                                     .selectObject(2)
                                     .bytes());
-  EXPECT_EQ(lines, (Lines{"2.25 w", "[1 1] 0 d", "0.75 w"}));
+  EXPECT_EQ(lines, (Lines{"2.25 w", "[2.25 2.25] 0 d", "0.75 w"}));
 }
 
 TEST(EmwObjects, mirroredTransform_keepsPenWidthsPositive) {
@@ -163,17 +189,17 @@ TEST(EmwSavedStates, deepNesting_isBoundedAndPlayable) {
   EXPECT_EQ(lines.back(), "S");
 }
 
-TEST(EmwClipping, secondIntersectClipRect_replacesTheFirst) {
+TEST(EmwClipping, secondIntersectClipRect_intersectsWithTheFirst) {
   const Lines lines = PlayLines(
-      EmfBuilder().intersectClipRect({0, 0, 40, 40}).intersectClipRect({40, 0, 80, 40}).bytes());
-  EXPECT_EQ(lines, (Lines{"q", "n", "0 45 30 30 re", "W", "n", "Q", "0 0 0 RG", "0 0 0 rg", "0 w",
-                          "[] 0 d", "q", "n", "30 45 30 30 re", "W", "n"}));
+      EmfBuilder().intersectClipRect({0, 0, 40, 40}).intersectClipRect({20, 0, 80, 40}).bytes());
+  EXPECT_EQ(lines, (Lines{"q", "n", "0 45 30 30 re", "W", "n", "Q", "0 0 0 RG", "0 0 0 rg",
+                          "0.75 w", "[] 0 d", "q", "n", "15 45 15 30 re", "W", "n"}));
 }
 
-TEST(EmwClipping, extSelectClipRgn_clipsToTheUnionAndEmptyRegionRemovesTheClip) {
+TEST(EmwClipping, extSelectClipRgn_combinesByModeAndEmptyRegionRemovesTheClip) {
   const Lines lines = PlayLines(EmfBuilder()
                                     .intersectClipRect({0, 0, 40, 40})
-                                    .extSelectClipRgn({{0, 0, 40, 40}, {80, 0, 120, 40}}, 1)
+                                    .extSelectClipRgn({{0, 0, 40, 40}, {80, 0, 120, 40}}, 2)
                                     .extSelectClipRgn({})
                                     .bytes());
   EXPECT_EQ(lines, (Lines{"q",
@@ -184,7 +210,7 @@ TEST(EmwClipping, extSelectClipRgn_clipsToTheUnionAndEmptyRegionRemovesTheClip) 
                           "Q",
                           "0 0 0 RG",
                           "0 0 0 rg",
-                          "0 w",
+                          "0.75 w",
                           "[] 0 d",
                           "q",
                           "n",
@@ -195,7 +221,7 @@ TEST(EmwClipping, extSelectClipRgn_clipsToTheUnionAndEmptyRegionRemovesTheClip) 
                           "Q",
                           "0 0 0 RG",
                           "0 0 0 rg",
-                          "0 w",
+                          "0.75 w",
                           "[] 0 d"}));
 }
 
@@ -214,7 +240,7 @@ TEST(EmwClipping, restoreDCWithAClip_closesItAndWritesTheStateAgain) {
 TEST(EmwClipping, selectClipPath_clipsToTheBracketPath) {
   const Lines lines = PlayLines(
       EmfBuilder().beginPath().rectangle({0, 0, 40, 40}).endPath().selectClipPath().bytes());
-  EXPECT_EQ(lines, (Lines{"n", "q", "0 75 m", "0 45 30 30 re", "W", "n"}));
+  EXPECT_EQ(lines, (Lines{"n", "q", "0 75 m", "0 45 30 30 re", "W*", "n"}));
   EXPECT_FALSE(Contains(lines, "Q"));
 }
 
@@ -232,7 +258,7 @@ TEST(EmwClipping, stateWrittenInsideABracket_landsBeforeThePath) {
                                     .bytes());
   EXPECT_EQ(lines,
             (Lines{"q", "n", "0 45 30 30 re", "W", "n", "n", "1 0 0 RG", "1.5 w", "Q", "1 0 0 RG",
-                   "0 0 0 rg", "1.5 w", "[] 0 d", "q", "0 75 m", "30 75 l", "W", "n"}));
+                   "0 0 0 rg", "1.5 w", "[] 0 d", "q", "0 75 m", "30 75 l", "W*", "n"}));
 }
 
 TEST(EmwTextColour, drawingAfterTextWritesTheBrushColourAgain) {
@@ -244,7 +270,25 @@ TEST(EmwTextColour, drawingAfterTextWritesTheBrushColourAgain) {
                                     .setTextColor(0x0000FF)
                                     .rectangle({0, 0, 40, 40})
                                     .bytes());
-  EXPECT_EQ(lines, (Lines{"0 1 0 rg", "1 0 0 rg", "0 1 0 rg", "0 45 30 30 re", "f"}));
+  EXPECT_EQ(lines, (Lines{"0 1 0 rg", "1 0 0 rg", "0 1 0 rg", "0 45 30 30 re", "B"}));
+}
+
+}  // namespace
+
+namespace {
+
+// A DIB pattern brush fills with its pattern's mean colour.
+TEST(EmwObjects, dibPatternBrush_fillsWithItsMeanColour) {
+  const auto dib = emfbuild::Dib1(2, 2, {true, false, false, true}, 0x000000, 0xFFFFFF);
+  std::vector<uint8_t> p;
+  const uint32_t offBmi = 32, offBits = offBmi + static_cast<uint32_t>(dib.info.size());
+  for (uint32_t v : {1u, 0u, offBmi, static_cast<uint32_t>(dib.info.size()), offBits,
+                     static_cast<uint32_t>(dib.bits.size())})
+    emfbuild::PutU32(p, v);
+  p.insert(p.end(), dib.info.begin(), dib.info.end());
+  p.insert(p.end(), dib.bits.begin(), dib.bits.end());
+  const Lines lines = PlayLines(EmfBuilder().record(94, p).selectObject(1).bytes());
+  EXPECT_EQ(lines, Lines{"0.5 0.5 0.5 rg"});
 }
 
 }  // namespace

@@ -1,0 +1,139 @@
+#include "support/gdi_pages.h"
+
+namespace gdi_test {
+
+namespace {
+
+using emfbuild::EmfBuilder;
+using emfbuild::Rgb;
+using emfbuild::Xform;
+
+constexpr uint32_t kNullPen = 0x80000008;
+constexpr uint32_t kMmIsotropic = 7, kMmAnisotropic = 8;
+constexpr uint32_t kModifyLeft = 2;
+constexpr uint32_t kClockwise = 2;
+
+// Pen 1 black, 3 logical units; brush 2 grey.
+EmfBuilder Picture() {
+  EmfBuilder b(200, 200);
+  b.createPen(1, 0, 3, Rgb(0, 0, 0)).selectObject(1);
+  b.createBrushIndirect(2, 0, Rgb(128, 128, 128)).selectObject(2);
+  return b;
+}
+
+// A world transform turned by 30 degrees about (100, 100): shapes and the
+// pen's width turn with it. (Wine draws rotated ellipses and bitmaps wrongly
+// and upright, against GDI's documentation; emw_transform_test checks those.)
+EmfBuilder Rotated() {
+  EmfBuilder b = Picture();
+  const float c = 0.8660254f, s = 0.5f;
+  b.setWorldTransform({c, s, -s, c, 100 - 100 * c + 100 * s, 100 - 100 * s - 100 * c});
+  b.rectangle({40, 40, 160, 90}).polygon({{60, 110}, {140, 110}, {100, 170}});
+  b.createPen(3, 0, 8, Rgb(0, 0, 0)).selectObject(3).polyline({{20, 190}, {180, 190}});
+  return b;
+}
+
+// The world offset counts in world units before the window mapping.
+EmfBuilder WorldBeforeWindow() {
+  EmfBuilder b = Picture();
+  b.setMapMode(kMmAnisotropic).setWindowExtEx(2000, 2000).setViewportExtEx(200, 200);
+  b.setWorldTransform({1, 0, 0, 1, 500, 300}).selectObject(kNullPen);
+  b.rectangle({0, 0, 1000, 1000});
+  b.modifyWorldTransform({2, 0, 0, 1, 0, 0}, kModifyLeft).ellipse({0, 1100, 600, 1600});
+  return b;
+}
+
+// Isotropic mapping keeps circles round; scaling the window doubles sizes.
+EmfBuilder IsotropicAndScaled() {
+  EmfBuilder b = Picture();
+  b.setMapMode(kMmIsotropic).setWindowExtEx(100, 100).setViewportExtEx(100, 200);
+  b.ellipse({10, 10, 90, 90});
+  b.setMapMode(kMmAnisotropic).setWindowExtEx(100, 100).setViewportExtEx(100, 100);
+  b.scaleWindowExtEx(1, 2, 1, 2).rectangle({5, 55, 45, 95});
+  return b;
+}
+
+EmfBuilder ClockwisePie() {
+  EmfBuilder b = Picture();
+  b.setArcDirection(kClockwise).pie({20, 20, 180, 180}, {180, 100}, {100, 20});
+  return b;
+}
+
+// A clip made inside a saved state ends with it; the one before comes back.
+EmfBuilder ClipRestored() {
+  EmfBuilder b = Picture();
+  b.selectObject(kNullPen).intersectClipRect({20, 20, 180, 180});
+  b.saveDC().intersectClipRect({60, 60, 140, 140}).restoreDC(-1);
+  b.excludeClipRect({80, 80, 120, 120});
+  b.rectangle({0, 0, 200, 200});
+  return b;
+}
+
+// Hatched brushes: lines every 8 device pixels, on the background colour
+// when the background mode is opaque.
+EmfBuilder Hatched() {
+  EmfBuilder b = Picture();
+  b.setBkColor(Rgb(255, 255, 0)).createBrushIndirect(3, 2, Rgb(0, 0, 255), 4).selectObject(3);
+  b.rectangle({10, 10, 190, 90});
+  b.setBkMode(1).createBrushIndirect(4, 2, Rgb(0, 0, 0), 3).selectObject(4);
+  b.ellipse({20, 110, 180, 190});
+  return b;
+}
+
+// EMR_GRADIENTFILL: a rectangle shaded left to right, a Gouraud triangle.
+EmfBuilder Gradients() {
+  EmfBuilder b = Picture();
+  auto vertex = [](std::vector<uint8_t>& p, int32_t x, int32_t y, uint32_t rgb) {
+    emfbuild::PutI32(p, x);
+    emfbuild::PutI32(p, y);
+    for (int shift : {0, 8, 16})
+      emfbuild::PutU16(p, static_cast<uint16_t>((rgb >> shift & 0xFF) << 8));
+    emfbuild::PutU16(p, 0);
+  };
+  std::vector<uint8_t> rect;
+  emfbuild::PutRect(rect, {10, 10, 190, 80});
+  for (uint32_t v : {2u, 1u, 0u}) emfbuild::PutU32(rect, v);  // nVer, nTri, GRADIENT_FILL_RECT_H
+  vertex(rect, 10, 10, Rgb(255, 0, 0));
+  vertex(rect, 190, 80, Rgb(0, 0, 255));
+  for (uint32_t v : {0u, 1u}) emfbuild::PutU32(rect, v);
+  b.record(118, rect);
+  std::vector<uint8_t> triangle;
+  emfbuild::PutRect(triangle, {10, 100, 190, 190});
+  for (uint32_t v : {3u, 1u, 2u}) emfbuild::PutU32(triangle, v);  // GRADIENT_FILL_TRIANGLE
+  vertex(triangle, 10, 190, Rgb(0, 0, 0));
+  vertex(triangle, 100, 100, Rgb(0, 255, 0));
+  vertex(triangle, 190, 190, Rgb(255, 255, 255));
+  for (uint32_t v : {0u, 1u, 2u}) emfbuild::PutU32(triangle, v);
+  b.record(118, triangle);
+  return b;
+}
+
+// Bitmap records without a source: DSTINVERT inverts what lies under it,
+// PATINVERT XORs the brush with it, BLACKNESS is black whatever the brush.
+EmfBuilder RasterOperations() {
+  EmfBuilder b = Picture();
+  b.selectObject(kNullPen).createBrushIndirect(3, 0, Rgb(0, 0, 0)).selectObject(3);
+  b.rectangle({0, 0, 100, 200});
+  b.bitBlt({50, 20, 149, 79}, {50, 20}, 100, 60, 0x00550009, {0, 0}, nullptr);  // DSTINVERT
+  b.createBrushIndirect(4, 0, Rgb(255, 0, 0)).selectObject(4);
+  b.bitBlt({50, 90, 149, 139}, {50, 90}, 100, 50, 0x005A0049, {0, 0}, nullptr);    // PATINVERT
+  b.bitBlt({50, 150, 149, 189}, {50, 150}, 100, 40, 0x00000042, {0, 0}, nullptr);  // BLACKNESS
+  return b;
+}
+
+}  // namespace
+
+std::vector<GdiPage> GdiPages() {
+  return {
+      {"world-rotated", Rotated()},
+      {"world-before-window", WorldBeforeWindow()},
+      {"isotropic-and-scaled", IsotropicAndScaled()},
+      {"pie-clockwise", ClockwisePie()},
+      {"clip-restored", ClipRestored()},
+      {"hatched-brushes", Hatched()},
+      {"gradient-fill", Gradients()},
+      {"raster-operations", RasterOperations()},
+  };
+}
+
+}  // namespace gdi_test
