@@ -1,64 +1,35 @@
-#include <malloc.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <exception>
+#include <cstring>
+#include <stdexcept>
 #include <string>
-#include <vector>
 
-#include "app/print_job_run.h"
-#include "dialogs/dialog_mode_run.h"
+#include "app/program_entry.h"
+#include "platform/folders.h"
 
 namespace {
 
-// A run is short and, page after page, allocates and frees buffers of a few
-// hundred kilobytes (page files, bitmaps, compressed streams). Handing them
-// back to the kernel after each page and faulting them in again costs more
-// than keeping them; peak memory is what the largest page needs either way.
-void KeepFreedMemory() {
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 64 << 20);
-}
+constexpr const char* kDesktopProgram = "tallowcraft-desktop";
 
-constexpr const char* kUsage =
-    "Usage: tallowcraft JOB.ini\n"
-    "Saves a spooled print job (one EMF file per page, listed in JOB.ini) as PDF.\n"
-    "\n"
-    "With \"Silent\" on in the settings the output is made without asking; otherwise the\n"
-    "save dialog and the PDF options dialog ask where and how, and the job's files are\n"
-    "deleted afterwards. Settings: $TALLOWCRAFT_REGISTRY, else\n"
-    "$XDG_CONFIG_HOME/tallowcraft/registry.reg (~/.config/tallowcraft/registry.reg).\n"
-    "\n"
-    "  --help     show this text\n"
-    "  --version  show the version\n";
-
-// Answers --help and --version; -1 when the arguments are a job.
-int AnswerOption(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) return -1;
-  if (arguments[0] == "--help" || arguments[0] == "-h") {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  if (arguments[0] == "--version") {
-    std::printf("%s\n", dialogs::kProducer);
-    return 0;
-  }
-  return -1;
+// Most jobs are silent PDFs, made by this program alone. Dialogs, movies and
+// pages drawn to bitmaps need Qt and poppler, whose dozens of shared libraries
+// would cost every job more time at start-up than a small PDF takes to make;
+// for those this process becomes the desktop program (same process, same
+// arguments), so no launcher stays in between.
+[[noreturn]] void BecomeDesktopProgram(char** argv) {
+  const std::string program = platform::ProgramFolder() + kDesktopProgram;
+  std::fflush(nullptr);
+  execv(program.c_str(), argv);
+  throw std::runtime_error("cannot start " + program + ": " + std::strerror(errno));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  KeepFreedMemory();
-  std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  if (const int answered = AnswerOption(arguments); answered >= 0) return answered;
-  try {
-    app::PrintJobRun run;
-    run.SetDialogMode(&dialogs::RunDialogMode);
-    return run.Run(arguments);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "tallowcraft: %s\n", error.what());
-  } catch (...) {
-    std::fprintf(stderr, "tallowcraft: unknown error\n");
-  }
-  return 2;
+  return app::RunProgram(argc, argv, [argv](app::PrintJobRun& run) {
+    run.SetDialogMode([argv](auto&&...) -> int { BecomeDesktopProgram(argv); });
+    run.SetSilentMovie([argv](auto&&...) { BecomeDesktopProgram(argv); });
+  });
 }

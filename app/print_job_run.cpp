@@ -7,7 +7,6 @@
 #include "app/pdf_conversion.h"
 #include "app/pdf_options_reader.h"
 #include "app/settings_store.h"
-#include "app/swf_output.h"
 #include "platform/message_box.h"
 #include "platform/registry_hive.h"
 
@@ -86,8 +85,11 @@ int PrintJobRun::RunSilent() {
   if (format_ == "swf") {
     // The movie replaces a file of that name only once it is complete, so
     // nothing is removed beforehand.
-    presentation::TPresentation component(store_);
-    RunSilentSwf(component, job_.pageFiles, outputName_);
+    if (!silentMovie_) {
+      std::fprintf(stderr, "tallowcraft: movies are not made by this run; nothing was made\n");
+      return kNothingMade;
+    }
+    silentMovie_(*store_, job_.pageFiles, outputName_);
     NotifyController(settings_);
     return 0;
   }

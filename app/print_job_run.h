@@ -16,6 +16,12 @@ namespace app {
 using DialogMode =
     std::function<int(const JobDescription&, RunSettings&, platform::RegistryStore&)>;
 
+// Makes the movie of silent mode under `outputName`; errors propagate. It
+// needs the desktop libraries, so the run is handed it like dialog mode.
+using SilentMovie =
+    std::function<void(platform::RegistryStore&, const std::vector<std::string>& pageFiles,
+                       const std::string& outputName)>;
+
 // One print job from start to end: the job description in, the output out.
 class PrintJobRun {
  public:
@@ -24,6 +30,8 @@ class PrintJobRun {
 
   // Without one, a job in dialog mode is refused.
   void SetDialogMode(DialogMode dialogMode) { dialogMode_ = std::move(dialogMode); }
+  // Without one, a silent movie is refused.
+  void SetSilentMovie(SilentMovie silentMovie) { silentMovie_ = std::move(silentMovie); }
 
   // Returns the process exit status.
   int Run(const std::vector<std::string>& arguments);
@@ -37,6 +45,7 @@ class PrintJobRun {
   int RefuseDialogMode() const;
 
   DialogMode dialogMode_;
+  SilentMovie silentMovie_;
   platform::RegistryStore* store_;
   std::unique_ptr<platform::RegistryStore> ownStore_;
   JobDescription job_;

@@ -30,6 +30,12 @@ void RunSilentSwf(presentation::TPresentation& component, const std::vector<std:
   component.SaveToFile(name);
 }
 
+void SaveSilentMovie(platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
+                     const std::string& outputName) {
+  static presentation::TPresentation component(&store);
+  RunSilentSwf(component, pageFiles, outputName);
+}
+
 bool RunDialogSwf(presentation::TPresentation& component, const std::vector<std::string>& pageFiles,
                   const std::string& outputName) {
   AddSlides(component, pageFiles);

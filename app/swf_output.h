@@ -17,6 +17,11 @@ std::string NavigationTemplatesFolder();
 void RunSilentSwf(presentation::TPresentation& component, const std::vector<std::string>& pageFiles,
                   const std::string& outputName);
 
+// The silent sequence with a component of its own, kept to the end of the
+// process.
+void SaveSilentMovie(platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
+                     const std::string& outputName);
+
 // The dialog sequence: slides, settings, then the component's options dialog
 // (the caller installs it: component.SetOptionsDialog(presentation::ShowSwfOptionsDialog)
 // from presentation/qt). Returns false, making nothing,

@@ -11,6 +11,7 @@
 #include "app/pdf_conversion.h"
 #include "app/pdf_options_record.h"
 #include "app/print_job_run.h"
+#include "app/program_entry.h"
 #include "app/settings_store.h"
 #include "dialogs/desktop_session.h"
 #include "dialogs/explore_to_file.h"
@@ -112,7 +113,7 @@ DialogModeRun::Outcome DialogModeRun::SaveOutputs() {
 DialogModeRun::Outcome DialogModeRun::SavePdf() {
   app::PdfOptionsRecord record;
   TfrmSavePDFDlg dialog(record);
-  dialog.SetProducer(kProducer);
+  dialog.SetProducer(app::kProducer);
   dialog.LoadSettings(store_);
   dialog.SetAutoOpenPDF(settings_.openFileCheckBox);
   if (dialog.exec() != QDialog::Accepted) return Outcome::Cancelled;

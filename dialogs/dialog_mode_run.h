@@ -8,13 +8,11 @@
 
 namespace dialogs {
 
-inline constexpr const char* kProducer = "Quillmark Tallowcraft pro 1.20a";
-
 // Dialog mode of a print job: the save dialog, the outputs, the post-actions,
 // the settings written back and the job's files deleted. Returns the exit
 // status: 0 when done or cancelled; 2 after an error (the job files and the
-// settings are left as they were); 3 when an output could not be made or
-// there is no desktop session (the job files are kept).
+// settings are left as they were); 3 when there is no desktop session (the
+// job files are kept).
 int RunDialogMode(const app::JobDescription& job, app::RunSettings& settings,
                   platform::RegistryStore& store);
 

@@ -80,3 +80,15 @@ TEST_F(SilentRunTest, outputIsIndependentOfTheLocale) {
 }
 
 }  // namespace
+
+// Every job starts the program, so it must not load the desktop libraries;
+// jobs that need them continue in the program beside it.
+TEST(ProgramStart, loadsNoDesktopLibrariesAndHasItsDesktopPartner) {
+  std::string needed;
+  ASSERT_EQ(RunCommand(std::string("readelf -d ") + TALLOWCRAFT_BIN + " | grep NEEDED", &needed),
+            0);
+  for (const char* library : {"Qt6", "poppler", "X11"})
+    EXPECT_EQ(needed.find(library), std::string::npos) << library << " in\n" << needed;
+  const auto partner = std::filesystem::path(TALLOWCRAFT_BIN).parent_path() / "tallowcraft-desktop";
+  EXPECT_TRUE(std::filesystem::is_regular_file(partner));
+}
