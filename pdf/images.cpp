@@ -211,8 +211,10 @@ int TPDFImages::Add(const TPDFGraphic& graphic, ImageCompression compression,
                     int64_t transparentColor, bool isMask, int maskIndex) {
   auto image = std::make_unique<TPDFImage>(owner_, graphic, compression, transparentColor, isMask,
                                            maskIndex, *this);
+  if (const int earlier = repeats_.Find(*image, *this); earlier >= 0) return earlier;
   image->resourceName_ = "Im" + IntToStr(Count());
   items_.push_back(std::move(image));
+  repeats_.Remember(*items_.back(), Count() - 1);
   return Count() - 1;
 }
 

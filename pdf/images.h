@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "pdf/image_repeats.h"
 #include "platform/bitmap.h"
 
 namespace pdf {
@@ -96,8 +97,8 @@ class TPDFImages {
   TPDFImages(const TPDFImages&) = delete;
   TPDFImages& operator=(const TPDFImages&) = delete;
 
-  // Encodes the graphic and appends it; returns its index. Nothing is added
-  // when encoding fails.
+  // Encodes the graphic and appends it; returns its index, or the index of
+  // an earlier equal image. Nothing is added when encoding fails.
   int Add(const TPDFGraphic& graphic, ImageCompression compression, int64_t transparentColor,
           bool isMask, int maskIndex);
   int Count() const { return static_cast<int>(items_.size()); }
@@ -105,11 +106,15 @@ class TPDFImages {
   const TPDFImage& Items(int index) const { return *items_.at(static_cast<size_t>(index)); }
   // Writes every image not written yet, in list order.
   void WriteAll(TPDFDocument& document);
-  void Clear() { items_.clear(); }
+  void Clear() {
+    items_.clear();
+    repeats_.Clear();
+  }
 
  private:
   TPDFDocument* owner_;
   std::vector<std::unique_ptr<TPDFImage>> items_;
+  TImageRepeats repeats_;
 };
 
 }  // namespace pdf

@@ -5,6 +5,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -67,6 +71,8 @@ class Converter {
   // when a sequence cannot be converted. Returns false if anything was skipped.
   bool run(std::string_view input, size_t skip, std::vector<char>& output,
            const std::string& replacement) {
+    // A kept converter starts each text from its initial shift state.
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
     bool exact = true;
     char* in = const_cast<char*>(input.data());
     size_t inLeft = input.size();
@@ -101,6 +107,15 @@ class Converter {
   iconv_t handle_;
 };
 
+// Opening a converter loads and parses its tables: each thread keeps the
+// ones it opened (refused pairs too) for the run.
+Converter& ConverterFor(const char* to, const char* from) {
+  thread_local std::map<std::pair<std::string, std::string>, std::unique_ptr<Converter>> open;
+  std::unique_ptr<Converter>& converter = open[{to, from}];
+  if (!converter) converter = std::make_unique<Converter>(to, from);
+  return *converter;
+}
+
 std::u16string BytesToUtf16(const std::vector<char>& bytes) {
   std::u16string text(bytes.size() / 2, u'\0');
   std::memcpy(text.data(), bytes.data(), text.size() * 2);
@@ -114,7 +129,7 @@ std::string_view AsBytes(std::u16string_view text) {
 }  // namespace
 
 std::u16string MultiByteToWide(int codePage, std::string_view bytes) {
-  Converter converter("UTF-16LE", IconvName(codePage));
+  Converter& converter = ConverterFor("UTF-16LE", IconvName(codePage));
   if (!converter.ok()) return {};
   std::vector<char> out;
   converter.run(bytes, 1, out, "");
@@ -122,7 +137,7 @@ std::u16string MultiByteToWide(int codePage, std::string_view bytes) {
 }
 
 std::string WideToMultiByte(int codePage, std::u16string_view text) {
-  Converter converter(IconvName(codePage), "UTF-16LE");
+  Converter& converter = ConverterFor(IconvName(codePage), "UTF-16LE");
   if (!converter.ok()) return {};
   std::vector<char> out;
   converter.run(AsBytes(text), 2, out, "?");
@@ -130,7 +145,7 @@ std::string WideToMultiByte(int codePage, std::u16string_view text) {
 }
 
 std::optional<std::string> WideToMultiByteExact(int codePage, std::u16string_view text) {
-  Converter converter(IconvName(codePage), "UTF-16LE");
+  Converter& converter = ConverterFor(IconvName(codePage), "UTF-16LE");
   if (!converter.ok()) return std::nullopt;
   std::vector<char> out;
   if (!converter.run(AsBytes(text), 2, out, "")) return std::nullopt;

@@ -353,6 +353,62 @@ TEST(ImagesPdf, onePassPagesCarryTheirImagesAndProcSets) {
   EXPECT_TRUE(decoded[1].pixels == testing_support::PixelsOf(colour));
 }
 
+// The object number of each placement in `pdfimages -list`.
+std::vector<int> ListedObjects(const std::string& pdf) {
+  std::vector<int> objects;
+  const auto output = RunCommand("pdfimages -list '" + pdf + "'");
+  if (!output) return objects;
+  std::istringstream lines(*output);
+  std::string line;
+  for (int skip = 0; skip < 2 && std::getline(lines, line); ++skip) {
+  }
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string skipped;
+    for (int i = 0; i < 10; ++i) fields >> skipped;  // page ... interp
+    int object = -1;
+    fields >> object;
+    objects.push_back(object);
+  }
+  return objects;
+}
+
+TEST(ImagesPdf, equalImagesShareOneXObjectAcrossPages) {
+  if (!HaveTools()) GTEST_SKIP() << "pdfimages or qpdf not installed";
+  std::mt19937 random(7);
+  const TBitmap colour = testing_support::GradientBitmap(30, 20, random, 10);
+  const TBitmap sameColour = colour;
+  const TBitmap other = testing_support::GradientBitmap(30, 20, random, 10);
+  const TBitmap mono = testing_support::RandomMonochrome(16, 16, random);
+  // One pass: the first copy is written and its bytes freed before the second comes.
+  ImageDocument pdf("repeats", true);
+  TPDFDocument& document = pdf.document();
+  const int first = pdf.Add(&colour, icFlate);
+  const int stencil = document.AddImage(&mono, icCCITT4, 0xFFFFFF, true, -1);
+  const int masked = document.AddImage(&colour, icFlate, -1, false, stencil);
+  document.CurrentPage().ShowImage(masked, 100, 100, 30, 20, 0);
+  document.NewPage();
+  EXPECT_EQ(pdf.Add(&sameColour, icFlate), first);
+  EXPECT_EQ(document.AddImage(&mono, icCCITT4, 0xFFFFFF, true, -1), stencil);
+  EXPECT_EQ(document.AddImage(&sameColour, icFlate, -1, false, stencil), masked);
+  // Other pixels, another encoding or another mask make another image.
+  EXPECT_NE(pdf.Add(&other, icFlate), first);
+  EXPECT_NE(pdf.Add(&colour, icJPEG), first);
+  EXPECT_NE(document.AddImage(&mono, icCCITT4, 0x000000, true, -1), stencil);
+  EXPECT_EQ(document.Images().Count(), 6);
+  const std::string& file = pdf.Finish();
+  ExpectQpdfClean(file);
+  const std::vector<int> objects = ListedObjects(file);
+  // Page 1: colour, masked picture, its mask; page 2: colour, other, JPEG.
+  ASSERT_EQ(objects.size(), 6u);
+  EXPECT_EQ(objects[3], objects[0]);
+  EXPECT_NE(objects[4], objects[0]);
+  EXPECT_NE(objects[5], objects[0]);
+  const auto decoded = ExtractImages(file, pdf.dir());
+  ASSERT_EQ(decoded.size(), 6u);
+  EXPECT_TRUE(decoded[3].pixels == testing_support::PixelsOf(colour));
+}
+
 TEST(ImagesPdf, encryptedImagesDecodeWithThePassword) {
   if (!HaveTools()) GTEST_SKIP() << "pdfimages or qpdf not installed";
   std::mt19937 random(6);
