@@ -66,13 +66,6 @@ int OpenAnonymous(const std::string& folder) {
   return fd;
 }
 
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
 void SweepStaleTemporaries(const std::string& folder) {
@@ -180,7 +173,12 @@ void OutputFile::writeAll(std::string_view bytes) {
 
 void OutputFile::commit() {
   flush();
-  if (::fsync(fd_) != 0 && errno != EINVAL) throw FileError("Cannot write file", destination_);
+  // The new file's bytes reach the disk before its name replaces the previous
+  // output, so a crash leaves one or the other whole. The rename is not
+  // waited for (no fsync of the folder): the file system commits it within
+  // seconds, and waiting for it costs a second disk commit; a crash in those
+  // seconds leaves the previous output (or none), never a damaged one.
+  if (::fdatasync(fd_) != 0 && errno != EINVAL) throw FileError("Cannot write file", destination_);
   if (temporaryPath_.empty()) nameAnonymous();
   // The lock is kept until the rename, so no sweep takes the file before.
   if (std::rename(temporaryPath_.c_str(), destination_.c_str()) != 0)
@@ -189,7 +187,6 @@ void OutputFile::commit() {
   removeOnInterrupt_.reset();
   ::close(fd_);
   fd_ = -1;
-  SyncFolder(FolderOf(destination_));
 }
 
 void OutputFile::discard() noexcept {
