@@ -124,7 +124,7 @@ std::string TTTFData::FontProgram() {
   for (size_t i = 0; i < glyphs.size(); ++i) {
     putOffset();
     if (!kept[i]) continue;
-    newGlyf.append(glyphs[i]);
+    newGlyf.append(ttf::WithoutInstructions(glyphs[i]));
     if (!longOffsets && newGlyf.size() % 2) newGlyf.push_back('\0');
   }
   putOffset();

@@ -47,7 +47,8 @@ class TTTFData {
   std::string WidthArray() const;
   std::string ToUnicode(const std::string& resourceName) const;
   // The font program; raises "Cannot recieve data from font" when 'loca' or
-  // 'glyf' cannot be read. 'cvt ', 'fpgm' and 'prep' are copied when present.
+  // 'glyf' cannot be read. 'cvt ', 'fpgm' and 'prep' are copied when present;
+  // outlines are kept without their instructions.
   std::string FontProgram();
 
  private:

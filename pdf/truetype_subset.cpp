@@ -196,7 +196,7 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
   for (uint32_t g = 0; g < keep.size(); ++g)
     if (keep[g]) {
       newNumber[static_cast<uint16_t>(g)] = static_cast<uint16_t>(subset.size() + kFirstKeptGlyph);
-      subset.push_back({static_cast<uint16_t>(g), std::string(glyphs[g]), 0});
+      subset.push_back({static_cast<uint16_t>(g), ttf::WithoutInstructions(glyphs[g]), 0});
     }
   std::map<uint16_t, uint16_t> lowestCodePoint;
   cmap.ForEachMapping([&](uint16_t cp, uint16_t glyph) {

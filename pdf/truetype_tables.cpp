@@ -158,23 +158,62 @@ std::vector<std::string_view> SplitGlyphs(std::string_view loca, std::string_vie
   return glyphs;
 }
 
-std::vector<size_t> ComponentIndexOffsets(std::string_view outline) {
+namespace {
+
+constexpr uint16_t kMoreComponents = 0x0020;
+constexpr uint16_t kHaveInstructions = 0x0100;
+
+// Offsets of the flags of a composite outline's components, and where the
+// last component ends (past the outline for a record cut short).
+std::vector<size_t> ComponentFlagOffsets(std::string_view outline, size_t* end = nullptr) {
   std::vector<size_t> offsets;
-  if (outline.size() < 10 || S16(outline, 0) >= 0) return offsets;
   size_t at = 10;
-  while (at + 4 <= outline.size()) {
-    const uint16_t flags = U16(outline, at);
-    offsets.push_back(at + 2);
-    at += 4 + ((flags & 0x0001) ? 4 : 2);
-    if (flags & 0x0008)
-      at += 2;
-    else if (flags & 0x0040)
-      at += 4;
-    else if (flags & 0x0080)
-      at += 8;
-    if (!(flags & 0x0020)) break;
-  }
+  if (outline.size() >= 10 && S16(outline, 0) < 0)
+    while (at + 4 <= outline.size()) {
+      const uint16_t flags = U16(outline, at);
+      offsets.push_back(at);
+      at += 4 + ((flags & 0x0001) ? 4 : 2);
+      if (flags & 0x0008)
+        at += 2;
+      else if (flags & 0x0040)
+        at += 4;
+      else if (flags & 0x0080)
+        at += 8;
+      if (!(flags & kMoreComponents)) break;
+    }
+  if (end != nullptr) *end = at;
   return offsets;
+}
+
+}  // namespace
+
+std::vector<size_t> ComponentIndexOffsets(std::string_view outline) {
+  std::vector<size_t> offsets = ComponentFlagOffsets(outline);
+  for (size_t& offset : offsets) offset += 2;
+  return offsets;
+}
+
+std::string WithoutInstructions(std::string_view outline) {
+  if (outline.size() < 10) return std::string(outline);
+  const int16_t contours = S16(outline, 0);
+  if (contours >= 0) {
+    const size_t lengthAt = 10 + 2 * static_cast<size_t>(contours);
+    if (lengthAt + 2 > outline.size()) return std::string(outline);
+    const size_t codeEnd = lengthAt + 2 + U16(outline, lengthAt);
+    if (codeEnd > outline.size()) return std::string(outline);
+    std::string stripped(outline.substr(0, lengthAt));
+    stripped.append(2, '\0');
+    stripped.append(outline.substr(codeEnd));
+    return stripped;
+  }
+  size_t end = 0;
+  const std::vector<size_t> flags = ComponentFlagOffsets(outline, &end);
+  if (flags.empty() || end > outline.size()) return std::string(outline);
+  std::string stripped(outline.substr(0, end));
+  const uint16_t last = U16(stripped, flags.back());
+  if (last & kMoreComponents) return std::string(outline);  // cut short
+  SetU16(stripped, flags.back(), static_cast<uint16_t>(last & ~kHaveInstructions));
+  return stripped;
 }
 
 void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<bool>& kept) {

@@ -77,6 +77,11 @@ void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<boo
 // (empty for simple glyphs and for a record cut short).
 std::vector<size_t> ComponentIndexOffsets(std::string_view outline);
 
+// The outline without its hinting instructions: the same contours, points
+// and components. PDF readers draw glyphs unhinted, and the instructions are
+// half of a subset's outlines. A record cut short is returned as it is.
+std::string WithoutInstructions(std::string_view outline);
+
 // A font file from tables in the given directory order: offset table,
 // directory (tag, checksum, offset, length) and 4-byte aligned data.
 std::string AssembleFont(const std::vector<std::pair<std::string, std::string>>& tables);

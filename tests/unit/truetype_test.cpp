@@ -205,6 +205,31 @@ TEST_F(TrueTypeTest, subsetOfAComposite_keepsItsComponents) {
   EXPECT_GT(font.points(font.glyphOf(0xC1)), 0);  // components resolve in the subset
 }
 
+TEST(TrueTypeTables, withoutInstructions_keepsContoursAndComponents) {
+  using namespace std::string_literals;
+  const std::string box = "\0\0\0\0\0\0\0\0\0\0"s;  // contours (set below), bounding box
+  // One contour ending at point 0, 3 instruction bytes, one flag and x, y.
+  const std::string simple = "\0\1"s + box.substr(2) + "\0\0"s + "\0\3"s + "abc"s + "\1\5"s;
+  const std::string simpleBare = "\0\1"s + box.substr(2) + "\0\0"s + "\0\0"s + "\1\5"s;
+  // Two components (byte arguments), the last with WE_HAVE_INSTRUCTIONS.
+  const std::string composite =
+      "\xFF\xFF"s + box.substr(2) + "\0\x20\0\4\1\2"s + "\1\0\0\5\3\4"s + "\0\2xy"s;
+  const std::string compositeBare =
+      "\xFF\xFF"s + box.substr(2) + "\0\x20\0\4\1\2"s + "\0\0\0\5\3\4"s;
+  const struct {
+    const char* name;
+    std::string outline, expected;
+  } cases[] = {
+      {"simple", simple, simpleBare},
+      {"simple without instructions", simpleBare, simpleBare},
+      {"composite", composite, compositeBare},
+      {"empty", "", ""},
+      {"instructions past the end", simple.substr(0, 14), simple.substr(0, 14)},
+      {"composite cut short", composite.substr(0, 18), composite.substr(0, 18)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ttf::WithoutInstructions(c.outline), c.expected) << c.name;
+}
+
 // Damaged copies of the face: every read stays in bounds and ends.
 TEST_F(TrueTypeTest, damagedTables_neverCrashOrLoop) {
   struct Case {
