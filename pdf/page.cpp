@@ -136,6 +136,7 @@ void TPDFPage::SetFormMatrix(double a, double b, double c, double d, double e, d
 void TPDFPage::Write() {
   while (saveDepth_ > 1) GStateRestore();
   WriteUsedImages();
+  for (int index : usedPatterns_) document_.Patterns().Write(document_, index);
   NumberAnnotations();
 
   for (int i = 0; i < forms_.Count(); ++i) forms_.Items(i).Write();
@@ -167,6 +168,7 @@ void TPDFPage::ReleaseWritten() {
   annotations_.shrink_to_fit();
   std::vector<TPDFFont*>().swap(pageFonts_);
   std::vector<int>().swap(usedImages_);
+  std::vector<int>().swap(usedPatterns_);
   std::vector<TextStateSave>().swap(textStateStack_);
   std::string().swap(content_);
 }
@@ -182,6 +184,7 @@ void TPDFPage::WriteResources() {
   document_.WriteLine(procSet);
   WriteFontResources();
   if (usesDifference_) document_.WriteLine(" /ExtGState << /GSDiff << /BM /Difference >> >>");
+  WritePatternResources();
   if (forms_.Count() > 0 || !usedImages_.empty()) {
     document_.WriteLine(" /XObject <<");
     WriteImageResources();
@@ -194,6 +197,20 @@ void TPDFPage::WriteResources() {
   }
   document_.EndDictionary();
   document_.EndObject();
+}
+
+void TPDFPage::WritePatternResources() {
+  if (usedPatterns_.empty()) return;
+  std::string line = " /Pattern <<";
+  for (int index : usedPatterns_) {
+    line += " /P";
+    AppendInteger(line, index);
+    line += ' ';
+    AppendInteger(line, document_.Patterns().ObjectNumber(index));
+    line += " 0 R";
+  }
+  line += " >>";
+  document_.WriteLine(line);
 }
 
 void TPDFPage::WriteContentStream(int64_t number) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pdf/pages.h"
+#include "pdf/patterns.h"
 #include "pdf/pdf_types.h"
 
 namespace pdf {
@@ -109,6 +110,12 @@ class TPDFPage {
   void SetRGBFillColor(double r, double g, double b);
   void SetRGBStrokeColor(double r, double g, double b);
   void SetRGBColor(double r, double g, double b);
+  // Fills from here on with a tiling pattern whose cell (`pattern.width` x
+  // `pattern.height` units, content y downwards) has its top-left corner at
+  // `origin` and units of `unitX` x `unitY`, device units; the pattern's own
+  // matrix is worked out here. Until the next fill colour or GStateRestore.
+  void SetFillPattern(TPDFTilingPattern pattern, TPDFDevicePoint origin, double unitX,
+                      double unitY);
   // Paints from here on in the Difference blend mode (PDF 1.4: older readers
   // paint normally), until the next GStateRestore.
   void SetDifferenceBlend();
@@ -189,6 +196,7 @@ class TPDFPage {
   const class TPDFImage& UseImage(int index);
   void WriteUsedImages();
   void WriteImageResources();
+  void WritePatternResources();
 
   TPDFDocument& document_;
   bool isForm_;
@@ -258,7 +266,8 @@ class TPDFPage {
   TPDFFont* requestedFonts_[2] = {nullptr, nullptr};  // of the current request, by variant
 
   TPDFPages forms_;
-  std::vector<int> usedImages_;  // document image indices, in order of first use
+  std::vector<int> usedImages_;    // document image indices, in order of first use
+  std::vector<int> usedPatterns_;  // document pattern indices, in order of first use
   int64_t resourcesNumber_ = 0;
   int64_t contentsNumber_ = 0;
 

@@ -80,6 +80,45 @@ EmfBuilder Hatched() {
   return b;
 }
 
+// EMR_CREATEDIBPATTERNBRUSHPT (type 94) and EMR_CREATEMONOBRUSH (93) from
+// an 8 x 8 DIB: ihBrush, iUsage, then the header and bits right after.
+void PatternBrush(EmfBuilder& b, uint32_t type, uint32_t index, uint32_t usage, uint16_t bitCount,
+                  const std::vector<uint8_t>& colorsAndBits, uint32_t bitsOffset) {
+  std::vector<uint8_t> p;
+  for (uint32_t v : {index, usage, 32u, 40u + bitsOffset, 72u + bitsOffset,
+                     static_cast<uint32_t>(colorsAndBits.size()) - bitsOffset})
+    emfbuild::PutU32(p, v);
+  for (uint32_t v : {40u, 8u, 8u}) emfbuild::PutU32(p, v);  // biSize, biWidth, biHeight
+  emfbuild::PutU16(p, 1);
+  emfbuild::PutU16(p, bitCount);
+  for (int i = 0; i < 6; ++i) emfbuild::PutU32(p, 0);
+  p.insert(p.end(), colorsAndBits.begin(), colorsAndBits.end());
+  b.record(type, p);
+}
+
+// Pattern brushes repeat their bitmap every 8 device pixels: a 24-bit
+// checker of dark blue and white squares, and a mono brush whose 0 bits
+// take the text colour and 1 bits the background colour (DIB_PAL_MONO: no
+// colour table, rows top-down in 16-bit words, as GDI writes them).
+EmfBuilder PatternBrushes() {
+  EmfBuilder b = Picture();
+  std::vector<uint8_t> checker;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      for (uint8_t c : ((x / 4 + y / 4) % 2 ? std::vector<uint8_t>{128, 0, 0}
+                                            : std::vector<uint8_t>{255, 255, 255}))
+        checker.push_back(c);
+  PatternBrush(b, 94, 3, 0, 24, checker, 0);
+  b.selectObject(3).rectangle({10, 10, 190, 90});
+  std::vector<uint8_t> mono;
+  for (uint8_t row : {0x0F, 0x0F, 0x0F, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF})
+    for (uint8_t byte : {row, uint8_t{0}}) mono.push_back(byte);
+  PatternBrush(b, 93, 4, 2, 1, mono, 0);
+  b.setTextColor(Rgb(128, 0, 0)).setBkColor(Rgb(255, 255, 160)).selectObject(4);
+  b.ellipse({20, 110, 180, 190});
+  return b;
+}
+
 // EMR_GRADIENTFILL: a rectangle shaded left to right, a Gouraud triangle.
 EmfBuilder Gradients() {
   EmfBuilder b = Picture();
@@ -131,6 +170,7 @@ std::vector<GdiPage> GdiPages() {
       {"pie-clockwise", ClockwisePie()},
       {"clip-restored", ClipRestored()},
       {"hatched-brushes", Hatched()},
+      {"pattern-brushes", PatternBrushes()},
       {"gradient-fill", Gradients()},
       {"raster-operations", RasterOperations()},
   };
