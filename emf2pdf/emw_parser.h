@@ -302,8 +302,9 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnCreateMonoBrush(RecordReader& in);
   void CreatePatternBrush(RecordReader& in, bool mono);
   void OnGradientFill(RecordReader& in);
-  void FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points, uint32_t color,
-                          bool outline);
+  // The mapped polygon of logical points as a path; filled in `color`.
+  void FillLogicalPolygonPath(std::initializer_list<std::pair<double, double>> points);
+  void FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points, uint32_t color);
   void OnTransparentBlt(RecordReader& in);
   enum class BltKind { kBitBlt, kTransparentBlt, kMaskBlt };
   void DrawBlt(RecordReader& in, BltKind kind);

@@ -137,6 +137,7 @@ void TPDFPage::Write() {
   while (saveDepth_ > 1) GStateRestore();
   WriteUsedImages();
   for (int index : usedPatterns_) document_.Patterns().Write(document_, index);
+  WriteShadings();
   NumberAnnotations();
 
   for (int i = 0; i < forms_.Count(); ++i) forms_.Items(i).Write();
@@ -169,6 +170,7 @@ void TPDFPage::ReleaseWritten() {
   std::vector<TPDFFont*>().swap(pageFonts_);
   std::vector<int>().swap(usedImages_);
   std::vector<int>().swap(usedPatterns_);
+  std::vector<Shading>().swap(shadings_);
   std::vector<TextStateSave>().swap(textStateStack_);
   std::string().swap(content_);
 }
@@ -185,6 +187,7 @@ void TPDFPage::WriteResources() {
   WriteFontResources();
   if (usesDifference_) document_.WriteLine(" /ExtGState << /GSDiff << /BM /Difference >> >>");
   WritePatternResources();
+  WriteShadingResources();
   if (forms_.Count() > 0 || !usedImages_.empty()) {
     document_.WriteLine(" /XObject <<");
     WriteImageResources();

@@ -25,6 +25,15 @@ struct TPDFDevicePoint {
   double y = 0;
 };
 
+// A corner of a shaded shape: device units and colour components 0..1.
+struct TPDFShadedVertex {
+  double x = 0;
+  double y = 0;
+  double r = 0;
+  double g = 0;
+  double b = 0;
+};
+
 // One page of the document, or one form XObject drawn by a page. Content is
 // kept as text, one operator per line, until the page is written.
 class TPDFPage {
@@ -116,6 +125,11 @@ class TPDFPage {
   // matrix is worked out here. Until the next fill colour or GStateRestore.
   void SetFillPattern(TPDFTilingPattern pattern, TPDFDevicePoint origin, double unitX,
                       double unitY);
+  // Smooth shadings (page_shading.cpp), painted over the whole clip: axial
+  // from one vertex's colour to the other's, extended past both ends; and
+  // Gouraud triangles, three vertices each (a rest of one or two is left out).
+  void ShadeAxial(const TPDFShadedVertex& from, const TPDFShadedVertex& to);
+  void ShadeTriangles(std::span<const TPDFShadedVertex> vertices);
   // Paints from here on in the Difference blend mode (PDF 1.4: older readers
   // paint normally), until the next GStateRestore.
   void SetDifferenceBlend();
@@ -197,6 +211,16 @@ class TPDFPage {
   void WriteUsedImages();
   void WriteImageResources();
   void WritePatternResources();
+  // Shadings (page_shading.cpp).
+  void PaintShading(std::string dictionary, std::string stream);
+  void WriteShadings();
+  void WriteShadingResources();
+  struct Shading {
+    std::string dictionary;
+    std::string stream;  // empty for a dictionary alone
+    int64_t number = 0;
+  };
+  std::vector<Shading> shadings_;
 
   TPDFDocument& document_;
   bool isForm_;

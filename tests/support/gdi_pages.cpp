@@ -147,6 +147,36 @@ EmfBuilder Gradients() {
   return b;
 }
 
+// One record of many shapes is shaded whole: 300 rectangles over each
+// other, black to white, and 300 triangles likewise.
+EmfBuilder ManyGradients() {
+  EmfBuilder b = Picture();
+  auto vertex = [](std::vector<uint8_t>& p, int32_t x, int32_t y, uint16_t grey) {
+    emfbuild::PutI32(p, x);
+    emfbuild::PutI32(p, y);
+    for (int i = 0; i < 3; ++i) emfbuild::PutU16(p, grey);
+    emfbuild::PutU16(p, 0);
+  };
+  std::vector<uint8_t> rects;
+  emfbuild::PutRect(rects, {10, 10, 190, 90});
+  for (uint32_t v : {2u, 300u, 0u}) emfbuild::PutU32(rects, v);
+  vertex(rects, 10, 10, 0);
+  vertex(rects, 190, 90, 0xFF00);
+  for (int i = 0; i < 300; ++i)
+    for (uint32_t v : {0u, 1u}) emfbuild::PutU32(rects, v);
+  b.record(118, rects);
+  std::vector<uint8_t> triangles;
+  emfbuild::PutRect(triangles, {10, 100, 190, 190});
+  for (uint32_t v : {3u, 300u, 2u}) emfbuild::PutU32(triangles, v);
+  vertex(triangles, 10, 190, 0);
+  vertex(triangles, 100, 100, 0x8000);
+  vertex(triangles, 190, 190, 0xFF00);
+  for (int i = 0; i < 300; ++i)
+    for (uint32_t v : {0u, 1u, 2u}) emfbuild::PutU32(triangles, v);
+  b.record(118, triangles);
+  return b;
+}
+
 // Bitmap records without a source: DSTINVERT inverts what lies under it,
 // PATINVERT XORs the brush with it, BLACKNESS is black whatever the brush.
 EmfBuilder RasterOperations() {
@@ -172,6 +202,7 @@ std::vector<GdiPage> GdiPages() {
       {"hatched-brushes", Hatched()},
       {"pattern-brushes", PatternBrushes()},
       {"gradient-fill", Gradients()},
+      {"gradient-many", ManyGradients()},
       {"raster-operations", RasterOperations()},
   };
 }
