@@ -502,6 +502,50 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
 
 namespace {
 
+// The source's colours with its opacity as a soft mask: per-pixel alpha
+// (AC_SRC_ALPHA, premultiplied colours) times the constant alpha.
+struct Translucent {
+  TBitmap colours;
+  std::string opacity;
+};
+
+Translucent MakeTranslucent(const platform::TDibDecoder& decoder, bool loaded, const BltFields& f,
+                            int32_t cxSrc, int32_t cySrc, PictureBudget::Size size) {
+  TBitmap colours(size.width, size.height, TPixelFormat::pf24bit);
+  std::string opacity(static_cast<size_t>(size.width) * static_cast<size_t>(size.height), '\0');
+  const uint32_t constant = (f.rop >> 16) & 0xFF;
+  const bool perPixel = (f.rop >> 24) & 1;  // AC_SRC_ALPHA
+  if (loaded)
+    decoder.ReadAreaInBands(
+        f.xSrc, f.ySrc, cxSrc, cySrc, size.width, size.height,
+        [&](const platform::TDibPixels& band, int outTop) {
+          const bool hasAlpha = perPixel && !band.alpha.empty();
+          for (int y = 0; y < band.height && outTop + y < size.height; ++y)
+            for (int x = 0; x < band.width && x < size.width; ++x) {
+              const size_t at = band.IndexOf(x, y);
+              if (!band.present[at]) continue;
+              const uint32_t alpha = hasAlpha ? band.alpha[at] : 255;
+              const platform::TColor c = band.colors[at];
+              auto straight = [&](uint32_t v) {
+                return static_cast<uint8_t>(
+                    alpha == 0 ? 0 : std::min<uint32_t>(255, (v * 255 + alpha / 2) / alpha));
+              };
+              colours.SetPixel(x, outTop + y,
+                               hasAlpha ? platform::MakeColor(straight(platform::ColorRed(c)),
+                                                              straight(platform::ColorGreen(c)),
+                                                              straight(platform::ColorBlue(c)))
+                                        : c);
+              opacity[static_cast<size_t>(outTop + y) * size.width + x] =
+                  static_cast<char>((alpha * constant + 127) / 255);
+            }
+        });
+  return {std::move(colours), std::move(opacity)};
+}
+
+}  // namespace
+
+namespace {
+
 constexpr uint32_t kDibPalMono = 2;
 
 // The bits of a mono brush stored as GDI writes them with DIB_PAL_MONO: no
@@ -633,18 +677,28 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
   if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
   const auto size = pictureBudget_.Take(cxSrc, cySrc);
   if (!size) return;
-  // Blended onto paper: transparent pixels must not become black boxes.
+  const Placement at = DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest);
+  platform::TDibDecoder decoder;
+  const bool loaded = decoder.Load(source.info, source.bits, source.usage);
+  if (page_->Document().Version() >= pdf::v14) {
+    const Translucent made = MakeTranslucent(decoder, loaded, f, cxSrc, cySrc, *size);
+    FlushPendingMask();
+    const int index = AddBitmapImage(made.colours);
+    page_->Document().Images().Items(index).SetSoftMask(made.opacity);
+    ShowImageAt(index, at);
+    return;
+  }
+  // Before PDF 1.4 no image is translucent: blended onto paper, so that
+  // transparent pixels do not become black boxes.
   TBitmap paper(size->width, size->height, TPixelFormat::pf24bit);
   paper.Fill(platform::kWhite);
-  platform::TDibDecoder decoder;
-  if (decoder.Load(source.info, source.bits, source.usage))
+  if (loaded)
     decoder.ReadAreaInBands(f.xSrc, f.ySrc, cxSrc, cySrc, paper.Width(), paper.Height(),
                             [&](const platform::TDibPixels& band, int outTop) {
                               platform::AlphaBlendPixels(paper, band, f.rop, outTop);
                             });
   FlushPendingMask();
-  ShowImageAt(AddBitmapImage(paper),
-              DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest));
+  ShowImageAt(AddBitmapImage(paper), at);
 }
 
 }  // namespace emf2pdf

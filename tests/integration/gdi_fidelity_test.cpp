@@ -23,7 +23,7 @@ TEST(GdiFidelity, pagesMatchGdisDrawing) {
         std::string(TALLOWCRAFT_SOURCE_DIR) + "/tests/references/gdi/" + page.name + ".png";
     const auto expected = gdi_test::ReadPngGrey(reference);
     ASSERT_TRUE(expected) << reference;
-    const auto converted = emw_test::ConvertPicture(page.picture);
+    const auto converted = emw_test::ConvertPicture(page.picture, page.pdf14 ? pdf::v14 : pdf::v13);
     ASSERT_TRUE(converted->ok) << page.name;
     const auto ours = gdi_test::RenderPicture(converted->pdf, expected->width, expected->height);
     ASSERT_TRUE(ours) << page.name;

@@ -1,5 +1,7 @@
 #include "support/gdi_pages.h"
 
+#include <cstring>
+
 namespace gdi_test {
 
 namespace {
@@ -177,6 +179,34 @@ EmfBuilder ManyGradients() {
   return b;
 }
 
+// EMR_ALPHABLEND at constant alpha 128 over a black and a white half: what
+// lies under the picture shows through it (PDF 1.4).
+EmfBuilder AlphaBlend() {
+  EmfBuilder b = Picture();
+  b.selectObject(kNullPen).createBrushIndirect(3, 0, Rgb(0, 0, 0)).selectObject(3);
+  b.rectangle({0, 0, 100, 200});
+  std::vector<uint8_t> p;
+  emfbuild::PutRect(p, {20, 20, 179, 179});
+  for (int32_t v : {20, 20, 160, 160}) emfbuild::PutI32(p, v);  // destination
+  emfbuild::PutU32(p, 128u << 16);                              // SourceConstantAlpha
+  for (int32_t v : {0, 0}) emfbuild::PutI32(p, v);              // xSrc, ySrc
+  for (float v : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    emfbuild::PutU32(p, bits);
+  }
+  for (uint32_t v : {0u, 0u, 108u, 40u, 148u, 48u}) emfbuild::PutU32(p, v);
+  for (int32_t v : {4, 4}) emfbuild::PutI32(p, v);  // cxSrc, cySrc
+  for (uint32_t v : {40u, 4u, 4u}) emfbuild::PutU32(p, v);
+  emfbuild::PutU16(p, 1);
+  emfbuild::PutU16(p, 24);
+  for (int i = 0; i < 6; ++i) emfbuild::PutU32(p, 0);
+  for (int i = 0; i < 16; ++i)
+    for (uint8_t c : {0, 0, 255}) p.push_back(c);  // red, blue green red
+  b.record(114, p);
+  return b;
+}
+
 // Bitmap records without a source: DSTINVERT inverts what lies under it,
 // PATINVERT XORs the brush with it, BLACKNESS is black whatever the brush.
 EmfBuilder RasterOperations() {
@@ -204,6 +234,7 @@ std::vector<GdiPage> GdiPages() {
       {"gradient-fill", Gradients()},
       {"gradient-many", ManyGradients()},
       {"raster-operations", RasterOperations()},
+      {"alpha-blend", AlphaBlend(), true},
   };
 }
 
