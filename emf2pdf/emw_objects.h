@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "emf2pdf/brush_patterns.h"
 
 namespace emf2pdf {
 
@@ -35,6 +38,8 @@ struct EmwObject {
   int32_t width = 0;   // pen width in logical units
   uint32_t color = 0;  // COLORREF
   uint32_t hatch = 0;  // brush hatch
+  // The bitmap of a DIB pattern or mono brush.
+  std::shared_ptr<const BrushTile> tile;
   // End cap and join of a geometric pen from EMR_EXTCREATEPEN (PS_ENDCAP_*
   // and PS_JOIN_* bits); false: the picture's defaults.
   bool geometric = false;

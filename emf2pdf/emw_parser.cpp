@@ -93,7 +93,7 @@ const TEMWParser::RecordEntry TEMWParser::kRecords[] = {
     {EMR_EXTCREATEPEN, "EXTCREATEPEN", 52, &TEMWParser::OnExtCreatePen},
     {EMR_SMALLTEXTOUT, "SMALLTEXTOUT", 8, &TEMWParser::OnSmallTextOut},
     {EMR_PLGBLT, "PLGBLT", 140, &TEMWParser::OnPlgBlt},
-    {EMR_CREATEMONOBRUSH, "CREATEMONOBRUSH", 32, &TEMWParser::OnCreateDibPatternBrush},
+    {EMR_CREATEMONOBRUSH, "CREATEMONOBRUSH", 32, &TEMWParser::OnCreateMonoBrush},
     {EMR_CREATEDIBPATTERNBRUSHPT, "CREATEDIBPATTERNBRUSHPT", 32,
      &TEMWParser::OnCreateDibPatternBrush},
     {EMR_ALPHABLEND, "ALPHABLEND", 8, &TEMWParser::OnAlphaBlend},

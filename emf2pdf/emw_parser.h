@@ -4,6 +4,7 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "emf2pdf/emf_reader.h"
@@ -70,8 +71,9 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     uint32_t penColor = 0;
     uint32_t brushColor = 0;
     bool nullBrush = false;
-    int hatch = -1;    // HS_ style of a hatched brush, -1 for others
-    int lineCap = -1;  // as written on the page
+    int hatch = -1;                         // HS_ style of a hatched brush, -1 for others
+    std::shared_ptr<const BrushTile> tile;  // of a DIB pattern or mono brush
+    int lineCap = -1;                       // as written on the page
     int lineJoin = -1;
     LogFont font;
     bool symbolFont = false;
@@ -114,14 +116,15 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void PathPie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4);
   void PathClose();
-  // Bounds of the path under construction, page pixels (for hatching).
-  void Extend(double x, double y);
-  double pathBounds_[4] = {0, 0, 0, 0};
-  bool pathBoundsSet_ = false;
-  // Fills the held path with the hatched brush; false when the brush is not
-  // hatched (the caller paints as usual).
-  bool HatchFill(bool evenOdd, bool stroke);
-  void DrawHatchLines();
+  // Fills (and strokes) the held path with a hatched or pattern brush as a
+  // tiling pattern; false for other brushes (the caller paints as usual).
+  bool PatternFill(bool evenOdd, bool stroke);
+  bool PatternBrush() const { return state_.hatch >= 0 || state_.tile != nullptr; }
+  // q and the brush's pattern as the fill colour; EndPatternFill is the Q
+  // (the dash in force is written again if Q lost track of it).
+  void BeginPatternFill();
+  void EndPatternFill();
+  std::string patternDash_;
 
   // --- coordinates and colours (emw_coordinates.cpp) ---
   // Logical -> page pixels; throws MalformedRecord for values that give no
@@ -296,9 +299,12 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnAlphaBlend(RecordReader& in);
   void OnPlgBlt(RecordReader& in);
   void OnCreateDibPatternBrush(RecordReader& in);
+  void OnCreateMonoBrush(RecordReader& in);
+  void CreatePatternBrush(RecordReader& in, bool mono);
   void OnGradientFill(RecordReader& in);
-  void FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points, uint32_t color,
-                          bool outline);
+  // The mapped polygon of logical points as a path; filled in `color`.
+  void FillLogicalPolygonPath(std::initializer_list<std::pair<double, double>> points);
+  void FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points, uint32_t color);
   void OnTransparentBlt(RecordReader& in);
   enum class BltKind { kBitBlt, kTransparentBlt, kMaskBlt };
   void DrawBlt(RecordReader& in, BltKind kind);

@@ -3,6 +3,7 @@
 // page as an image. Records without a source bitmap fill their destination.
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -363,6 +364,12 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
     // Without a source only the raster operation and the brush count:
     // BLACKNESS and WHITENESS ignore the brush, a null brush paints nothing.
     if (rop != platform::BLACKNESS && rop != platform::WHITENESS && state_.nullBrush) return;
+    if (rop != platform::BLACKNESS && rop != platform::WHITENESS && PatternBrush()) {
+      BeginPatternFill();
+      FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
+      EndPatternFill();
+      return;
+    }
     const uint32_t color = rop == platform::BLACKNESS   ? 0x000000
                            : rop == platform::WHITENESS ? 0xFFFFFF
                                                         : ResolvePalette(state_.brushColor);
@@ -493,25 +500,116 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   ShowRasterImage(rop, made, at);
 }
 
-// EMR_CREATEDIBPATTERNBRUSHPT and EMR_CREATEMONOBRUSH: the pattern's mean
-// colour stands for it, a solid brush; a PDF tiling pattern would draw the
-// pattern itself.
-void TEMWParser::OnCreateDibPatternBrush(RecordReader& in) {
+namespace {
+
+// The source's colours with its opacity as a soft mask: per-pixel alpha
+// (AC_SRC_ALPHA, premultiplied colours) times the constant alpha.
+struct Translucent {
+  TBitmap colours;
+  std::string opacity;
+};
+
+Translucent MakeTranslucent(const platform::TDibDecoder& decoder, bool loaded, const BltFields& f,
+                            int32_t cxSrc, int32_t cySrc, PictureBudget::Size size) {
+  TBitmap colours(size.width, size.height, TPixelFormat::pf24bit);
+  std::string opacity(static_cast<size_t>(size.width) * static_cast<size_t>(size.height), '\0');
+  const uint32_t constant = (f.rop >> 16) & 0xFF;
+  const bool perPixel = (f.rop >> 24) & 1;  // AC_SRC_ALPHA
+  if (loaded)
+    decoder.ReadAreaInBands(
+        f.xSrc, f.ySrc, cxSrc, cySrc, size.width, size.height,
+        [&](const platform::TDibPixels& band, int outTop) {
+          const bool hasAlpha = perPixel && !band.alpha.empty();
+          for (int y = 0; y < band.height && outTop + y < size.height; ++y)
+            for (int x = 0; x < band.width && x < size.width; ++x) {
+              const size_t at = band.IndexOf(x, y);
+              if (!band.present[at]) continue;
+              const uint32_t alpha = hasAlpha ? band.alpha[at] : 255;
+              const platform::TColor c = band.colors[at];
+              auto straight = [&](uint32_t v) {
+                return static_cast<uint8_t>(
+                    alpha == 0 ? 0 : std::min<uint32_t>(255, (v * 255 + alpha / 2) / alpha));
+              };
+              colours.SetPixel(x, outTop + y,
+                               hasAlpha ? platform::MakeColor(straight(platform::ColorRed(c)),
+                                                              straight(platform::ColorGreen(c)),
+                                                              straight(platform::ColorBlue(c)))
+                                        : c);
+              opacity[static_cast<size_t>(outTop + y) * size.width + x] =
+                  static_cast<char>((alpha * constant + 127) / 255);
+            }
+        });
+  return {std::move(colours), std::move(opacity)};
+}
+
+}  // namespace
+
+namespace {
+
+constexpr uint32_t kDibPalMono = 2;
+
+// The bits of a mono brush stored as GDI writes them with DIB_PAL_MONO: no
+// colour table, rows top-down and aligned to 16 bits, as a device bitmap's.
+std::shared_ptr<BrushTile> MonoTile(std::span<const uint8_t> bits, int64_t width, int64_t height) {
+  const int64_t stride = (width + 15) / 16 * 2;
+  if (width < 1 || height < 1 || width * height > kMaxBrushTilePixels ||
+      static_cast<uint64_t>(stride * height) > bits.size())
+    return nullptr;
+  auto tile = std::make_shared<BrushTile>();
+  tile->width = static_cast<int>(width);
+  tile->height = static_cast<int>(height);
+  tile->mono = true;
+  for (int64_t y = 0; y < height; ++y)
+    for (int64_t x = 0; x < width; ++x)
+      tile->pixels.push_back((bits[static_cast<size_t>(y * stride + x / 8)] >> (7 - x % 8)) & 1);
+  return tile;
+}
+
+}  // namespace
+
+// EMR_CREATEDIBPATTERNBRUSHPT and EMR_CREATEMONOBRUSH: the bitmap is the
+// brush's cell; its mean colour stands for it where no pattern can be drawn
+// (and for the whole brush when the bitmap is too large to repeat).
+void TEMWParser::OnCreateDibPatternBrush(RecordReader& in) { CreatePatternBrush(in, false); }
+
+void TEMWParser::OnCreateMonoBrush(RecordReader& in) { CreatePatternBrush(in, true); }
+
+void TEMWParser::CreatePatternBrush(RecordReader& in, bool mono) {
   const uint32_t index = in.U32();
   const uint32_t usage = in.U32();
   const uint32_t offBmi = in.U32(), cbBmi = in.U32(), offBits = in.U32(), cbBits = in.U32();
   const DibSource source = SourceOf(in, offBmi, cbBmi, offBits, cbBits, usage);
   const auto header = PeekHeader(source.info);
+  // A mono brush takes the context's colours: 0 bits the text colour, 1 bits
+  // the background colour.
+  if (header && mono && usage == kDibPalMono && header->bitCount == 1) {
+    EmwObject brush;
+    brush.kind = EmwObject::Kind::kBrush;
+    brush.style = emr::BS_SOLID;
+    brush.color = 0x808080;
+    brush.tile = MonoTile(source.bits, header->width, header->height);
+    if (!brush.tile) throw MalformedRecord("mono brush without usable bits");
+    StoreObject(index, brush);
+    return;
+  }
   if (!header || !SizeUsable(header->width, header->height, PixelsHeld(header, source.bits.size())))
     throw MalformedRecord("pattern brush without a usable bitmap");
   platform::TDibDecoder decoder;
   if (!decoder.Load(source.info, source.bits, source.usage))
     throw MalformedRecord("pattern brush bitmap cannot be read");
-  // A large pattern is sampled on a grid of at most 64 x 64 pixels.
   const int width = decoder.Width(), height = decoder.Height();
-  const int stepX = std::max(1, width / 64), stepY = std::max(1, height / 64);
+  auto tile = std::make_shared<BrushTile>();
+  const bool keepTile = int64_t{width} * height <= kMaxBrushTilePixels;
+  if (keepTile) {
+    tile->width = width;
+    tile->height = height;
+    tile->pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
+  }
+  // The mean of a large pattern is sampled on a grid of at most 64 x 64 pixels.
+  const int stepX = keepTile ? 1 : std::max(1, width / 64);
+  const int stepY = keepTile ? 1 : std::max(1, height / 64);
   double r = 0, g = 0, b = 0;
-  int count = 0;
+  int64_t count = 0;
   for (int y = 0; y < height; y += stepY) {
     const platform::TDibPixels row = decoder.ReadArea(0, y, width, 1);
     for (int x = 0; x < row.width; x += stepX) {
@@ -520,6 +618,8 @@ void TEMWParser::OnCreateDibPatternBrush(RecordReader& in) {
       g += platform::ColorGreen(c);
       b += platform::ColorBlue(c);
       ++count;
+      if (!keepTile) continue;
+      tile->pixels.push_back(c & 0xFFFFFF);
     }
   }
   if (count == 0) throw MalformedRecord("empty pattern brush");
@@ -529,6 +629,8 @@ void TEMWParser::OnCreateDibPatternBrush(RecordReader& in) {
   brush.color = platform::MakeColor(static_cast<uint8_t>(std::lround(r / count)),
                                     static_cast<uint8_t>(std::lround(g / count)),
                                     static_cast<uint8_t>(std::lround(b / count)));
+  if (keepTile && tile->pixels.size() == static_cast<size_t>(width) * static_cast<size_t>(height))
+    brush.tile = std::move(tile);
   StoreObject(index, brush);
 }
 
@@ -575,18 +677,28 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
   if (!SizeUsable(cxSrc, cySrc, PixelsHeld(header, source.bits.size()))) return;
   const auto size = pictureBudget_.Take(cxSrc, cySrc);
   if (!size) return;
-  // Blended onto paper: transparent pixels must not become black boxes.
+  const Placement at = DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest);
+  platform::TDibDecoder decoder;
+  const bool loaded = decoder.Load(source.info, source.bits, source.usage);
+  if (page_->Document().Version() >= pdf::v14) {
+    const Translucent made = MakeTranslucent(decoder, loaded, f, cxSrc, cySrc, *size);
+    FlushPendingMask();
+    const int index = AddBitmapImage(made.colours);
+    page_->Document().Images().Items(index).SetSoftMask(made.opacity);
+    ShowImageAt(index, at);
+    return;
+  }
+  // Before PDF 1.4 no image is translucent: blended onto paper, so that
+  // transparent pixels do not become black boxes.
   TBitmap paper(size->width, size->height, TPixelFormat::pf24bit);
   paper.Fill(platform::kWhite);
-  platform::TDibDecoder decoder;
-  if (decoder.Load(source.info, source.bits, source.usage))
+  if (loaded)
     decoder.ReadAreaInBands(f.xSrc, f.ySrc, cxSrc, cySrc, paper.Width(), paper.Height(),
                             [&](const platform::TDibPixels& band, int outTop) {
                               platform::AlphaBlendPixels(paper, band, f.rop, outTop);
                             });
   FlushPendingMask();
-  ShowImageAt(AddBitmapImage(paper),
-              DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest));
+  ShowImageAt(AddBitmapImage(paper), at);
 }
 
 }  // namespace emf2pdf

@@ -1,5 +1,5 @@
-// EMR_GRADIENTFILL: rectangles shaded along one axis and Gouraud triangles,
-// drawn as bands and small triangles of solid colour.
+// EMR_GRADIENTFILL: rectangles shaded along one axis as axial shadings,
+// Gouraud triangles as a free-form triangle shading.
 #include <algorithm>
 #include <cmath>
 
@@ -12,11 +12,9 @@ namespace emf2pdf {
 namespace {
 
 constexpr uint32_t kRectH = 0, kRectV = 1, kTriangle = 2;
-constexpr int kBands = 256;        // GDI has no more shades per channel
-constexpr int kSubdivisions = 16;  // per triangle side
-// Solid pieces one record may draw; beyond it shapes get one piece each, so
-// that a record of many shapes cannot grow the page without bound.
-constexpr int64_t kPieceBudget = 65536;
+// Shaded rectangles one record may draw; beyond it each is filled with its
+// middle colour, so that a record of many shapes stays small.
+constexpr int64_t kShadingBudget = 4096;
 
 struct Vertex {
   double x = 0, y = 0;
@@ -38,12 +36,7 @@ uint32_t ColorOf(const Vertex& v) {
 
 }  // namespace
 
-// `outline`: stroked in the same colour too, so that neighbours leave no
-// seam between them.
-void TEMWParser::FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points,
-                                    uint32_t color, bool outline) {
-  if (color != state_.fillColorCache || state_.stateDirty) WriteFillColor(color);
-  if (outline) WriteStrokeColor(color);
+void TEMWParser::FillLogicalPolygonPath(std::initializer_list<std::pair<double, double>> points) {
   bool first = true;
   for (const auto& [x, y] : points) {
     const auto p = MapPoint(x, y);
@@ -51,7 +44,13 @@ void TEMWParser::FillLogicalPolygon(std::initializer_list<std::pair<double, doub
     first = false;
   }
   page_->ClosePath();
-  outline ? page_->FillAndStroke() : page_->Fill();
+}
+
+void TEMWParser::FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points,
+                                    uint32_t color) {
+  if (color != state_.fillColorCache || state_.stateDirty) WriteFillColor(color);
+  FillLogicalPolygonPath(points);
+  page_->Fill();
 }
 
 void TEMWParser::OnGradientFill(RecordReader& in) {
@@ -73,58 +72,44 @@ void TEMWParser::OnGradientFill(RecordReader& in) {
     in.U16();  // alpha
   }
   // Mapped once first: a vertex that maps out of range drops the record
-  // before anything is drawn (the pieces lie between the vertices).
+  // before anything is drawn.
   for (const Vertex& v : vertices) MapPoint(v.x, v.y);
   if (state_.textColorMode) EndTextColorMode();
   FlushPendingMask();
   Paint().NewPath();
-  int64_t budget = kPieceBudget;
+  auto shaded = [&](double x, double y, const Vertex& colour) {
+    const auto p = MapPoint(x, y);
+    return pdf::TPDFShadedVertex{p.x, p.y, colour.r, colour.g, colour.b};
+  };
+  // All triangles of the record are one Gouraud shading.
+  std::vector<pdf::TPDFShadedVertex> triangles;
+  int64_t budget = kShadingBudget;
   for (uint32_t i = 0; i < nTri; ++i) {
     const uint32_t a = in.U32(), b = in.U32(), c = mode == kTriangle ? in.U32() : 0;
     if (a >= nVer || b >= nVer || c >= nVer) continue;
     const Vertex& p = vertices[a];
     const Vertex& q = vertices[b];
     if (mode == kTriangle) {
-      // Inside q ... Q: the outlines change the stroke colour and width.
-      const uint32_t fillColor = state_.fillColorCache;
-      page_->GStateSave();
-      page_->SetLineWidth(0.5 * fx_);
-      const Vertex& r = vertices[c];
-      const int n = budget >= kSubdivisions * kSubdivisions ? kSubdivisions : 1;
-      budget -= n * n;
-      const double s = 1.0 / n;
-      for (int row = 0; row < n; ++row)
-        for (int col = 0; col + row < n; ++col) {
-          const double u = col * s, v = row * s;
-          const Vertex v0 = Mix(p, q, r, u, v), v1 = Mix(p, q, r, u + s, v),
-                       v2 = Mix(p, q, r, u, v + s);
-          FillLogicalPolygon({{v0.x, v0.y}, {v1.x, v1.y}, {v2.x, v2.y}},
-                             ColorOf(Mix(p, q, r, u + s / 3, v + s / 3)), true);
-          if (col + row + 1 < n) {
-            const Vertex v3 = Mix(p, q, r, u + s, v + s);
-            FillLogicalPolygon({{v1.x, v1.y}, {v3.x, v3.y}, {v2.x, v2.y}},
-                               ColorOf(Mix(p, q, r, u + 2 * s / 3, v + 2 * s / 3)), true);
-          }
-        }
-      page_->GStateRestore();
-      state_.fillColorCache = fillColor;
+      for (uint32_t k : {a, b, c})
+        triangles.push_back(shaded(vertices[k].x, vertices[k].y, vertices[k]));
       continue;
     }
-    // Each band reaches to the far edge; the next one paints over the rest,
-    // so no seam shows between bands.
+    // A rectangle: an axial shading along its mapped axis, clipped to it;
+    // past the budget, its middle colour.
     const bool horizontal = mode == kRectH;
-    const int bands = budget >= kBands ? kBands : 1;
-    budget -= bands;
-    for (int k = 0; k < bands; ++k) {
-      const double t = static_cast<double>(k) / bands;
-      Vertex at = Mix(p, q, p, t, 0);
-      at.r = p.r + (q.r - p.r) * (k + 0.5) / bands;
-      at.g = p.g + (q.g - p.g) * (k + 0.5) / bands;
-      at.b = p.b + (q.b - p.b) * (k + 0.5) / bands;
-      const double x1 = horizontal ? at.x : p.x, y1 = horizontal ? p.y : at.y;
-      FillLogicalPolygon({{x1, y1}, {q.x, y1}, {q.x, q.y}, {x1, q.y}}, ColorOf(at), false);
+    if (budget-- <= 0) {
+      FillLogicalPolygon({{p.x, p.y}, {q.x, p.y}, {q.x, q.y}, {p.x, q.y}},
+                         ColorOf(Mix(p, q, p, 0.5, 0)));
+      continue;
     }
+    page_->GStateSave();
+    FillLogicalPolygonPath({{p.x, p.y}, {q.x, p.y}, {q.x, q.y}, {p.x, q.y}});
+    page_->Clip();
+    page_->NewPath();
+    page_->ShadeAxial(shaded(p.x, p.y, p), horizontal ? shaded(q.x, p.y, q) : shaded(p.x, q.y, q));
+    page_->GStateRestore();
   }
+  if (!triangles.empty()) page_->ShadeTriangles(triangles);
   WriteBrushFillIfChanged();
 }
 

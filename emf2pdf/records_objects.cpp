@@ -153,6 +153,7 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
     state_.brushColor = color;
     state_.nullBrush = stock == NULL_BRUSH;
     state_.hatch = -1;
+    state_.tile.reset();
     if (!state_.textColorMode) WriteBrushFillIfChanged();
     return;
   }
@@ -301,6 +302,7 @@ void TEMWParser::TakeOverBrush(const EmwObject& brush) {
   }
   if (brush.style == BS_NULL) state_.nullBrush = true;
   state_.hatch = brush.style == BS_HATCHED && brush.hatch <= 5 ? static_cast<int>(brush.hatch) : -1;
+  state_.tile = brush.style == BS_NULL ? nullptr : brush.tile;
 }
 
 void TEMWParser::TakeOverFont(const EmwObject& object, bool restoring) {

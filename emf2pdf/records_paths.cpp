@@ -23,7 +23,7 @@ void TEMWParser::PaintStroke() {
 void TEMWParser::PaintFillAndStroke() {
   if (state_.nullBrush)
     PaintStroke();
-  else if (HatchFill(state_.fillAlternate, state_.penStyle != PS_NULL))
+  else if (PatternFill(state_.fillAlternate, state_.penStyle != PS_NULL))
     return;
   else if (state_.penStyle == PS_NULL)
     state_.fillAlternate ? Paint().EoFill() : Paint().Fill();
@@ -33,109 +33,44 @@ void TEMWParser::PaintFillAndStroke() {
 
 void TEMWParser::PaintShape() {
   const bool stroked = state_.penStyle != PS_NULL;
-  if (!state_.nullBrush && HatchFill(false, stroked)) return;
+  if (!state_.nullBrush && PatternFill(false, stroked)) return;
   if (stroked)
     state_.nullBrush ? Paint().Stroke() : Paint().FillAndStroke();
   else
     state_.nullBrush ? Paint().NewPath() : Paint().Fill();
 }
 
-// --- hatched brushes ---
-// GDI hatches with lines of the brush colour every 8 device pixels from the
-// device origin, over the background colour when the background mode is
-// opaque. Drawn through a clip of the path, inside q ... Q so that nothing
-// of the state changes.
+// --- hatched and pattern brushes ---
+// GDI repeats their cells from the device origin in device pixels, whatever
+// the mapping; a hatch lies over the background colour when the background
+// mode is opaque. Inside q ... Q, so the fill colour in force stays.
 
-bool TEMWParser::HatchFill(bool evenOdd, bool stroke) {
-  if (state_.hatch < 0 || state_.nullBrush) return false;
-  std::vector<PathOp> held;
-  held.swap(heldPath_);
-  const bool bounded = pathBoundsSet_;
-  pathBoundsSet_ = false;
-  const uint32_t fillColor = state_.fillColorCache;
-  const std::string dash = page_->DashPattern();
-  page_->GStateSave();
-  for (PathOp& op : held) op(*page_);
-  evenOdd ? page_->EoClip() : page_->Clip();
-  page_->NewPath();
-  if (bounded) {
-    if (state_.bkOpaque) {
-      WriteFillColor(ResolvePalette(dc_.Current().bkColor));
-      page_->Rectangle(pathBounds_[0], pathBounds_[1], pathBounds_[2], pathBounds_[3]);
-      page_->Fill();
-    }
-    DrawHatchLines();
-  }
-  page_->GStateRestore();
-  state_.fillColorCache = fillColor;
-  if (page_->DashPattern() != dash) {
-    page_->SetDash(dash);
-  }
-  if (stroke) {
-    for (PathOp& op : held) op(*page_);
-    page_->Stroke();
-  }
+bool TEMWParser::PatternFill(bool evenOdd, bool stroke) {
+  if (!PatternBrush() || state_.nullBrush) return false;
+  BeginPatternFill();
+  if (stroke)
+    evenOdd ? Paint().EoFillAndStroke() : Paint().FillAndStroke();
+  else
+    evenOdd ? Paint().EoFill() : Paint().Fill();
+  EndPatternFill();
   return true;
 }
 
-void TEMWParser::DrawHatchLines() {
-  const double x0 = pathBounds_[0], y0 = pathBounds_[1], x1 = pathBounds_[2], y1 = pathBounds_[3];
-  // Device pixels: lines x * a + y * b = 8 k + offset through pixel centres,
-  // as GDI's 8 x 8 hatch bitmaps lie; mapped to the page and drawn across
-  // the bounds.
-  auto family = [&](int a, int b, double offset) {
-    auto value = [&](double x, double y) {
-      return (x + originX_) / fx_ * a + (y + originY_) / fy_ * b;
-    };
-    const double corners[] = {value(x0, y0), value(x1, y0), value(x0, y1), value(x1, y1)};
-    const double lo = *std::min_element(corners, corners + 4);
-    const double hi = *std::max_element(corners, corners + 4);
-    if ((hi - lo) / 8 > 100000) return;  // absurd bounds: no hatch rather than no end
-    for (double c = std::ceil((lo - offset) / 8) * 8 + offset; c <= hi; c += 8) {
-      if (b == 0) {
-        const double x = c / a * fx_ - originX_;
-        page_->MoveTo(x, y0);
-        page_->LineTo(x, y1);
-      } else if (a == 0) {
-        const double y = c / b * fy_ - originY_;
-        page_->MoveTo(x0, y);
-        page_->LineTo(x1, y);
-      } else {
-        // y for a page x: (x + ox) / fx * a + (y + oy) / fy * b = c.
-        auto yAt = [&](double x) { return (c - (x + originX_) / fx_ * a) / b * fy_ - originY_; };
-        page_->MoveTo(x0, yAt(x0));
-        page_->LineTo(x1, yAt(x1));
-      }
-    }
-  };
-  const uint32_t color = ResolvePalette(state_.brushColor);
-  page_->SetRGBStrokeColor((color & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
-                           ((color >> 16) & 0xFF) / 255.0);
-  page_->SetLineWidth(fx_);
-  page_->SetDash("[] 0");
-  switch (state_.hatch) {
-    case HS_HORIZONTAL:
-      family(0, 1, 3.5);
-      break;
-    case HS_VERTICAL:
-      family(1, 0, 4.5);
-      break;
-    case HS_FDIAGONAL:
-      family(1, -1, 0);
-      break;
-    case HS_BDIAGONAL:
-      family(1, 1, 0);
-      break;
-    case HS_CROSS:
-      family(0, 1, 3.5);
-      family(1, 0, 4.5);
-      break;
-    default:
-      family(1, -1, 0);
-      family(1, 1, 0);
-      break;
-  }
-  page_->Stroke();
+void TEMWParser::BeginPatternFill() {
+  const auto& dc = dc_.Current();
+  const uint32_t bk = ResolvePalette(dc.bkColor);
+  const pdf::TPDFTilingPattern cell =
+      state_.tile ? TileCell(*state_.tile, ResolvePalette(dc.textColor), bk)
+                  : HatchCell(state_.hatch, ResolvePalette(state_.brushColor),
+                              state_.bkOpaque ? std::optional(bk) : std::nullopt);
+  patternDash_ = page_->DashPattern();
+  page_->GStateSave();
+  page_->SetFillPattern(cell, {-originX_, -originY_}, fx_, fy_);
+}
+
+void TEMWParser::EndPatternFill() {
+  page_->GStateRestore();
+  if (page_->DashPattern() != patternDash_) page_->SetDash(patternDash_);
 }
 
 // --- points ---
@@ -355,7 +290,7 @@ void TEMWParser::OnCloseFigure(RecordReader&) { PathClose(); }
 
 void TEMWParser::OnFillPath(RecordReader&) {
   state_.pathBracket = false;
-  if (!state_.nullBrush && !HatchFill(false, false)) Paint().Fill();
+  if (!state_.nullBrush && !PatternFill(false, false)) Paint().Fill();
   Paint().NewPath();
 }
 

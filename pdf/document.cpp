@@ -198,6 +198,7 @@ void TPDFDocument::Reset() {
   fonts_->Clear();
   output_.reset();
   images_.Clear();
+  patterns_.Clear();
 }
 
 void TPDFDocument::BeginDoc() {

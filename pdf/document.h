@@ -14,6 +14,7 @@
 #include "pdf/outlines.h"
 #include "pdf/output_file.h"
 #include "pdf/pages.h"
+#include "pdf/patterns.h"
 #include "pdf/pdf_types.h"
 
 namespace pdf {
@@ -133,6 +134,9 @@ class TPDFDocument {
   int AddImage(const TPDFGraphic& graphic, ImageCompression compression,
                int64_t transparentColor, bool isMask, int maskIndex);
 
+  // Tiling patterns of the pages and forms (patterns.h).
+  TPDFPatterns& Patterns() { return patterns_; }
+
   // The 32-bit permission word of the standard security handler.
   static int32_t PermissionWord(TPDFCtiptoOptions options, TPDFKeyLength keyLength);
 
@@ -192,6 +196,7 @@ class TPDFDocument {
   uint64_t xrefOffset_ = 0;
   std::unique_ptr<OutputFile> output_;
   TPDFPages pages_;
+  TPDFPatterns patterns_;
   TPDFPage* currentPage_ = nullptr;
   std::string fileId_;
   int32_t permissions_ = 0;

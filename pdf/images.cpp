@@ -173,8 +173,24 @@ void TPDFImage::EncodeCcitt(const TPDFGraphic& graphic) {
   CompressBitmap(*bitmap, &imageData_, CcittMode(compression_));
 }
 
+void TPDFImage::SetSoftMask(const std::string& opacity) {
+  if (isMask_ || opacity.size() != static_cast<size_t>(width_) * static_cast<size_t>(height_))
+    throw TPDFException(msg::kNotValidImage);
+  softMask_ = Deflate(opacity);
+}
+
 void TPDFImage::WriteImage(TPDFDocument& document) {
   if (isWritten_) return;
+  int64_t softMaskNumber = 0;
+  if (!softMask_.empty()) {
+    document.BeginObject(softMaskNumber);
+    document.WriteLine("/Type /XObject /Subtype /Image /ColorSpace /DeviceGray");
+    document.WriteLine("/BitsPerComponent 8 /Filter /FlateDecode");
+    document.WriteKeyInteger("/Width ", width_);
+    document.WriteKeyInteger("/Height ", height_);
+    document.WriteKeyInteger("/Length ", static_cast<int64_t>(softMask_.size()));
+    document.WriteStream(std::exchange(softMask_, std::string()), softMaskNumber);
+  }
   int64_t maskNumber = 0;
   if (maskIndex_ >= 0) {
     TPDFImage& mask = siblings_->Items(maskIndex_);
@@ -191,6 +207,7 @@ void TPDFImage::WriteImage(TPDFDocument& document) {
   document.WriteKeyInteger("/Height ", height_);
   if (isMask_) document.WriteLine("/ImageMask true");
   if (maskIndex_ >= 0) document.WriteKeyReference("/Mask ", maskNumber);
+  if (softMaskNumber != 0) document.WriteKeyReference("/SMask ", softMaskNumber);
   document.WriteLine(compression_ == icFlate  ? "/Filter /FlateDecode"
                      : compression_ == icJPEG ? "/Filter /DCTDecode"
                                               : "/Filter [/CCITTFaxDecode]");

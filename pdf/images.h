@@ -51,6 +51,9 @@ class TPDFImage {
 
   // Writes the XObject (the mask first) unless it is written already.
   void WriteImage(TPDFDocument& document);
+  // Gives the image a soft mask (PDF 1.4): one opacity byte per pixel, rows
+  // top-down; refused when the size does not match.
+  void SetSoftMask(const std::string& opacity);
 
   ImageCompression Compression() const { return compression_; }
   const std::string& ResourceName() const { return resourceName_; }
@@ -88,6 +91,7 @@ class TPDFImage {
   bool isMask_ = false;
   int maskIndex_ = -1;
   bool blackIs1_ = false;
+  std::string softMask_;  // compressed
 };
 
 // The document's images, in the order they were added (Im0, Im1, ...).

@@ -136,6 +136,8 @@ void TPDFPage::SetFormMatrix(double a, double b, double c, double d, double e, d
 void TPDFPage::Write() {
   while (saveDepth_ > 1) GStateRestore();
   WriteUsedImages();
+  for (int index : usedPatterns_) document_.Patterns().Write(document_, index);
+  WriteShadings();
   NumberAnnotations();
 
   for (int i = 0; i < forms_.Count(); ++i) forms_.Items(i).Write();
@@ -167,6 +169,8 @@ void TPDFPage::ReleaseWritten() {
   annotations_.shrink_to_fit();
   std::vector<TPDFFont*>().swap(pageFonts_);
   std::vector<int>().swap(usedImages_);
+  std::vector<int>().swap(usedPatterns_);
+  std::vector<Shading>().swap(shadings_);
   std::vector<TextStateSave>().swap(textStateStack_);
   std::string().swap(content_);
 }
@@ -182,6 +186,8 @@ void TPDFPage::WriteResources() {
   document_.WriteLine(procSet);
   WriteFontResources();
   if (usesDifference_) document_.WriteLine(" /ExtGState << /GSDiff << /BM /Difference >> >>");
+  WritePatternResources();
+  WriteShadingResources();
   if (forms_.Count() > 0 || !usedImages_.empty()) {
     document_.WriteLine(" /XObject <<");
     WriteImageResources();
@@ -194,6 +200,20 @@ void TPDFPage::WriteResources() {
   }
   document_.EndDictionary();
   document_.EndObject();
+}
+
+void TPDFPage::WritePatternResources() {
+  if (usedPatterns_.empty()) return;
+  std::string line = " /Pattern <<";
+  for (int index : usedPatterns_) {
+    line += " /P";
+    AppendInteger(line, index);
+    line += ' ';
+    AppendInteger(line, document_.Patterns().ObjectNumber(index));
+    line += " 0 R";
+  }
+  line += " >>";
+  document_.WriteLine(line);
 }
 
 void TPDFPage::WriteContentStream(int64_t number) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pdf/pages.h"
+#include "pdf/patterns.h"
 #include "pdf/pdf_types.h"
 
 namespace pdf {
@@ -22,6 +23,15 @@ class TPDFActionAnnotation;
 struct TPDFDevicePoint {
   double x = 0;
   double y = 0;
+};
+
+// A corner of a shaded shape: device units and colour components 0..1.
+struct TPDFShadedVertex {
+  double x = 0;
+  double y = 0;
+  double r = 0;
+  double g = 0;
+  double b = 0;
 };
 
 // One page of the document, or one form XObject drawn by a page. Content is
@@ -109,6 +119,17 @@ class TPDFPage {
   void SetRGBFillColor(double r, double g, double b);
   void SetRGBStrokeColor(double r, double g, double b);
   void SetRGBColor(double r, double g, double b);
+  // Fills from here on with a tiling pattern whose cell (`pattern.width` x
+  // `pattern.height` units, content y downwards) has its top-left corner at
+  // `origin` and units of `unitX` x `unitY`, device units; the pattern's own
+  // matrix is worked out here. Until the next fill colour or GStateRestore.
+  void SetFillPattern(TPDFTilingPattern pattern, TPDFDevicePoint origin, double unitX,
+                      double unitY);
+  // Smooth shadings (page_shading.cpp), painted over the whole clip: axial
+  // from one vertex's colour to the other's, extended past both ends; and
+  // Gouraud triangles, three vertices each (a rest of one or two is left out).
+  void ShadeAxial(const TPDFShadedVertex& from, const TPDFShadedVertex& to);
+  void ShadeTriangles(std::span<const TPDFShadedVertex> vertices);
   // Paints from here on in the Difference blend mode (PDF 1.4: older readers
   // paint normally), until the next GStateRestore.
   void SetDifferenceBlend();
@@ -189,6 +210,17 @@ class TPDFPage {
   const class TPDFImage& UseImage(int index);
   void WriteUsedImages();
   void WriteImageResources();
+  void WritePatternResources();
+  // Shadings (page_shading.cpp).
+  void PaintShading(std::string dictionary, std::string stream);
+  void WriteShadings();
+  void WriteShadingResources();
+  struct Shading {
+    std::string dictionary;
+    std::string stream;  // empty for a dictionary alone
+    int64_t number = 0;
+  };
+  std::vector<Shading> shadings_;
 
   TPDFDocument& document_;
   bool isForm_;
@@ -258,7 +290,8 @@ class TPDFPage {
   TPDFFont* requestedFonts_[2] = {nullptr, nullptr};  // of the current request, by variant
 
   TPDFPages forms_;
-  std::vector<int> usedImages_;  // document image indices, in order of first use
+  std::vector<int> usedImages_;    // document image indices, in order of first use
+  std::vector<int> usedPatterns_;  // document pattern indices, in order of first use
   int64_t resourcesNumber_ = 0;
   int64_t contentsNumber_ = 0;
 

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <string>
 
 #include "pdf/arc_geometry.h"
+#include "pdf/document.h"
 #include "pdf/number_format.h"
 #include "pdf/page.h"
 
@@ -304,6 +306,20 @@ void TPDFPage::SetDifferenceBlend() {
   EndText();
   usesDifference_ = true;
   AppendLine("/GSDiff gs");
+}
+
+void TPDFPage::SetFillPattern(TPDFTilingPattern pattern, TPDFDevicePoint origin, double unitX,
+                              double unitY) {
+  const double values[6] = {unitX / Factor(), 0, 0, -unitY / Factor(), ExtX(origin.x),
+                            ExtY(origin.y)};
+  std::copy(values, values + 6, pattern.matrix);
+  const int index = document_.Patterns().Add(pattern);
+  if (std::find(usedPatterns_.begin(), usedPatterns_.end(), index) == usedPatterns_.end())
+    usedPatterns_.push_back(index);
+  std::string line = "/Pattern cs /P";
+  AppendInteger(line, index);
+  line += " scn";
+  AppendLine(line);
 }
 
 void TPDFPage::SetRGBColor(double r, double g, double b) {

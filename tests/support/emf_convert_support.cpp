@@ -9,8 +9,9 @@
 namespace emw_test {
 
 bool ConvertPages(const std::vector<std::string>& pages, const std::string& pdfPath,
-                  std::string* error) {
+                  std::string* error, pdf::TPDFVersion version) {
   emf2pdf::TEMF2PDFConverter converter;
+  converter.SetVersion(version);
   converter.SetFileName(pdfPath);
   converter.SetCompression(pdf::ctFlate);
   converter.SetGenerateBookmarks(false);
@@ -25,12 +26,13 @@ bool ConvertPages(const std::vector<std::string>& pages, const std::string& pdfP
   return ok;
 }
 
-std::unique_ptr<ConvertedPicture> ConvertPicture(const emfbuild::EmfBuilder& picture) {
+std::unique_ptr<ConvertedPicture> ConvertPicture(const emfbuild::EmfBuilder& picture,
+                                                 pdf::TPDFVersion version) {
   auto result = std::make_unique<ConvertedPicture>();
   const std::string emf = result->folder.file("page.emf");
   picture.writeFile(emf);
   result->pdf = result->folder.file("page.pdf");
-  result->ok = ConvertPages({emf}, result->pdf);
+  result->ok = ConvertPages({emf}, result->pdf, nullptr, version);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/pdf_types.h"
 #include "support/emf_builder.h"
 #include "support/temp_folder.h"
 
@@ -14,7 +15,7 @@ namespace emw_test {
 // 5 mm margins, deflate) and returns Convert's result; `error` receives the
 // converter's reason on failure.
 bool ConvertPages(const std::vector<std::string>& pages, const std::string& pdfPath,
-                  std::string* error = nullptr);
+                  std::string* error = nullptr, pdf::TPDFVersion version = pdf::v13);
 
 // One picture converted by ConvertPages, with the folder that holds it.
 struct ConvertedPicture {
@@ -22,7 +23,8 @@ struct ConvertedPicture {
   std::string pdf;
   bool ok = false;
 };
-std::unique_ptr<ConvertedPicture> ConvertPicture(const emfbuild::EmfBuilder& picture);
+std::unique_ptr<ConvertedPicture> ConvertPicture(const emfbuild::EmfBuilder& picture,
+                                                 pdf::TPDFVersion version = pdf::v13);
 
 // The colour (emfbuild::Rgb) at pixel (x, y) of a picture of width x height
 // pixels whose frame starts at its origin: the picture is stretched into

@@ -1,5 +1,7 @@
 #include "support/gdi_pages.h"
 
+#include <cstring>
+
 namespace gdi_test {
 
 namespace {
@@ -80,6 +82,45 @@ EmfBuilder Hatched() {
   return b;
 }
 
+// EMR_CREATEDIBPATTERNBRUSHPT (type 94) and EMR_CREATEMONOBRUSH (93) from
+// an 8 x 8 DIB: ihBrush, iUsage, then the header and bits right after.
+void PatternBrush(EmfBuilder& b, uint32_t type, uint32_t index, uint32_t usage, uint16_t bitCount,
+                  const std::vector<uint8_t>& colorsAndBits, uint32_t bitsOffset) {
+  std::vector<uint8_t> p;
+  for (uint32_t v : {index, usage, 32u, 40u + bitsOffset, 72u + bitsOffset,
+                     static_cast<uint32_t>(colorsAndBits.size()) - bitsOffset})
+    emfbuild::PutU32(p, v);
+  for (uint32_t v : {40u, 8u, 8u}) emfbuild::PutU32(p, v);  // biSize, biWidth, biHeight
+  emfbuild::PutU16(p, 1);
+  emfbuild::PutU16(p, bitCount);
+  for (int i = 0; i < 6; ++i) emfbuild::PutU32(p, 0);
+  p.insert(p.end(), colorsAndBits.begin(), colorsAndBits.end());
+  b.record(type, p);
+}
+
+// Pattern brushes repeat their bitmap every 8 device pixels: a 24-bit
+// checker of dark blue and white squares, and a mono brush whose 0 bits
+// take the text colour and 1 bits the background colour (DIB_PAL_MONO: no
+// colour table, rows top-down in 16-bit words, as GDI writes them).
+EmfBuilder PatternBrushes() {
+  EmfBuilder b = Picture();
+  std::vector<uint8_t> checker;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      for (uint8_t c : ((x / 4 + y / 4) % 2 ? std::vector<uint8_t>{128, 0, 0}
+                                            : std::vector<uint8_t>{255, 255, 255}))
+        checker.push_back(c);
+  PatternBrush(b, 94, 3, 0, 24, checker, 0);
+  b.selectObject(3).rectangle({10, 10, 190, 90});
+  std::vector<uint8_t> mono;
+  for (uint8_t row : {0x0F, 0x0F, 0x0F, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF})
+    for (uint8_t byte : {row, uint8_t{0}}) mono.push_back(byte);
+  PatternBrush(b, 93, 4, 2, 1, mono, 0);
+  b.setTextColor(Rgb(128, 0, 0)).setBkColor(Rgb(255, 255, 160)).selectObject(4);
+  b.ellipse({20, 110, 180, 190});
+  return b;
+}
+
 // EMR_GRADIENTFILL: a rectangle shaded left to right, a Gouraud triangle.
 EmfBuilder Gradients() {
   EmfBuilder b = Picture();
@@ -108,6 +149,64 @@ EmfBuilder Gradients() {
   return b;
 }
 
+// One record of many shapes is shaded whole: 300 rectangles over each
+// other, black to white, and 300 triangles likewise.
+EmfBuilder ManyGradients() {
+  EmfBuilder b = Picture();
+  auto vertex = [](std::vector<uint8_t>& p, int32_t x, int32_t y, uint16_t grey) {
+    emfbuild::PutI32(p, x);
+    emfbuild::PutI32(p, y);
+    for (int i = 0; i < 3; ++i) emfbuild::PutU16(p, grey);
+    emfbuild::PutU16(p, 0);
+  };
+  std::vector<uint8_t> rects;
+  emfbuild::PutRect(rects, {10, 10, 190, 90});
+  for (uint32_t v : {2u, 300u, 0u}) emfbuild::PutU32(rects, v);
+  vertex(rects, 10, 10, 0);
+  vertex(rects, 190, 90, 0xFF00);
+  for (int i = 0; i < 300; ++i)
+    for (uint32_t v : {0u, 1u}) emfbuild::PutU32(rects, v);
+  b.record(118, rects);
+  std::vector<uint8_t> triangles;
+  emfbuild::PutRect(triangles, {10, 100, 190, 190});
+  for (uint32_t v : {3u, 300u, 2u}) emfbuild::PutU32(triangles, v);
+  vertex(triangles, 10, 190, 0);
+  vertex(triangles, 100, 100, 0x8000);
+  vertex(triangles, 190, 190, 0xFF00);
+  for (int i = 0; i < 300; ++i)
+    for (uint32_t v : {0u, 1u, 2u}) emfbuild::PutU32(triangles, v);
+  b.record(118, triangles);
+  return b;
+}
+
+// EMR_ALPHABLEND at constant alpha 128 over a black and a white half: what
+// lies under the picture shows through it (PDF 1.4).
+EmfBuilder AlphaBlend() {
+  EmfBuilder b = Picture();
+  b.selectObject(kNullPen).createBrushIndirect(3, 0, Rgb(0, 0, 0)).selectObject(3);
+  b.rectangle({0, 0, 100, 200});
+  std::vector<uint8_t> p;
+  emfbuild::PutRect(p, {20, 20, 179, 179});
+  for (int32_t v : {20, 20, 160, 160}) emfbuild::PutI32(p, v);  // destination
+  emfbuild::PutU32(p, 128u << 16);                              // SourceConstantAlpha
+  for (int32_t v : {0, 0}) emfbuild::PutI32(p, v);              // xSrc, ySrc
+  for (float v : {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f}) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    emfbuild::PutU32(p, bits);
+  }
+  for (uint32_t v : {0u, 0u, 108u, 40u, 148u, 48u}) emfbuild::PutU32(p, v);
+  for (int32_t v : {4, 4}) emfbuild::PutI32(p, v);  // cxSrc, cySrc
+  for (uint32_t v : {40u, 4u, 4u}) emfbuild::PutU32(p, v);
+  emfbuild::PutU16(p, 1);
+  emfbuild::PutU16(p, 24);
+  for (int i = 0; i < 6; ++i) emfbuild::PutU32(p, 0);
+  for (int i = 0; i < 16; ++i)
+    for (uint8_t c : {0, 0, 255}) p.push_back(c);  // red, blue green red
+  b.record(114, p);
+  return b;
+}
+
 // Bitmap records without a source: DSTINVERT inverts what lies under it,
 // PATINVERT XORs the brush with it, BLACKNESS is black whatever the brush.
 EmfBuilder RasterOperations() {
@@ -131,8 +230,11 @@ std::vector<GdiPage> GdiPages() {
       {"pie-clockwise", ClockwisePie()},
       {"clip-restored", ClipRestored()},
       {"hatched-brushes", Hatched()},
+      {"pattern-brushes", PatternBrushes()},
       {"gradient-fill", Gradients()},
+      {"gradient-many", ManyGradients()},
       {"raster-operations", RasterOperations()},
+      {"alpha-blend", AlphaBlend(), true},
   };
 }
 

@@ -11,6 +11,7 @@ namespace gdi_test {
 struct GdiPage {
   const char* name;  // the reference is tests/references/gdi/NAME.png
   emfbuild::EmfBuilder picture;
+  bool pdf14 = false;  // converted as PDF 1.4 (translucent images)
 };
 
 std::vector<GdiPage> GdiPages();
