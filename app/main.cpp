@@ -2,12 +2,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <string>
 
 #include "app/program_entry.h"
 #include "platform/folders.h"
+#include "platform/message_box.h"
 
 namespace {
 
@@ -25,11 +27,22 @@ constexpr const char* kDesktopProgram = "tallowcraft-desktop";
   throw std::runtime_error("cannot start " + program + ": " + std::strerror(errno));
 }
 
+bool HasDesktop() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+    if (const char* value = std::getenv(name); value != nullptr && *value != '\0') return true;
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   return app::RunProgram(argc, argv, [argv](app::PrintJobRun& run) {
     run.SetDialogMode([argv](auto&&...) -> int { BecomeDesktopProgram(argv); });
     run.SetSilentMovie([argv](auto&&...) { BecomeDesktopProgram(argv); });
+    // At a desktop nobody reads standard error: the message needs a box.
+    run.SetNoJobMessage([argv](const std::string& text, const std::string& caption) {
+      if (HasDesktop()) BecomeDesktopProgram(argv);
+      platform::ShowMessageBox(text, caption, platform::MessageIcon::Error);
+    });
   });
 }

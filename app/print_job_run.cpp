@@ -42,17 +42,11 @@ std::string CompleteOutputName(const std::string& outputName, const std::string&
 }
 
 int PrintJobRun::Run(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) {
-    platform::ShowMessageBox("INI file not found", "Printing error", platform::MessageIcon::Error);
-    return 1;
-  }
+  if (arguments.empty()) return RefuseWithoutJob();
   // A job description that cannot be read is refused like a missing one
   // instead of becoming an empty document reported as done.
   auto job = ReadJobDescription(arguments[0]);
-  if (!job) {
-    platform::ShowMessageBox("INI file not found", "Printing error", platform::MessageIcon::Error);
-    return 1;
-  }
+  if (!job) return RefuseWithoutJob();
   job_ = std::move(*job);
   RequireUsablePages(job_);
   if (store_ == nullptr) {
@@ -62,6 +56,14 @@ int PrintJobRun::Run(const std::vector<std::string>& arguments) {
   settings_ = LoadRunSettings(*store_);
   if (settings_.silent) return RunSilent();
   return dialogMode_ ? dialogMode_(job_, settings_, *store_) : RefuseDialogMode();
+}
+
+int PrintJobRun::RefuseWithoutJob() const {
+  if (noJobMessage_)
+    noJobMessage_("INI file not found", "Printing error");
+  else
+    platform::ShowMessageBox("INI file not found", "Printing error", platform::MessageIcon::Error);
+  return 1;
 }
 
 std::string SilentModeHint() {

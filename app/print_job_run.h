@@ -22,6 +22,9 @@ using SilentMovie =
     std::function<void(platform::RegistryStore&, const std::vector<std::string>& pageFiles,
                        const std::string& outputName)>;
 
+// Shows the message that ends a run which has no job to work on.
+using NoJobMessage = std::function<void(const std::string& text, const std::string& caption)>;
+
 // One print job from start to end: the job description in, the output out.
 class PrintJobRun {
  public:
@@ -30,6 +33,8 @@ class PrintJobRun {
 
   // Without one, a job in dialog mode is refused.
   void SetDialogMode(DialogMode dialogMode) { dialogMode_ = std::move(dialogMode); }
+  // Without one, the message goes to standard error.
+  void SetNoJobMessage(NoJobMessage noJobMessage) { noJobMessage_ = std::move(noJobMessage); }
   // Without one, a silent movie is refused.
   void SetSilentMovie(SilentMovie silentMovie) { silentMovie_ = std::move(silentMovie); }
 
@@ -41,11 +46,13 @@ class PrintJobRun {
   const std::string& OutputName() const { return outputName_; }
 
  private:
+  int RefuseWithoutJob() const;
   int RunSilent();
   int RefuseDialogMode() const;
 
   DialogMode dialogMode_;
   SilentMovie silentMovie_;
+  NoJobMessage noJobMessage_;
   platform::RegistryStore* store_;
   std::unique_ptr<platform::RegistryStore> ownStore_;
   JobDescription job_;

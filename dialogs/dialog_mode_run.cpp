@@ -65,6 +65,12 @@ int RunDialogMode(const app::JobDescription& job, app::RunSettings& settings,
   return status;
 }
 
+void ShowNoJobMessage(const std::string& text, const std::string& caption) {
+  const auto application = StartDesktopSession();
+  platform::ShowMessageBox(text, caption, platform::MessageIcon::Error);
+  platform::SetMessagePresenter(nullptr);
+}
+
 int DialogModeRun::Run() {
   if (AskForOutput()) {
     if (SaveOutputs() == Outcome::Failed) return kFailed;

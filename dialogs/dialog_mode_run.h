@@ -16,6 +16,10 @@ namespace dialogs {
 int RunDialogMode(const app::JobDescription& job, app::RunSettings& settings,
                   platform::RegistryStore& store);
 
+// The message of a run without a job, in a message box when a desktop
+// session can be reached, else on standard error.
+void ShowNoJobMessage(const std::string& text, const std::string& caption);
+
 // The part after Qt is up; the dialogs are answered by the user.
 class DialogModeRun {
  public:

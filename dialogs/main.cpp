@@ -8,5 +8,6 @@ int main(int argc, char** argv) {
   return app::RunProgram(argc, argv, [](app::PrintJobRun& run) {
     run.SetDialogMode(&dialogs::RunDialogMode);
     run.SetSilentMovie(&app::SaveSilentMovie);
+    run.SetNoJobMessage(&dialogs::ShowNoJobMessage);
   });
 }

@@ -144,4 +144,13 @@ TEST_F(DialogModeRun, movieWithItsPage_isMadeOpenedOverLoopbackAndCleansUp) {
   EXPECT_TRUE(Contains(opened, "/clip.html\n" + job.documents() + "/\n")) << opened;
 }
 
+TEST_F(DialogModeRun, noJob_isSaidInAMessageBoxAtTheDesktop) {
+  auto run = std::async(std::launch::async, [this] {
+    return RunCommand("DISPLAY=" + display.display() +
+                      " WAYLAND_DISPLAY= QT_QPA_PLATFORM= " + TALLOWCRAFT_BIN + " 2>&1");
+  });
+  answer("Printing error", "key Return");
+  EXPECT_EQ(run.get(), 1);
+}
+
 }  // namespace

@@ -15,8 +15,8 @@ using testing_support::WriteFile;
 
 // Runs the program on a job with the documents folder and the settings in `folder`.
 int RunJob(const TempFolder& folder, const std::string& arguments, std::string* output) {
-  const std::string env = "XDG_DOCUMENTS_DIR='" + folder.file("docs") + "' TALLOWCRAFT_REGISTRY='" +
-                          folder.file("settings.reg") + "' ";
+  const std::string env = "DISPLAY= WAYLAND_DISPLAY= XDG_DOCUMENTS_DIR='" + folder.file("docs") +
+                          "' TALLOWCRAFT_REGISTRY='" + folder.file("settings.reg") + "' ";
   return RunCommand(env + TALLOWCRAFT_BIN + std::string(" ") + arguments + " 2>&1", output);
 }
 
