@@ -76,11 +76,7 @@ void OpenHtmlPage(const std::string& pageFile) {
   const int port = StartPageServer(ExtractFilePath(absolute));
   const std::string address =
       "http://127.0.0.1:" + std::to_string(port) + "/" + EscapeForUrl(ExtractFileName(absolute));
-  // TALLOWCRAFT_OPENER replaces xdg-open, as for every file the program opens.
-  const char* opener = std::getenv("TALLOWCRAFT_OPENER");
-  const std::string program = opener != nullptr && *opener != '\0' ? opener : "xdg-open";
-  if (platform::RunProgram(program, {address}) != 0)
-    throw std::runtime_error("Cannot open \"" + address + "\"");
+  platform::OpenWithDesktop(address);
 }
 
 }  // namespace app

@@ -43,13 +43,17 @@ std::string AbsolutePath(const std::string& path) {
   return std::string(cwd) + "/" + path;
 }
 
-void ShellOpen(const std::string& path) {
+void OpenWithDesktop(const std::string& target) {
   // TALLOWCRAFT_OPENER replaces xdg-open (tests use it to see what would open).
   const char* opener = std::getenv("TALLOWCRAFT_OPENER");
   const std::string program = opener != nullptr && *opener != '\0' ? opener : "xdg-open";
+  if (RunProgram(program, {target}) != 0)
+    throw std::runtime_error("Cannot open \"" + target + "\"");
+}
+
+void ShellOpen(const std::string& path) {
   // xdg-open 1.1 refuses "--"; an absolute path can never be taken for an option.
-  const int status = RunProgram(program, {AbsolutePath(path)});
-  if (status != 0) throw std::runtime_error("Cannot open \"" + path + "\"");
+  OpenWithDesktop(AbsolutePath(path));
 }
 
 }  // namespace platform
