@@ -128,4 +128,17 @@ pdf::TPDFTilingPattern TileCell(const BrushTile& tile, uint32_t textColor, uint3
   return cell;
 }
 
+const pdf::TPDFTilingPattern& TileCells::Cell(const std::shared_ptr<const BrushTile>& tile,
+                                              uint32_t textColor, uint32_t bkColor) {
+  // Only a mono brush takes its colours from the context.
+  if (!tile->mono) textColor = bkColor = 0;
+  for (const Entry& entry : entries_)
+    if (entry.tile == tile && entry.textColor == textColor && entry.bkColor == bkColor)
+      return entry.cell;
+  constexpr size_t kKept = 16;
+  if (entries_.size() == kKept) entries_.erase(entries_.begin());
+  entries_.push_back({tile, textColor, bkColor, TileCell(*tile, textColor, bkColor)});
+  return entries_.back().cell;
+}
+
 }  // namespace emf2pdf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -27,5 +28,23 @@ pdf::TPDFTilingPattern HatchCell(int hatch, uint32_t color, std::optional<uint32
 
 // The cell of a pattern brush, one unit per pixel.
 pdf::TPDFTilingPattern TileCell(const BrushTile& tile, uint32_t textColor, uint32_t bkColor);
+
+// The cells a picture's pattern brushes fill with, each made once: a page
+// may fill thousands of shapes with one brush, and a cell is up to 256 x 256
+// pixels to compress.
+class TileCells {
+ public:
+  const pdf::TPDFTilingPattern& Cell(const std::shared_ptr<const BrushTile>& tile,
+                                     uint32_t textColor, uint32_t bkColor);
+
+ private:
+  struct Entry {
+    std::shared_ptr<const BrushTile> tile;  // held, so that its address stays its own
+    uint32_t textColor = 0;
+    uint32_t bkColor = 0;
+    pdf::TPDFTilingPattern cell;
+  };
+  std::vector<Entry> entries_;
+};
 
 }  // namespace emf2pdf

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/brush_patterns.h"
 #include "emf2pdf/emf_reader.h"
 #include "emf2pdf/emf_types.h"
 #include "emf2pdf/emw_font_metrics.h"
@@ -125,6 +126,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void BeginPatternFill();
   void EndPatternFill();
   std::string patternDash_;
+  TileCells tileCells_;
 
   // --- coordinates and colours (emw_coordinates.cpp) ---
   // Logical -> page pixels; throws MalformedRecord for values that give no

@@ -60,7 +60,7 @@ void TEMWParser::BeginPatternFill() {
   const auto& dc = dc_.Current();
   const uint32_t bk = ResolvePalette(dc.bkColor);
   const pdf::TPDFTilingPattern cell =
-      state_.tile ? TileCell(*state_.tile, ResolvePalette(dc.textColor), bk)
+      state_.tile ? tileCells_.Cell(state_.tile, ResolvePalette(dc.textColor), bk)
                   : HatchCell(state_.hatch, ResolvePalette(state_.brushColor),
                               state_.bkOpaque ? std::optional(bk) : std::nullopt);
   patternDash_ = page_->DashPattern();
