@@ -128,12 +128,22 @@ pdf::TPDFTilingPattern TileCell(const BrushTile& tile, uint32_t textColor, uint3
   return cell;
 }
 
+namespace {
+
+// Programs often create a new brush of the same bits for every shape.
+bool SameTile(const BrushTile& a, const BrushTile& b) {
+  return &a == &b || (a.width == b.width && a.height == b.height && a.mono == b.mono &&
+                      a.pixels == b.pixels);
+}
+
+}  // namespace
+
 const pdf::TPDFTilingPattern& TileCells::Cell(const std::shared_ptr<const BrushTile>& tile,
                                               uint32_t textColor, uint32_t bkColor) {
   // Only a mono brush takes its colours from the context.
   if (!tile->mono) textColor = bkColor = 0;
   for (const Entry& entry : entries_)
-    if (entry.tile == tile && entry.textColor == textColor && entry.bkColor == bkColor)
+    if (entry.textColor == textColor && entry.bkColor == bkColor && SameTile(*entry.tile, *tile))
       return entry.cell;
   constexpr size_t kKept = 16;
   if (entries_.size() == kKept) entries_.erase(entries_.begin());

@@ -39,7 +39,7 @@ class TileCells {
 
  private:
   struct Entry {
-    std::shared_ptr<const BrushTile> tile;  // held, so that its address stays its own
+    std::shared_ptr<const BrushTile> tile;
     uint32_t textColor = 0;
     uint32_t bkColor = 0;
     pdf::TPDFTilingPattern cell;
