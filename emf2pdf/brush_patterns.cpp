@@ -99,15 +99,15 @@ pdf::TPDFTilingPattern TileCell(const BrushTile& tile, uint32_t textColor, uint3
   cell.width = tile.width * (repeat ? Repeats(tile.width) : 1);
   cell.height = tile.height * (repeat ? Repeats(tile.height) : 1);
   std::string rgb;
-  rgb.reserve(static_cast<size_t>(cell.width) * static_cast<size_t>(cell.height) * 3);
-  for (int y = 0; y < cell.height; ++y)
-    for (int x = 0; x < cell.width; ++x) {
-      const uint32_t pixel =
-          tile.pixels[static_cast<size_t>(y % tile.height) * tile.width + x % tile.width];
-      const uint32_t color = tile.mono ? (pixel ? bkColor : textColor) : pixel;
-      for (int shift = 0; shift < 24; shift += 8) rgb += static_cast<char>(color >> shift);
-    }
-  const std::string packed = pdf::Deflate(rgb);
+  rgb.reserve(tile.pixels.size() * 3);
+  for (uint32_t pixel : tile.pixels) {
+    const uint32_t color = tile.mono ? (pixel ? bkColor : textColor) : pixel;
+    for (int shift = 0; shift < 24; shift += 8) rgb += static_cast<char>(color >> shift);
+  }
+  const std::string packed = repeat ? pdf::DeflateTiled(rgb, static_cast<size_t>(tile.width) * 3,
+                                                        static_cast<size_t>(Repeats(tile.width)),
+                                                        static_cast<size_t>(Repeats(tile.height)))
+                                    : pdf::Deflate(rgb);
   std::string& out = cell.content;
   out += "q ";
   for (int value : {cell.width, 0, 0, -cell.height, 0, cell.height}) {
@@ -132,8 +132,8 @@ namespace {
 
 // Programs often create a new brush of the same bits for every shape.
 bool SameTile(const BrushTile& a, const BrushTile& b) {
-  return &a == &b || (a.width == b.width && a.height == b.height && a.mono == b.mono &&
-                      a.pixels == b.pixels);
+  return &a == &b ||
+         (a.width == b.width && a.height == b.height && a.mono == b.mono && a.pixels == b.pixels);
 }
 
 }  // namespace

@@ -17,4 +17,9 @@ inline constexpr int kFontProgramDeflateLevel = kDeflateLevel;
 // zlib-format deflate ("/FlateDecode") at a level from 1 to 12.
 std::string Deflate(std::string_view data, int level = kDeflateLevel);
 
+// zlib-format deflate of an image that repeats a tile: `tile` holds its rows
+// of `rowBytes` each; the image repeats each row `across` times and the
+// whole band of rows `down` times. Written as copies, without searching.
+std::string DeflateTiled(std::string_view tile, size_t rowBytes, size_t across, size_t down);
+
 }  // namespace pdf

@@ -37,6 +37,30 @@ TEST(Deflate, zlibInflatesWhatEveryLevelWrites) {
           << input.size() << " bytes at level " << level;
 }
 
+TEST(Deflate, tiledImagesInflateToTheirTileRepeated) {
+  struct Case {
+    size_t rowBytes, rows, across, down;
+  } const kCases[] = {
+      {24, 8, 32, 32},                  // an 8 x 8 RGB tile in a 256 x 256 cell
+      {3, 1, 2, 1},                     // a rest too short for a copy
+      {2, 1, 2, 1},    {1, 1, 260, 2},  // copies split so that none is shorter than 3
+      {3, 5, 1, 7},                     // repeated down only
+      {4000, 9, 1, 2},                  // a band larger than deflate's window
+      {768, 42, 1, 6},                  // a band just inside it
+  };
+  for (const Case& c : kCases) {
+    const std::string tile = Noise(c.rowBytes * c.rows);
+    std::string image;
+    for (size_t d = 0; d < c.down; ++d)
+      for (size_t row = 0; row < c.rows; ++row)
+        for (size_t a = 0; a < c.across; ++a) image += tile.substr(row * c.rowBytes, c.rowBytes);
+    const std::string packed = DeflateTiled(tile, c.rowBytes, c.across, c.down);
+    EXPECT_EQ(Inflate(packed, image.size()), image) << c.rowBytes << " x " << c.rows;
+    EXPECT_LT(packed.size(), tile.size() * 2 + 64 + image.size() / 64);
+  }
+  EXPECT_THROW(DeflateTiled("abc", 2, 1, 1), std::invalid_argument);
+}
+
 TEST(Deflate, refusesLevelsOutsideOneToTwelve) {
   EXPECT_THROW(Deflate("x", 0), std::invalid_argument);
   EXPECT_THROW(Deflate("x", 13), std::invalid_argument);
