@@ -24,6 +24,20 @@ void CopyWith(TBitmap& destination, int width, int height, int top, uint32_t rop
   width = std::min(width, destination.Width());
   height = std::min(height, destination.Height() - top);
   const bool mono = destination.IsMonochrome();
+  if (rop == SRCCOPY && !mono) {
+    // The common case, straight into the rows.
+    for (int y = 0; y < height; ++y) {
+      uint8_t* row = destination.Row(top + y);
+      for (int x = 0; x < width; ++x, row += 3) {
+        TColor source;
+        if (!sourceAt(x, y, source)) continue;
+        row[0] = ColorRed(source);
+        row[1] = ColorGreen(source);
+        row[2] = ColorBlue(source);
+      }
+    }
+    return;
+  }
   if (mono) pattern = MonochromeOf(pattern);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
