@@ -1,0 +1,261 @@
+#include "emf2pdf/pdf_page_device.h"
+
+#include "pdf/number_format.h"
+
+namespace emf2pdf {
+
+namespace {
+
+// Stands for "everything" where a clip keeps what lies outside a path.
+constexpr double kEverywhere = 1e7;
+
+double Red(uint32_t c) { return (c & 0xFF) / 255.0; }
+double Green(uint32_t c) { return ((c >> 8) & 0xFF) / 255.0; }
+double Blue(uint32_t c) { return ((c >> 16) & 0xFF) / 255.0; }
+
+}  // namespace
+
+// The cap, join and width are written at once: a form starts from the state
+// of whatever draws it. Colours and dash start as PDF's own defaults.
+void PdfPageDevice::Begin(const StrokeStyle& pen) {
+  page_.SetLineCap(pen.cap);
+  page_.SetLineJoin(pen.join);
+  page_.SetLineWidth(pen.width);
+  states_.assign(1, State{0, 0, pen.width, "[] 0", pen.cap, pen.join});
+}
+
+void PdfPageDevice::End() {
+  while (pushedClips_ > 0) PopClip();
+  if (clipOpen_) Restore();
+  clipOpen_ = false;
+}
+
+void PdfPageDevice::Save() {
+  page_.GStateSave();
+  states_.push_back(states_.back());
+}
+
+void PdfPageDevice::Restore() {
+  page_.GStateRestore();
+  if (states_.size() > 1) states_.pop_back();
+}
+
+// --- state ---
+
+void PdfPageDevice::UseFillColor(uint32_t color) {
+  if (Current().fill == color) return;
+  Current().fill = color;
+  page_.SetRGBFillColor(Red(color), Green(color), Blue(color));
+}
+
+std::string PdfPageDevice::DashText(const std::vector<double>& lengths) {
+  if (lengths.empty()) return "[] 0";
+  std::string text = "[";
+  for (double length : lengths) {
+    if (text.size() > 1) text += ' ';
+    text += pdf::FormatNumber(page_.ExtLength(length), true);
+  }
+  return text + "] 0";
+}
+
+void PdfPageDevice::UseStroke(const StrokeStyle& stroke) {
+  State& state = Current();
+  if (state.stroke != stroke.color) {
+    state.stroke = stroke.color;
+    page_.SetRGBStrokeColor(Red(stroke.color), Green(stroke.color), Blue(stroke.color));
+  }
+  if (state.width != stroke.width) {
+    state.width = stroke.width;
+    page_.SetLineWidth(stroke.width);
+  }
+  std::string dash = DashText(stroke.dash);
+  if (state.dash != dash) {
+    page_.SetDash(dash);
+    state.dash = std::move(dash);
+  }
+  if (state.cap != stroke.cap) {
+    state.cap = stroke.cap;
+    page_.SetLineCap(stroke.cap);
+  }
+  if (state.join != stroke.join) {
+    state.join = stroke.join;
+    page_.SetLineJoin(stroke.join);
+  }
+}
+
+// --- clip ---
+
+void PdfPageDevice::SetClip(const ClipState& clip) {
+  if (clip.serial != clip_.serial) clip_ = clip;
+}
+
+void PdfPageDevice::ShowClip() {
+  if (clip_.serial == shownClipSerial_) return;
+  if (clipOpen_) Restore();
+  clipOpen_ = false;
+  shownClipSerial_ = clip_.serial;
+  if (clip_.whole) return;
+  Save();
+  clipOpen_ = true;
+  if (clip_.hasRegion) {
+    // An empty region clips everything away.
+    if (clip_.region.empty()) page_.Rectangle(0, 0, 0, 0);
+    for (const ClipRect& r : clip_.region) page_.Rectangle(r.left, r.top, r.right, r.bottom);
+    page_.Clip();
+    page_.NewPath();
+  }
+  for (const ClipState::PathClip& path : clip_.paths) {
+    if (path.outside) page_.Rectangle(-kEverywhere, -kEverywhere, kEverywhere, kEverywhere);
+    WritePath(*path.path);
+    path.evenOdd || path.outside ? page_.EoClip() : page_.Clip();
+    page_.NewPath();
+  }
+}
+
+void PdfPageDevice::PushClip(const DevicePath& path) {
+  ShowClip();
+  Save();
+  ++pushedClips_;
+  WritePath(path);
+  page_.Clip();
+  page_.NewPath();
+}
+
+void PdfPageDevice::PopClip() {
+  if (pushedClips_ == 0) return;
+  --pushedClips_;
+  Restore();
+}
+
+// --- drawing ---
+
+void PdfPageDevice::WritePath(const DevicePath& path) {
+  using Kind = DevicePath::Kind;
+  for (const DevicePath::Element& e : path.Elements()) {
+    const double* v = e.v;
+    switch (e.kind) {
+      case Kind::kMove:
+        page_.MoveTo(v[0], v[1]);
+        break;
+      case Kind::kLine:
+        page_.LineTo(v[0], v[1]);
+        break;
+      case Kind::kCurve:
+        page_.CurveTo(v[0], v[1], v[2], v[3], v[4], v[5]);
+        break;
+      case Kind::kClose:
+        page_.ClosePath();
+        break;
+      case Kind::kRectangle:
+        page_.Rectangle(v[0], v[1], v[2], v[3]);
+        break;
+      case Kind::kEllipse:
+        page_.Ellipse(v[0], v[1], v[2], v[3]);
+        break;
+      case Kind::kRoundRect:
+        page_.RoundRect(v[0], v[1], v[2], v[3], v[4], v[5]);
+        break;
+      case Kind::kArc:
+        page_.Arc(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+        break;
+      case Kind::kChord: {
+        const pdf::TPDFDevicePoint start =
+            page_.Arc(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+        page_.LineTo(start.x, start.y);
+        break;
+      }
+      case Kind::kArcAngles:
+        page_.ArcAngles(v[0], v[1], v[2], v[3], v[4], v[5]);
+        break;
+      case Kind::kPie:
+        page_.Pie(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+        break;
+    }
+  }
+}
+
+// A pattern fill lives inside q ... Q, so the colour in force outlives it;
+// the stroke's state is written before the q, so that it does too.
+void PdfPageDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
+                             const StrokeStyle* stroke) {
+  if (path.Empty() || (fill == nullptr && stroke == nullptr)) return;
+  ShowClip();
+  if (stroke) UseStroke(*stroke);
+  const bool pattern = fill && fill->pattern;
+  if (pattern) {
+    Save();
+    page_.SetFillPattern(*fill->pattern, fill->patternOrigin, fill->patternUnitX,
+                         fill->patternUnitY);
+    Current().fill.reset();
+  } else if (fill) {
+    UseFillColor(fill->color);
+  }
+  WritePath(path);
+  if (fill && stroke)
+    fill->evenOdd ? page_.EoFillAndStroke() : page_.FillAndStroke();
+  else if (fill)
+    fill->evenOdd ? page_.EoFill() : page_.Fill();
+  else
+    page_.Stroke();
+  if (pattern) Restore();
+}
+
+void PdfPageDevice::FillDifference(const DevicePath& path, uint32_t color) {
+  if (path.Empty()) return;
+  ShowClip();
+  Save();
+  page_.SetDifferenceBlend();
+  UseFillColor(color);
+  WritePath(path);
+  page_.Fill();
+  Restore();
+}
+
+void PdfPageDevice::ShowText(const TextRun& run) {
+  ShowClip();
+  UseFillColor(run.color);
+  if (run.resetsCharacterSpacing) page_.SetCharacterSpacing(0);
+  if (run.font) {
+    page_.SetActiveFont(run.font->name, run.font->style, run.font->charset, run.font->size);
+    page_.SetHorizontalScaling(run.font->horizontalScaling);
+  }
+  page_.SetBaselineOrigin(run.baselineOrigin);
+  switch (run.encoding) {
+    case TextRun::Encoding::kGlyphs:
+      page_.GlyphTextOut(run.glyphs, run.advances, run.x, run.y, run.angle);
+      break;
+    case TextRun::Encoding::kUnits:
+      if (run.placed)
+        page_.UnicodeExtTextOut(run.units, run.advances, run.x, run.y, run.angle);
+      else
+        page_.UnicodeTextOut(run.units, run.x, run.y, run.angle);
+      break;
+    case TextRun::Encoding::kBytes:
+      if (run.placed)
+        page_.ExtTextOut(run.bytes, run.advances, run.x, run.y, run.angle);
+      else
+        page_.TextOut(run.bytes, run.x, run.y, run.angle);
+      break;
+  }
+  page_.SetBaselineOrigin(false);
+}
+
+void PdfPageDevice::ShowImage(int index, const ImagePlacement& at) {
+  ShowClip();
+  if (at.framed)
+    page_.ShowImageFrame(index, at.topLeft, at.topRight, at.bottomLeft);
+  else
+    page_.ShowImage(index, at.x, at.y, at.width, at.height, 0);
+}
+
+void PdfPageDevice::ShadeAxial(const pdf::TPDFShadedVertex& from, const pdf::TPDFShadedVertex& to) {
+  ShowClip();
+  page_.ShadeAxial(from, to);
+}
+
+void PdfPageDevice::ShadeTriangles(std::span<const pdf::TPDFShadedVertex> vertices) {
+  ShowClip();
+  page_.ShadeTriangles(vertices);
+}
+
+}  // namespace emf2pdf
