@@ -17,10 +17,6 @@ using Lines = std::vector<std::string>;
 constexpr uint32_t kNullPen = 0x80000008;
 constexpr uint32_t kBlackPen = 0x80000007;
 
-bool Contains(const Lines& lines, const std::string& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 TEST(EmwMapping, mapModesAndScaling_mapTheFirstPoint) {
   const struct {
     const char* name;
