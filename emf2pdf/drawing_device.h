@@ -92,8 +92,9 @@ class DrawingDevice {
   // The clip in force from now on; compared by its serial with the clip
   // drawn under, and shown when something is drawn.
   virtual void SetClip(const ClipState& clip) = 0;
-  // A further clip inside the one in force, until PopClip.
-  virtual void PushClip(const DevicePath& path) = 0;
+  // A further clip inside the one in force, until PopClip; its inside is
+  // filled first when `fill` is given.
+  virtual void PushClip(const DevicePath& path, const FillStyle* fill = nullptr) = 0;
   virtual void PopClip() = 0;
 
   virtual void ShowText(const TextRun& run) = 0;

@@ -90,9 +90,18 @@ void PdfPageDevice::SetClip(const ClipState& clip) {
 }
 
 void PdfPageDevice::ShowClip() {
-  if (clip_.serial == shownClipSerial_) return;
-  if (clipOpen_) Restore();
+  CloseStaleClip();
+  OpenClip();
+}
+
+void PdfPageDevice::CloseStaleClip() {
+  if (clip_.serial == shownClipSerial_ || !clipOpen_) return;
+  Restore();
   clipOpen_ = false;
+}
+
+void PdfPageDevice::OpenClip() {
+  if (clip_.serial == shownClipSerial_) return;
   shownClipSerial_ = clip_.serial;
   if (clip_.whole) return;
   Save();
@@ -112,13 +121,19 @@ void PdfPageDevice::ShowClip() {
   }
 }
 
-void PdfPageDevice::PushClip(const DevicePath& path) {
+// "W" takes effect after the painting of its path, so one path both clips
+// and fills.
+void PdfPageDevice::PushClip(const DevicePath& path, const FillStyle* fill) {
   ShowClip();
   Save();
   ++pushedClips_;
+  if (fill) UseFillColor(fill->color);
   WritePath(path);
   page_.Clip();
-  page_.NewPath();
+  if (fill)
+    page_.Fill();
+  else
+    page_.NewPath();
 }
 
 void PdfPageDevice::PopClip() {
@@ -174,21 +189,22 @@ void PdfPageDevice::WritePath(const DevicePath& path) {
   }
 }
 
-// A pattern fill lives inside q ... Q, so the colour in force outlives it;
-// the stroke's state is written before the q, so that it does too.
+// The state a drawing needs is written outside a clip level it opens, so
+// that it outlives the clip. A pattern fill lives inside q ... Q of its own,
+// so the colour in force outlives it too.
 void PdfPageDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
                              const StrokeStyle* stroke) {
   if (path.Empty() || (fill == nullptr && stroke == nullptr)) return;
-  ShowClip();
+  CloseStaleClip();
   if (stroke) UseStroke(*stroke);
   const bool pattern = fill && fill->pattern;
+  if (fill && !pattern) UseFillColor(fill->color);
+  OpenClip();
   if (pattern) {
     Save();
     page_.SetFillPattern(*fill->pattern, fill->patternOrigin, fill->patternUnitX,
                          fill->patternUnitY);
     Current().fill.reset();
-  } else if (fill) {
-    UseFillColor(fill->color);
   }
   WritePath(path);
   if (fill && stroke)
@@ -212,8 +228,9 @@ void PdfPageDevice::FillDifference(const DevicePath& path, uint32_t color) {
 }
 
 void PdfPageDevice::ShowText(const TextRun& run) {
-  ShowClip();
+  CloseStaleClip();
   UseFillColor(run.color);
+  OpenClip();
   if (run.resetsCharacterSpacing) page_.SetCharacterSpacing(0);
   if (run.font) {
     page_.SetActiveFont(run.font->name, run.font->style, run.font->charset, run.font->size);

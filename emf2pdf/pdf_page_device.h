@@ -22,7 +22,7 @@ class PdfPageDevice final : public DrawingDevice {
   void DrawPath(const DevicePath& path, const FillStyle* fill, const StrokeStyle* stroke) override;
   void FillDifference(const DevicePath& path, uint32_t color) override;
   void SetClip(const ClipState& clip) override;
-  void PushClip(const DevicePath& path) override;
+  void PushClip(const DevicePath& path, const FillStyle* fill = nullptr) override;
   void PopClip() override;
   void ShowText(const TextRun& run) override;
   void ShowImage(int index, const ImagePlacement& at) override;
@@ -42,8 +42,11 @@ class PdfPageDevice final : public DrawingDevice {
   State& Current() { return states_.back(); }
   void Save();
   void Restore();
-  // Brings the page's clip level in line with the clip in force.
+  // Brings the page's clip level in line with the clip in force: the level
+  // of a clip no longer in force is closed, then the new one opened.
   void ShowClip();
+  void CloseStaleClip();
+  void OpenClip();
   void WritePath(const DevicePath& path);
   void UseFillColor(uint32_t color);
   void UseStroke(const StrokeStyle& stroke);

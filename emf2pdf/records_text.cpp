@@ -78,11 +78,8 @@ TEMWParser::TextBackground TEMWParser::BeginTextClip(const RectL& clip, bool fil
   const auto b = Map({clip.right, clip.bottom});
   DevicePath box;
   box.Rectangle(a.x, a.y, b.x, b.y);
-  device_->PushClip(box);
-  if (fill) {
-    const FillStyle background = SolidFill(dc_.Current().bkColor);
-    device_->DrawPath(box, &background, nullptr);
-  }
+  const FillStyle background = SolidFill(dc_.Current().bkColor);
+  device_->PushClip(box, fill ? &background : nullptr);
   return true;
 }
 

@@ -248,9 +248,8 @@ TEST(EmwClipping, extSelectClipRgn_combinesByModeAndEmptyRegionRemovesTheClip) {
                           "S"}));
 }
 
-// Q takes back what was written inside the clip's level: it is written
-// again where it is needed after.
-TEST(EmwClipping, restoreDCWithAClip_closesItAndWritesLostStateAgain) {
+// A drawing's state is written before the clip's q, so it outlives the Q.
+TEST(EmwClipping, restoreDCWithAClip_closesItAndKeepsTheState) {
   const Lines lines = PlayLines(EmfBuilder()
                                     .createPen(1, 0, 2, 0x0000FF)
                                     .selectObject(1)
@@ -260,8 +259,8 @@ TEST(EmwClipping, restoreDCWithAClip_closesItAndWritesLostStateAgain) {
                                     .restoreDC(-1)
                                     .lineTo(0, 0)
                                     .bytes());
-  EXPECT_EQ(lines, (Lines{"q", "0 45 30 30 re", "W", "n", "1 0 0 RG", "1.5 w", "0 75 m", "30 75 l",
-                          "S", "Q", "1 0 0 RG", "1.5 w", "30 75 m", "0 75 l", "S"}));
+  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "1.5 w", "q", "0 45 30 30 re", "W", "n", "0 75 m", "30 75 l",
+                          "S", "Q", "30 75 m", "0 75 l", "S"}));
 }
 
 TEST(EmwClipping, selectClipPath_clipsToTheBracketPath) {
