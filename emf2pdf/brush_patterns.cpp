@@ -132,8 +132,8 @@ namespace {
 
 // Programs often create a new brush of the same bits for every shape.
 bool SameTile(const BrushTile& a, const BrushTile& b) {
-  return &a == &b ||
-         (a.width == b.width && a.height == b.height && a.mono == b.mono && a.pixels == b.pixels);
+  return &a == &b || (a.width == b.width && a.height == b.height && a.mono == b.mono &&
+                      a.pixels == b.pixels);
 }
 
 }  // namespace
