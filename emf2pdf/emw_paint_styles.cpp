@@ -15,8 +15,8 @@ StrokeStyle TEMWParser::PenStroke() {
   StrokeStyle stroke;
   stroke.color = state_.penColor;
   stroke.width = state_.penWidth * fx_;
-  stroke.dash = WriteDash(state_.penStyle);
-  WriteCapAndJoin(pen, stroke);
+  stroke.dash = PenDash(state_.penStyle);
+  PenCapAndJoin(pen, stroke);
   if (state_.roundCaps) stroke.cap = 1;
   return stroke;
 }

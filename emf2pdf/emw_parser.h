@@ -182,8 +182,9 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void TakeOverBrush(const EmwObject& brush);
   void TakeOverFont(const EmwObject& font, bool restoring);
   // The pen's dash in page pixels (empty: solid).
-  std::vector<double> WriteDash(uint32_t penStyle) const;
-  void WriteCapAndJoin(const EmwObject& pen, StrokeStyle& stroke) const;
+  std::vector<double> PenDash(uint32_t penStyle) const;
+  // The pen's end cap and join, set on `stroke`.
+  void PenCapAndJoin(const EmwObject& pen, StrokeStyle& stroke) const;
 
   // --- clipping (records_clipping.cpp) ---
   void OnIntersectClipRect(RecordReader& in);

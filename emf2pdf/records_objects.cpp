@@ -182,7 +182,7 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
 // Cosmetic dashes are lengths in device pixels, as GDI draws them; a
 // geometric pen's are multiples of its width; user styles are logical
 // lengths for geometric pens.
-std::vector<double> TEMWParser::WriteDash(uint32_t penStyle) const {
+std::vector<double> TEMWParser::PenDash(uint32_t penStyle) const {
   const EmwObject& pen = dc_.Current().pen;
   std::vector<double> lengths;
   double unit = 1;
@@ -228,7 +228,7 @@ std::vector<double> TEMWParser::WriteDash(uint32_t penStyle) const {
 }
 
 // PDF caps: 0 butt, 1 round, 2 square; joins: 0 miter, 1 round, 2 bevel.
-void TEMWParser::WriteCapAndJoin(const EmwObject& pen, StrokeStyle& stroke) const {
+void TEMWParser::PenCapAndJoin(const EmwObject& pen, StrokeStyle& stroke) const {
   int cap = options_.LineCap, join = options_.LineJoin;
   if (pen.geometric) {
     const uint32_t endcap = pen.capAndJoin & 0x0F00u, joinBits = pen.capAndJoin & 0xF000u;
