@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <vector>
 
 namespace emf2pdf {
@@ -32,30 +31,31 @@ class DevicePath {
     double v[8];
   };
 
-  void MoveTo(double x, double y) { Add(Kind::kMove, {x, y}); }
-  void LineTo(double x, double y) { Add(Kind::kLine, {x, y}); }
+  void MoveTo(double x, double y) { elements_.push_back({Kind::kMove, {x, y}}); }
+  void LineTo(double x, double y) { elements_.push_back({Kind::kLine, {x, y}}); }
   void CurveTo(double x1, double y1, double x2, double y2, double x3, double y3) {
-    Add(Kind::kCurve, {x1, y1, x2, y2, x3, y3});
+    elements_.push_back({Kind::kCurve, {x1, y1, x2, y2, x3, y3}});
   }
-  void Close() { Add(Kind::kClose, {}); }
+  void Close() { elements_.push_back({Kind::kClose, {}}); }
   void Rectangle(double x1, double y1, double x2, double y2) {
-    Add(Kind::kRectangle, {x1, y1, x2, y2});
+    elements_.push_back({Kind::kRectangle, {x1, y1, x2, y2}});
   }
   void Ellipse(double x1, double y1, double x2, double y2) {
-    Add(Kind::kEllipse, {x1, y1, x2, y2});
+    elements_.push_back({Kind::kEllipse, {x1, y1, x2, y2}});
   }
   void RoundRect(double x1, double y1, double x2, double y2, double w, double h) {
-    Add(Kind::kRoundRect, {x1, y1, x2, y2, w, h});
+    elements_.push_back({Kind::kRoundRect, {x1, y1, x2, y2, w, h}});
   }
   void Arc(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
            bool closeToStart) {
-    Add(closeToStart ? Kind::kChord : Kind::kArc, {x1, y1, x2, y2, x3, y3, x4, y4});
+    elements_.push_back(
+        {closeToStart ? Kind::kChord : Kind::kArc, {x1, y1, x2, y2, x3, y3, x4, y4}});
   }
   void ArcAngles(double x1, double y1, double x2, double y2, double a5, double a6) {
-    Add(Kind::kArcAngles, {x1, y1, x2, y2, a5, a6});
+    elements_.push_back({Kind::kArcAngles, {x1, y1, x2, y2, a5, a6}});
   }
   void Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4) {
-    Add(Kind::kPie, {x1, y1, x2, y2, x3, y3, x4, y4});
+    elements_.push_back({Kind::kPie, {x1, y1, x2, y2, x3, y3, x4, y4}});
   }
 
   bool Empty() const { return elements_.empty(); }
@@ -68,12 +68,6 @@ class DevicePath {
   }
 
  private:
-  void Add(Kind kind, std::initializer_list<double> values) {
-    Element e{kind, {}};
-    size_t i = 0;
-    for (double v : values) e.v[i++] = v;
-    elements_.push_back(e);
-  }
   std::vector<Element> elements_;
 };
 

@@ -4,7 +4,8 @@
 
 namespace emf2pdf {
 
-StrokeStyle TEMWParser::PenStroke() {
+const StrokeStyle& TEMWParser::PenStroke() {
+  if (penStroke_) return *penStroke_;
   const EmwObject& pen = dc_.Current().pen;
   // A mapping that gives no width leaves the width as it was; the drawing
   // records under it are dropped on their own.
@@ -18,7 +19,7 @@ StrokeStyle TEMWParser::PenStroke() {
   stroke.dash = PenDash(state_.penStyle);
   PenCapAndJoin(pen, stroke);
   if (state_.roundCaps) stroke.cap = 1;
-  return stroke;
+  return penStroke_.emplace(std::move(stroke));
 }
 
 FillStyle TEMWParser::SolidFill(uint32_t color) const {
@@ -52,8 +53,7 @@ FillStyle TEMWParser::BrushFill(bool evenOdd) {
 void TEMWParser::PaintPath(bool fill, bool evenOdd, bool stroke) {
   if (fill || stroke) {
     const FillStyle brush = fill ? BrushFill(evenOdd) : FillStyle();
-    const StrokeStyle pen = stroke ? PenStroke() : StrokeStyle();
-    device_->DrawPath(path_, fill ? &brush : nullptr, stroke ? &pen : nullptr);
+    device_->DrawPath(path_, fill ? &brush : nullptr, stroke ? &PenStroke() : nullptr);
   }
   path_.Clear();
 }

@@ -215,6 +215,7 @@ void TEMWParser::ResetState() {
   state_.font = dc_.Current().font.font;
   transformStack_.clear();
   path_.Clear();
+  penStroke_.reset();
   clipSerials_ = 0;
 }
 
@@ -240,6 +241,28 @@ void TEMWParser::Play() {
   transformStack_.clear();
 }
 
+namespace {
+
+// Records whose change of the pen or the mapping changes how the pen draws.
+bool ChangesPenStroke(uint32_t type) {
+  switch (type) {
+    case EMR_SETWINDOWEXTEX:
+    case EMR_SETVIEWPORTEXTEX:
+    case EMR_SETMAPMODE:
+    case EMR_SCALEVIEWPORTEXTEX:
+    case EMR_SCALEWINDOWEXTEX:
+    case EMR_SETWORLDTRANSFORM:
+    case EMR_MODIFYWORLDTRANSFORM:
+    case EMR_SELECTOBJECT:
+    case EMR_RESTOREDC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void TEMWParser::Dispatch(const EmfRecord& record) {
   const uint32_t type = record.type;
   // A held-back mask is drawn before anything else happens, unless this
@@ -255,6 +278,7 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
   }
   RecordReader in(record.bytes);
   transformValid_ = false;
+  if (ChangesPenStroke(type)) penStroke_.reset();
   const size_t pathSize = path_.Size();
   try {
     (this->*entry->handler)(in);

@@ -114,7 +114,10 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   pdf::TPDFTilingPattern hatchCell_;
 
   // --- pens and brushes as the device draws them (emw_paint_styles.cpp) ---
-  StrokeStyle PenStroke();
+  // The pen in force under the mapping in force; worked out again after a
+  // record that selects a pen or changes the mapping.
+  const StrokeStyle& PenStroke();
+  std::optional<StrokeStyle> penStroke_;
   // The brush: hatched and pattern brushes as tiling patterns.
   FillStyle BrushFill(bool evenOdd);
   FillStyle SolidFill(uint32_t color) const;

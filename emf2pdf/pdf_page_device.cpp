@@ -48,14 +48,16 @@ void PdfPageDevice::UseFillColor(uint32_t color) {
   page_.SetRGBFillColor(Red(color), Green(color), Blue(color));
 }
 
-std::string PdfPageDevice::DashText(const std::vector<double>& lengths) {
-  if (lengths.empty()) return "[] 0";
-  std::string text = "[";
+const std::string& PdfPageDevice::DashText(const std::vector<double>& lengths) {
+  if (lengths == dashLengths_) return dashText_;
+  dashLengths_ = lengths;
+  dashText_ = "[";
   for (double length : lengths) {
-    if (text.size() > 1) text += ' ';
-    text += pdf::FormatNumber(page_.ExtLength(length), true);
+    if (dashText_.size() > 1) dashText_ += ' ';
+    dashText_ += pdf::FormatNumber(page_.ExtLength(length), true);
   }
-  return text + "] 0";
+  dashText_ += "] 0";
+  return dashText_;
 }
 
 void PdfPageDevice::UseStroke(const StrokeStyle& stroke) {
@@ -68,10 +70,10 @@ void PdfPageDevice::UseStroke(const StrokeStyle& stroke) {
     state.width = stroke.width;
     page_.SetLineWidth(stroke.width);
   }
-  std::string dash = DashText(stroke.dash);
+  const std::string& dash = DashText(stroke.dash);
   if (state.dash != dash) {
     page_.SetDash(dash);
-    state.dash = std::move(dash);
+    state.dash = dash;
   }
   if (state.cap != stroke.cap) {
     state.cap = stroke.cap;

@@ -50,7 +50,10 @@ class PdfPageDevice final : public DrawingDevice {
   void WritePath(const DevicePath& path);
   void UseFillColor(uint32_t color);
   void UseStroke(const StrokeStyle& stroke);
-  std::string DashText(const std::vector<double>& lengths);
+  // The dash as PDF writes it; the last one is kept, as most strokes repeat it.
+  const std::string& DashText(const std::vector<double>& lengths);
+  std::vector<double> dashLengths_;
+  std::string dashText_ = "[] 0";
 
   pdf::TPDFPage& page_;  // outlives the device
   std::vector<State> states_{State{}};

@@ -210,6 +210,7 @@ void TEMWParser::OnPolyDraw(RecordReader& in) { DrawPolyDraw(in, false); }
 void TEMWParser::OnPolyDraw16(RecordReader& in) {
   DrawPolyDraw(in, true);
   state_.roundCaps = true;
+  penStroke_.reset();
 }
 
 // A dot one page pixel wide in the pixel's colour, its shape the pen's cap.
