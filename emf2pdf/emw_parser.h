@@ -355,7 +355,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   DrawingState state_;
   std::vector<std::optional<EmwObject>> objects_;
   std::vector<XForm> transformStack_;
-  DevicePath path_;
+  DevicePath path_;  // being built: see the path construction above
   std::optional<PendingMask> pendingMask_;
   PictureBudget pictureBudget_{emf_.Name()};
   uint64_t clipSerials_ = 0;  // the last serial given to a clip
