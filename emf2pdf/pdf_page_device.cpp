@@ -16,7 +16,8 @@ double Blue(uint32_t c) { return ((c >> 16) & 0xFF) / 255.0; }
 }  // namespace
 
 // The cap, join and width are written at once: a form starts from the state
-// of whatever draws it. Colours and dash start as PDF's own defaults.
+// of whatever draws it. Colours and dash are taken as PDF's defaults, which
+// the page leaves in force where it draws the form.
 void PdfPageDevice::Begin(const StrokeStyle& pen) {
   page_.SetLineCap(pen.cap);
   page_.SetLineJoin(pen.join);
