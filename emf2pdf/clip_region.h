@@ -1,13 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
-namespace pdf {
-class TPDFPage;
-}
+#include "emf2pdf/device_path.h"
 
 namespace emf2pdf {
 
@@ -28,11 +25,10 @@ RectSet Normalized(const std::vector<ClipRect>& rects);
 
 // The clip of a device context: everything, or a region intersected with
 // clip paths. Saved and restored with the context; `serial` tells whether
-// the page shows this very clip.
+// the device shows this very clip.
 struct ClipState {
-  using PathOp = std::function<void(pdf::TPDFPage&)>;
   struct PathClip {
-    std::shared_ptr<const std::vector<PathOp>> ops;
+    std::shared_ptr<const DevicePath> path;
     bool evenOdd = false;
     bool outside = false;  // keeps what lies outside the path
   };

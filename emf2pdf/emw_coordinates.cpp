@@ -1,4 +1,4 @@
-// Coordinate conversion and colour output of the interpreter.
+// Coordinate conversion of the interpreter.
 #include <cmath>
 #include <numbers>
 
@@ -154,44 +154,5 @@ uint32_t TEMWParser::ResolvePalette(uint32_t color) {
   if (color >= 0x01000000u && color <= 0x01000013u) return DefaultPaletteColor(color & 0xFF);
   return color;
 }
-
-namespace {
-
-double Red(uint32_t c) { return (c & 0xFF) / 255.0; }
-double Green(uint32_t c) { return ((c >> 8) & 0xFF) / 255.0; }
-double Blue(uint32_t c) { return ((c >> 16) & 0xFF) / 255.0; }
-
-}  // namespace
-
-void TEMWParser::WriteFillColor(uint32_t color) {
-  state_.fillColorCache = color;
-  page_->SetRGBFillColor(Red(color), Green(color), Blue(color));
-}
-
-void TEMWParser::WriteStrokeColor(uint32_t color) {
-  page_->SetRGBStrokeColor(Red(color), Green(color), Blue(color));
-}
-
-void TEMWParser::WriteBrushFillIfChanged() {
-  state_.brushColor = ResolvePalette(state_.brushColor);
-  if (state_.brushColor != state_.fillColorCache) WriteFillColor(state_.brushColor);
-}
-
-void TEMWParser::WriteTextFillColor() {
-  const uint32_t color = dc_.Current().textColor;
-  if (color != state_.fillColorCache || state_.stateDirty) WriteFillColor(color);
-}
-
-void TEMWParser::WriteBackgroundFillColor() {
-  const uint32_t color = dc_.Current().bkColor;
-  if (color != state_.fillColorCache) WriteFillColor(color);
-}
-
-void TEMWParser::EndTextColorMode() {
-  state_.textColorMode = false;
-  WriteBrushFillIfChanged();
-}
-
-void TEMWParser::WriteLineWidth() { page_->SetLineWidth(Checked(state_.penWidth * fx_)); }
 
 }  // namespace emf2pdf

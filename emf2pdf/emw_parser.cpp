@@ -5,6 +5,7 @@
 #include <new>
 
 #include "emf2pdf/emf_records.h"
+#include "emf2pdf/pdf_page_device.h"
 #include "pdf/document.h"
 #include "pdf/page.h"
 #include "platform/raster_ops.h"
@@ -110,31 +111,6 @@ bool IsTextRecord(uint32_t type) {
   return type == EMR_EXTTEXTOUTA || type == EMR_EXTTEXTOUTW || type == EMR_SMALLTEXTOUT;
 }
 
-// Records that leave the page's fill colour holding the text colour.
-bool KeepsTextColorMode(uint32_t type) {
-  switch (type) {
-    case EMR_SETBKMODE:
-    case EMR_SETTEXTALIGN:
-    case EMR_SETTEXTCOLOR:
-    case EMR_SETBKCOLOR:
-    case EMR_MOVETOEX:
-    case EMR_SAVEDC:
-    case EMR_RESTOREDC:
-    case EMR_SELECTOBJECT:
-    case EMR_CREATEPEN:
-    case EMR_CREATEBRUSHINDIRECT:
-    case EMR_DELETEOBJECT:
-    case EMR_BITBLT:
-    case EMR_EXTCREATEFONTINDIRECTW:
-    case EMR_EXTTEXTOUTA:
-    case EMR_EXTTEXTOUTW:
-    case EMR_SMALLTEXTOUT:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Halves to even; the extent of a picture cannot exceed the int range.
 double RoundExtent(double value) {
   if (!std::isfinite(value)) return 0;
@@ -188,7 +164,8 @@ double DeviceResolution(int32_t pixels, int32_t millimetres) {
 }  // namespace
 
 pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
-  page_ = &form;
+  document_ = &form.Document();
+  device_ = std::make_unique<PdfPageDevice>(form);
   options_ = form.Document().EMFOptions();
   fx_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchX);
   fy_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchY);
@@ -226,10 +203,10 @@ bool TEMWParser::InvertsDestination() const {
 }
 
 void TEMWParser::PaintPaper() {
-  WriteFillColor(0xFFFFFF);
-  page_->Rectangle(0, 0, extent_.width, extent_.height);
-  page_->Fill();
-  WriteFillColor(0x000000);
+  DevicePath paper;
+  paper.Rectangle(0, 0, extent_.width, extent_.height);
+  const FillStyle white = SolidFill(0xFFFFFF);
+  device_->DrawPath(paper, &white, nullptr);
 }
 
 void TEMWParser::ResetState() {
@@ -237,49 +214,47 @@ void TEMWParser::ResetState() {
   state_ = DrawingState();
   state_.font = dc_.Current().font.font;
   transformStack_.clear();
-  heldPath_.clear();
-  clipSerials_ = shownClipSerial_ = 0;
+  path_.Clear();
+  penStroke_.reset();
+  clipSerials_ = 0;
 }
 
 void TEMWParser::Play() {
-  if (page_ == nullptr) return;
+  if (device_ == nullptr) return;
   objects_.assign(emf_.Header().nHandles, std::nullopt);
   ResetState();
-  ResetTextState();
-  page_->SetLineCap(options_.LineCap);
-  page_->SetLineJoin(options_.LineJoin);
-  state_.lineCap = options_.LineCap;
-  state_.lineJoin = options_.LineJoin;
   // The default pen is one pixel wide: the page's own default width would
   // be a point scaled with the form.
-  state_.penWidth = 1;
-  WriteLineWidth();
+  StrokeStyle pen;
+  pen.width = state_.penWidth * fx_;
+  pen.cap = options_.LineCap;
+  pen.join = options_.LineJoin;
+  device_->Begin(pen);
 
   if (InvertsDestination()) PaintPaper();
   walkCompleted_ = emf_.Walk([this](const EmfRecord& record) { Dispatch(record); });
   FlushHeldMask();
-  // A bracket never painted still ends its path, so the form stays valid.
-  if (!heldPath_.empty()) Paint().NewPath();
+  device_->End();
 
+  path_.Clear();
   objects_.clear();
   transformStack_.clear();
-  ResetTextState();
 }
 
 namespace {
 
-// Records that only set up the mapping: a pen width is worked out after them.
-bool ChangesMapping(uint32_t type) {
+// Records whose change of the pen or the mapping changes how the pen draws.
+bool ChangesPenStroke(uint32_t type) {
   switch (type) {
     case EMR_SETWINDOWEXTEX:
-    case EMR_SETWINDOWORGEX:
     case EMR_SETVIEWPORTEXTEX:
-    case EMR_SETVIEWPORTORGEX:
     case EMR_SETMAPMODE:
     case EMR_SCALEVIEWPORTEXTEX:
     case EMR_SCALEWINDOWEXTEX:
     case EMR_SETWORLDTRANSFORM:
     case EMR_MODIFYWORLDTRANSFORM:
+    case EMR_SELECTOBJECT:
+    case EMR_RESTOREDC:
       return true;
     default:
       return false;
@@ -293,10 +268,7 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
   // A held-back mask is drawn before anything else happens, unless this
   // record may be its picture (or is a comment, which draws nothing).
   if (pendingMask_ && !MayShowPicture(type)) FlushHeldMask();
-  const bool text = IsTextRecord(type);
-  if (text && state_.pathBracket) return;
-  if (state_.textColorMode && !KeepsTextColorMode(type)) EndTextColorMode();
-  if (text) state_.textColorMode = true;
+  if (IsTextRecord(type) && state_.pathBracket) return;
 
   const RecordEntry* entry = FindEntry(type);
   if (entry == nullptr) return;
@@ -306,20 +278,16 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
   }
   RecordReader in(record.bytes);
   transformValid_ = false;
-  if (state_.penWidthStale && !state_.pathBracket && !ChangesMapping(type)) {
-    // A mapping that gives no width leaves the width as it was; the
-    // drawing records under it are dropped on their own.
-    try {
-      UpdatePenWidth();
-    } catch (const MalformedRecord&) {
-    }
-  }
+  if (ChangesPenStroke(type)) penStroke_.reset();
+  const size_t pathSize = path_.Size();
   try {
     (this->*entry->handler)(in);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {
-    // One bad record costs only itself; what it wrote before failing stays.
+    // One bad record costs only itself: what it drew before failing stays,
+    // what it added to the path goes.
+    path_.Truncate(pathSize);
     ++droppedRecords_;
   }
 }

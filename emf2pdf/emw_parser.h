@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "emf2pdf/brush_patterns.h"
+#include "emf2pdf/device_path.h"
+#include "emf2pdf/drawing_device.h"
 #include "emf2pdf/emf_reader.h"
 #include "emf2pdf/emf_types.h"
 #include "emf2pdf/emw_font_metrics.h"
@@ -25,7 +28,9 @@ namespace emf2pdf {
 
 // Replays the records of one enhanced metafile onto one form page: keeps its
 // own model of the device-context state the records change and turns the
-// drawing records into the page's path, text and image operations.
+// drawing records into complete calls of a drawing device (paths with their
+// fill and stroke, clips, text runs, images), which owns what the page
+// writes.
 // Handlers live in records_*.cpp, one file per group of records.
 class TEMWParser : public pdf::TPDFMetafilePlayer {
  public:
@@ -68,23 +73,17 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     bool updateCP = false;
     bool arcCounterClockwise = true;
     uint32_t penStyle = 0;
-    double penWidth = 0;  // device units
+    double penWidth = 1;  // device units, as last worked out
     uint32_t penColor = 0;
     uint32_t brushColor = 0;
     bool nullBrush = false;
     int hatch = -1;                         // HS_ style of a hatched brush, -1 for others
     std::shared_ptr<const BrushTile> tile;  // of a DIB pattern or mono brush
-    int lineCap = -1;                       // as written on the page
-    int lineJoin = -1;
+    bool roundCaps = false;                 // after EMR_POLYDRAW16, for the rest of the picture
     LogFont font;
     bool symbolFont = false;
-    bool stateDirty = true;
-    uint32_t fillColorCache = 0;
-    bool textColorMode = false;
+    bool fontChanged = true;  // the font request must be worked out again
     bool pathBracket = false;
-    // The mapping changed since the pen's width was worked out.
-    bool penWidthStale = false;
-    bool clipOpen = false;  // the page has a q level holding the clip
   };
 
   // --- walk (emw_parser.cpp) ---
@@ -95,15 +94,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void ResetState();
 
   // --- path construction (emw_path_buffer.cpp) ---
-  // PDF allows nothing but construction between a path's first operator and
-  // its painting or clip. While a path bracket is open, construction is held
-  // back and written just before the painting, so that colours, widths,
-  // dashes and q/Q that records write meanwhile land before the path.
-  using PathOp = std::function<void(pdf::TPDFPage&)>;
-  void Construct(PathOp op);
-  // The page for a painting or clipping operator, the held path written.
-  pdf::TPDFPage& Paint();
-  void FlushPath();
+  // The path being built, in page pixels: a record's own outside a path
+  // bracket, the bracket's inside one (and after it, until painted).
   void PathMoveTo(double x, double y);
   void PathLineTo(double x, double y);
   void PathCurveTo(double x1, double y1, double x2, double y2, double x3, double y3);
@@ -117,16 +109,20 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void PathPie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4);
   void PathClose();
-  // Fills (and strokes) the held path with a hatched or pattern brush as a
-  // tiling pattern; false for other brushes (the caller paints as usual).
-  bool PatternFill(bool evenOdd, bool stroke);
   bool PatternBrush() const { return state_.hatch >= 0 || state_.tile != nullptr; }
-  // q and the brush's pattern as the fill colour; EndPatternFill is the Q
-  // (the dash in force is written again if Q lost track of it).
-  void BeginPatternFill();
-  void EndPatternFill();
-  std::string patternDash_;
   TileCells tileCells_;
+  pdf::TPDFTilingPattern hatchCell_;
+
+  // --- pens and brushes as the device draws them (emw_paint_styles.cpp) ---
+  // The pen in force under the mapping in force; worked out again after a
+  // record that selects a pen or changes the mapping.
+  const StrokeStyle& PenStroke();
+  std::optional<StrokeStyle> penStroke_;
+  // The brush: hatched and pattern brushes as tiling patterns.
+  FillStyle BrushFill(bool evenOdd);
+  FillStyle SolidFill(uint32_t color) const;
+  // Paints path_ and ends it: filled with the brush and/or stroked with the pen.
+  void PaintPath(bool fill, bool evenOdd, bool stroke);
 
   // --- coordinates and colours (emw_coordinates.cpp) ---
   // Logical -> page pixels; throws MalformedRecord for values that give no
@@ -149,13 +145,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   double LengthX(double length) const;
   double LengthY(double length) const;
   static uint32_t ResolvePalette(uint32_t color);
-  void WriteFillColor(uint32_t color);
-  void WriteStrokeColor(uint32_t color);
-  void WriteBrushFillIfChanged();
-  void WriteTextFillColor();
-  void WriteBackgroundFillColor();
-  void EndTextColorMode();
-  void WriteLineWidth();
 
   // --- state records (records_state.cpp) ---
   void OnNothing(RecordReader& in);
@@ -193,11 +182,12 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void TakeOverPen(const EmwObject& pen);
   // The pen's width in device units under the mapping in force.
   double PenDeviceWidth(const EmwObject& pen) const;
-  void UpdatePenWidth();
   void TakeOverBrush(const EmwObject& brush);
   void TakeOverFont(const EmwObject& font, bool restoring);
-  void WriteDash(uint32_t penStyle);
-  void WriteCapAndJoin(const EmwObject& pen);
+  // The pen's dash in page pixels (empty: solid).
+  std::vector<double> PenDash(uint32_t penStyle) const;
+  // The pen's end cap and join, set on `stroke`.
+  void PenCapAndJoin(const EmwObject& pen, StrokeStyle& stroke) const;
 
   // --- clipping (records_clipping.cpp) ---
   void OnIntersectClipRect(RecordReader& in);
@@ -205,10 +195,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnSelectClipPath(RecordReader& in);
   void OnExcludeClipRect(RecordReader& in);
   void OnOffsetClipRgn(RecordReader& in);
-  // Q of an open clip, then the state Q took back written again.
-  void CloseClip();
-  void RewriteStateAfterRestore();
-  void ShowClip();
   void SetClip(ClipState clip);
   void CombineClipRegion(const RectSet& rects, RegionMode mode);
   ClipRect MappedClipRect(const RectL& r) const;
@@ -273,24 +259,24 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
                                          bool lineToStart);
 
   // --- text (records_text.cpp) ---
-  // Text state of the page at the start and end of a picture.
-  void ResetTextState();
   void OnExtTextOutA(RecordReader& in);
   void OnExtTextOutW(RecordReader& in);
   void OnSmallTextOut(RecordReader& in);
-  // What a text record's background and clip prologue did, for its epilogue.
-  struct TextBackground {
-    bool wroteSave = false;
-    uint32_t fillColorCache = 0;
-  };
-  void SelectTextFont();
+  // What a text record's background and clip prologue did, for its
+  // epilogue: whether it pushed a clip.
+  using TextBackground = bool;
+  const FontRequest& SelectTextFont();
   void DrawExtTextOut(RecordReader& in, bool wide);
   TextBackground BeginTextBackground(uint32_t options, const RectL& rcl, uint32_t nChars);
   TextBackground BeginTextClip(const RectL& clip, bool fill);
-  void EndTextBackground(const TextBackground& background);
-  pdf::TPDFDevicePoint TextReferencePoint(const PointL& reference, double width);
-  pdf::TPDFDevicePoint SmallTextPoint(double x, int32_t y);
+  void EndTextBackground(TextBackground pushed);
+  // Text drawn at `at`; `baseline` when the point is on the baseline.
+  void ShowTextRun(TextRun run, pdf::TPDFDevicePoint at, bool baseline);
+  pdf::TPDFDevicePoint TextReferencePoint(const PointL& reference, double width, bool& baseline);
+  pdf::TPDFDevicePoint SmallTextPoint(double x, int32_t y, bool& baseline);
   EmwFontMetrics fontMetrics_;
+  FontRequest fontRequest_;
+  double fontPoints_ = 0;  // the font's em in points, before the transform
 
   // --- bitmaps (records_bitmap.cpp) ---
   void OnBitBlt(RecordReader& in);
@@ -305,7 +291,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void CreatePatternBrush(RecordReader& in, bool mono);
   void OnGradientFill(RecordReader& in);
   // The mapped polygon of logical points as a path; filled in `color`.
-  void FillLogicalPolygonPath(std::initializer_list<std::pair<double, double>> points);
+  DevicePath LogicalPolygonPath(std::initializer_list<std::pair<double, double>> points) const;
   void FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points, uint32_t color);
   void OnTransparentBlt(RecordReader& in);
   enum class BltKind { kBitBlt, kTransparentBlt, kMaskBlt };
@@ -314,12 +300,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // The bitmap as a new image resource: CCITT for 1 bit per pixel, else
   // JPEG or deflate as the options say. Returns its index.
   // Where an image goes on the form, in page pixels.
-  struct Placement {
-    double x = 0, y = 0, width = 0, height = 0;
-    // Set under a rotating or shearing transform: the picture's corners.
-    bool framed = false;
-    pdf::TPDFDevicePoint topLeft, topRight, bottomLeft;
-  };
+  using Placement = ImagePlacement;
   static Placement BoxAt(double x, double y, double width, double height) {
     Placement at;
     at.x = x;
@@ -352,11 +333,13 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // made(SRCCOPY) gives its own pixels. Masks and their pictures meet here.
   void ShowRasterImage(uint32_t rop, const std::function<platform::TBitmap(uint32_t)>& made,
                        const Placement& at);
-  // The mapped destination rectangle filled with the fill colour in force.
-  void FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy);
+  // The mapped destination rectangle, filled with `fill`.
+  DevicePath DestinationPath(int32_t x, int32_t y, int32_t cx, int32_t cy) const;
+  void FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, const FillStyle& fill);
 
-  const EmfReader& emf_;           // borrowed, outlives the parser
-  pdf::TPDFPage* page_ = nullptr;  // the form, bound by Load
+  const EmfReader& emf_;                   // borrowed, outlives the parser
+  pdf::TPDFDocument* document_ = nullptr;  // of the form bound by Load: images
+  std::unique_ptr<DrawingDevice> device_;  // draws on the form bound by Load
   pdf::TPDFEMFParseOptions options_;
   double fx_ = 0.75;
   double fy_ = 0.75;
@@ -372,12 +355,10 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   DrawingState state_;
   std::vector<std::optional<EmwObject>> objects_;
   std::vector<XForm> transformStack_;
-  std::vector<PathOp> heldPath_;
+  DevicePath path_;  // being built: see the path construction above
   std::optional<PendingMask> pendingMask_;
   PictureBudget pictureBudget_{emf_.Name()};
-  int capAtClip_ = -1, joinAtClip_ = -1;
-  uint64_t clipSerials_ = 0;      // the last serial given to a clip
-  uint64_t shownClipSerial_ = 0;  // the clip the page shows
+  uint64_t clipSerials_ = 0;  // the last serial given to a clip
   mutable XForm transform_;
   mutable bool transformValid_ = false;
   int droppedRecords_ = 0;

@@ -216,7 +216,7 @@ int TEMWParser::AddBitmapImage(const TBitmap& bitmap, int maskIndex) {
   const pdf::ImageCompression compression = bitmap.IsMonochrome()        ? pdf::icCCITT4
                                             : options_.ColorImagesAsJPEG ? pdf::icJPEG
                                                                          : pdf::icFlate;
-  return page_->Document().AddImage(&bitmap, compression, -1, false, maskIndex);
+  return document_->AddImage(&bitmap, compression, -1, false, maskIndex);
 }
 
 // --- Pictures with transparent parts -------------------------------------------------
@@ -251,7 +251,7 @@ void TEMWParser::DrawMaskedPicture(const TBitmap& picture, const Placement& at) 
   // The stencil leaves out what the mask's raster operation would have left
   // alone: white pixels under SRCAND, black ones under SRCPAINT.
   const int64_t hidden = mask.rop == platform::SRCAND ? 0xFFFFFF : 0x000000;
-  const int stencil = page_->Document().AddImage(&mask.mask, pdf::icCCITT4, hidden, true, -1);
+  const int stencil = document_->AddImage(&mask.mask, pdf::icCCITT4, hidden, true, -1);
   ShowImageAt(AddBitmapImage(picture, stencil), at);
 }
 
@@ -281,12 +281,7 @@ TEMWParser::Placement TEMWParser::DestinationPlacement(const RectL& bounds, doub
   return at;
 }
 
-void TEMWParser::ShowImageAt(int image, const Placement& at) {
-  if (at.framed)
-    page_->ShowImageFrame(image, at.topLeft, at.topRight, at.bottomLeft);
-  else
-    page_->ShowImage(image, at.x, at.y, at.width, at.height, 0);
-}
+void TEMWParser::ShowImageAt(int image, const Placement& at) { device_->ShowImage(image, at); }
 
 void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint32_t)>& made,
                                  const Placement& at) {
@@ -307,23 +302,29 @@ void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint3
   ShowImageAt(AddBitmapImage(drawn), at);
 }
 
-void TEMWParser::FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy) {
+DevicePath TEMWParser::DestinationPath(int32_t x, int32_t y, int32_t cx, int32_t cy) const {
   // In doubles: x + cx may pass the 32-bit range.
   const double x2 = static_cast<double>(x) + cx;
   const double y2 = static_cast<double>(y) + cy;
+  DevicePath path;
   if (AxisAligned()) {
     const auto a = Map({x, y});
     const auto b = MapPoint(x2, y2);
-    page_->Rectangle(a.x, a.y, b.x, b.y);
+    path.Rectangle(a.x, a.y, b.x, b.y);
   } else {
     const auto a = Map({x, y}), b = MapPoint(x2, y), c = MapPoint(x2, y2), d = MapPoint(x, y2);
-    page_->MoveTo(a.x, a.y);
-    page_->LineTo(b.x, b.y);
-    page_->LineTo(c.x, c.y);
-    page_->LineTo(d.x, d.y);
-    page_->ClosePath();
+    path.MoveTo(a.x, a.y);
+    path.LineTo(b.x, b.y);
+    path.LineTo(c.x, c.y);
+    path.LineTo(d.x, d.y);
+    path.Close();
   }
-  page_->Fill();
+  return path;
+}
+
+void TEMWParser::FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy,
+                                 const FillStyle& fill) {
+  device_->DrawPath(DestinationPath(x, y, cx, cy), &fill, nullptr);
 }
 
 // The page cannot be read back, but white painted in the Difference blend
@@ -331,15 +332,10 @@ void TEMWParser::FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy) {
 // with it where either is black or white (PATINVERT).
 void TEMWParser::InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop) {
   if (rop == platform::PATINVERT && state_.nullBrush) return;
-  if (state_.textColorMode) EndTextColorMode();
   FlushPendingMask();
-  const uint32_t fillColor = state_.fillColorCache;
-  page_->GStateSave();
-  page_->SetDifferenceBlend();
-  WriteFillColor(rop == platform::DSTINVERT ? 0xFFFFFF : ResolvePalette(state_.brushColor));
-  FillDestination(x, y, cx, cy);
-  page_->GStateRestore();
-  state_.fillColorCache = fillColor;
+  device_->FillDifference(DestinationPath(x, y, cx, cy), rop == platform::DSTINVERT
+                                                             ? 0xFFFFFF
+                                                             : ResolvePalette(state_.brushColor));
 }
 
 void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
@@ -357,25 +353,15 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
   // A mask blt names its source always; without one there is nothing to copy.
   if (kind == BltKind::kMaskBlt && !hasSource) return;
 
-  const bool textColorMode = state_.textColorMode;
-  if (textColorMode) EndTextColorMode();
   if (!hasSource) {
     FlushPendingMask();
     // Without a source only the raster operation and the brush count:
     // BLACKNESS and WHITENESS ignore the brush, a null brush paints nothing.
     if (rop != platform::BLACKNESS && rop != platform::WHITENESS && state_.nullBrush) return;
-    if (rop != platform::BLACKNESS && rop != platform::WHITENESS && PatternBrush()) {
-      BeginPatternFill();
-      FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
-      EndPatternFill();
-      return;
-    }
-    const uint32_t color = rop == platform::BLACKNESS   ? 0x000000
-                           : rop == platform::WHITENESS ? 0xFFFFFF
-                                                        : ResolvePalette(state_.brushColor);
-    if (color != state_.fillColorCache || state_.stateDirty) WriteFillColor(color);
-    FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
-    WriteBrushFillIfChanged();  // shapes fill with the brush again
+    const FillStyle fill = rop == platform::BLACKNESS   ? SolidFill(0x000000)
+                           : rop == platform::WHITENESS ? SolidFill(0xFFFFFF)
+                                                        : BrushFill(false);
+    FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest, fill);
   } else {
     const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
     const auto header = PeekHeader(source.info);
@@ -392,7 +378,6 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
                       DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest));
     }
   }
-  state_.textColorMode = textColorMode;
 }
 
 void TEMWParser::OnBitBlt(RecordReader& in) { DrawBlt(in, BltKind::kBitBlt); }
@@ -406,9 +391,10 @@ void TEMWParser::OnStretchBlt(RecordReader& in) {
   if (f.offBmi == 0 || f.offBits == 0) {
     FlushPendingMask();
     if (f.cxDest != 0 && f.cyDest != 0)
-      FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
+      FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest,
+                      SolidFill(ResolvePalette(state_.brushColor)));
     else
-      page_->NewPath();
+      path_.Clear();
     return;
   }
   const int32_t cxSrc = in.I32();
@@ -667,9 +653,10 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
   const int32_t cySrc = in.I32();
   if (cxSrc < 1 || cySrc < 1) {
     if (f.cxDest != 0 && f.cyDest != 0)
-      FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest);
+      FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest,
+                      SolidFill(ResolvePalette(state_.brushColor)));
     else
-      page_->NewPath();
+      path_.Clear();
     return;
   }
   const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
@@ -680,11 +667,11 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
   const Placement at = DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest);
   platform::TDibDecoder decoder;
   const bool loaded = decoder.Load(source.info, source.bits, source.usage);
-  if (page_->Document().Version() >= pdf::v14) {
+  if (document_->Version() >= pdf::v14) {
     const Translucent made = MakeTranslucent(decoder, loaded, f, cxSrc, cySrc, *size);
     FlushPendingMask();
     const int index = AddBitmapImage(made.colours);
-    page_->Document().Images().Items(index).SetSoftMask(made.opacity);
+    document_->Images().Items(index).SetSoftMask(made.opacity);
     ShowImageAt(index, at);
     return;
   }

@@ -1,10 +1,8 @@
 // Clipping: GDI's clip is part of the device context, saved and restored
-// with it. The page shows the current clip inside one q ... Q level, written
-// again whenever the clip changes: the region as rectangles, each clip path
-// as its path.
+// with it: the region as rectangles, each clip path as its path. The device
+// is told of every change and shows the clip in force when it draws.
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
-#include "pdf/page.h"
 
 namespace emf2pdf {
 
@@ -23,62 +21,11 @@ RegionMode ModeOf(uint32_t mode) {
 
 }  // namespace
 
-void TEMWParser::CloseClip() {
-  page_->GStateRestore();
-  state_.clipOpen = false;
-  RewriteStateAfterRestore();
-}
-
-// Q gave back the line width, colours and dash of the time before the clip;
-// write what the state says so that the caches match the page again.
-void TEMWParser::RewriteStateAfterRestore() {
-  state_.stateDirty = true;
-  WriteStrokeColor(state_.penColor);
-  WriteFillColor(state_.brushColor);
-  WriteLineWidth();
-  WriteDash(state_.penStyle);
-  // Q took cap and join back to what they were at the clip's q.
-  state_.lineCap = capAtClip_;
-  state_.lineJoin = joinAtClip_;
-  WriteCapAndJoin(dc_.Current().pen);
-}
-
-// Brings the page's clip level in line with the context's clip.
-void TEMWParser::ShowClip() {
-  const ClipState& clip = dc_.Current().clip;
-  if (clip.serial == shownClipSerial_) return;
-  if (state_.textColorMode) EndTextColorMode();
-  if (state_.clipOpen) CloseClip();
-  shownClipSerial_ = clip.serial;
-  if (clip.whole) return;
-  capAtClip_ = state_.lineCap;
-  joinAtClip_ = state_.lineJoin;
-  page_->GStateSave();
-  state_.clipOpen = true;
-  if (clip.hasRegion) {
-    page_->NewPath();
-    // An empty region clips everything away.
-    if (clip.region.empty()) page_->Rectangle(0, 0, 0, 0);
-    for (const ClipRect& r : clip.region) page_->Rectangle(r.left, r.top, r.right, r.bottom);
-    page_->Clip();
-    page_->NewPath();
-  }
-  for (const ClipState::PathClip& path : clip.paths) {
-    if (path.outside) {
-      const ClipRect& r = kWholePlane;
-      page_->Rectangle(r.left, r.top, r.right, r.bottom);
-    }
-    for (const PathOp& op : *path.ops) op(*page_);
-    path.evenOdd || path.outside ? page_->EoClip() : page_->Clip();
-    page_->NewPath();
-  }
-}
-
-// The new clip of the context, shown on the page at once.
+// The new clip of the context; the device shows it when it next draws.
 void TEMWParser::SetClip(ClipState clip) {
   clip.serial = ++clipSerials_;
   dc_.Current().clip = std::move(clip);
-  ShowClip();
+  device_->SetClip(dc_.Current().clip);
 }
 
 void TEMWParser::CombineClipRegion(const RectSet& rects, RegionMode mode) {
@@ -167,11 +114,11 @@ void TEMWParser::OnExtSelectClipRgn(RecordReader& in) {
 void TEMWParser::OnSelectClipPath(RecordReader& in) {
   const uint32_t iMode = in.Remaining() >= 4 ? in.U32() : RGN_COPY;
   state_.pathBracket = false;
-  auto ops = std::make_shared<const std::vector<PathOp>>(std::move(heldPath_));
-  heldPath_.clear();
+  auto shape = std::make_shared<const DevicePath>(std::move(path_));
+  path_.Clear();
   const RegionMode mode = ModeOf(iMode);
   ClipState clip = dc_.Current().clip;
-  const ClipState::PathClip path{ops, state_.fillAlternate, mode == RegionMode::kDiff};
+  const ClipState::PathClip path{shape, state_.fillAlternate, mode == RegionMode::kDiff};
   if (mode == RegionMode::kCopy || (mode != RegionMode::kAnd && mode != RegionMode::kDiff)) {
     // RGN_OR and RGN_XOR of a path with a clip are kept as the path alone.
     if (mode == RegionMode::kOr && clip.whole) return;

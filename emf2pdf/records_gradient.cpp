@@ -5,7 +5,6 @@
 
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
-#include "pdf/page.h"
 
 namespace emf2pdf {
 
@@ -36,21 +35,23 @@ uint32_t ColorOf(const Vertex& v) {
 
 }  // namespace
 
-void TEMWParser::FillLogicalPolygonPath(std::initializer_list<std::pair<double, double>> points) {
+DevicePath TEMWParser::LogicalPolygonPath(
+    std::initializer_list<std::pair<double, double>> points) const {
+  DevicePath path;
   bool first = true;
   for (const auto& [x, y] : points) {
     const auto p = MapPoint(x, y);
-    first ? page_->MoveTo(p.x, p.y) : page_->LineTo(p.x, p.y);
+    first ? path.MoveTo(p.x, p.y) : path.LineTo(p.x, p.y);
     first = false;
   }
-  page_->ClosePath();
+  path.Close();
+  return path;
 }
 
 void TEMWParser::FillLogicalPolygon(std::initializer_list<std::pair<double, double>> points,
                                     uint32_t color) {
-  if (color != state_.fillColorCache || state_.stateDirty) WriteFillColor(color);
-  FillLogicalPolygonPath(points);
-  page_->Fill();
+  const FillStyle fill = SolidFill(color);
+  device_->DrawPath(LogicalPolygonPath(points), &fill, nullptr);
 }
 
 void TEMWParser::OnGradientFill(RecordReader& in) {
@@ -74,9 +75,8 @@ void TEMWParser::OnGradientFill(RecordReader& in) {
   // Mapped once first: a vertex that maps out of range drops the record
   // before anything is drawn.
   for (const Vertex& v : vertices) MapPoint(v.x, v.y);
-  if (state_.textColorMode) EndTextColorMode();
   FlushPendingMask();
-  Paint().NewPath();
+  path_.Clear();
   auto shaded = [&](double x, double y, const Vertex& colour) {
     const auto p = MapPoint(x, y);
     return pdf::TPDFShadedVertex{p.x, p.y, colour.r, colour.g, colour.b};
@@ -102,15 +102,14 @@ void TEMWParser::OnGradientFill(RecordReader& in) {
                          ColorOf(Mix(p, q, p, 0.5, 0)));
       continue;
     }
-    page_->GStateSave();
-    FillLogicalPolygonPath({{p.x, p.y}, {q.x, p.y}, {q.x, q.y}, {p.x, q.y}});
-    page_->Clip();
-    page_->NewPath();
-    page_->ShadeAxial(shaded(p.x, p.y, p), horizontal ? shaded(q.x, p.y, q) : shaded(p.x, q.y, q));
-    page_->GStateRestore();
+    const DevicePath box = LogicalPolygonPath({{p.x, p.y}, {q.x, p.y}, {q.x, q.y}, {p.x, q.y}});
+    const auto from = shaded(p.x, p.y, p);
+    const auto to = horizontal ? shaded(q.x, p.y, q) : shaded(p.x, q.y, q);
+    device_->PushClip(box);
+    device_->ShadeAxial(from, to);
+    device_->PopClip();
   }
-  if (!triangles.empty()) page_->ShadeTriangles(triangles);
-  WriteBrushFillIfChanged();
+  if (!triangles.empty()) device_->ShadeTriangles(triangles);
 }
 
 }  // namespace emf2pdf

@@ -6,8 +6,6 @@
 
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
-#include "pdf/number_format.h"
-#include "pdf/page.h"
 
 namespace emf2pdf {
 
@@ -154,7 +152,6 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
     state_.nullBrush = stock == NULL_BRUSH;
     state_.hatch = -1;
     state_.tile.reset();
-    if (!state_.textColorMode) WriteBrushFillIfChanged();
     return;
   }
   if (stock == WHITE_PEN || stock == BLACK_PEN) {
@@ -163,13 +160,8 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
     pen.color = stock == WHITE_PEN ? 0xFFFFFF : 0x000000;
     dc_.Current().pen = pen;
     state_.penColor = pen.color;
-    WriteStrokeColor(pen.color);
     state_.penWidth = PenDeviceWidth(pen);
-    WriteLineWidth();
-    if (state_.penStyle != PS_SOLID) {
-      state_.penStyle = PS_SOLID;
-      WriteDash(PS_SOLID);
-    }
+    state_.penStyle = PS_SOLID;
     return;
   }
   if (stock == NULL_PEN) {
@@ -182,7 +174,7 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
   }
   if (stock >= OEM_FIXED_FONT && stock <= SYSTEM_FONT) {
     state_.font.lfFaceName = u"Arial";
-    state_.stateDirty = true;
+    state_.fontChanged = true;
     dc_.Current().font.font = state_.font;
   }
 }
@@ -190,7 +182,7 @@ void TEMWParser::SelectStockObject(uint32_t stock) {
 // Cosmetic dashes are lengths in device pixels, as GDI draws them; a
 // geometric pen's are multiples of its width; user styles are logical
 // lengths for geometric pens.
-void TEMWParser::WriteDash(uint32_t penStyle) {
+std::vector<double> TEMWParser::PenDash(uint32_t penStyle) const {
   const EmwObject& pen = dc_.Current().pen;
   std::vector<double> lengths;
   double unit = 1;
@@ -204,8 +196,7 @@ void TEMWParser::WriteDash(uint32_t penStyle) {
   switch (penStyle) {
     case PS_SOLID:
     case PS_INSIDEFRAME:
-      page_->SetDash("[] 0");
-      return;
+      return {};
     case PS_USERSTYLE:
       lengths.assign(pen.userStyle.begin(), pen.userStyle.end());
       break;
@@ -226,54 +217,33 @@ void TEMWParser::WriteDash(uint32_t penStyle) {
       lengths = {1, 1};
       break;
     default:
-      return;
+      return {};
   }
   // All gaps of zero length would be a solid line PDF readers may refuse.
   double total = 0;
   for (double length : lengths) total += length * unit;
-  if (lengths.empty() || !(total > 0) || !std::isfinite(total)) {
-    page_->SetDash("[] 0");
-    return;
-  }
-  std::string pattern = "[";
-  for (double length : lengths) {
-    if (pattern.size() > 1) pattern += ' ';
-    pattern += pdf::FormatNumber(page_->ExtLength(length * unit * fx_), true);
-  }
-  page_->SetDash(pattern + "] 0");
+  if (lengths.empty() || !(total > 0) || !std::isfinite(total)) return {};
+  for (double& length : lengths) length *= unit * fx_;
+  return lengths;
 }
 
 // PDF caps: 0 butt, 1 round, 2 square; joins: 0 miter, 1 round, 2 bevel.
-void TEMWParser::WriteCapAndJoin(const EmwObject& pen) {
+void TEMWParser::PenCapAndJoin(const EmwObject& pen, StrokeStyle& stroke) const {
   int cap = options_.LineCap, join = options_.LineJoin;
   if (pen.geometric) {
     const uint32_t endcap = pen.capAndJoin & 0x0F00u, joinBits = pen.capAndJoin & 0xF000u;
     cap = endcap == PS_ENDCAP_SQUARE ? 2 : endcap == PS_ENDCAP_FLAT ? 0 : 1;
     join = joinBits == PS_JOIN_BEVEL ? 2 : joinBits == PS_JOIN_MITER ? 0 : 1;
   }
-  if (cap != state_.lineCap) page_->SetLineCap(cap);
-  if (join != state_.lineJoin) page_->SetLineJoin(join);
-  state_.lineCap = cap;
-  state_.lineJoin = join;
+  stroke.cap = cap;
+  stroke.join = join;
 }
 
 void TEMWParser::TakeOverPen(const EmwObject& pen) {
-  if (pen.color != state_.penColor) {
-    state_.penColor = ResolvePalette(pen.color);
-    WriteStrokeColor(state_.penColor);
-  }
+  state_.penColor = ResolvePalette(pen.color);
   // CreatePen draws wide pens solid; EXTCREATEPEN's geometric pens dash.
-  const uint32_t style = pen.width > 1 && !pen.geometric ? PS_SOLID : pen.style;
-  if (style != state_.penStyle || pen.geometric || style == PS_USERSTYLE) {
-    state_.penStyle = style;
-    WriteDash(style);
-  }
-  const double width = PenDeviceWidth(pen);
-  if (width != state_.penWidth) {
-    state_.penWidth = width;
-    WriteLineWidth();
-  }
-  WriteCapAndJoin(pen);
+  state_.penStyle = pen.width > 1 && !pen.geometric ? PS_SOLID : pen.style;
+  state_.penWidth = PenDeviceWidth(pen);
 }
 
 // A width of 0 is one pixel of the device that draws it; the reference
@@ -284,22 +254,9 @@ double TEMWParser::PenDeviceWidth(const EmwObject& pen) const {
   return pen.width == 0 ? std::min(1.0, PenScale()) : PenScale() * pen.width;
 }
 
-void TEMWParser::UpdatePenWidth() {
-  state_.penWidthStale = false;
-  const double width = PenDeviceWidth(dc_.Current().pen);
-  if (width != state_.penWidth) {
-    state_.penWidth = width;
-    WriteLineWidth();
-    if (dc_.Current().pen.geometric) WriteDash(state_.penStyle);
-  }
-}
-
 void TEMWParser::TakeOverBrush(const EmwObject& brush) {
   state_.nullBrush = false;
-  if (brush.color != state_.brushColor) {
-    state_.brushColor = brush.color;
-    if (!state_.textColorMode) WriteBrushFillIfChanged();
-  }
+  state_.brushColor = brush.color;
   if (brush.style == BS_NULL) state_.nullBrush = true;
   state_.hatch = brush.style == BS_HATCHED && brush.hatch <= 5 ? static_cast<int>(brush.hatch) : -1;
   state_.tile = brush.style == BS_NULL ? nullptr : brush.tile;
@@ -318,7 +275,7 @@ void TEMWParser::TakeOverFont(const EmwObject& object, bool restoring) {
     return;
   }
   state_.font = font;
-  state_.stateDirty = true;
+  state_.fontChanged = true;
 }
 
 void TEMWParser::OnSaveDC(RecordReader&) {
@@ -330,7 +287,7 @@ void TEMWParser::OnRestoreDC(RecordReader& in) {
   const int32_t iRelative = in.I32();
   dc_.Restore(iRelative);
   transformValid_ = false;
-  ShowClip();
+  device_->SetClip(dc_.Current().clip);
 
   const int64_t depth = static_cast<int64_t>(transformStack_.size());
   if (iRelative < 0) {
@@ -348,7 +305,6 @@ void TEMWParser::OnRestoreDC(RecordReader& in) {
 
   const ShadowDC::Values dc = dc_.Current();
   state_.bkOpaque = dc.bkMode != TRANSPARENT;
-  if (state_.textColorMode) WriteTextFillColor();
   state_.fillAlternate = dc.polyFillMode == ALTERNATE;
   TakeOverPen(dc.pen);
   TakeOverBrush(dc.brush);

@@ -13,65 +13,16 @@ using namespace emr;
 
 // --- painting rules ---
 
-void TEMWParser::PaintStroke() {
-  if (state_.penStyle == PS_NULL)
-    Paint().NewPath();
-  else
-    Paint().Stroke();
-}
+void TEMWParser::PaintStroke() { PaintPath(false, false, state_.penStyle != PS_NULL); }
 
 void TEMWParser::PaintFillAndStroke() {
   if (state_.nullBrush)
     PaintStroke();
-  else if (PatternFill(state_.fillAlternate, state_.penStyle != PS_NULL))
-    return;
-  else if (state_.penStyle == PS_NULL)
-    state_.fillAlternate ? Paint().EoFill() : Paint().Fill();
   else
-    state_.fillAlternate ? Paint().EoFillAndStroke() : Paint().FillAndStroke();
+    PaintPath(true, state_.fillAlternate, state_.penStyle != PS_NULL);
 }
 
-void TEMWParser::PaintShape() {
-  const bool stroked = state_.penStyle != PS_NULL;
-  if (!state_.nullBrush && PatternFill(false, stroked)) return;
-  if (stroked)
-    state_.nullBrush ? Paint().Stroke() : Paint().FillAndStroke();
-  else
-    state_.nullBrush ? Paint().NewPath() : Paint().Fill();
-}
-
-// --- hatched and pattern brushes ---
-// GDI repeats their cells from the device origin in device pixels, whatever
-// the mapping; a hatch lies over the background colour when the background
-// mode is opaque. Inside q ... Q, so the fill colour in force stays.
-
-bool TEMWParser::PatternFill(bool evenOdd, bool stroke) {
-  if (!PatternBrush() || state_.nullBrush) return false;
-  BeginPatternFill();
-  if (stroke)
-    evenOdd ? Paint().EoFillAndStroke() : Paint().FillAndStroke();
-  else
-    evenOdd ? Paint().EoFill() : Paint().Fill();
-  EndPatternFill();
-  return true;
-}
-
-void TEMWParser::BeginPatternFill() {
-  const auto& dc = dc_.Current();
-  const uint32_t bk = ResolvePalette(dc.bkColor);
-  const pdf::TPDFTilingPattern cell =
-      state_.tile ? tileCells_.Cell(state_.tile, ResolvePalette(dc.textColor), bk)
-                  : HatchCell(state_.hatch, ResolvePalette(state_.brushColor),
-                              state_.bkOpaque ? std::optional(bk) : std::nullopt);
-  patternDash_ = page_->DashPattern();
-  page_->GStateSave();
-  page_->SetFillPattern(cell, {-originX_, -originY_}, fx_, fy_);
-}
-
-void TEMWParser::EndPatternFill() {
-  page_->GStateRestore();
-  if (page_->DashPattern() != patternDash_) page_->SetDash(patternDash_);
-}
+void TEMWParser::PaintShape() { PaintPath(!state_.nullBrush, false, state_.penStyle != PS_NULL); }
 
 // --- points ---
 
@@ -83,7 +34,7 @@ std::vector<PointL> TEMWParser::ReadPoints(RecordReader& in, bool small) {
 
 void TEMWParser::DrawPolyline(const std::vector<PointL>& points) {
   if (points.empty()) return;
-  Paint().NewPath();
+  path_.Clear();
   auto p = Map(points[0]);
   PathMoveTo(p.x, p.y);
   for (size_t i = 1; i < points.size(); ++i) {
@@ -95,7 +46,7 @@ void TEMWParser::DrawPolyline(const std::vector<PointL>& points) {
 
 void TEMWParser::DrawPolygon(const std::vector<PointL>& points) {
   if (points.empty()) return;
-  Paint().NewPath();
+  path_.Clear();
   auto p = Map(points[0]);
   PathMoveTo(p.x, p.y);
   for (size_t i = 1; i < points.size(); ++i) {
@@ -110,7 +61,7 @@ void TEMWParser::DrawPolygon(const std::vector<PointL>& points) {
 void TEMWParser::DrawPolylineTo(const std::vector<PointL>& points) {
   if (points.empty()) return;
   if (!state_.pathBracket) {
-    Paint().NewPath();
+    path_.Clear();
     const auto start = Map(state_.position);
     PathMoveTo(start.x, start.y);
   }
@@ -137,7 +88,7 @@ void TEMWParser::DrawPolyPoly(RecordReader& in, bool small, bool polygons) {
   mapped.reserve(points.size());
   for (const PointL& p : points) mapped.push_back(Map(p));
 
-  Paint().NewPath();
+  path_.Clear();
   size_t at = 0;
   for (uint32_t count : counts) {
     if (count == 0) continue;
@@ -188,7 +139,7 @@ void TEMWParser::DrawPolyDraw(RecordReader& in, bool small) {
   for (const PointL& p : points) mapped.push_back(Map(p));
   const auto start = Map(state_.position);
 
-  if (!state_.pathBracket) Paint().NewPath();
+  if (!state_.pathBracket) path_.Clear();
   PathMoveTo(start.x, start.y);
   PointL figureStart = state_.position;
   auto figureStartMapped = start;
@@ -258,29 +209,29 @@ void TEMWParser::OnPolyDraw(RecordReader& in) { DrawPolyDraw(in, false); }
 
 void TEMWParser::OnPolyDraw16(RecordReader& in) {
   DrawPolyDraw(in, true);
-  page_->SetLineCap(1);
+  state_.roundCaps = true;
+  penStroke_.reset();
 }
 
+// A dot one page pixel wide in the pixel's colour, its shape the pen's cap.
 void TEMWParser::OnSetPixelV(RecordReader& in) {
   const PointL point = in.PointL32();
   const uint32_t color = in.U32();
   const auto p = Map(point);
-  Paint().NewPath();
-  const bool colorChanged = color != state_.penColor;
-  const bool widthChanged = state_.penWidth * fx_ != 1;  // one page pixel
-  if (colorChanged) WriteStrokeColor(color);
-  if (widthChanged) page_->SetLineWidth(1);
-  PathMoveTo(p.x, p.y);
-  PathLineTo(p.x + 0.01, p.y + 0.01);
-  Paint().Stroke();
-  if (widthChanged) WriteLineWidth();
-  if (colorChanged) WriteStrokeColor(state_.penColor);
+  path_.Clear();
+  DevicePath dot;
+  dot.MoveTo(p.x, p.y);
+  dot.LineTo(p.x + 0.01, p.y + 0.01);
+  StrokeStyle pen = PenStroke();
+  pen.color = color;
+  pen.width = 1;
+  device_->DrawPath(dot, nullptr, &pen);
 }
 
 void TEMWParser::OnBeginPath(RecordReader&) {
   const auto p = Map(state_.position);
   state_.pathBracket = true;
-  Paint().NewPath();
+  path_.Clear();
   PathMoveTo(p.x, p.y);
 }
 
@@ -290,27 +241,26 @@ void TEMWParser::OnCloseFigure(RecordReader&) { PathClose(); }
 
 void TEMWParser::OnFillPath(RecordReader&) {
   state_.pathBracket = false;
-  if (!state_.nullBrush && !PatternFill(false, false)) Paint().Fill();
-  Paint().NewPath();
+  PaintPath(!state_.nullBrush, false, false);
 }
 
 void TEMWParser::OnStrokeAndFillPath(RecordReader&) {
   state_.pathBracket = false;
   PaintFillAndStroke();
-  Paint().NewPath();
+  path_.Clear();
 }
 
 void TEMWParser::OnStrokePath(RecordReader&) {
   state_.pathBracket = false;
   PaintStroke();
-  Paint().NewPath();
 }
 
 void TEMWParser::OnAbortPath(RecordReader&) {
-  Paint().NewPath();
+  path_.Clear();
   state_.pathBracket = false;
 }
 
+// The region in the brush's colour, never its pattern.
 void TEMWParser::OnFillRgn(RecordReader& in) {
   in.RectL32();  // rclBounds
   const uint32_t cbRgnData = in.U32();
@@ -325,11 +275,13 @@ void TEMWParser::OnFillRgn(RecordReader& in) {
     mapped.push_back(DeviceX(r.right));
     mapped.push_back(DeviceY(r.bottom));
   }
-  Paint().NewPath();
+  path_.Clear();
+  if (state_.nullBrush) return;
+  DevicePath region;
   for (size_t i = 0; i < mapped.size(); i += 4)
-    PathRectangle(mapped[i], mapped[i + 1], mapped[i + 2], mapped[i + 3]);
-  if (!state_.nullBrush) Paint().Fill();
-  Paint().NewPath();
+    region.Rectangle(mapped[i], mapped[i + 1], mapped[i + 2], mapped[i + 3]);
+  const FillStyle fill = SolidFill(ResolvePalette(state_.brushColor));
+  device_->DrawPath(region, &fill, nullptr);
 }
 
 }  // namespace emf2pdf

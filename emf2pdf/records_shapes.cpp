@@ -110,7 +110,7 @@ void TEMWParser::LogicalShape(const RectL& box, ShapeKind kind) {
 void TEMWParser::OnRectangle(RecordReader& in) {
   const RectL box = in.RectL32();
   if (box.left == box.right || box.top == box.bottom) {
-    Paint().NewPath();
+    path_.Clear();
     return;
   }
   if (!AxisAligned()) {

@@ -4,7 +4,6 @@
 
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
-#include "pdf/page.h"
 
 namespace emf2pdf {
 
@@ -19,7 +18,6 @@ void TEMWParser::OnSetWindowExtEx(RecordReader& in) {
   if (ext.cx == 0 || ext.cy == 0) throw MalformedRecord("zero window extent");
   dc_.Current().windowExt = ext;
   FixIsotropic();
-  state_.penWidthStale = true;
 }
 
 void TEMWParser::OnSetWindowOrgEx(RecordReader& in) { dc_.Current().windowOrg = in.PointL32(); }
@@ -29,7 +27,6 @@ void TEMWParser::OnSetViewportExtEx(RecordReader& in) {
   if (ext.cx == 0 || ext.cy == 0) throw MalformedRecord("zero viewport extent");
   dc_.Current().viewportExt = ext;
   FixIsotropic();
-  state_.penWidthStale = true;
 }
 
 void TEMWParser::OnSetViewportOrgEx(RecordReader& in) { dc_.Current().viewportOrg = in.PointL32(); }
@@ -50,8 +47,6 @@ void TEMWParser::OnSetMapMode(RecordReader& in) {
       dc.windowExt = dc.viewportExt = {1, 1};
   }
   dc.mapMode = mode;
-  state_.stateDirty = true;
-  state_.penWidthStale = true;
 }
 
 void TEMWParser::OnSetBkMode(RecordReader& in) {
@@ -104,10 +99,7 @@ void TEMWParser::ApplyTextAlign(uint32_t flags) {
   state_.updateCP = (flags & TA_UPDATECP) != 0;
 }
 
-void TEMWParser::OnSetTextColor(RecordReader& in) {
-  dc_.Current().textColor = in.U32();
-  if (state_.textColorMode) WriteTextFillColor();
-}
+void TEMWParser::OnSetTextColor(RecordReader& in) { dc_.Current().textColor = in.U32(); }
 
 void TEMWParser::OnSetBkColor(RecordReader& in) { dc_.Current().bkColor = in.U32(); }
 
@@ -115,7 +107,6 @@ void TEMWParser::OnMoveToEx(RecordReader& in) {
   const PointL p = in.PointL32();
   state_.position = p;
   if (state_.pathBracket) {
-    if (state_.textColorMode) EndTextColorMode();
     const auto mapped = Map(p);
     PathMoveTo(mapped.x, mapped.y);
   }
@@ -159,7 +150,6 @@ void TEMWParser::OnScaleViewportExtEx(RecordReader& in) {
   dc.viewportExt = {ScaledExtent(dc.viewportExt.cx, s.xNum, s.xDenom),
                     ScaledExtent(dc.viewportExt.cy, s.yNum, s.yDenom)};
   FixIsotropic();
-  state_.penWidthStale = true;
 }
 
 void TEMWParser::OnScaleWindowExtEx(RecordReader& in) {
@@ -169,7 +159,6 @@ void TEMWParser::OnScaleWindowExtEx(RecordReader& in) {
   dc.windowExt = {ScaledExtent(dc.windowExt.cx, s.xNum, s.xDenom),
                   ScaledExtent(dc.windowExt.cy, s.yNum, s.yDenom)};
   FixIsotropic();
-  state_.penWidthStale = true;
 }
 
 // MM_ISOTROPIC keeps one scale on both axes (in millimetres of the reference
@@ -194,14 +183,10 @@ void TEMWParser::FixIsotropic() {
     shrink(dc.viewportExt.cy, xdim / ydim);
 }
 
-void TEMWParser::OnSetWorldTransform(RecordReader& in) {
-  state_.world = in.XForm32();
-  state_.penWidthStale = true;
-}
+void TEMWParser::OnSetWorldTransform(RecordReader& in) { state_.world = in.XForm32(); }
 
 void TEMWParser::OnModifyWorldTransform(RecordReader& in) {
   const XForm xform = in.XForm32();
-  state_.penWidthStale = true;
   switch (in.U32()) {
     case MWT_IDENTITY:
       state_.world = XForm();

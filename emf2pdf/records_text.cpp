@@ -8,7 +8,6 @@
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
 #include "pdf/fonts.h"
-#include "pdf/page.h"
 #include "pdf/pdf_strings.h"
 #include "platform/code_pages.h"
 #include "platform/text_shaper.h"
@@ -42,96 +41,94 @@ std::u16string UnitsOf(std::span<const uint8_t> bytes) {
 
 }  // namespace
 
-void TEMWParser::ResetTextState() {
-  if (page_ == nullptr) return;
-  page_->SetHorizontalScaling(100);
-  page_->SetCharacterSpacing(0);
-  page_->SetWordSpacing(0);
-  page_->SetBaselineOrigin(false);
-}
-
 // --- Font selection ---------------------------------------------------------------
 
-void TEMWParser::SelectTextFont() {
-  if (!state_.stateDirty) return;
-  state_.stateDirty = false;
-  const LogFont& font = state_.font;
-  uint8_t style = 0;
-  if (font.lfWeight >= 600) style |= pdf::kStyleBold;
-  if (font.lfItalic) style |= pdf::kStyleItalic;
-  if (font.lfUnderline) style |= pdf::kStyleUnderline;
-  if (font.lfStrikeOut) style |= pdf::kStyleStrikeOut;
+// The face is resolved once per font; its size follows the transform in
+// force when the text is drawn.
+const FontRequest& TEMWParser::SelectTextFont() {
+  if (state_.fontChanged) {
+    const LogFont& font = state_.font;
+    uint8_t style = 0;
+    if (font.lfWeight >= 600) style |= pdf::kStyleBold;
+    if (font.lfItalic) style |= pdf::kStyleItalic;
+    if (font.lfUnderline) style |= pdf::kStyleUnderline;
+    if (font.lfStrikeOut) style |= pdf::kStyleStrikeOut;
 
-  const ResolvedFont resolved = ResolveFont(font);
-  state_.symbolFont = resolved.symbol;
+    const ResolvedFont resolved = ResolveFont(font);
+    state_.symbolFont = resolved.symbol;
 
-  const EmwTextMetrics metrics = fontMetrics_.Metrics(font);
-  const double dpi = options_.ReferencePixelsPerInchY > 0 ? options_.ReferencePixelsPerInchY : 96;
-  const double em = font.lfHeight < 0 ? -static_cast<double>(font.lfHeight) : metrics.em;
-  const double points = std::round(em * 72 / dpi);
-  const double size = FontScale() * points;
-
-  page_->SetActiveFont(resolved.name, style, resolved.charset, size);
-
-  page_->SetHorizontalScaling(font.lfWidth != 0 ? metrics.widthScale * 100 : 100);
+    const EmwTextMetrics metrics = fontMetrics_.Metrics(font);
+    const double dpi = options_.ReferencePixelsPerInchY > 0 ? options_.ReferencePixelsPerInchY : 96;
+    const double em = font.lfHeight < 0 ? -static_cast<double>(font.lfHeight) : metrics.em;
+    fontPoints_ = std::round(em * 72 / dpi);
+    fontRequest_.name = resolved.name;
+    fontRequest_.style = style;
+    fontRequest_.charset = resolved.charset;
+    fontRequest_.horizontalScaling = font.lfWidth != 0 ? metrics.widthScale * 100 : 100;
+    state_.fontChanged = false;
+  }
+  fontRequest_.size = FontScale() * fontPoints_;
+  return fontRequest_;
 }
 
 // --- Background and clip ---------------------------------------------------------
 
 TEMWParser::TextBackground TEMWParser::BeginTextClip(const RectL& clip, bool fill) {
-  TextBackground background;
   const auto a = Map({clip.left, clip.top});
   const auto b = Map({clip.right, clip.bottom});
-  const double left = a.x, top = a.y, right = b.x, bottom = b.y;
-  // Q gives back the colour of this moment; the background colour below is
-  // written inside the saved level.
-  background.fillColorCache = state_.fillColorCache;
-  page_->GStateSave();
-  page_->NewPath();
-  if (fill) WriteBackgroundFillColor();
-  page_->Rectangle(left, top, right, bottom);
-  page_->Clip();
-  if (fill)
-    page_->Fill();
-  else
-    page_->NewPath();
-  background.wroteSave = true;
-  return background;
+  DevicePath box;
+  box.Rectangle(a.x, a.y, b.x, b.y);
+  const FillStyle background = SolidFill(dc_.Current().bkColor);
+  device_->PushClip(box, fill ? &background : nullptr);
+  return true;
 }
 
 TEMWParser::TextBackground TEMWParser::BeginTextBackground(uint32_t options, const RectL& rcl,
                                                            uint32_t nChars) {
   const bool opaque = (options & ETO_OPAQUE) || state_.bkOpaque;
-  if (!(options & (ETO_CLIPPED | ETO_OPAQUE)) && !state_.bkOpaque) return {};
+  if (!(options & (ETO_CLIPPED | ETO_OPAQUE)) && !state_.bkOpaque) return false;
   const bool fill = opaque && rcl.right > rcl.left && rcl.bottom > rcl.top;
   if ((options & ETO_CLIPPED) && nChars != 0) return BeginTextClip(rcl, fill);
-  TextBackground background;
-  background.fillColorCache = state_.fillColorCache;
   if (fill) {
-    WriteBackgroundFillColor();
-    page_->NewPath();
+    DevicePath box;
     if (AxisAligned()) {
       const auto a = Map({rcl.left, rcl.top});
       const auto b = Map({rcl.right, rcl.bottom});
-      page_->Rectangle(a.x, a.y, b.x, b.y);
+      box.Rectangle(a.x, a.y, b.x, b.y);
     } else {
-      LogicalShape(rcl, ShapeKind::kRectangle);
+      // Built where the records build paths, then the path held is back.
+      std::swap(box, path_);
+      try {
+        LogicalShape(rcl, ShapeKind::kRectangle);
+      } catch (...) {
+        std::swap(box, path_);
+        throw;
+      }
+      std::swap(box, path_);
     }
-    page_->Fill();
+    const FillStyle background = SolidFill(dc_.Current().bkColor);
+    device_->DrawPath(box, &background, nullptr);
   }
-  return background;
+  return false;
 }
 
-void TEMWParser::EndTextBackground(const TextBackground& background) {
-  if (!background.wroteSave) return;
-  page_->GStateRestore();
-  state_.stateDirty = true;
-  state_.fillColorCache = background.fillColorCache;
+void TEMWParser::EndTextBackground(TextBackground pushed) {
+  if (pushed) device_->PopClip();
+}
+
+void TEMWParser::ShowTextRun(TextRun run, pdf::TPDFDevicePoint at, bool baseline) {
+  run.x = at.x;
+  run.y = at.y;
+  run.baselineOrigin = baseline;
+  run.color = dc_.Current().textColor;
+  run.font = &SelectTextFont();
+  device_->ShowText(run);
 }
 
 // --- Reference point --------------------------------------------------------------
 
-pdf::TPDFDevicePoint TEMWParser::TextReferencePoint(const PointL& reference, double width) {
+pdf::TPDFDevicePoint TEMWParser::TextReferencePoint(const PointL& reference, double width,
+                                                    bool& baseline) {
   double x = reference.x, y = reference.y;
   const double escapement = state_.font.lfEscapement;
   const double a = escapement * std::numbers::pi / 1800;
@@ -153,7 +150,7 @@ pdf::TPDFDevicePoint TEMWParser::TextReferencePoint(const PointL& reference, dou
   const bool upright = AxisAligned() && t.eM11 > 0 && t.eM22 > 0;
   if (escapement == 0 && upright) {
     if (state_.vAlign == VAlign::kBaseline)
-      page_->SetBaselineOrigin(true);
+      baseline = true;
     else if (state_.vAlign == VAlign::kBottom)
       y -= fontMetrics_.Metrics(state_.font).height;
     return MapPoint(x - g, y);
@@ -197,12 +194,10 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
   const auto dxBytes = offDx != 0 ? in.BytesAt(offDx, static_cast<size_t>(nChars) * stride)
                                   : std::span<const uint8_t>();
 
-  page_->SetBaselineOrigin(false);
   bool glyphIndex = (options & ETO_GLYPH_INDEX) != 0;
   const TextBackground background = BeginTextBackground(options, rcl, nChars);
   try {
     if (nChars != 0) {
-      WriteTextFillColor();
       SelectTextFont();
       std::u16string units = wide ? UnitsOf(chars) : std::u16string();
       std::vector<double> dx;
@@ -247,21 +242,26 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
                                1252, std::string_view(reinterpret_cast<const char*>(chars.data()),
                                                       chars.size())));
       }
-      const pdf::TPDFDevicePoint at = TextReferencePoint(reference, width);
-      const double angle = PageAngle(state_.font.lfEscapement);
+      bool baseline = false;
+      const pdf::TPDFDevicePoint at = TextReferencePoint(reference, width, baseline);
+      TextRun run;
+      run.angle = PageAngle(state_.font.lfEscapement);
+      run.advances = advances;
+      std::vector<uint16_t> glyphs;
       if (glyphIndex) {
-        std::vector<uint16_t> glyphs;
         if (wide)
           glyphs.assign(units.begin(), units.end());
         else
           glyphs.assign(chars.begin(), chars.end());
-        page_->GlyphTextOut(glyphs, advances, at.x, at.y, angle);
+        run.encoding = TextRun::Encoding::kGlyphs;
+        run.glyphs = glyphs;
       } else if (wide) {
-        page_->UnicodeExtTextOut(units, advances, at.x, at.y, angle);
+        run.units = units;
       } else {
-        const std::string_view bytes(reinterpret_cast<const char*>(chars.data()), chars.size());
-        page_->ExtTextOut(bytes, advances, at.x, at.y, angle);
+        run.encoding = TextRun::Encoding::kBytes;
+        run.bytes = std::string_view(reinterpret_cast<const char*>(chars.data()), chars.size());
       }
+      ShowTextRun(run, at, baseline);
     }
   } catch (...) {
     EndTextBackground(background);
@@ -272,10 +272,9 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
 
 // --- EMR_SMALLTEXTOUT -----------------------------------------------------------------
 
-pdf::TPDFDevicePoint TEMWParser::SmallTextPoint(double x, int32_t y) {
-  page_->SetBaselineOrigin(false);
+pdf::TPDFDevicePoint TEMWParser::SmallTextPoint(double x, int32_t y, bool& baseline) {
   if (state_.vAlign == VAlign::kBaseline) {
-    page_->SetBaselineOrigin(true);
+    baseline = true;
     return MapPoint(x, y);
   }
   if (state_.vAlign == VAlign::kBottom)
@@ -298,35 +297,39 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
   const auto chars = in.Bytes(static_cast<size_t>(cChars) * (small ? 1 : 2));
   const std::string bytes(reinterpret_cast<const char*>(chars.data()), small ? chars.size() : 0);
   const std::u16string units = small ? std::u16string() : UnitsOf(chars);
-  const double angle = PageAngle(state_.font.lfEscapement);
-
-  page_->SetCharacterSpacing(0);
+  TextRun run;
+  run.angle = PageAngle(state_.font.lfEscapement);
+  run.resetsCharacterSpacing = true;
+  bool baseline = false;
   if (options & ETO_GLYPH_INDEX) {
-    const auto at = SmallTextPoint(x, y);
-    WriteTextFillColor();
-    SelectTextFont();
+    const auto at = SmallTextPoint(x, y, baseline);
     std::vector<uint16_t> glyphs;
     if (small)
       glyphs.assign(bytes.begin(), bytes.end());
     else
       glyphs.assign(units.begin(), units.end());
-    page_->GlyphTextOut(glyphs, {}, at.x, at.y, angle);
+    run.encoding = TextRun::Encoding::kGlyphs;
+    run.glyphs = glyphs;
+    ShowTextRun(run, at, baseline);
     return;
   }
-  const TextBackground background = hasRect ? BeginTextClip(clip, false) : TextBackground{};
+  const TextBackground background = hasRect && BeginTextClip(clip, false);
   try {
-    WriteTextFillColor();
     SelectTextFont();
     const double cx = fontMetrics_.TextExtent(
         state_.font, small ? platform::MultiByteToWide(1252, bytes) : units);
     const double shift = state_.hAlign == HAlign::kCenter  ? cx / 2
                          : state_.hAlign == HAlign::kRight ? cx
                                                            : 0;
-    const auto at = SmallTextPoint(x - shift, y);
-    if (small)
-      page_->TextOut(bytes, at.x, at.y, angle);
-    else
-      page_->UnicodeTextOut(units, at.x, at.y, angle);
+    const auto at = SmallTextPoint(x - shift, y, baseline);
+    run.placed = false;
+    if (small) {
+      run.encoding = TextRun::Encoding::kBytes;
+      run.bytes = bytes;
+    } else {
+      run.units = units;
+    }
+    ShowTextRun(run, at, baseline);
   } catch (...) {
     EndTextBackground(background);
     throw;

@@ -116,19 +116,20 @@ namespace {
 // Cosmetic dashes in device pixels (18 on, 6 off), geometric pens with the
 // end cap and join they were made with.
 TEST(EmwPens, dashesAndCapsFollowThePen) {
-  const Lines dashed = PlayLines(EmfBuilder().createPen(1, 1, 0, 0).selectObject(1).bytes());
-  EXPECT_EQ(dashed, (Lines{"[13.5 4.5] 0 d"}));
-  const Lines alternate =
-      PlayLines(EmfBuilder().extCreatePen(1, 8, 1, 0).selectObject(1).bytes());  // PS_ALTERNATE
-  EXPECT_EQ(alternate, (Lines{"[0.75 0.75] 0 d"}));
+  // The state written for a line drawn with the pen, before its path.
+  auto stateOf = [](EmfBuilder picture) {
+    Lines lines = PlayLines(picture.selectObject(1).moveTo(0, 0).lineTo(40, 0).bytes());
+    lines.erase(std::find(lines.begin(), lines.end(), "0 75 m"), lines.end());
+    return lines;
+  };
+  EXPECT_EQ(stateOf(EmfBuilder().createPen(1, 1, 0, 0)), (Lines{"[13.5 4.5] 0 d"}));
+  EXPECT_EQ(stateOf(EmfBuilder().extCreatePen(1, 8, 1, 0)),  // PS_ALTERNATE
+            (Lines{"[0.75 0.75] 0 d"}));
   // PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_JOIN_ROUND, 4 units wide.
-  const Lines geometric =
-      PlayLines(EmfBuilder().extCreatePen(1, 0x10200, 4, 0).selectObject(1).bytes());
-  EXPECT_EQ(geometric, (Lines{"3 w", "0 J", "1 j"}));
+  EXPECT_EQ(stateOf(EmfBuilder().extCreatePen(1, 0x10200, 4, 0)), (Lines{"3 w", "0 J", "1 j"}));
   // A geometric PS_DASH dashes in multiples of its width: 3 on, 1 off.
-  const Lines wideDash =
-      PlayLines(EmfBuilder().extCreatePen(1, 0x10001, 4, 0).selectObject(1).bytes());
-  EXPECT_EQ(wideDash, (Lines{"[9 3] 0 d", "3 w", "1 J", "1 j"}));
+  EXPECT_EQ(stateOf(EmfBuilder().extCreatePen(1, 0x10001, 4, 0)),
+            (Lines{"3 w", "[9 3] 0 d", "1 J", "1 j"}));
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+// The pen and brush in force as the device draws them, and the painting of
+// the path built by the records.
+#include "emf2pdf/emw_parser.h"
+
+namespace emf2pdf {
+
+const StrokeStyle& TEMWParser::PenStroke() {
+  if (penStroke_) return *penStroke_;
+  const EmwObject& pen = dc_.Current().pen;
+  // A mapping that gives no width leaves the width as it was; the drawing
+  // records under it are dropped on their own.
+  try {
+    state_.penWidth = PenDeviceWidth(pen);
+  } catch (const MalformedRecord&) {
+  }
+  StrokeStyle stroke;
+  stroke.color = state_.penColor;
+  stroke.width = state_.penWidth * fx_;
+  stroke.dash = PenDash(state_.penStyle);
+  PenCapAndJoin(pen, stroke);
+  if (state_.roundCaps) stroke.cap = 1;
+  return penStroke_.emplace(std::move(stroke));
+}
+
+FillStyle TEMWParser::SolidFill(uint32_t color) const {
+  FillStyle fill;
+  fill.color = color;
+  return fill;
+}
+
+// GDI repeats the cells of hatched and pattern brushes from the device
+// origin in device pixels, whatever the mapping; a hatch lies over the
+// background colour when the background mode is opaque.
+FillStyle TEMWParser::BrushFill(bool evenOdd) {
+  FillStyle fill = SolidFill(ResolvePalette(state_.brushColor));
+  fill.evenOdd = evenOdd;
+  if (!PatternBrush()) return fill;
+  const auto& dc = dc_.Current();
+  const uint32_t bk = ResolvePalette(dc.bkColor);
+  if (state_.tile) {
+    fill.pattern = &tileCells_.Cell(state_.tile, ResolvePalette(dc.textColor), bk);
+  } else {
+    hatchCell_ = HatchCell(state_.hatch, ResolvePalette(state_.brushColor),
+                           state_.bkOpaque ? std::optional(bk) : std::nullopt);
+    fill.pattern = &hatchCell_;
+  }
+  fill.patternOrigin = {-originX_, -originY_};
+  fill.patternUnitX = fx_;
+  fill.patternUnitY = fy_;
+  return fill;
+}
+
+void TEMWParser::PaintPath(bool fill, bool evenOdd, bool stroke) {
+  if (fill || stroke) {
+    const FillStyle brush = fill ? BrushFill(evenOdd) : FillStyle();
+    device_->DrawPath(path_, fill ? &brush : nullptr, stroke ? &PenStroke() : nullptr);
+  }
+  path_.Clear();
+}
+
+}  // namespace emf2pdf

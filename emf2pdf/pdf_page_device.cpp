@@ -1,0 +1,281 @@
+#include "emf2pdf/pdf_page_device.h"
+
+#include "pdf/number_format.h"
+
+namespace emf2pdf {
+
+namespace {
+
+// Stands for "everything" where a clip keeps what lies outside a path.
+constexpr double kEverywhere = 1e7;
+
+double Red(uint32_t c) { return (c & 0xFF) / 255.0; }
+double Green(uint32_t c) { return ((c >> 8) & 0xFF) / 255.0; }
+double Blue(uint32_t c) { return ((c >> 16) & 0xFF) / 255.0; }
+
+}  // namespace
+
+// The cap, join and width are written at once: a form starts from the state
+// of whatever draws it. Colours and dash are taken as PDF's defaults, which
+// the page leaves in force where it draws the form.
+void PdfPageDevice::Begin(const StrokeStyle& pen) {
+  page_.SetLineCap(pen.cap);
+  page_.SetLineJoin(pen.join);
+  page_.SetLineWidth(pen.width);
+  states_.assign(1, State{0, 0, pen.width, "[] 0", pen.cap, pen.join});
+}
+
+void PdfPageDevice::End() {
+  while (pushedClips_ > 0) PopClip();
+  if (clipOpen_) Restore();
+  clipOpen_ = false;
+}
+
+void PdfPageDevice::Save() {
+  page_.GStateSave();
+  states_.push_back(states_.back());
+}
+
+void PdfPageDevice::Restore() {
+  page_.GStateRestore();
+  if (states_.size() > 1) states_.pop_back();
+}
+
+// --- state ---
+
+void PdfPageDevice::UseFillColor(uint32_t color) {
+  if (Current().fill == color) return;
+  Current().fill = color;
+  page_.SetRGBFillColor(Red(color), Green(color), Blue(color));
+}
+
+const std::string& PdfPageDevice::DashText(const std::vector<double>& lengths) {
+  if (lengths == dashLengths_) return dashText_;
+  dashLengths_ = lengths;
+  dashText_ = "[";
+  for (double length : lengths) {
+    if (dashText_.size() > 1) dashText_ += ' ';
+    dashText_ += pdf::FormatNumber(page_.ExtLength(length), true);
+  }
+  dashText_ += "] 0";
+  return dashText_;
+}
+
+void PdfPageDevice::UseStroke(const StrokeStyle& stroke) {
+  State& state = Current();
+  if (state.stroke != stroke.color) {
+    state.stroke = stroke.color;
+    page_.SetRGBStrokeColor(Red(stroke.color), Green(stroke.color), Blue(stroke.color));
+  }
+  if (state.width != stroke.width) {
+    state.width = stroke.width;
+    page_.SetLineWidth(stroke.width);
+  }
+  const std::string& dash = DashText(stroke.dash);
+  if (state.dash != dash) {
+    page_.SetDash(dash);
+    state.dash = dash;
+  }
+  if (state.cap != stroke.cap) {
+    state.cap = stroke.cap;
+    page_.SetLineCap(stroke.cap);
+  }
+  if (state.join != stroke.join) {
+    state.join = stroke.join;
+    page_.SetLineJoin(stroke.join);
+  }
+}
+
+// --- clip ---
+
+void PdfPageDevice::SetClip(const ClipState& clip) {
+  if (clip.serial != clip_.serial) clip_ = clip;
+}
+
+void PdfPageDevice::ShowClip() {
+  CloseStaleClip();
+  OpenClip();
+}
+
+void PdfPageDevice::CloseStaleClip() {
+  if (clip_.serial == shownClipSerial_ || !clipOpen_) return;
+  Restore();
+  clipOpen_ = false;
+}
+
+void PdfPageDevice::OpenClip() {
+  if (clip_.serial == shownClipSerial_) return;
+  shownClipSerial_ = clip_.serial;
+  if (clip_.whole) return;
+  Save();
+  clipOpen_ = true;
+  if (clip_.hasRegion) {
+    // An empty region clips everything away.
+    if (clip_.region.empty()) page_.Rectangle(0, 0, 0, 0);
+    for (const ClipRect& r : clip_.region) page_.Rectangle(r.left, r.top, r.right, r.bottom);
+    page_.Clip();
+    page_.NewPath();
+  }
+  for (const ClipState::PathClip& path : clip_.paths) {
+    if (path.outside) page_.Rectangle(-kEverywhere, -kEverywhere, kEverywhere, kEverywhere);
+    WritePath(*path.path);
+    path.evenOdd || path.outside ? page_.EoClip() : page_.Clip();
+    page_.NewPath();
+  }
+}
+
+// "W" takes effect after the painting of its path, so one path both clips
+// and fills.
+void PdfPageDevice::PushClip(const DevicePath& path, const FillStyle* fill) {
+  ShowClip();
+  Save();
+  ++pushedClips_;
+  if (fill) UseFillColor(fill->color);
+  WritePath(path);
+  page_.Clip();
+  if (fill)
+    page_.Fill();
+  else
+    page_.NewPath();
+}
+
+void PdfPageDevice::PopClip() {
+  if (pushedClips_ == 0) return;
+  --pushedClips_;
+  Restore();
+}
+
+// --- drawing ---
+
+void PdfPageDevice::WritePath(const DevicePath& path) {
+  using Kind = DevicePath::Kind;
+  for (const DevicePath::Element& e : path.Elements()) {
+    const double* v = e.v;
+    switch (e.kind) {
+      case Kind::kMove:
+        page_.MoveTo(v[0], v[1]);
+        break;
+      case Kind::kLine:
+        page_.LineTo(v[0], v[1]);
+        break;
+      case Kind::kCurve:
+        page_.CurveTo(v[0], v[1], v[2], v[3], v[4], v[5]);
+        break;
+      case Kind::kClose:
+        page_.ClosePath();
+        break;
+      case Kind::kRectangle:
+        page_.Rectangle(v[0], v[1], v[2], v[3]);
+        break;
+      case Kind::kEllipse:
+        page_.Ellipse(v[0], v[1], v[2], v[3]);
+        break;
+      case Kind::kRoundRect:
+        page_.RoundRect(v[0], v[1], v[2], v[3], v[4], v[5]);
+        break;
+      case Kind::kArc:
+        page_.Arc(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+        break;
+      case Kind::kChord: {
+        const pdf::TPDFDevicePoint start =
+            page_.Arc(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+        page_.LineTo(start.x, start.y);
+        break;
+      }
+      case Kind::kArcAngles:
+        page_.ArcAngles(v[0], v[1], v[2], v[3], v[4], v[5]);
+        break;
+      case Kind::kPie:
+        page_.Pie(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+        break;
+    }
+  }
+}
+
+// The state a drawing needs is written outside a clip level it opens, so
+// that it outlives the clip. A pattern fill lives inside q ... Q of its own,
+// so the colour in force outlives it too.
+void PdfPageDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
+                             const StrokeStyle* stroke) {
+  if (path.Empty() || (fill == nullptr && stroke == nullptr)) return;
+  CloseStaleClip();
+  if (stroke) UseStroke(*stroke);
+  const bool pattern = fill && fill->pattern;
+  if (fill && !pattern) UseFillColor(fill->color);
+  OpenClip();
+  if (pattern) {
+    Save();
+    page_.SetFillPattern(*fill->pattern, fill->patternOrigin, fill->patternUnitX,
+                         fill->patternUnitY);
+    Current().fill.reset();
+  }
+  WritePath(path);
+  if (fill && stroke)
+    fill->evenOdd ? page_.EoFillAndStroke() : page_.FillAndStroke();
+  else if (fill)
+    fill->evenOdd ? page_.EoFill() : page_.Fill();
+  else
+    page_.Stroke();
+  if (pattern) Restore();
+}
+
+void PdfPageDevice::FillDifference(const DevicePath& path, uint32_t color) {
+  if (path.Empty()) return;
+  ShowClip();
+  Save();
+  page_.SetDifferenceBlend();
+  UseFillColor(color);
+  WritePath(path);
+  page_.Fill();
+  Restore();
+}
+
+void PdfPageDevice::ShowText(const TextRun& run) {
+  CloseStaleClip();
+  UseFillColor(run.color);
+  OpenClip();
+  if (run.resetsCharacterSpacing) page_.SetCharacterSpacing(0);
+  if (run.font) {
+    page_.SetActiveFont(run.font->name, run.font->style, run.font->charset, run.font->size);
+    page_.SetHorizontalScaling(run.font->horizontalScaling);
+  }
+  page_.SetBaselineOrigin(run.baselineOrigin);
+  switch (run.encoding) {
+    case TextRun::Encoding::kGlyphs:
+      page_.GlyphTextOut(run.glyphs, run.advances, run.x, run.y, run.angle);
+      break;
+    case TextRun::Encoding::kUnits:
+      if (run.placed)
+        page_.UnicodeExtTextOut(run.units, run.advances, run.x, run.y, run.angle);
+      else
+        page_.UnicodeTextOut(run.units, run.x, run.y, run.angle);
+      break;
+    case TextRun::Encoding::kBytes:
+      if (run.placed)
+        page_.ExtTextOut(run.bytes, run.advances, run.x, run.y, run.angle);
+      else
+        page_.TextOut(run.bytes, run.x, run.y, run.angle);
+      break;
+  }
+  page_.SetBaselineOrigin(false);
+}
+
+void PdfPageDevice::ShowImage(int index, const ImagePlacement& at) {
+  ShowClip();
+  if (at.framed)
+    page_.ShowImageFrame(index, at.topLeft, at.topRight, at.bottomLeft);
+  else
+    page_.ShowImage(index, at.x, at.y, at.width, at.height, 0);
+}
+
+void PdfPageDevice::ShadeAxial(const pdf::TPDFShadedVertex& from, const pdf::TPDFShadedVertex& to) {
+  ShowClip();
+  page_.ShadeAxial(from, to);
+}
+
+void PdfPageDevice::ShadeTriangles(std::span<const pdf::TPDFShadedVertex> vertices) {
+  ShowClip();
+  page_.ShadeTriangles(vertices);
+}
+
+}  // namespace emf2pdf
