@@ -181,9 +181,19 @@ pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
   originY_ = frameTop * fy_;
   pixelsPerMillimetreX_ = DeviceResolution(header.szlDevice.cx, header.szlMillimeters.cx);
   pixelsPerMillimetreY_ = DeviceResolution(header.szlDevice.cy, header.szlMillimeters.cy);
+  // Recorders that do not track what they draw leave the bounds empty
+  // (0,0,0,0 or 0,0,-1,-1); Windows plays such a picture by its frame.
+  const RectL& bounds = header.rclBounds;
+  const bool noBounds = bounds.right <= bounds.left || bounds.bottom <= bounds.top;
+  const double right =
+      noBounds ? FramePixels(header.rclFrame.right, header.szlDevice.cx, header.szlMillimeters.cx)
+               : bounds.right;
+  const double bottom =
+      noBounds ? FramePixels(header.rclFrame.bottom, header.szlDevice.cy, header.szlMillimeters.cy)
+               : bounds.bottom;
   Extent extent;
-  extent.width = RoundExtent((header.rclBounds.right - frameLeft) * fx_) + 1;
-  extent.height = RoundExtent((header.rclBounds.bottom - frameTop) * fy_) + 1;
+  extent.width = RoundExtent((right - frameLeft) * fx_) + 1;
+  extent.height = RoundExtent((bottom - frameTop) * fy_) + 1;
   extent_ = extent;
   return extent;
 }

@@ -39,7 +39,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   ~TEMWParser() override;
 
   // Binds the form and answers the size query: the picture's extent in page
-  // pixels, rclBounds.right and .bottom from the frame's corner, plus one.
+  // pixels, rclBounds.right and .bottom (the frame's, when the bounds are
+  // empty) from the frame's corner, plus one.
   Extent Load(pdf::TPDFPage& form) override;
   void Play() override;
 
@@ -75,7 +76,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     uint32_t penStyle = 0;
     double penWidth = 1;  // device units, as last worked out
     uint32_t penColor = 0;
-    uint32_t brushColor = 0;
+    uint32_t brushColor = 0xFFFFFF;  // WHITE_BRUSH, as a new device context has
     bool nullBrush = false;
     int hatch = -1;                         // HS_ style of a hatched brush, -1 for others
     std::shared_ptr<const BrushTile> tile;  // of a DIB pattern or mono brush
@@ -317,14 +318,15 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // next record shows whether the picture it belongs to follows (see
   // records_bitmap.cpp); otherwise it is drawn as it came.
   struct PendingMask {
-    platform::TBitmap mask;   // its own pixels
-    platform::TBitmap alone;  // drawn by itself, through its raster operation
+    platform::TBitmap mask;  // its own pixels
     uint32_t rop = 0;
     Placement at;
   };
   bool CompletesPendingMask(uint32_t rop, const Placement& at,
                             const platform::TBitmap& picture) const;
+  int AddStencil(const platform::TBitmap& mask, uint32_t rop);
   void DrawMaskedPicture(const platform::TBitmap& picture, const Placement& at);
+  void ShowThroughStencil(const platform::TBitmap& own, uint32_t rop, const Placement& at);
   void FlushPendingMask();
   void FlushHeldMask();  // FlushPendingMask with the dispatcher's error rule
   Placement BoundsPlacement(const RectL& bounds) const;

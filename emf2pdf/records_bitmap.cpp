@@ -245,21 +245,30 @@ bool TEMWParser::CompletesPendingMask(uint32_t rop, const Placement& at,
          mask.mask.Height() == picture.Height();
 }
 
+// The stencil leaves out what the mask's raster operation would have left
+// alone: white pixels under SRCAND, black ones under SRCPAINT.
+int TEMWParser::AddStencil(const TBitmap& mask, uint32_t rop) {
+  const int64_t hidden = rop == platform::SRCAND ? 0xFFFFFF : 0x000000;
+  return document_->AddImage(&mask, pdf::icCCITT4, hidden, true, -1);
+}
+
 void TEMWParser::DrawMaskedPicture(const TBitmap& picture, const Placement& at) {
   const PendingMask mask = std::move(*pendingMask_);
   pendingMask_.reset();
-  // The stencil leaves out what the mask's raster operation would have left
-  // alone: white pixels under SRCAND, black ones under SRCPAINT.
-  const int64_t hidden = mask.rop == platform::SRCAND ? 0xFFFFFF : 0x000000;
-  const int stencil = document_->AddImage(&mask.mask, pdf::icCCITT4, hidden, true, -1);
-  ShowImageAt(AddBitmapImage(picture, stencil), at);
+  ShowImageAt(AddBitmapImage(picture, AddStencil(mask.mask, mask.rop)), at);
+}
+
+// Alone, SRCAND and SRCPAINT change only where the source is not white
+// (or black), and there, over paper, the source is what shows.
+void TEMWParser::ShowThroughStencil(const TBitmap& own, uint32_t rop, const Placement& at) {
+  ShowImageAt(AddBitmapImage(own, AddStencil(own, rop)), at);
 }
 
 void TEMWParser::FlushPendingMask() {
   if (!pendingMask_) return;
   const PendingMask mask = std::move(*pendingMask_);
   pendingMask_.reset();
-  ShowImageAt(AddBitmapImage(mask.alone), mask.at);
+  ShowThroughStencil(mask.mask, mask.rop, mask.at);
 }
 
 TEMWParser::Placement TEMWParser::BoundsPlacement(const RectL& bounds) const {
@@ -294,12 +303,15 @@ void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint3
     }
   }
   FlushPendingMask();
-  TBitmap drawn = made(rop);
-  if (drawn.IsMonochrome() && maskRop) {
-    pendingMask_ = PendingMask{made(platform::SRCCOPY), std::move(drawn), rop, at};
+  if (maskRop) {
+    TBitmap own = made(platform::SRCCOPY);
+    if (own.IsMonochrome())
+      pendingMask_ = PendingMask{std::move(own), rop, at};
+    else
+      ShowThroughStencil(own, rop, at);
     return;
   }
-  ShowImageAt(AddBitmapImage(drawn), at);
+  ShowImageAt(AddBitmapImage(made(rop)), at);
 }
 
 DevicePath TEMWParser::DestinationPath(int32_t x, int32_t y, int32_t cx, int32_t cy) const {

@@ -220,6 +220,30 @@ EmfBuilder RasterOperations() {
   return b;
 }
 
+// A new device context fills with a white brush. Bitmaps drawn alone with
+// SRCAND change only where the source is not white: a mask drawn twice over
+// the same place, and a colour picture.
+EmfBuilder BitmapsAlone() {
+  EmfBuilder b(200, 200);
+  b.rectangle({10, 10, 190, 50});
+  std::vector<bool> ones(20 * 10);
+  for (size_t i = 0; i < ones.size(); ++i) ones[i] = i % 20 < 10;
+  const emfbuild::Dib mask = emfbuild::Dib1(20, 10, ones, Rgb(0, 0, 0), Rgb(255, 255, 255));
+  for (int i = 0; i < 2; ++i)
+    b.stretchBlt({10, 60, 189, 99}, {10, 60}, 180, 40, 0x008800C6, {0, 0}, 20, 10, &mask);
+  const emfbuild::Dib picture = emfbuild::Dib24(2, 1, {Rgb(255, 255, 255), Rgb(255, 0, 0)});
+  b.stretchDIBits({10, 110, 189, 149}, {10, 110}, 180, 40, {0, 0}, 2, 1, 0x008800C6, picture);
+  return b;
+}
+
+// A picture whose recorder left the bounds empty is played by its frame.
+EmfBuilder EmptyBounds() {
+  EmfBuilder b(200, 200);
+  b.bounds({0, 0, -1, -1}).frame({0, 0, 5292, 5286});
+  b.createBrushIndirect(1, 0, Rgb(0, 0, 255)).selectObject(1).rectangle({20, 20, 180, 120});
+  return b;
+}
+
 }  // namespace
 
 std::vector<GdiPage> GdiPages() {
@@ -235,6 +259,8 @@ std::vector<GdiPage> GdiPages() {
       {"gradient-many", ManyGradients()},
       {"raster-operations", RasterOperations()},
       {"alpha-blend", AlphaBlend(), true},
+      {"bitmaps-alone", BitmapsAlone()},
+      {"empty-bounds", EmptyBounds()},
   };
 }
 

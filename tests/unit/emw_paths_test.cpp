@@ -60,12 +60,12 @@ TEST(EmwPaths, polygonPainting_followsPenBrushAndFillRule) {
 TEST(EmwPaths, shapePainting_strokesOnlyWithAVisiblePen) {
   // A new picture has GDI's black hairline pen: the rectangle is outlined.
   EXPECT_EQ(PlayLines(EmfBuilder().rectangle({4, 4, 40, 40}).bytes()),
-            (Lines{"3 45 27 27 re", "B"}));
+            (Lines{"1 1 1 rg", "3 45 27 27 re", "B"}));
   EXPECT_EQ(PlayLines(EmfBuilder().rectangle({4, 4, 4, 40}).bytes()), Lines{});
   EXPECT_EQ(PlayLines(EmfBuilder().selectObject(kNullBrush).rectangle({4, 4, 40, 40}).bytes()),
             (Lines{"3 45 27 27 re", "S"}));
   EXPECT_EQ(PlayLines(EmfBuilder().selectObject(kNullPen).rectangle({4, 4, 40, 40}).bytes()),
-            (Lines{"3 45 27 27 re", "f"}));
+            (Lines{"1 1 1 rg", "3 45 27 27 re", "f"}));
   const Lines stroked =
       PlayLines(EmfBuilder().selectObject(kBlackPen).ellipse({0, 0, 40, 40}).bytes());
   EXPECT_EQ(stroked.back(), "B");
@@ -111,8 +111,8 @@ TEST(EmwPaths, polyDraw16_makesLaterLineCapsRound) {
 TEST(EmwPaths, polyPolygon_closesEachPolygonWithALineAndSkipsEmptyOnes) {
   const Lines lines = PlayLines(
       EmfBuilder().polyPolygon16({{{0, 0}, {40, 0}, {0, 40}}, {}, {{80, 0}, {80, 40}}}).bytes());
-  EXPECT_EQ(lines, (Lines{"0 75 m", "30 75 l", "0 45 l", "0 75 l", "60 75 m", "60 45 l", "60 75 l",
-                          "B*"}));
+  EXPECT_EQ(lines, (Lines{"1 1 1 rg", "0 75 m", "30 75 l", "0 45 l", "0 75 l", "60 75 m", "60 45 l",
+                          "60 75 l", "B*"}));
 }
 
 TEST(EmwPaths, polyPolygonCountsBeyondCptl_dropTheRecord) {
@@ -138,7 +138,7 @@ TEST(EmwPaths, pathBracket_buildsUntilThePaintingRecord) {
                                     .endPath()
                                     .fillPath()
                                     .bytes());
-  EXPECT_EQ(lines, (Lines{"0 75 m", "30 75 l", "30 45 l", "h", "f"}));
+  EXPECT_EQ(lines, (Lines{"1 1 1 rg", "0 75 m", "30 75 l", "30 45 l", "h", "f"}));
 }
 
 TEST(EmwPaths, roundRectCorners_areLengthsClampedToTheBox) {
@@ -147,8 +147,8 @@ TEST(EmwPaths, roundRectCorners_areLengthsClampedToTheBox) {
       PlayLines(EmfBuilder().setWindowOrgEx(-400, 0).roundRect({0, 0, 40, 40}, 16, 400).bytes());
   ASSERT_FALSE(lines.empty());
   // Box 300..330 wide, corner 12 x 30 (clamped from 300): first move at x1 + 6.
-  EXPECT_EQ(lines[0], "306 75 m");
-  EXPECT_EQ(lines[1], "324 75 l");
+  EXPECT_EQ(lines[1], "306 75 m");  // after the white brush's "rg"
+  EXPECT_EQ(lines[2], "324 75 l");
 }
 
 TEST(EmwPaths, angleArc_ofFullSweepDrawsTheWholeCircle) {
@@ -195,7 +195,7 @@ TEST(EmwPaths, clockwiseArc_exchangesItsRadialPoints) {
 TEST(EmwPaths, chord_closesWithALineToWhereTheArcBegan) {
   const Lines lines = PlayLines(EmfBuilder().chord({0, 0, 80, 40}, {80, 20}, {0, 20}).bytes());
   ASSERT_GE(lines.size(), 3u);
-  const std::string start = lines[0].substr(0, lines[0].size() - 2);  // "x y" of the move
+  const std::string start = lines[1].substr(0, lines[1].size() - 2);  // "x y" of the move
   EXPECT_EQ(lines[lines.size() - 2], start + " l");
   EXPECT_EQ(lines.back(), "B*");
 }
@@ -220,7 +220,7 @@ TEST(EmwPaths, setPixelV_drawsADotAndLeavesThePenAsItWas) {
 
 TEST(EmwPaths, fillRgn_fillsEachRectangleInDeviceUnits) {
   const Lines lines = PlayLines(EmfBuilder().fillRgn({{0, 0, 40, 40}, {80, 0, 120, 40}}).bytes());
-  EXPECT_EQ(lines, (Lines{"0 45 30 30 re", "60 45 30 30 re", "f"}));
+  EXPECT_EQ(lines, (Lines{"1 1 1 rg", "0 45 30 30 re", "60 45 30 30 re", "f"}));
 }
 
 TEST(EmwPaths, textRecordsInsideABracket_leaveNoTrace) {

@@ -191,8 +191,8 @@ TEST(EmwSavedStates, restoreDC_takesBackPenAndBrush) {
                                     .restoreDC(-1)
                                     .rectangle({0, 0, 40, 40})
                                     .bytes());
-  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "1.5 w", "0 45 30 30 re", "B", "0 0 0 RG", "0.75 w",
-                          "1 1 1 rg", "0 45 30 30 re", "B"}));
+  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "1.5 w", "1 1 1 rg", "0 45 30 30 re", "B", "0 0 0 RG",
+                          "0.75 w", "0 45 30 30 re", "B"}));
 }
 
 TEST(EmwSavedStates, deepNesting_isBoundedAndPlayable) {
