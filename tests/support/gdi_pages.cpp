@@ -61,6 +61,36 @@ EmfBuilder ClockwisePie() {
   return b;
 }
 
+// AngleArc ignores the arc direction: a positive sweep turns
+// counter-clockwise in logical space, a negative one clockwise, and the arc
+// follows the transform, so a flip (the world's or the viewport's) mirrors
+// it. Rows: plain, flipped by the world transform, flipped by the viewport.
+// Wine turns mirrored arcs counter-clockwise on the device, against GDI's
+// documentation of the advanced graphics mode that playback uses (arcs
+// "fully respect" the transform); its reference comes from `mirrored`
+// false: the same arcs mirrored by hand.
+EmfBuilder AngleArcs(bool mirrored) {
+  EmfBuilder b = Picture();
+  b.setArcDirection(kClockwise);
+  auto row = [&b](int32_t y, float sign) {
+    b.moveTo(50, y).angleArc({50, y}, 25, sign * 30, sign * 120);
+    b.moveTo(150, y).angleArc({150, y}, 25, sign * 200, sign * -150);
+  };
+  row(35, 1);
+  if (!mirrored) {
+    row(100, -1);
+    row(165, -1);
+    return b;
+  }
+  b.setWorldTransform({1, 0, 0, -1, 0, 200});
+  row(100, 1);
+  b.setWorldTransform({1, 0, 0, 1, 0, 0});
+  b.setMapMode(kMmAnisotropic).setWindowExtEx(200, 200).setViewportExtEx(200, -200);
+  b.setViewportOrgEx(0, 200);
+  row(35, 1);
+  return b;
+}
+
 // A clip made inside a saved state ends with it; the one before comes back.
 EmfBuilder ClipRestored() {
   EmfBuilder b = Picture();
@@ -228,6 +258,7 @@ std::vector<GdiPage> GdiPages() {
       {"world-before-window", WorldBeforeWindow()},
       {"isotropic-and-scaled", IsotropicAndScaled()},
       {"pie-clockwise", ClockwisePie()},
+      {"angle-arcs", AngleArcs(true), false, AngleArcs(false)},
       {"clip-restored", ClipRestored()},
       {"hatched-brushes", Hatched()},
       {"pattern-brushes", PatternBrushes()},
