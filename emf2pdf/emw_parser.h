@@ -288,6 +288,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   TextBackground BeginTextBackground(uint32_t options, const RectL& rcl, uint32_t nChars);
   TextBackground BeginTextClip(const RectL& clip, bool fill);
   void EndTextBackground(const TextBackground& background);
+  void FillTextCells(double startX, double startY, double width);
   pdf::TPDFDevicePoint TextReferencePoint(const PointL& reference, double width);
   pdf::TPDFDevicePoint SmallTextPoint(double x, int32_t y);
   EmwFontMetrics fontMetrics_;

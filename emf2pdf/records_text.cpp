@@ -99,11 +99,12 @@ TEMWParser::TextBackground TEMWParser::BeginTextClip(const RectL& clip, bool fil
   return background;
 }
 
+// rcl is filled only with ETO_OPAQUE: the opaque background mode fills the
+// character cells instead (FillTextCells), never the whole rectangle.
 TEMWParser::TextBackground TEMWParser::BeginTextBackground(uint32_t options, const RectL& rcl,
                                                            uint32_t nChars) {
-  const bool opaque = (options & ETO_OPAQUE) || state_.bkOpaque;
-  if (!(options & (ETO_CLIPPED | ETO_OPAQUE)) && !state_.bkOpaque) return {};
-  const bool fill = opaque && rcl.right > rcl.left && rcl.bottom > rcl.top;
+  if (!(options & (ETO_CLIPPED | ETO_OPAQUE))) return {};
+  const bool fill = (options & ETO_OPAQUE) && rcl.right > rcl.left && rcl.bottom > rcl.top;
   if ((options & ETO_CLIPPED) && nChars != 0) return BeginTextClip(rcl, fill);
   TextBackground background;
   background.fillColorCache = state_.fillColorCache;
@@ -117,7 +118,7 @@ TEMWParser::TextBackground TEMWParser::BeginTextBackground(uint32_t options, con
     } else {
       LogicalShape(rcl, ShapeKind::kRectangle);
     }
-    page_->Fill();
+    Paint().Fill();
   }
   return background;
 }
@@ -127,6 +128,32 @@ void TEMWParser::EndTextBackground(const TextBackground& background) {
   page_->GStateRestore();
   state_.stateDirty = true;
   state_.fillColorCache = background.fillColorCache;
+}
+
+// The character cells of text `width` long from the logical point `start`
+// (before alignment), filled in the background colour: advance width by
+// ascent plus descent, turned with the escapement, placed by the alignment.
+void TEMWParser::FillTextCells(double startX, double startY, double width) {
+  const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
+  const double a = state_.font.lfEscapement * std::numbers::pi / 1800;
+  const double ax = std::cos(a), ay = -std::sin(a);  // along the baseline
+  const double dx = -ay, dy = ax;                    // down the cell
+  const double g = state_.hAlign == HAlign::kCenter  ? width / 2
+                   : state_.hAlign == HAlign::kRight ? width
+                                                     : 0;
+  const double e = state_.vAlign == VAlign::kBaseline ? metrics.ascent
+                   : state_.vAlign == VAlign::kBottom ? metrics.height
+                                                      : 0;
+  const double x = startX - g * ax - e * dx, y = startY - g * ay - e * dy;
+  const double h = metrics.height;
+  WriteBackgroundFillColor();
+  page_->NewPath();
+  LogicalMoveTo(x, y);
+  LogicalLineTo(x + width * ax, y + width * ay);
+  LogicalLineTo(x + width * ax + h * dx, y + width * ay + h * dy);
+  LogicalLineTo(x + h * dx, y + h * dy);
+  PathClose();
+  Paint().Fill();
 }
 
 // --- Reference point --------------------------------------------------------------
@@ -225,6 +252,14 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
           }
         }
       }
+      const auto measured = [&] {
+        return wide ? fontMetrics_.TextExtent(state_.font, units)
+                    : fontMetrics_.TextExtent(
+                          state_.font,
+                          platform::MultiByteToWide(
+                              1252, std::string_view(reinterpret_cast<const char*>(chars.data()),
+                                                     chars.size())));
+      };
       double width = rcl.right - static_cast<double>(rcl.left);
       std::vector<double> advances;
       if (!dx.empty()) {
@@ -240,14 +275,14 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
       } else if (width <= 0) {
         // Without advances and without a rectangle, the text's own extent
         // is its width; aligning by nothing would misplace centred text.
-        width = wide ? fontMetrics_.TextExtent(state_.font, units)
-                     : fontMetrics_.TextExtent(
-                           state_.font,
-                           platform::MultiByteToWide(
-                               1252, std::string_view(reinterpret_cast<const char*>(chars.data()),
-                                                      chars.size())));
+        width = measured();
       }
+      const PointL start = state_.updateCP ? state_.position : reference;
       const pdf::TPDFDevicePoint at = TextReferencePoint(reference, width);
+      if (state_.bkOpaque) {
+        FillTextCells(start.x, start.y, dx.empty() ? measured() : width);
+        WriteTextFillColor();
+      }
       const double angle = PageAngle(state_.font.lfEscapement);
       if (glyphIndex) {
         std::vector<uint16_t> glyphs;

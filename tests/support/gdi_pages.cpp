@@ -91,6 +91,54 @@ EmfBuilder AngleArcs(bool mirrored) {
   return b;
 }
 
+// EMR_EXTTEXTOUTW of `text` with advances `dx` (a GDI-made record has them).
+void TextOutW(EmfBuilder& b, emfbuild::Point at, const std::u16string& text, uint32_t options,
+              emfbuild::Rect rcl, int32_t dx) {
+  std::vector<uint8_t> p;
+  emfbuild::PutRect(p, {0, 0, -1, -1});  // rclBounds
+  for (uint32_t v : {1u, 0u, 0u}) emfbuild::PutU32(p, v);
+  emfbuild::PutI32(p, at.x);
+  emfbuild::PutI32(p, at.y);
+  const auto n = static_cast<uint32_t>(text.size());
+  const uint32_t padded = (2 * n + 3) & ~3u;
+  for (uint32_t v : {n, 76u, options}) emfbuild::PutU32(p, v);  // the string follows at 76
+  emfbuild::PutRect(p, rcl);
+  emfbuild::PutU32(p, 76 + padded);
+  for (char16_t u : text) emfbuild::PutU16(p, u);
+  p.resize(p.size() + padded - 2 * n, 0);
+  for (uint32_t i = 0; i < n; ++i) emfbuild::PutI32(p, dx);
+  b.record(84, p);
+}
+
+// Under the opaque background mode text fills its character cells (advance
+// width by ascent plus descent, from the aligned reference point) with the
+// background colour, whatever rcl says; rcl is filled only with ETO_OPAQUE
+// and clips the cells with ETO_CLIPPED. Cells turn with the escapement:
+// Wine fills an upright box there, so its reference draws that cell as a
+// polygon (`wineCells`).
+EmfBuilder OpaqueText(bool wineCells) {
+  constexpr uint32_t kOpaque = 2, kClipped = 4, kTop = 0, kBaselineCentre = 24 | 6;
+  const std::u16string text = u"Cells";
+  EmfBuilder b = Picture();
+  b.setBkMode(2).setBkColor(Rgb(128, 192, 255)).setTextColor(Rgb(0, 0, 0));
+  b.extCreateFontIndirectW(3, -24, u"Arial").selectObject(3);
+  TextOutW(b, {8, 8}, text, 0, {0, 0, -1, -1}, 16);
+  b.setTextAlign(kBaselineCentre);
+  TextOutW(b, {150, 30}, text, 0, {0, 0, -1, -1}, 16);
+  b.setTextAlign(kTop);
+  TextOutW(b, {8, 52}, text, 0, {4, 48, 100, 88}, 16);
+  TextOutW(b, {110, 52}, text, kClipped, {104, 48, 150, 88}, 16);
+  TextOutW(b, {110, 110}, text, kOpaque, {104, 106, 140, 150}, 16);
+  b.extCreateFontIndirectW(4, -24, u"Arial", 400, 300).selectObject(4);
+  if (wineCells) {
+    // 80 x 27 (tmHeight) turned by 30 degrees about (20, 150).
+    b.setBkMode(1).selectObject(kNullPen).createBrushIndirect(5, 0, Rgb(128, 192, 255));
+    b.selectObject(5).polygon({{20, 150}, {89, 110}, {103, 133}, {34, 173}});
+  }
+  TextOutW(b, {20, 150}, text, 0, {0, 0, -1, -1}, 16);
+  return b;
+}
+
 // A clip made inside a saved state ends with it; the one before comes back.
 EmfBuilder ClipRestored() {
   EmfBuilder b = Picture();
@@ -259,6 +307,7 @@ std::vector<GdiPage> GdiPages() {
       {"isotropic-and-scaled", IsotropicAndScaled()},
       {"pie-clockwise", ClockwisePie()},
       {"angle-arcs", AngleArcs(true), false, AngleArcs(false)},
+      {"opaque-text", OpaqueText(false), false, OpaqueText(true)},
       {"clip-restored", ClipRestored()},
       {"hatched-brushes", Hatched()},
       {"pattern-brushes", PatternBrushes()},
