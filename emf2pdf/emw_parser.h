@@ -331,7 +331,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   }
   Placement DestinationPlacement(const RectL& bounds, double x, double y, double cx,
                                  double cy) const;
-  int AddBitmapImage(const platform::TBitmap& bitmap, int maskIndex = -1);
+  int AddBitmapImage(const platform::TBitmap& bitmap, int maskIndex = -1,
+                     const std::string& opacity = std::string());
 
   // A monochrome mask drawn with SRCAND or SRCPAINT is held back until the
   // next record shows whether the picture it belongs to follows (see

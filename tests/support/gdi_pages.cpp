@@ -285,6 +285,32 @@ EmfBuilder AlphaBlend() {
   return b;
 }
 
+// EMR_ALPHABLEND with AC_SRC_ALPHA: a 32-bit bitmap premultiplied by its
+// own alpha, which grows left to right (0, 85, 170, 255) over rows of red,
+// green, black and white, on a dark blue and a white half; below it again
+// at a constant alpha of 128 besides.
+EmfBuilder PixelAlphaBlend() {
+  EmfBuilder b = Picture();
+  b.selectObject(kNullPen).createBrushIndirect(3, 0, Rgb(0, 0, 160)).selectObject(3);
+  b.rectangle({0, 0, 100, 200});
+  std::vector<uint32_t> colors;
+  std::vector<uint8_t> alpha;
+  for (uint32_t row : {Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 0), Rgb(255, 255, 255)})
+    for (uint32_t a : {0u, 85u, 170u, 255u}) {
+      uint32_t premultiplied = 0;
+      for (int shift : {0, 8, 16}) premultiplied |= ((row >> shift & 0xFF) * a / 255) << shift;
+      colors.push_back(premultiplied);
+      alpha.push_back(static_cast<uint8_t>(a));
+    }
+  const emfbuild::Dib dib = emfbuild::Dib32(4, 4, colors, alpha);
+  constexpr uint32_t kSourceAlpha = 1u << 24;  // AC_SRC_ALPHA
+  b.alphaBlend({20, 20, 179, 99}, {20, 20}, 160, 80, kSourceAlpha | 255u << 16, {0, 0}, 4, 4, &dib);
+  // With a constant alpha as well, the two multiply.
+  b.alphaBlend({20, 110, 179, 189}, {20, 110}, 160, 80, kSourceAlpha | 128u << 16, {0, 0}, 4, 4,
+               &dib);
+  return b;
+}
+
 // Bitmap records without a source: DSTINVERT inverts what lies under it,
 // PATINVERT XORs the brush with it, BLACKNESS is black whatever the brush.
 EmfBuilder RasterOperations() {
@@ -315,6 +341,7 @@ std::vector<GdiPage> GdiPages() {
       {"gradient-many", ManyGradients()},
       {"raster-operations", RasterOperations()},
       {"alpha-blend", AlphaBlend(), true},
+      {"alpha-blend-per-pixel", PixelAlphaBlend(), true},
   };
 }
 
