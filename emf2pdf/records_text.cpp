@@ -132,26 +132,30 @@ void TEMWParser::EndTextBackground(const TextBackground& background) {
 
 // The character cells of text `width` long from the logical point `start`
 // (before alignment), filled in the background colour: advance width by
-// ascent plus descent, turned with the escapement, placed by the alignment.
+// ascent plus descent, placed by the alignment and lying as the page draws
+// the text (turned with the escapement, upright under a flip).
 void TEMWParser::FillTextCells(double startX, double startY, double width) {
   const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
-  const double a = state_.font.lfEscapement * std::numbers::pi / 1800;
-  const double ax = std::cos(a), ay = -std::sin(a);  // along the baseline
-  const double dx = -ay, dy = ax;                    // down the cell
+  const XForm& t = Transform();
+  const double along = std::hypot(t.eM11, t.eM12), up = std::hypot(t.eM21, t.eM22);
   const double g = state_.hAlign == HAlign::kCenter  ? width / 2
                    : state_.hAlign == HAlign::kRight ? width
                                                      : 0;
   const double e = state_.vAlign == VAlign::kBaseline ? metrics.ascent
                    : state_.vAlign == VAlign::kBottom ? metrics.height
                                                       : 0;
-  const double x = startX - g * ax - e * dx, y = startY - g * ay - e * dy;
-  const double h = metrics.height;
+  const double angle = PageAngle(state_.font.lfEscapement) * std::numbers::pi / 180;
+  const double ax = std::cos(angle), ay = -std::sin(angle);  // reading direction
+  const double dx = -ay, dy = ax;                            // down the cell
+  const double w = width * along, h = metrics.height * up;
+  const auto p = MapPoint(startX, startY);
+  const double x = p.x - g * along * ax - e * up * dx, y = p.y - g * along * ay - e * up * dy;
   WriteBackgroundFillColor();
   page_->NewPath();
-  LogicalMoveTo(x, y);
-  LogicalLineTo(x + width * ax, y + width * ay);
-  LogicalLineTo(x + width * ax + h * dx, y + width * ay + h * dy);
-  LogicalLineTo(x + h * dx, y + h * dy);
+  PathMoveTo(x, y);
+  PathLineTo(x + w * ax, y + w * ay);
+  PathLineTo(x + w * ax + h * dx, y + w * ay + h * dy);
+  PathLineTo(x + h * dx, y + h * dy);
   PathClose();
   Paint().Fill();
 }

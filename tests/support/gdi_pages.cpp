@@ -129,6 +129,10 @@ EmfBuilder OpaqueText(bool wineCells) {
   TextOutW(b, {8, 52}, text, 0, {4, 48, 100, 88}, 16);
   TextOutW(b, {110, 52}, text, kClipped, {104, 48, 150, 88}, 16);
   TextOutW(b, {110, 110}, text, kOpaque, {104, 106, 140, 150}, 16);
+  // Under a flip the text stands upright, and its cells with it.
+  b.saveDC().setWorldTransform({1, 0, 0, -1, 0, 200});
+  TextOutW(b, {110, 40}, text, 0, {0, 0, -1, -1}, 16);
+  b.restoreDC(-1);
   b.extCreateFontIndirectW(4, -24, u"Arial", 400, 300).selectObject(4);
   if (wineCells) {
     // 80 x 27 (tmHeight) turned by 30 degrees about (20, 150).
