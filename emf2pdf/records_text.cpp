@@ -150,12 +150,18 @@ void TEMWParser::FillTextCells(double startX, double startY, double width) {
   const double w = width * along, h = metrics.height * up;
   const auto p = MapPoint(startX, startY);
   const double x = p.x - g * along * ax - e * up * dx, y = p.y - g * along * ay - e * up * dy;
+  const double corners[4][2] = {{x, y},
+                                {x + w * ax, y + w * ay},
+                                {x + w * ax + h * dx, y + w * ay + h * dy},
+                                {x + h * dx, y + h * dy}};
+  for (const auto& c : corners)
+    for (const double v : c)
+      if (!std::isfinite(v) || std::fabs(v) > 2147483647.0)
+        throw MalformedRecord("text cells out of range");
   WriteBackgroundFillColor();
   page_->NewPath();
-  PathMoveTo(x, y);
-  PathLineTo(x + w * ax, y + w * ay);
-  PathLineTo(x + w * ax + h * dx, y + w * ay + h * dy);
-  PathLineTo(x + h * dx, y + h * dy);
+  PathMoveTo(corners[0][0], corners[0][1]);
+  for (int i = 1; i < 4; ++i) PathLineTo(corners[i][0], corners[i][1]);
   PathClose();
   Paint().Fill();
 }

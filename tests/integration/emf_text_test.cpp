@@ -161,6 +161,17 @@ TEST(EmwText, backgrounds_followOptionsAndMode) {
   }
 }
 
+// Cells of absurd advances would put absurd numbers in the PDF: the record
+// is dropped instead.
+TEST(EmwText, opaqueCellsOfAbsurdAdvances_dropTheRecord) {
+  EmfBuilder emf;
+  CreateFont(emf, 1, {});
+  TextOut(emf, {0, 0}, u"xy", 0, {}, {2000000000, 2000000000});
+  int dropped = 0;
+  emw_test::PlayLines(emf.bytes(), 72, &dropped);
+  EXPECT_EQ(dropped, 1);
+}
+
 TEST(EmwText, clippedText_isDrawnInsideItsOwnSavedLevel) {
   EmfBuilder emf;
   emf.setBkMode(1);
