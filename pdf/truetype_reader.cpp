@@ -97,9 +97,6 @@ std::string TTTFData::FontProgram() {
     rows_[1].used = rows_[2].used = true;
     rows_[1].codePoint = 34;
   }
-  const auto cvt = source_.Table("cvt ");
-  const auto fpgm = source_.Table("fpgm");
-  const auto prep = source_.Table("prep");
   const std::string loca = ttf::RequireTable(source_, "loca");
   const std::string glyf = ttf::RequireTable(source_, "glyf");
   const bool longOffsets = U16(head_, 50) != 0;
@@ -121,10 +118,13 @@ std::string TTTFData::FontProgram() {
     else
       ttf::PutU16(newLoca, static_cast<uint16_t>(newGlyf.size() / 2));
   };
+  bool hinted = false;
   for (size_t i = 0; i < glyphs.size(); ++i) {
     putOffset();
     if (!kept[i]) continue;
-    newGlyf.append(ttf::WithoutInstructions(glyphs[i]));
+    const std::string outline = ttf::WithoutInstructions(glyphs[i]);
+    hinted = hinted || ttf::KeepsInstructions(outline);
+    newGlyf.append(outline);
     if (!longOffsets && newGlyf.size() % 2) newGlyf.push_back('\0');
   }
   putOffset();
@@ -132,11 +132,15 @@ std::string TTTFData::FontProgram() {
 
   std::vector<std::pair<std::string, std::string>> tables = {
       {"hhea", hhea_}, {"loca", newLoca}, {"cmap", cmapBytes_}, {"head", head_}, {"maxp", maxp_}};
-  if (cvt) tables.emplace_back("cvt ", *cvt);
-  if (prep) tables.emplace_back("prep", *prep);
+  auto addHinting = [&](const char* tag) {
+    if (!hinted) return;
+    if (auto table = source_.Table(tag)) tables.emplace_back(tag, std::move(*table));
+  };
+  addHinting("cvt ");
+  addHinting("prep");
   tables.emplace_back("glyf", std::move(newGlyf));
   tables.emplace_back("hmtx", hmtx_);
-  if (fpgm) tables.emplace_back("fpgm", *fpgm);
+  addHinting("fpgm");
   return ttf::AssembleFont(tables);
 }
 

@@ -47,8 +47,9 @@ class TTTFData {
   std::string WidthArray() const;
   std::string ToUnicode(const std::string& resourceName) const;
   // The font program; raises "Cannot recieve data from font" when 'loca' or
-  // 'glyf' cannot be read. 'cvt ', 'fpgm' and 'prep' are copied when present;
-  // outlines are kept without their instructions.
+  // 'glyf' cannot be read. Outlines are kept without their instructions, so
+  // 'cvt ', 'fpgm' and 'prep' are copied only for outlines that could not be
+  // stripped.
   std::string FontProgram();
 
  private:

@@ -167,15 +167,12 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
   }
   const std::string cmapBytes = ttf::RequireTable(source, "cmap");
   const ttf::CmapFormat4 cmap = ttf::ReadCmap(cmapBytes);
-  const auto cvt = source.Table("cvt ");
-  const auto fpgm = source.Table("fpgm");
   std::string head = ttf::RequireTable(source, "head");
   std::string hhea = ttf::RequireTable(source, "hhea");
   const std::string hmtx = ttf::RequireTable(source, "hmtx");
   const std::string loca = ttf::RequireTable(source, "loca");
   std::string maxp = ttf::RequireTable(source, "maxp");
   ttf::RequireTable(source, "name");
-  const auto prep = source.Table("prep");
   ttf::RequireTable(source, "post");
   const std::string glyf = ttf::RequireTable(source, "glyf");
 
@@ -193,10 +190,12 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
   // New numbers in face order, and the lowest code point of each kept glyph.
   std::map<uint16_t, uint16_t> newNumber;
   std::vector<KeptGlyph> subset;
+  bool hinted = false;
   for (uint32_t g = 0; g < keep.size(); ++g)
     if (keep[g]) {
       newNumber[static_cast<uint16_t>(g)] = static_cast<uint16_t>(subset.size() + kFirstKeptGlyph);
       subset.push_back({static_cast<uint16_t>(g), ttf::WithoutInstructions(glyphs[g]), 0});
+      hinted = hinted || ttf::KeepsInstructions(subset.back().outline);
     }
   std::map<uint16_t, uint16_t> lowestCodePoint;
   cmap.ForEachMapping([&](uint16_t cp, uint16_t glyph) {
@@ -239,6 +238,11 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
   hhea.resize(36, '\0');
   ttf::SetU16(hhea, 34, total);
 
+  // The hinting tables only matter to outlines that kept instructions.
+  auto hinting = [&](const char* tag) { return hinted ? source.Table(tag) : std::nullopt; };
+  const auto cvt = hinting("cvt ");
+  const auto fpgm = hinting("fpgm");
+  const auto prep = hinting("prep");
   std::vector<std::pair<std::string, std::string>> tables;
   tables.emplace_back("cmap", CmapTable(subset, mappings));
   if (cvt) tables.emplace_back("cvt ", *cvt);

@@ -216,6 +216,19 @@ std::string WithoutInstructions(std::string_view outline) {
   return stripped;
 }
 
+bool KeepsInstructions(std::string_view outline) {
+  if (outline.size() < 10) return false;
+  const int16_t contours = S16(outline, 0);
+  if (contours >= 0) {
+    const size_t lengthAt = 10 + 2 * static_cast<size_t>(contours);
+    return lengthAt + 2 > outline.size() || U16(outline, lengthAt) != 0;
+  }
+  const std::vector<size_t> flags = ComponentFlagOffsets(outline);
+  if (flags.empty()) return true;
+  const uint16_t last = U16(outline, flags.back());
+  return (last & (kMoreComponents | kHaveInstructions)) != 0;
+}
+
 void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<bool>& kept) {
   kept.resize(glyphs.size(), false);
   std::vector<uint32_t> pending;

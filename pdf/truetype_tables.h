@@ -82,6 +82,11 @@ std::vector<size_t> ComponentIndexOffsets(std::string_view outline);
 // half of a subset's outlines. A record cut short is returned as it is.
 std::string WithoutInstructions(std::string_view outline);
 
+// Whether an outline carries hinting instructions; a record too damaged to
+// tell counts as carrying them. Without such outlines the hinting tables
+// ('cvt ', 'fpgm', 'prep') have nothing to act on and are left out.
+bool KeepsInstructions(std::string_view outline);
+
 // A font file from tables in the given directory order: offset table,
 // directory (tag, checksum, offset, length) and 4-byte aligned data.
 std::string AssembleFont(const std::vector<std::pair<std::string, std::string>>& tables);

@@ -123,8 +123,8 @@ TEST_F(TrueTypeTest, fontProgram_keepsNumberingAndOnlyShownOutlines) {
   data.GlyphFor(u'A');
   data.GlyphFor(u'b');
   const std::string program = data.FontProgram();
-  EXPECT_EQ(U16(program, 4), 10);         // tables
-  EXPECT_EQ(U32(program, 12 + 8), 172u);  // the first table starts after the directory
+  EXPECT_EQ(U16(program, 4), 7);          // tables, without the hinting ones
+  EXPECT_EQ(U32(program, 12 + 8), 124u);  // the first table starts after the directory
   LoadedFont font(program);
   ASSERT_TRUE(font.ok());
   EXPECT_EQ(font.glyphs(), LoadedFont(*face_->WholeFile()).glyphs());
@@ -171,8 +171,8 @@ TEST_F(TrueTypeTest, glyphOutsideTheCmap_isKeptAndListed) {
 
 TEST_F(TrueTypeTest, subsetOfA_holdsQuoteAndAAfterThreeEmptyGlyphs) {
   const std::string program = TAnsiFontSubset::MakeSubset(*face_, "Arial", {65});
-  EXPECT_EQ(U16(program, 4), 12);
-  EXPECT_EQ(U16(program, 10), 12 * 16 - 128);
+  EXPECT_EQ(U16(program, 4), 9);
+  EXPECT_EQ(U16(program, 10), 9 * 16 - 128);
   LoadedFont font(program);
   ASSERT_TRUE(font.ok());
   EXPECT_EQ(font.glyphs(), 5);
@@ -183,12 +183,39 @@ TEST_F(TrueTypeTest, subsetOfA_holdsQuoteAndAAfterThreeEmptyGlyphs) {
   EXPECT_GT(font.points(4), 0);
 }
 
-TEST_F(TrueTypeTest, subsetWithoutPrep_has11Tables) {
-  EditedTables tables(*face_);
-  tables.Set("prep", std::nullopt);
-  const std::string program = TAnsiFontSubset::MakeSubset(tables, "Arial", {65, 66});
-  EXPECT_EQ(U16(program, 4), 11);
-  EXPECT_TRUE(LoadedFont(program).ok());
+// The hinting tables go with outlines that still carry instructions: here
+// only an outline too damaged to strip ('A' claiming 32767 contours).
+TEST_F(TrueTypeTest, hintingTables_onlyForOutlinesThatKeepInstructions) {
+  const auto damageA = [this](EditedTables& t) {
+    const uint16_t a = static_cast<uint16_t>(face_->GlyphOf('A'));
+    const std::string loca = t.Get("loca");
+    const bool longOffsets = U16(t.Get("head"), 50) != 0;
+    std::string glyf = t.Get("glyf");
+    ttf::SetU16(glyf, longOffsets ? U32(loca, a * 4u) : U16(loca, a * 2u) * 2u, 0x7FFF);
+    t.Set("glyf", glyf);
+  };
+  const struct {
+    const char* name;
+    bool damaged, withoutPrep;
+    uint16_t subsetTables, programTables;
+  } cases[] = {
+      {"stripped outlines", false, false, 9, 7},
+      {"no prep, stripped outlines", false, true, 9, 7},
+      {"an outline keeping instructions", true, false, 12, 10},
+      {"no prep, an outline keeping instructions", true, true, 11, 9},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EditedTables tables(*face_);
+    if (c.withoutPrep) tables.Set("prep", std::nullopt);
+    if (c.damaged) damageA(tables);
+    const std::string subset = TAnsiFontSubset::MakeSubset(tables, "Arial", {65, 66});
+    EXPECT_EQ(U16(subset, 4), c.subsetTables);
+    TTTFData data(tables, true, false);
+    data.GlyphFor(u'A');
+    data.GlyphFor(u'B');
+    EXPECT_EQ(U16(data.FontProgram(), 4), c.programTables);
+  }
 }
 
 TEST_F(TrueTypeTest, subsetOfAComposite_keepsItsComponents) {
@@ -219,15 +246,20 @@ TEST(TrueTypeTables, withoutInstructions_keepsContoursAndComponents) {
   const struct {
     const char* name;
     std::string outline, expected;
+    bool keepsInstructions;  // once stripped
   } cases[] = {
-      {"simple", simple, simpleBare},
-      {"simple without instructions", simpleBare, simpleBare},
-      {"composite", composite, compositeBare},
-      {"empty", "", ""},
-      {"instructions past the end", simple.substr(0, 14), simple.substr(0, 14)},
-      {"composite cut short", composite.substr(0, 18), composite.substr(0, 18)},
+      {"simple", simple, simpleBare, false},
+      {"simple without instructions", simpleBare, simpleBare, false},
+      {"composite", composite, compositeBare, false},
+      {"empty", "", "", false},
+      {"instructions past the end", simple.substr(0, 14), simple.substr(0, 14), true},
+      {"composite cut short", composite.substr(0, 18), composite.substr(0, 18), true},
   };
-  for (const auto& c : cases) EXPECT_EQ(ttf::WithoutInstructions(c.outline), c.expected) << c.name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(ttf::WithoutInstructions(c.outline), c.expected) << c.name;
+    EXPECT_EQ(ttf::KeepsInstructions(ttf::WithoutInstructions(c.outline)), c.keepsInstructions)
+        << c.name;
+  }
 }
 
 // Damaged copies of the face: every read stays in bounds and ends.
