@@ -68,6 +68,14 @@ int TTTFData::UseGlyph(uint16_t glyph) {
   return glyph < glyphCount_ ? width : 0;
 }
 
+TShownGlyphs TTTFData::Shown() const {
+  TShownGlyphs shown;
+  for (const TGlyphRow& row : rows_)
+    if (row.used) shown.codePoints.push_back(row.codePoint);
+  for (const auto& extra : extraGlyphs_) shown.glyphs.push_back(extra.first);
+  return shown;
+}
+
 std::string TTTFData::WidthArray() const {
   std::string out = "[";
   auto entry = [&out](uint16_t glyph, int width) {
@@ -90,7 +98,7 @@ std::string TTTFData::ToUnicode(const std::string& resourceName) const {
   return MakeToUnicodeCMap(resourceName, entries);
 }
 
-std::string TTTFData::FontProgram() {
+std::string TTTFData::FontProgram(const TShownGlyphs& alsoShown) {
   // A program with a single glyph upsets some readers; show two more rows.
   const auto used = std::count_if(rows_.begin(), rows_.end(), [](auto& r) { return r.used; });
   if (used < 2 && rows_.size() >= 3) {
@@ -109,6 +117,8 @@ std::string TTTFData::FontProgram() {
   for (const TGlyphRow& row : rows_)
     if (row.used) keep(cmap_.GlyphOf(row.codePoint));
   for (const auto& extra : extraGlyphs_) keep(extra.first);
+  for (uint16_t codePoint : alsoShown.codePoints) keep(cmap_.GlyphOf(codePoint));
+  for (uint16_t glyph : alsoShown.glyphs) keep(glyph);
   ttf::KeepComponents(glyphs, kept);
 
   std::string newGlyf, newLoca;

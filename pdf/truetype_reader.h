@@ -10,6 +10,12 @@
 
 namespace pdf {
 
+// What other fonts of a face show, kept by a program that they share.
+struct TShownGlyphs {
+  std::vector<uint16_t> codePoints;  // through the face's cmap
+  std::vector<uint16_t> glyphs;
+};
+
 struct TGlyphRow {
   uint16_t codePoint = 0;
   uint16_t glyph = 0;
@@ -44,13 +50,18 @@ class TTTFData {
   uint16_t GlyphCount() const { return glyphCount_; }
   bool Embed() const { return embed_; }
 
+  // The code points of the used rows and the glyphs shown outside them.
+  TShownGlyphs Shown() const;
+
   std::string WidthArray() const;
   std::string ToUnicode(const std::string& resourceName) const;
   // The font program; raises "Cannot recieve data from font" when 'loca' or
   // 'glyf' cannot be read. Outlines are kept without their instructions, so
   // 'cvt ', 'fpgm' and 'prep' are copied only for outlines that could not be
   // stripped.
-  std::string FontProgram();
+  // `alsoShown` is kept as well: what the face's other fonts show when they
+  // embed this program (it has the face's numbering and cmap).
+  std::string FontProgram(const TShownGlyphs& alsoShown = {});
 
  private:
   const TGlyphRow* FindRow(uint16_t codePoint) const;
