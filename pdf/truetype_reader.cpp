@@ -105,8 +105,8 @@ std::string TTTFData::FontProgram(const TShownGlyphs& alsoShown) {
     rows_[1].used = rows_[2].used = true;
     rows_[1].codePoint = 34;
   }
-  const std::string loca = ttf::RequireTable(source_, "loca");
-  const std::string glyf = ttf::RequireTable(source_, "glyf");
+  const std::string_view loca = ttf::RequireTable(source_, "loca");
+  const std::string_view glyf = ttf::RequireTable(source_, "glyf");
   const bool longOffsets = U16(head_, 50) != 0;
   const auto glyphs = ttf::SplitGlyphs(loca, glyf, longOffsets, glyphCount_);
 
@@ -140,16 +140,16 @@ std::string TTTFData::FontProgram(const TShownGlyphs& alsoShown) {
   putOffset();
   if (!longOffsets && newGlyf.size() / 2 > 0xFFFF) throw std::runtime_error(ttf::kUnknownFormat);
 
-  std::vector<std::pair<std::string, std::string>> tables = {
+  std::vector<ttf::FontTable> tables = {
       {"hhea", hhea_}, {"loca", newLoca}, {"cmap", cmapBytes_}, {"head", head_}, {"maxp", maxp_}};
-  auto addHinting = [&](const char* tag) {
+  auto addHinting = [&](std::string_view tag) {
     if (!hinted) return;
-    if (auto table = source_.Table(tag)) tables.emplace_back(tag, std::move(*table));
+    if (auto table = source_.Table(tag)) tables.push_back({tag, *table});
   };
   addHinting("cvt ");
   addHinting("prep");
-  tables.emplace_back("glyf", std::move(newGlyf));
-  tables.emplace_back("hmtx", hmtx_);
+  tables.push_back({"glyf", newGlyf});
+  tables.push_back({"hmtx", hmtx_});
   addHinting("fpgm");
   return ttf::AssembleFont(tables);
 }

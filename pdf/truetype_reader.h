@@ -69,9 +69,9 @@ class TTTFData {
   const platform::FontTableSource& source_;
   bool embed_;
   bool fixedPitch_;
-  std::string cmapBytes_;
+  std::string_view cmapBytes_;  // tables borrowed from the source
   ttf::CmapFormat4 cmap_;
-  std::string hmtx_, maxp_, head_, hhea_;
+  std::string_view hmtx_, maxp_, head_, hhea_;
   uint16_t glyphCount_ = 0;
   uint16_t unitsPerEm_ = 0;
   uint16_t longMetrics_ = 0;

@@ -165,16 +165,16 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
     if (!whole) throw std::runtime_error(ttf::kCannotReceive);
     return *whole;
   }
-  const std::string cmapBytes = ttf::RequireTable(source, "cmap");
-  const ttf::CmapFormat4 cmap = ttf::ReadCmap(cmapBytes);
-  std::string head = ttf::RequireTable(source, "head");
-  std::string hhea = ttf::RequireTable(source, "hhea");
-  const std::string hmtx = ttf::RequireTable(source, "hmtx");
-  const std::string loca = ttf::RequireTable(source, "loca");
-  std::string maxp = ttf::RequireTable(source, "maxp");
+  const ttf::CmapFormat4 cmap = ttf::ReadCmap(ttf::RequireTable(source, "cmap"));
+  // 'head', 'hhea' and 'maxp' are written with a few fields changed.
+  std::string head(ttf::RequireTable(source, "head"));
+  std::string hhea(ttf::RequireTable(source, "hhea"));
+  const std::string_view hmtx = ttf::RequireTable(source, "hmtx");
+  const std::string_view loca = ttf::RequireTable(source, "loca");
+  std::string maxp(ttf::RequireTable(source, "maxp"));
   ttf::RequireTable(source, "name");
   ttf::RequireTable(source, "post");
-  const std::string glyf = ttf::RequireTable(source, "glyf");
+  const std::string_view glyf = ttf::RequireTable(source, "glyf");
 
   const uint16_t glyphCount = U16(maxp, 4);
   const auto glyphs = ttf::SplitGlyphs(loca, glyf, U16(head, 50) != 0, glyphCount);
@@ -239,23 +239,25 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
   ttf::SetU16(hhea, 34, total);
 
   // The hinting tables only matter to outlines that kept instructions.
-  auto hinting = [&](const char* tag) { return hinted ? source.Table(tag) : std::nullopt; };
+  auto hinting = [&](std::string_view tag) { return hinted ? source.Table(tag) : std::nullopt; };
   const auto cvt = hinting("cvt ");
   const auto fpgm = hinting("fpgm");
   const auto prep = hinting("prep");
-  std::vector<std::pair<std::string, std::string>> tables;
-  tables.emplace_back("cmap", CmapTable(subset, mappings));
-  if (cvt) tables.emplace_back("cvt ", *cvt);
-  if (fpgm) tables.emplace_back("fpgm", *fpgm);
-  tables.emplace_back("glyf", std::move(newGlyf));
-  tables.emplace_back("head", std::move(head));
-  tables.emplace_back("hhea", std::move(hhea));
-  tables.emplace_back("hmtx", std::move(newHmtx));
-  tables.emplace_back("loca", std::move(newLoca));
-  tables.emplace_back("maxp", std::move(maxp));
-  tables.emplace_back("name", NameTable());
-  tables.emplace_back("post", PostTable());
-  if (prep) tables.emplace_back("prep", *prep);
+  const std::string cmapTable = CmapTable(subset, mappings);
+  const std::string name = NameTable(), post = PostTable();
+  std::vector<ttf::FontTable> tables = {{"cmap", cmapTable}};
+  if (cvt) tables.push_back({"cvt ", *cvt});
+  if (fpgm) tables.push_back({"fpgm", *fpgm});
+  for (const ttf::FontTable& table : {ttf::FontTable{"glyf", newGlyf},
+                                      {"head", head},
+                                      {"hhea", hhea},
+                                      {"hmtx", newHmtx},
+                                      {"loca", newLoca},
+                                      {"maxp", maxp},
+                                      {"name", name},
+                                      {"post", post}})
+    tables.push_back(table);
+  if (prep) tables.push_back({"prep", *prep});
   return ttf::AssembleFont(tables);
 }
 

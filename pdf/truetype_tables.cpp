@@ -47,10 +47,10 @@ uint32_t TableChecksum(std::string_view data) {
   return sum;
 }
 
-std::string RequireTable(const platform::FontTableSource& source, std::string_view tag) {
-  auto table = source.Table(tag);
+std::string_view RequireTable(const platform::FontTableSource& source, std::string_view tag) {
+  const auto table = source.Table(tag);
   if (!table) throw std::runtime_error(kCannotReceive);
-  return std::move(*table);
+  return *table;
 }
 
 // --- cmap --------------------------------------------------------------------
@@ -246,14 +246,17 @@ void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<boo
   }
 }
 
-std::string AssembleFont(const std::vector<std::pair<std::string, std::string>>& tables) {
+std::string AssembleFont(const std::vector<FontTable>& tables) {
   const auto count = static_cast<uint16_t>(tables.size());
   uint16_t power = 1, selector = 0;
   while (power * 2 <= count) {
     power = static_cast<uint16_t>(power * 2);
     ++selector;
   }
+  size_t total = 12 + 16 * static_cast<size_t>(count);
+  for (const FontTable& table : tables) total += (table.bytes.size() + 3) & ~size_t{3};
   std::string font;
+  font.reserve(total);
   PutU32(font, 0x00010000);
   PutU16(font, count);
   PutU16(font, static_cast<uint16_t>(power * 16));
@@ -261,15 +264,16 @@ std::string AssembleFont(const std::vector<std::pair<std::string, std::string>>&
   PutU16(font, static_cast<uint16_t>(count * 16 - power * 16));
   uint32_t offset = 12 + 16u * count;
   for (const auto& [tag, data] : tables) {
-    font.append((tag + "    ").substr(0, 4));
+    font.append(tag.substr(0, 4));
+    font.append(4 - std::min<size_t>(tag.size(), 4), ' ');
     PutU32(font, TableChecksum(data));
     PutU32(font, offset);
     PutU32(font, static_cast<uint32_t>(data.size()));
     offset += static_cast<uint32_t>((data.size() + 3) & ~size_t{3});
   }
-  for (const auto& table : tables) {
-    font.append(table.second);
-    font.append((4 - table.second.size() % 4) % 4, '\0');
+  for (const FontTable& table : tables) {
+    font.append(table.bytes);
+    font.append((4 - table.bytes.size() % 4) % 4, '\0');
   }
   return font;
 }

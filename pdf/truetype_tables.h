@@ -30,7 +30,7 @@ uint32_t TableChecksum(std::string_view data);
 
 // Fetches a table; std::runtime_error "Cannot recieve data from font" when
 // the face cannot deliver it.
-std::string RequireTable(const platform::FontTableSource& source, std::string_view tag);
+std::string_view RequireTable(const platform::FontTableSource& source, std::string_view tag);
 
 // The Windows Unicode cmap subtable (format 4).
 struct CmapFormat4 {
@@ -87,8 +87,14 @@ std::string WithoutInstructions(std::string_view outline);
 // ('cvt ', 'fpgm', 'prep') have nothing to act on and are left out.
 bool KeepsInstructions(std::string_view outline);
 
+// One table of a font being assembled; the bytes are borrowed.
+struct FontTable {
+  std::string_view tag;
+  std::string_view bytes;
+};
+
 // A font file from tables in the given directory order: offset table,
 // directory (tag, checksum, offset, length) and 4-byte aligned data.
-std::string AssembleFont(const std::vector<std::pair<std::string, std::string>>& tables);
+std::string AssembleFont(const std::vector<FontTable>& tables);
 
 }  // namespace pdf::ttf

@@ -32,13 +32,17 @@ std::unique_ptr<platform::FontFace> OpenFamily(const std::string& family) {
 class EditedTables : public platform::FontTableSource {
  public:
   explicit EditedTables(const platform::FontFace& face) : face_(face) {}
-  std::optional<std::string> Table(std::string_view tag) const override {
+  std::optional<std::string_view> Table(std::string_view tag) const override {
     auto it = edits_.find(std::string(tag));
-    return it != edits_.end() ? it->second : face_.Table(tag);
+    if (it == edits_.end()) return face_.Table(tag);
+    if (!it->second) return std::nullopt;
+    return *it->second;
   }
   std::optional<std::string> WholeFile() const override { return face_.WholeFile(); }
   void Set(const std::string& tag, std::optional<std::string> bytes) { edits_[tag] = bytes; }
-  std::string Get(const std::string& tag) const { return Table(tag).value_or(std::string()); }
+  std::string Get(const std::string& tag) const {
+    return std::string(Table(tag).value_or(std::string_view()));
+  }
 
  private:
   const platform::FontFace& face_;
@@ -220,8 +224,8 @@ TEST_F(TrueTypeTest, hintingTables_onlyForOutlinesThatKeepInstructions) {
 
 TEST_F(TrueTypeTest, subsetOfAComposite_keepsItsComponents) {
   const uint16_t aacute = static_cast<uint16_t>(face_->GlyphOf(0xC1));
-  const std::string glyf = *face_->Table("glyf");
-  const std::string loca = *face_->Table("loca");
+  const std::string_view glyf = *face_->Table("glyf");
+  const std::string_view loca = *face_->Table("loca");
   const bool longOffsets = U16(*face_->Table("head"), 50) != 0;
   const auto glyphs = ttf::SplitGlyphs(loca, glyf, longOffsets, U16(*face_->Table("maxp"), 4));
   const size_t components = ttf::ComponentIndexOffsets(glyphs[aacute]).size();
