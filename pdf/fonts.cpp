@@ -148,8 +148,7 @@ void TPDFFonts::WriteFonts() {
 }
 
 bool TPDFFonts::IsTrueTypeFace(const std::string& name, int charset) {
-  const auto faces = platform::EnumerateFaces(name, charset);
-  return !faces.empty() && faces.front().trueType;
+  return platform::FirstFaceIsTrueType(name, charset);
 }
 
 std::string TPDFFonts::FirstTrueTypeFace(int charset) {

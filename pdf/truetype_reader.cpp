@@ -58,11 +58,17 @@ int TTTFData::WidthFor(uint16_t codePoint) const {
 }
 
 int TTTFData::UseGlyph(uint16_t glyph) {
-  for (TGlyphRow& row : rows_)
-    if (row.glyph == glyph) {
-      row.used = true;
-      return row.width;
-    }
+  if (rowOfGlyph_.empty()) {
+    uint16_t last = 0;
+    for (const TGlyphRow& row : rows_) last = std::max(last, row.glyph);
+    rowOfGlyph_.assign(static_cast<size_t>(last) + 1, -1);
+    for (size_t i = rows_.size(); i-- > 0;) rowOfGlyph_[rows_[i].glyph] = static_cast<int32_t>(i);
+  }
+  if (glyph < rowOfGlyph_.size() && rowOfGlyph_[glyph] >= 0) {
+    TGlyphRow& row = rows_[static_cast<size_t>(rowOfGlyph_[glyph])];
+    row.used = true;
+    return row.width;
+  }
   const int width = GlyphWidth(glyph);
   if (glyph < glyphCount_) extraGlyphs_.emplace(glyph, static_cast<int16_t>(width));
   return glyph < glyphCount_ ? width : 0;

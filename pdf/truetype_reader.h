@@ -77,6 +77,9 @@ class TTTFData {
   uint16_t longMetrics_ = 0;
   std::vector<TGlyphRow> rows_;
   std::map<uint16_t, int16_t> extraGlyphs_;  // shown glyphs outside the rows
+  // The first row of each glyph (-1: none), made when text is first shown
+  // by glyph index.
+  std::vector<int32_t> rowOfGlyph_;
 };
 
 }  // namespace pdf

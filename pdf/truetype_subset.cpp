@@ -187,33 +187,34 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
   }
   ttf::KeepComponents(glyphs, keep);
 
-  // New numbers in face order, and the lowest code point of each kept glyph.
-  std::map<uint16_t, uint16_t> newNumber;
+  // New numbers in face order (0 for glyphs left out), and the lowest code
+  // point of each kept glyph.
+  std::vector<uint16_t> newNumber(keep.size(), 0);
+  auto numberOf = [&newNumber](uint32_t glyph) -> uint16_t {
+    return glyph < newNumber.size() ? newNumber[glyph] : 0;
+  };
   std::vector<KeptGlyph> subset;
   bool hinted = false;
   for (uint32_t g = 0; g < keep.size(); ++g)
     if (keep[g]) {
-      newNumber[static_cast<uint16_t>(g)] = static_cast<uint16_t>(subset.size() + kFirstKeptGlyph);
+      newNumber[g] = static_cast<uint16_t>(subset.size() + kFirstKeptGlyph);
       subset.push_back({static_cast<uint16_t>(g), ttf::WithoutInstructions(glyphs[g]), 0});
       hinted = hinted || ttf::KeepsInstructions(subset.back().outline);
     }
-  std::map<uint16_t, uint16_t> lowestCodePoint;
+  std::vector<int32_t> lowestCodePoint(keep.size(), -1);
   cmap.ForEachMapping([&](uint16_t cp, uint16_t glyph) {
-    if (newNumber.count(glyph)) lowestCodePoint.emplace(glyph, cp);
+    if (numberOf(glyph) != 0 && lowestCodePoint[glyph] < 0) lowestCodePoint[glyph] = cp;
   });
   for (KeptGlyph& glyph : subset) {
-    auto it = lowestCodePoint.find(glyph.faceGlyph);
-    if (it != lowestCodePoint.end()) glyph.winAnsiByte = UnicodeToWinAnsi(it->second);
-    for (size_t offset : ttf::ComponentIndexOffsets(glyph.outline)) {
-      auto component = newNumber.find(U16(glyph.outline, offset));
-      ttf::SetU16(glyph.outline, offset, component == newNumber.end() ? 0 : component->second);
-    }
+    if (lowestCodePoint[glyph.faceGlyph] >= 0)
+      glyph.winAnsiByte = UnicodeToWinAnsi(static_cast<uint16_t>(lowestCodePoint[glyph.faceGlyph]));
+    for (size_t offset : ttf::ComponentIndexOffsets(glyph.outline))
+      ttf::SetU16(glyph.outline, offset, numberOf(U16(glyph.outline, offset)));
   }
   std::vector<std::pair<uint16_t, uint16_t>> mappings;
-  for (uint16_t cp : kept) {
-    auto it = newNumber.find(cmap.GlyphOf(cp));
-    if (it != newNumber.end()) mappings.emplace_back(cp, it->second);
-  }
+  for (uint16_t cp : kept)
+    if (const uint16_t number = numberOf(cmap.GlyphOf(cp)); number != 0)
+      mappings.emplace_back(cp, number);
 
   const auto total = static_cast<uint16_t>(subset.size() + kFirstKeptGlyph);
   std::string newGlyf, newLoca;

@@ -82,17 +82,6 @@ bool CmapFormat4::Covers(uint32_t codePoint) const {
   return false;
 }
 
-void CmapFormat4::ForEachMapping(const std::function<void(uint16_t, uint16_t)>& visit) const {
-  // Code points only ascend, so overlapping or unsorted segments of a damaged
-  // table are visited once and the walk stays within 65536 steps.
-  uint32_t next = 0;
-  for (size_t i = 0; i + 1 < SegmentCount(); ++i) {
-    for (uint32_t cp = std::max<uint32_t>(startCodes[i], next); cp <= endCodes[i]; ++cp)
-      visit(static_cast<uint16_t>(cp), GlyphInSegment(i, cp));
-    next = std::max<uint32_t>(next, endCodes[i] + 1u);
-  }
-}
-
 CmapFormat4 ReadCmap(std::string_view cmap) {
   const uint16_t records = U16(cmap, 2);
   size_t subtable = 0;
@@ -141,21 +130,22 @@ int16_t HorizontalMetrics::SideBearing(uint32_t glyph) const {
   return S16(hmtx, static_cast<size_t>(longMetrics) * 4 + (glyph - longMetrics) * 2);
 }
 
-std::vector<std::string_view> SplitGlyphs(std::string_view loca, std::string_view glyf,
-                                          bool longOffsets, uint32_t glyphCount) {
-  auto offsetAt = [&](uint32_t i) -> uint64_t {
-    return longOffsets ? U32(loca, static_cast<size_t>(i) * 4)
-                       : static_cast<uint64_t>(U16(loca, static_cast<size_t>(i) * 2)) * 2;
-  };
-  const size_t entries = loca.size() / (longOffsets ? 4 : 2);
-  std::vector<std::string_view> glyphs(glyphCount);
-  for (uint32_t i = 0; i < glyphCount && i + 1 < entries; ++i) {
-    const uint64_t start = offsetAt(i);
-    const uint64_t end = offsetAt(i + 1);
-    if (end <= start || end > glyf.size()) continue;
-    glyphs[i] = glyf.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
-  }
-  return glyphs;
+GlyphOutlines::GlyphOutlines(std::string_view loca, std::string_view glyf, bool longOffsets,
+                             uint32_t glyphCount)
+    : loca_(loca), glyf_(glyf), longOffsets_(longOffsets), count_(glyphCount) {}
+
+uint64_t GlyphOutlines::OffsetAt(uint32_t entry) const {
+  return longOffsets_ ? U32(loca_, static_cast<size_t>(entry) * 4)
+                      : static_cast<uint64_t>(U16(loca_, static_cast<size_t>(entry) * 2)) * 2;
+}
+
+std::string_view GlyphOutlines::operator[](uint32_t glyph) const {
+  const size_t entries = loca_.size() / (longOffsets_ ? 4 : 2);
+  if (glyph >= count_ || glyph + 1 >= entries) return {};
+  const uint64_t start = OffsetAt(glyph);
+  const uint64_t end = OffsetAt(glyph + 1);
+  if (end <= start || end > glyf_.size()) return {};
+  return glyf_.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
 }
 
 namespace {
@@ -229,7 +219,7 @@ bool KeepsInstructions(std::string_view outline) {
   return (last & (kMoreComponents | kHaveInstructions)) != 0;
 }
 
-void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<bool>& kept) {
+void KeepComponents(const GlyphOutlines& glyphs, std::vector<bool>& kept) {
   kept.resize(glyphs.size(), false);
   std::vector<uint32_t> pending;
   for (uint32_t i = 0; i < glyphs.size(); ++i)
@@ -237,8 +227,9 @@ void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<boo
   while (!pending.empty()) {
     const uint32_t glyph = pending.back();
     pending.pop_back();
-    for (size_t offset : ComponentIndexOffsets(glyphs[glyph])) {
-      const uint16_t component = U16(glyphs[glyph], offset);
+    const std::string_view outline = glyphs[glyph];
+    for (size_t offset : ComponentIndexOffsets(outline)) {
+      const uint16_t component = U16(outline, offset);
       if (component >= glyphs.size() || kept[component]) continue;
       kept[component] = true;
       pending.push_back(component);

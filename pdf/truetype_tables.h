@@ -1,7 +1,7 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -48,7 +48,17 @@ struct CmapFormat4 {
   bool Covers(uint32_t codePoint) const;
   // Calls `visit(codePoint, glyph)` for each code point of every segment
   // but the final 0xFFFF one, in ascending code point order.
-  void ForEachMapping(const std::function<void(uint16_t, uint16_t)>& visit) const;
+  template <typename Visit>
+  void ForEachMapping(Visit&& visit) const {
+    // Code points only ascend, so overlapping or unsorted segments of a
+    // damaged table are visited once and the walk stays within 65536 steps.
+    uint32_t next = 0;
+    for (size_t i = 0; i + 1 < SegmentCount(); ++i) {
+      for (uint32_t cp = std::max<uint32_t>(startCodes[i], next); cp <= endCodes[i]; ++cp)
+        visit(static_cast<uint16_t>(cp), GlyphInSegment(i, cp));
+      next = std::max<uint32_t>(next, endCodes[i] + 1u);
+    }
+  }
 };
 
 // Picks the platform 3 encoding 1 subtable (or 3/0) and reads it; raises
@@ -63,15 +73,33 @@ struct HorizontalMetrics {
   int16_t SideBearing(uint32_t glyph) const;
 };
 
-// Splits 'glyf' into one outline per glyph along 'loca'. An entry whose
-// offsets decrease or pass the end of 'glyf' gives an empty outline.
-std::vector<std::string_view> SplitGlyphs(std::string_view loca, std::string_view glyf,
-                                          bool longOffsets, uint32_t glyphCount);
+// The outlines of a face's glyphs, found along 'loca' when asked for. An
+// entry whose offsets decrease or pass the end of 'glyf' gives an empty
+// outline, and so does a glyph past the count.
+class GlyphOutlines {
+ public:
+  GlyphOutlines(std::string_view loca, std::string_view glyf, bool longOffsets,
+                uint32_t glyphCount);
+  size_t size() const { return count_; }
+  std::string_view operator[](uint32_t glyph) const;
+
+ private:
+  uint64_t OffsetAt(uint32_t entry) const;
+
+  std::string_view loca_, glyf_;
+  bool longOffsets_;
+  uint32_t count_;
+};
+
+inline GlyphOutlines SplitGlyphs(std::string_view loca, std::string_view glyf, bool longOffsets,
+                                 uint32_t glyphCount) {
+  return GlyphOutlines(loca, glyf, longOffsets, glyphCount);
+}
 
 // Marks every component of kept composite glyphs kept, transitively. Each
 // glyph is walked once, so composites that refer to themselves or to each
 // other end; components past the glyph count are ignored.
-void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<bool>& kept);
+void KeepComponents(const GlyphOutlines& glyphs, std::vector<bool>& kept);
 
 // Offsets of the glyph index fields of a composite outline's components
 // (empty for simple glyphs and for a record cut short).
