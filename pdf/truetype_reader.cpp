@@ -11,12 +11,12 @@ using ttf::U16;
 
 TTTFData::TTTFData(const platform::FontTableSource& source, bool embed, bool fixedPitch)
     : source_(source), embed_(embed), fixedPitch_(fixedPitch) {
-  cmapBytes_ = ttf::RequireTable(source, "cmap");
+  const std::string_view cmap = ttf::RequireTable(source, "cmap");
   hmtx_ = ttf::RequireTable(source, "hmtx");
   maxp_ = ttf::RequireTable(source, "maxp");
   head_ = ttf::RequireTable(source, "head");
   hhea_ = ttf::RequireTable(source, "hhea");
-  cmap_ = ttf::ReadCmap(cmapBytes_);
+  cmap_ = ttf::ReadCmap(cmap);
   glyphCount_ = U16(maxp_, 4);
   unitsPerEm_ = U16(head_, 18);
   longMetrics_ = U16(hhea_, 34);
@@ -104,6 +104,21 @@ std::string TTTFData::ToUnicode(const std::string& resourceName) const {
   return MakeToUnicodeCMap(resourceName, entries);
 }
 
+std::string TTTFData::ProgramCmap(const TShownGlyphs& alsoShown,
+                                  const std::vector<bool>& kept) const {
+  std::vector<uint16_t> codePoints = alsoShown.codePoints;
+  for (const TGlyphRow& row : rows_)
+    if (row.used) codePoints.push_back(row.codePoint);
+  std::sort(codePoints.begin(), codePoints.end());
+  codePoints.erase(std::unique(codePoints.begin(), codePoints.end()), codePoints.end());
+  std::vector<std::pair<uint16_t, uint16_t>> mappings;
+  for (uint16_t codePoint : codePoints) {
+    const uint16_t glyph = cmap_.GlyphOf(codePoint);
+    if (glyph != 0 && glyph < kept.size() && kept[glyph]) mappings.emplace_back(codePoint, glyph);
+  }
+  return ttf::WindowsCmap(cmap_.encodingId, mappings);
+}
+
 std::string TTTFData::FontProgram(const TShownGlyphs& alsoShown) {
   // A program with a single glyph upsets some readers; show two more rows.
   const auto used = std::count_if(rows_.begin(), rows_.end(), [](auto& r) { return r.used; });
@@ -146,17 +161,18 @@ std::string TTTFData::FontProgram(const TShownGlyphs& alsoShown) {
   putOffset();
   if (!longOffsets && newGlyf.size() / 2 > 0xFFFF) throw std::runtime_error(ttf::kUnknownFormat);
 
+  // Only what was shown: a cmap of the shown code points, the metrics of
+  // the kept glyphs (readers take widths from the PDF; the rest are zeros).
+  const std::string cmap = ProgramCmap(alsoShown, kept);
+  const std::string hmtx = ttf::WithoutDroppedMetrics(hmtx_, longMetrics_, kept);
   std::vector<ttf::FontTable> tables = {
-      {"hhea", hhea_}, {"loca", newLoca}, {"cmap", cmapBytes_}, {"head", head_}, {"maxp", maxp_}};
-  auto addHinting = [&](std::string_view tag) {
-    if (!hinted) return;
-    if (auto table = source_.Table(tag)) tables.push_back({tag, *table});
-  };
-  addHinting("cvt ");
-  addHinting("prep");
+      {"hhea", hhea_}, {"loca", newLoca}, {"cmap", cmap}, {"head", head_}, {"maxp", maxp_}};
+  const ttf::HintingTables hinting = ttf::HintingFor(source_, hinted);
+  if (hinting.cvt) tables.push_back({"cvt ", *hinting.cvt});
+  if (hinting.prep) tables.push_back({"prep", *hinting.prep});
   tables.push_back({"glyf", newGlyf});
-  tables.push_back({"hmtx", hmtx_});
-  addHinting("fpgm");
+  tables.push_back({"hmtx", hmtx});
+  if (hinting.fpgm) tables.push_back({"fpgm", *hinting.fpgm});
   return ttf::AssembleFont(tables);
 }
 

@@ -55,8 +55,10 @@ class TTTFData {
 
   std::string WidthArray() const;
   std::string ToUnicode(const std::string& resourceName) const;
-  // The font program; raises "Cannot recieve data from font" when 'loca' or
-  // 'glyf' cannot be read. Outlines are kept without their instructions, so
+  // The font program, with the face's glyph numbering: the shown outlines,
+  // a cmap of the shown code points and the metrics of the kept glyphs.
+  // Raises "Cannot recieve data from font" when 'loca' or 'glyf' cannot be
+  // read. Outlines are kept without their instructions, so
   // 'cvt ', 'fpgm' and 'prep' are copied only for outlines that could not be
   // stripped.
   // `alsoShown` is kept as well: what the face's other fonts show when they
@@ -65,13 +67,15 @@ class TTTFData {
 
  private:
   const TGlyphRow* FindRow(uint16_t codePoint) const;
+  // The program's cmap: the face's Windows subtable over the shown code
+  // points whose glyphs are kept.
+  std::string ProgramCmap(const TShownGlyphs& alsoShown, const std::vector<bool>& kept) const;
 
   const platform::FontTableSource& source_;
   bool embed_;
   bool fixedPitch_;
-  std::string_view cmapBytes_;  // tables borrowed from the source
   ttf::CmapFormat4 cmap_;
-  std::string_view hmtx_, maxp_, head_, hhea_;
+  std::string_view hmtx_, maxp_, head_, hhea_;  // borrowed from the source
   uint16_t glyphCount_ = 0;
   uint16_t unitsPerEm_ = 0;
   uint16_t longMetrics_ = 0;

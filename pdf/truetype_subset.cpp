@@ -57,44 +57,17 @@ std::string MacCmap(const std::vector<KeptGlyph>& glyphs) {
   return table + map;
 }
 
-struct Segment {
-  uint16_t start, end;
-  uint16_t delta;
-};
-
-std::string WindowsCmap(const std::vector<std::pair<uint16_t, uint16_t>>& mappings) {
-  std::vector<Segment> segments = {{32, 32, static_cast<uint16_t>(-30)}};
+// Code point 32 maps to the empty glyph 2 in a segment of its own.
+std::string WindowsSubtable(const std::vector<std::pair<uint16_t, uint16_t>>& mappings) {
+  std::vector<ttf::CmapSegment> segments = {{32, 32, static_cast<uint16_t>(-30)}};
   for (const auto& [cp, glyph] : mappings) {
     if (cp <= 32) continue;
-    Segment& last = segments.back();
-    const auto delta = static_cast<uint16_t>(glyph - cp);
-    if (last.start != 32 && cp == last.end + 1 && delta == last.delta)
-      last.end = cp;
-    else if (cp > last.end)
-      segments.push_back({cp, cp, delta});
+    if (segments.size() == 1)
+      segments.push_back({cp, cp, static_cast<uint16_t>(glyph - cp)});
+    else
+      ttf::AddMapping(segments, cp, glyph);
   }
-  segments.push_back({0xFFFF, 0xFFFF, 1});
-
-  const auto count = static_cast<uint16_t>(segments.size());
-  uint16_t power = 1, selector = 0;
-  while (power * 2 <= count) {
-    power = static_cast<uint16_t>(power * 2);
-    ++selector;
-  }
-  std::string table;
-  PutU16(table, 4);
-  PutU16(table, static_cast<uint16_t>(16 + count * 8));
-  PutU16(table, 0);
-  PutU16(table, static_cast<uint16_t>(count * 2));
-  PutU16(table, static_cast<uint16_t>(power * 2));
-  PutU16(table, selector);
-  PutU16(table, static_cast<uint16_t>(count * 2 - power * 2));
-  for (const Segment& s : segments) PutU16(table, s.end);
-  PutU16(table, 0);
-  for (const Segment& s : segments) PutU16(table, s.start);
-  for (const Segment& s : segments) PutU16(table, s.delta);
-  for (size_t i = 0; i < segments.size(); ++i) PutU16(table, 0);
-  return table;
+  return ttf::Format4Subtable(std::move(segments));
 }
 
 std::string CmapTable(const std::vector<KeptGlyph>& glyphs,
@@ -108,7 +81,7 @@ std::string CmapTable(const std::vector<KeptGlyph>& glyphs,
   PutU16(table, 3);
   PutU16(table, 1);
   PutU32(table, 282);
-  return table + MacCmap(glyphs) + WindowsCmap(mappings);
+  return table + MacCmap(glyphs) + WindowsSubtable(mappings);
 }
 
 std::string NameTable() {
@@ -239,11 +212,7 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
   hhea.resize(36, '\0');
   ttf::SetU16(hhea, 34, total);
 
-  // The hinting tables only matter to outlines that kept instructions.
-  auto hinting = [&](std::string_view tag) { return hinted ? source.Table(tag) : std::nullopt; };
-  const auto cvt = hinting("cvt ");
-  const auto fpgm = hinting("fpgm");
-  const auto prep = hinting("prep");
+  const auto [cvt, fpgm, prep] = ttf::HintingFor(source, hinted);
   const std::string cmapTable = CmapTable(subset, mappings);
   const std::string name = NameTable(), post = PostTable();
   std::vector<ttf::FontTable> tables = {{"cmap", cmapTable}};

@@ -85,6 +85,7 @@ bool CmapFormat4::Covers(uint32_t codePoint) const {
 CmapFormat4 ReadCmap(std::string_view cmap) {
   const uint16_t records = U16(cmap, 2);
   size_t subtable = 0;
+  uint16_t encoding = 1;
   for (uint16_t i = 0; i < records; ++i) {
     const size_t record = 4 + static_cast<size_t>(i) * 8;
     if (record + 8 > cmap.size()) break;
@@ -92,6 +93,7 @@ CmapFormat4 ReadCmap(std::string_view cmap) {
     const uint16_t encodingId = U16(cmap, record + 2);
     if (platformId != 3 || (encodingId != 1 && encodingId != 0)) continue;
     subtable = U32(cmap, record + 4);
+    encoding = encodingId;
     if (encodingId == 1) break;
   }
   if (subtable + 14 > cmap.size() || U16(cmap, subtable) != 4)
@@ -102,6 +104,7 @@ CmapFormat4 ReadCmap(std::string_view cmap) {
   if (subtable + 16 + segments * 8 > end) throw std::runtime_error(kUnknownFormat);
 
   CmapFormat4 table;
+  table.encodingId = encoding;
   const size_t ends = subtable + 14;
   const size_t starts = ends + segments * 2 + 2;
   const size_t deltas = starts + segments * 2;
@@ -117,6 +120,56 @@ CmapFormat4 ReadCmap(std::string_view cmap) {
   return table;
 }
 
+void AddMapping(std::vector<CmapSegment>& segments, uint16_t codePoint, uint16_t glyph) {
+  const auto delta = static_cast<uint16_t>(glyph - codePoint);
+  if (!segments.empty()) {
+    CmapSegment& last = segments.back();
+    if (codePoint == last.end + 1 && delta == last.delta) {
+      last.end = codePoint;
+      return;
+    }
+    if (codePoint <= last.end) return;
+  }
+  segments.push_back({codePoint, codePoint, delta});
+}
+
+std::string Format4Subtable(std::vector<CmapSegment> segments) {
+  segments.push_back({0xFFFF, 0xFFFF, 1});
+  const auto count = static_cast<uint16_t>(segments.size());
+  uint16_t power = 1, selector = 0;
+  while (power * 2 <= count) {
+    power = static_cast<uint16_t>(power * 2);
+    ++selector;
+  }
+  std::string table;
+  PutU16(table, 4);
+  PutU16(table, static_cast<uint16_t>(16 + count * 8));
+  PutU16(table, 0);
+  PutU16(table, static_cast<uint16_t>(count * 2));
+  PutU16(table, static_cast<uint16_t>(power * 2));
+  PutU16(table, selector);
+  PutU16(table, static_cast<uint16_t>(count * 2 - power * 2));
+  for (const CmapSegment& s : segments) PutU16(table, s.end);
+  PutU16(table, 0);
+  for (const CmapSegment& s : segments) PutU16(table, s.start);
+  for (const CmapSegment& s : segments) PutU16(table, s.delta);
+  for (size_t i = 0; i < segments.size(); ++i) PutU16(table, 0);
+  return table;
+}
+
+std::string WindowsCmap(uint16_t encodingId,
+                        const std::vector<std::pair<uint16_t, uint16_t>>& mappings) {
+  std::vector<CmapSegment> segments;
+  for (const auto& [codePoint, glyph] : mappings) AddMapping(segments, codePoint, glyph);
+  std::string table;
+  PutU16(table, 0);  // version
+  PutU16(table, 1);  // subtables
+  PutU16(table, 3);
+  PutU16(table, encodingId);
+  PutU32(table, 12);
+  return table + Format4Subtable(std::move(segments));
+}
+
 // --- hmtx, loca, glyf -----------------------------------------------------------
 
 uint16_t HorizontalMetrics::Advance(uint32_t glyph) const {
@@ -128,6 +181,25 @@ uint16_t HorizontalMetrics::Advance(uint32_t glyph) const {
 int16_t HorizontalMetrics::SideBearing(uint32_t glyph) const {
   if (glyph < longMetrics) return S16(hmtx, static_cast<size_t>(glyph) * 4 + 2);
   return S16(hmtx, static_cast<size_t>(longMetrics) * 4 + (glyph - longMetrics) * 2);
+}
+
+std::string WithoutDroppedMetrics(std::string_view hmtx, uint16_t longMetrics,
+                                  const std::vector<bool>& kept) {
+  std::string metrics(hmtx);
+  auto clear = [&metrics](size_t at, size_t count) {
+    if (at < metrics.size())
+      std::fill_n(metrics.begin() + at, std::min(count, metrics.size() - at), '\0');
+  };
+  for (size_t glyph = 0; glyph < kept.size(); ++glyph) {
+    if (kept[glyph]) continue;
+    if (glyph + 1 < longMetrics)
+      clear(glyph * 4, 4);
+    else if (glyph + 1 == longMetrics)
+      clear(glyph * 4 + 2, 2);
+    else
+      clear(static_cast<size_t>(longMetrics) * 4 + (glyph - longMetrics) * 2, 2);
+  }
+  return metrics;
 }
 
 GlyphOutlines::GlyphOutlines(std::string_view loca, std::string_view glyf, bool longOffsets,
@@ -217,6 +289,15 @@ bool KeepsInstructions(std::string_view outline) {
   if (flags.empty()) return true;
   const uint16_t last = U16(outline, flags.back());
   return (last & (kMoreComponents | kHaveInstructions)) != 0;
+}
+
+HintingTables HintingFor(const platform::FontTableSource& source, bool instructed) {
+  if (instructed) return {source.Table("cvt "), source.Table("fpgm"), source.Table("prep")};
+  // PUSHW 511, SCANCTRL (dropout control at every size), PUSHB 5, SCANTYPE
+  // (dropout control without stubs).
+  static constexpr std::string_view kDropoutControl = "\xB8\x01\xFF\x85\xB0\x05\x8D";
+  if (!source.Table("prep")) return {};
+  return {std::nullopt, std::nullopt, kDropoutControl};
 }
 
 void KeepComponents(const GlyphOutlines& glyphs, std::vector<bool>& kept) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,6 +35,7 @@ std::string_view RequireTable(const platform::FontTableSource& source, std::stri
 
 // The Windows Unicode cmap subtable (format 4).
 struct CmapFormat4 {
+  uint16_t encodingId = 1;  // of the Windows platform: 1 Unicode, 0 symbol
   std::vector<uint16_t> endCodes;
   std::vector<uint16_t> startCodes;
   std::vector<uint16_t> deltas;
@@ -65,6 +67,24 @@ struct CmapFormat4 {
 // "Incorrect or unknown font format" when it is not a readable format 4.
 CmapFormat4 ReadCmap(std::string_view cmap);
 
+// A segment of a format 4 subtable that maps by delta (range offset 0).
+struct CmapSegment {
+  uint16_t start, end;
+  uint16_t delta;
+};
+
+// Adds a mapping (code points ascending): the last segment grows when code
+// point and glyph both run on from it.
+void AddMapping(std::vector<CmapSegment>& segments, uint16_t codePoint, uint16_t glyph);
+
+// A format 4 subtable (language 0) of the segments and the closing 0xFFFF one.
+std::string Format4Subtable(std::vector<CmapSegment> segments);
+
+// A cmap with one Windows subtable (platform 3, `encodingId`) of the
+// mappings (code point, glyph), code points ascending.
+std::string WindowsCmap(uint16_t encodingId,
+                        const std::vector<std::pair<uint16_t, uint16_t>>& mappings);
+
 // Horizontal metrics of a face: advance (font units) and left side bearing.
 struct HorizontalMetrics {
   std::string_view hmtx;
@@ -72,6 +92,11 @@ struct HorizontalMetrics {
   uint16_t Advance(uint32_t glyph) const;
   int16_t SideBearing(uint32_t glyph) const;
 };
+
+// 'hmtx' with the metrics of glyphs not kept set to zero, except the last
+// long advance, which stands for every glyph after it.
+std::string WithoutDroppedMetrics(std::string_view hmtx, uint16_t longMetrics,
+                                  const std::vector<bool>& kept);
 
 // The outlines of a face's glyphs, found along 'loca' when asked for. An
 // entry whose offsets decrease or pass the end of 'glyf' gives an empty
@@ -109,6 +134,15 @@ std::vector<size_t> ComponentIndexOffsets(std::string_view outline);
 // and components. PDF readers draw glyphs unhinted, and the instructions are
 // half of a subset's outlines. A record cut short is returned as it is.
 std::string WithoutInstructions(std::string_view outline);
+
+// The hinting tables a program keeps. Outlines that kept instructions need
+// the face's own. Without them, a hinted face gets only a 'prep' that turns
+// on dropout control: rasterisers that run 'prep' (Ghostscript) otherwise
+// lose thin stems at small sizes, which the face's own 'prep' prevents.
+struct HintingTables {
+  std::optional<std::string_view> cvt, fpgm, prep;
+};
+HintingTables HintingFor(const platform::FontTableSource& source, bool instructed);
 
 // Whether an outline carries hinting instructions; a record too damaged to
 // tell counts as carrying them. Without such outlines the hinting tables

@@ -127,8 +127,8 @@ TEST_F(TrueTypeTest, fontProgram_keepsNumberingAndOnlyShownOutlines) {
   data.GlyphFor(u'A');
   data.GlyphFor(u'b');
   const std::string program = data.FontProgram();
-  EXPECT_EQ(U16(program, 4), 7);          // tables, without the hinting ones
-  EXPECT_EQ(U32(program, 12 + 8), 124u);  // the first table starts after the directory
+  EXPECT_EQ(U16(program, 4), 8);          // tables: no 'cvt ' or 'fpgm', a small 'prep'
+  EXPECT_EQ(U32(program, 12 + 8), 140u);  // the first table starts after the directory
   LoadedFont font(program);
   ASSERT_TRUE(font.ok());
   EXPECT_EQ(font.glyphs(), LoadedFont(*face_->WholeFile()).glyphs());
@@ -175,8 +175,8 @@ TEST_F(TrueTypeTest, glyphOutsideTheCmap_isKeptAndListed) {
 
 TEST_F(TrueTypeTest, subsetOfA_holdsQuoteAndAAfterThreeEmptyGlyphs) {
   const std::string program = TAnsiFontSubset::MakeSubset(*face_, "Arial", {65});
-  EXPECT_EQ(U16(program, 4), 9);
-  EXPECT_EQ(U16(program, 10), 9 * 16 - 128);
+  EXPECT_EQ(U16(program, 4), 10);
+  EXPECT_EQ(U16(program, 10), 10 * 16 - 128);
   LoadedFont font(program);
   ASSERT_TRUE(font.ok());
   EXPECT_EQ(font.glyphs(), 5);
@@ -187,8 +187,16 @@ TEST_F(TrueTypeTest, subsetOfA_holdsQuoteAndAAfterThreeEmptyGlyphs) {
   EXPECT_GT(font.points(4), 0);
 }
 
-// The hinting tables go with outlines that still carry instructions: here
-// only an outline too damaged to strip ('A' claiming 32767 contours).
+// The length of a table in a font file; -1 when it has none.
+long TableLength(const std::string& font, std::string_view tag) {
+  for (size_t i = 0; i < U16(font, 4); ++i)
+    if (std::string_view(font).substr(12 + i * 16, 4) == tag) return U32(font, 12 + i * 16 + 12);
+  return -1;
+}
+
+// The face's hinting tables go with outlines that still carry instructions:
+// here only an outline too damaged to strip ('A' claiming 32767 contours).
+// Otherwise a hinted face keeps just a 7-byte 'prep' for dropout control.
 TEST_F(TrueTypeTest, hintingTables_onlyForOutlinesThatKeepInstructions) {
   const auto damageA = [this](EditedTables& t) {
     const uint16_t a = static_cast<uint16_t>(face_->GlyphOf('A'));
@@ -198,15 +206,17 @@ TEST_F(TrueTypeTest, hintingTables_onlyForOutlinesThatKeepInstructions) {
     ttf::SetU16(glyf, longOffsets ? U32(loca, a * 4u) : U16(loca, a * 2u) * 2u, 0x7FFF);
     t.Set("glyf", glyf);
   };
+  const long facePrep = static_cast<long>(face_->Table("prep")->size());
   const struct {
     const char* name;
     bool damaged, withoutPrep;
     uint16_t subsetTables, programTables;
+    long prep;
   } cases[] = {
-      {"stripped outlines", false, false, 9, 7},
-      {"no prep, stripped outlines", false, true, 9, 7},
-      {"an outline keeping instructions", true, false, 12, 10},
-      {"no prep, an outline keeping instructions", true, true, 11, 9},
+      {"stripped outlines", false, false, 10, 8, 7},
+      {"no prep, stripped outlines", false, true, 9, 7, -1},
+      {"an outline keeping instructions", true, false, 12, 10, facePrep},
+      {"no prep, an outline keeping instructions", true, true, 11, 9, -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -215,10 +225,13 @@ TEST_F(TrueTypeTest, hintingTables_onlyForOutlinesThatKeepInstructions) {
     if (c.damaged) damageA(tables);
     const std::string subset = TAnsiFontSubset::MakeSubset(tables, "Arial", {65, 66});
     EXPECT_EQ(U16(subset, 4), c.subsetTables);
+    EXPECT_EQ(TableLength(subset, "prep"), c.prep);
     TTTFData data(tables, true, false);
     data.GlyphFor(u'A');
     data.GlyphFor(u'B');
-    EXPECT_EQ(U16(data.FontProgram(), 4), c.programTables);
+    const std::string program = data.FontProgram();
+    EXPECT_EQ(U16(program, 4), c.programTables);
+    EXPECT_EQ(TableLength(program, "prep"), c.prep);
   }
 }
 
