@@ -122,6 +122,19 @@ TEST(ToUnicodeCMapTest, blocksAndEmptyRange_followTheCMapForm) {
             std::string::npos);
 }
 
+// A table of a font file; nullopt when it has none.
+std::optional<std::string_view> TableOf(const std::string& font, std::string_view tag) {
+  for (size_t i = 0; i < U16(font, 4); ++i)
+    if (std::string_view(font).substr(12 + i * 16, 4) == tag)
+      return std::string_view(font).substr(U32(font, 12 + i * 16 + 8), U32(font, 12 + i * 16 + 12));
+  return std::nullopt;
+}
+
+long TableLength(const std::string& font, std::string_view tag) {
+  const auto table = TableOf(font, tag);
+  return table ? static_cast<long>(table->size()) : -1;
+}
+
 TEST_F(TrueTypeTest, fontProgram_keepsNumberingAndOnlyShownOutlines) {
   TTTFData data(*face_, true, false);
   data.GlyphFor(u'A');
@@ -136,6 +149,25 @@ TEST_F(TrueTypeTest, fontProgram_keepsNumberingAndOnlyShownOutlines) {
   EXPECT_GT(font.points(font.glyphOf('A')), 0);
   EXPECT_GT(font.points(font.glyphOf('b')), 0);
   EXPECT_EQ(font.points(font.glyphOf('Z')), 0);
+}
+
+// What a single-byte font of the face shows is kept too, and only what was
+// shown is mapped and measured.
+TEST_F(TrueTypeTest, fontProgram_alsoKeepsWhatOtherFontsShow) {
+  TTTFData data(*face_, true, false);
+  data.GlyphFor(u'A');
+  data.GlyphFor(u'b');
+  const std::string program = data.FontProgram({{u'H', u'i'}, {}});
+  LoadedFont font(program);
+  ASSERT_TRUE(font.ok());
+  for (char c : {'A', 'b', 'H', 'i'}) {
+    EXPECT_EQ(font.glyphOf(c), face_->GlyphOf(c)) << c;
+    EXPECT_GT(font.points(font.glyphOf(c)), 0) << c;
+  }
+  EXPECT_EQ(font.glyphOf('Z'), 0u);
+  const std::string_view hmtx = TableOf(program, "hmtx").value_or("");
+  EXPECT_EQ(U32(hmtx, face_->GlyphOf('Z') * 4), 0u);  // Liberation Sans: all long metrics
+  EXPECT_EQ(U16(hmtx, face_->GlyphOf('H') * 4), 1479);
 }
 
 TEST_F(TrueTypeTest, fontProgram_ofOneCharacter_addsTwoRows) {
@@ -185,13 +217,6 @@ TEST_F(TrueTypeTest, subsetOfA_holdsQuoteAndAAfterThreeEmptyGlyphs) {
   EXPECT_EQ(font.glyphOf(' '), 2u);
   EXPECT_EQ(font.points(2), 0);
   EXPECT_GT(font.points(4), 0);
-}
-
-// The length of a table in a font file; -1 when it has none.
-long TableLength(const std::string& font, std::string_view tag) {
-  for (size_t i = 0; i < U16(font, 4); ++i)
-    if (std::string_view(font).substr(12 + i * 16, 4) == tag) return U32(font, 12 + i * 16 + 12);
-  return -1;
 }
 
 // The face's hinting tables go with outlines that still carry instructions:
