@@ -94,6 +94,43 @@ TEST(FontFaceTest, faceOfACollection_givesItsOwnTables) {
   EXPECT_EQ(FontFace::Open(file, 2), nullptr);
 }
 
+// Damaged font files: whatever FreeType accepts, no table reaches past the
+// file and nothing is read out of bounds.
+TEST(FontFaceTest, damagedFiles_giveOnlyTablesInsideTheFile) {
+  const std::string bytes = testing_support::ReadFile(RegularFace("Liberation Sans").file);
+  ASSERT_GT(bytes.size(), 5000u);
+  std::string manyTables = bytes;
+  manyTables[4] = manyTables[5] = '\xFF';
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"cut inside the tables", bytes.substr(0, bytes.size() / 2)},
+      {"cut inside the directory", bytes.substr(0, 40)},
+      {"65535 tables claimed", manyTables},
+      {"collection of faces past the end", std::string("ttcf\0\1\0\0\0\0\0\2\x7F\0\0\0", 16)},
+      {"empty", ""},
+  };
+  testing_support::TempFolder folder;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = folder.file("damaged.ttf");
+    testing_support::WriteFile(file, c.bytes);
+    for (int index : {0, 1}) {
+      const auto face = FontFace::Open(file, index);
+      if (!face) continue;
+      for (const char* tag : {"cmap", "glyf", "hmtx", "loca", "head"})
+        if (const auto table = face->Table(tag)) {
+          EXPECT_LE(table->size(), c.bytes.size());
+          size_t sum = 0;  // every byte of the table is readable
+          for (char b : *table) sum += static_cast<uint8_t>(b);
+          EXPECT_LE(sum, 255 * table->size());
+        }
+      face->HasGlyfTable();
+    }
+  }
+}
+
 TEST(FontFaceTest, repeatedLookups_giveTheSameAnswers) {
   const auto faces = EnumerateFaces("Arial", kAnsiCharset);
   ASSERT_FALSE(faces.empty());
