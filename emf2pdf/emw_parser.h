@@ -105,7 +105,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // `closeToStart` draws a line back to where the arc began (a chord).
   void PathArc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4, bool closeToStart);
-  void PathArcAngles(double x1, double y1, double x2, double y2, double a5, double a6);
   void PathPie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4);
   void PathClose();
