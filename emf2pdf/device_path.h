@@ -23,7 +23,6 @@ class DevicePath {
     kRoundRect,  // the box's corners, corner width and height
     kArc,        // the box's corners, start and end radial points
     kChord,      // an arc and a line back to where it began
-    kArcAngles,  // the box's corners, start and end angle in degrees
     kPie,        // as kArc, with both radii
   };
   struct Element {
@@ -50,9 +49,6 @@ class DevicePath {
            bool closeToStart) {
     elements_.push_back(
         {closeToStart ? Kind::kChord : Kind::kArc, {x1, y1, x2, y2, x3, y3, x4, y4}});
-  }
-  void ArcAngles(double x1, double y1, double x2, double y2, double a5, double a6) {
-    elements_.push_back({Kind::kArcAngles, {x1, y1, x2, y2, a5, a6}});
   }
   void Pie(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4) {
     elements_.push_back({Kind::kPie, {x1, y1, x2, y2, x3, y3, x4, y4}});

@@ -106,7 +106,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   // `closeToStart` draws a line back to where the arc began (a chord).
   void PathArc(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4, bool closeToStart);
-  void PathArcAngles(double x1, double y1, double x2, double y2, double a5, double a6);
   void PathPie(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                double y4);
   void PathClose();
@@ -271,6 +270,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   TextBackground BeginTextBackground(uint32_t options, const RectL& rcl, uint32_t nChars);
   TextBackground BeginTextClip(const RectL& clip, bool fill);
   void EndTextBackground(TextBackground pushed);
+  void FillTextCells(double startX, double startY, double width);
   // Text drawn at `at`; `baseline` when the point is on the baseline.
   void ShowTextRun(TextRun run, pdf::TPDFDevicePoint at, bool baseline);
   pdf::TPDFDevicePoint TextReferencePoint(const PointL& reference, double width, bool& baseline);
@@ -312,7 +312,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   }
   Placement DestinationPlacement(const RectL& bounds, double x, double y, double cx,
                                  double cy) const;
-  int AddBitmapImage(const platform::TBitmap& bitmap, int maskIndex = -1);
+  int AddBitmapImage(const platform::TBitmap& bitmap, int maskIndex = -1,
+                     const std::string& opacity = std::string());
 
   // A monochrome mask drawn with SRCAND or SRCPAINT is held back until the
   // next record shows whether the picture it belongs to follows (see

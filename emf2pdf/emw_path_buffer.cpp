@@ -29,10 +29,6 @@ void TEMWParser::PathArc(double x1, double y1, double x2, double y2, double x3, 
   path_.Arc(x1, y1, x2, y2, x3, y3, x4, y4, closeToStart);
 }
 
-void TEMWParser::PathArcAngles(double x1, double y1, double x2, double y2, double a5, double a6) {
-  path_.ArcAngles(x1, y1, x2, y2, a5, a6);
-}
-
 void TEMWParser::PathPie(double x1, double y1, double x2, double y2, double x3, double y3,
                          double x4, double y4) {
   path_.Pie(x1, y1, x2, y2, x3, y3, x4, y4);

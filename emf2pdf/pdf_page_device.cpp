@@ -182,9 +182,6 @@ void PdfPageDevice::WritePath(const DevicePath& path) {
         page_.LineTo(start.x, start.y);
         break;
       }
-      case Kind::kArcAngles:
-        page_.ArcAngles(v[0], v[1], v[2], v[3], v[4], v[5]);
-        break;
       case Kind::kPie:
         page_.Pie(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
         break;

@@ -212,11 +212,11 @@ double Finite(double value) {
 
 }  // namespace
 
-int TEMWParser::AddBitmapImage(const TBitmap& bitmap, int maskIndex) {
+int TEMWParser::AddBitmapImage(const TBitmap& bitmap, int maskIndex, const std::string& opacity) {
   const pdf::ImageCompression compression = bitmap.IsMonochrome()        ? pdf::icCCITT4
                                             : options_.ColorImagesAsJPEG ? pdf::icJPEG
                                                                          : pdf::icFlate;
-  return document_->AddImage(&bitmap, compression, -1, false, maskIndex);
+  return document_->AddImage(&bitmap, compression, -1, false, maskIndex, opacity);
 }
 
 // --- Pictures with transparent parts -------------------------------------------------
@@ -682,9 +682,7 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
   if (document_->Version() >= pdf::v14) {
     const Translucent made = MakeTranslucent(decoder, loaded, f, cxSrc, cySrc, *size);
     FlushPendingMask();
-    const int index = AddBitmapImage(made.colours);
-    document_->Images().Items(index).SetSoftMask(made.opacity);
-    ShowImageAt(index, at);
+    ShowImageAt(AddBitmapImage(made.colours, -1, made.opacity), at);
     return;
   }
   // Before PDF 1.4 no image is translucent: blended onto paper, so that

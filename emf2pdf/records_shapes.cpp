@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
@@ -20,6 +21,35 @@ int32_t SaturateToInt32(double value) {
 }
 
 constexpr double kKappa = 0.5522847498;
+
+// The sweep an arc is traced over: turns beyond the first only retrace the
+// circle, so they become one turn plus what is left over (the path still
+// ends where the sweep ends).
+double ArcSweep(double degrees) {
+  if (std::fabs(degrees) <= 360) return degrees;
+  return std::copysign(360 + std::fmod(std::fabs(degrees), 360.0), degrees);
+}
+
+struct ArcCurve {
+  double x1, y1, x2, y2, x3, y3;
+};
+
+// Bezier pieces of at most a quarter turn along the circle about (x, y),
+// from angle `start` over `sweep` (radians, counter-clockwise with y down).
+std::vector<ArcCurve> CircleArc(double x, double y, double r, double start, double sweep) {
+  std::vector<ArcCurve> curves;
+  const int pieces = static_cast<int>(std::ceil(std::fabs(sweep) / (std::numbers::pi / 2) - 1e-9));
+  if (pieces <= 0) return curves;
+  const double step = sweep / pieces;
+  const double k = 4.0 / 3 * std::tan(step / 4) * r;
+  for (int i = 0; i < pieces; ++i) {
+    const double a = start + i * step, b = a + step;
+    const double ca = std::cos(a), sa = std::sin(a), cb = std::cos(b), sb = std::sin(b);
+    curves.push_back({x + r * ca - k * sa, y - r * sa - k * ca, x + r * cb + k * sb,
+                      y - r * sb + k * cb, x + r * cb, y - r * sb});
+  }
+  return curves;
+}
 
 }  // namespace
 
@@ -239,39 +269,30 @@ void TEMWParser::OnArcTo(RecordReader& in) {
   if (!state_.pathBracket) PaintStroke();
 }
 
+// AngleArc turns counter-clockwise in logical space for a positive sweep and
+// clockwise for a negative one, whatever the arc direction, and the arc
+// follows the whole transform: traced in logical space, a flip mirrors it.
 void TEMWParser::OnAngleArc(RecordReader& in) {
   const PointL center = in.PointL32();
   const double r = in.U32();  // up to 2^32 - 1, kept as a double
   const double startAngle = in.F32();
   const double sweepAngle = in.F32();
+  if (!std::isfinite(startAngle) || !std::isfinite(sweepAngle))
+    throw MalformedRecord("angle out of range");
   const double x = center.x;
   const double y = center.y;
   const double s = startAngle * std::numbers::pi / 180;
   const double e = (startAngle + sweepAngle) * std::numbers::pi / 180;
+  // The circle lies inside its box, so mapped corners in range keep every
+  // curve point in range: the record is refused before anything is drawn.
+  for (const double cx : {x - r, x + r})
+    for (const double cy : {y - r, y + r}) MapPoint(cx, cy);
   const auto from = Map(state_.position);
-  const auto line = MapPoint(x + r * std::cos(s), y - r * std::sin(s));
-  const auto corner1 = MapPoint(x - r, y - r), corner2 = MapPoint(x + r, y + r);
-  const double x1 = corner1.x, y1 = corner1.y, x2 = corner2.x, y2 = corner2.y;
 
   PathMoveTo(from.x, from.y);
-  PathLineTo(line.x, line.y);
-  if (!AxisAligned()) {
-    // Through points on the circle: the arc runs counter-clockwise from s
-    // for a positive sweep, the other way for a negative one.
-    const RectL box{SaturateToInt32(x - r), SaturateToInt32(y - r), SaturateToInt32(x + r),
-                    SaturateToInt32(y + r)};
-    PointL p1{SaturateToInt32(x + r * std::cos(s)), SaturateToInt32(y - r * std::sin(s))};
-    PointL p2{SaturateToInt32(x + r * std::cos(e)), SaturateToInt32(y - r * std::sin(e))};
-    if (sweepAngle < 0) std::swap(p1, p2);
-    if (std::fabs(sweepAngle) >= 360)
-      LogicalShape(box, ShapeKind::kEllipse);
-    else
-      LogicalArc(box, p1, p2, true);
-  } else if (std::fabs(sweepAngle) >= 360) {
-    PathEllipse(x1, y1, x2, y2);
-  } else {
-    PathArcAngles(x1, y1, x2, y2, startAngle, startAngle + sweepAngle);
-  }
+  LogicalLineTo(x + r * std::cos(s), y - r * std::sin(s));
+  for (const auto& c : CircleArc(x, y, r, s, ArcSweep(sweepAngle) * std::numbers::pi / 180))
+    LogicalCurveTo(c.x1, c.y1, c.x2, c.y2, c.x3, c.y3);
   state_.position = {SaturateToInt32(x + r * std::cos(e)), SaturateToInt32(y - r * std::sin(e))};
   if (!state_.pathBracket) PaintStroke();
 }

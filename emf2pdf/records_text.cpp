@@ -83,11 +83,12 @@ TEMWParser::TextBackground TEMWParser::BeginTextClip(const RectL& clip, bool fil
   return true;
 }
 
+// rcl is filled only with ETO_OPAQUE: the opaque background mode fills the
+// character cells instead (FillTextCells), never the whole rectangle.
 TEMWParser::TextBackground TEMWParser::BeginTextBackground(uint32_t options, const RectL& rcl,
                                                            uint32_t nChars) {
-  const bool opaque = (options & ETO_OPAQUE) || state_.bkOpaque;
-  if (!(options & (ETO_CLIPPED | ETO_OPAQUE)) && !state_.bkOpaque) return false;
-  const bool fill = opaque && rcl.right > rcl.left && rcl.bottom > rcl.top;
+  if (!(options & (ETO_CLIPPED | ETO_OPAQUE))) return false;
+  const bool fill = (options & ETO_OPAQUE) && rcl.right > rcl.left && rcl.bottom > rcl.top;
   if ((options & ETO_CLIPPED) && nChars != 0) return BeginTextClip(rcl, fill);
   if (fill) {
     DevicePath box;
@@ -123,6 +124,42 @@ void TEMWParser::ShowTextRun(TextRun run, pdf::TPDFDevicePoint at, bool baseline
   run.color = dc_.Current().textColor;
   run.font = &SelectTextFont();
   device_->ShowText(run);
+}
+
+// The character cells of text `width` long from the logical point `start`
+// (before alignment), filled in the background colour: advance width by
+// ascent plus descent, placed by the alignment and lying as the page draws
+// the text (turned with the escapement, upright under a flip).
+void TEMWParser::FillTextCells(double startX, double startY, double width) {
+  const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
+  const XForm& t = Transform();
+  const double along = std::hypot(t.eM11, t.eM12), up = std::hypot(t.eM21, t.eM22);
+  const double g = state_.hAlign == HAlign::kCenter  ? width / 2
+                   : state_.hAlign == HAlign::kRight ? width
+                                                     : 0;
+  const double e = state_.vAlign == VAlign::kBaseline ? metrics.ascent
+                   : state_.vAlign == VAlign::kBottom ? metrics.height
+                                                      : 0;
+  const double angle = PageAngle(state_.font.lfEscapement) * std::numbers::pi / 180;
+  const double ax = std::cos(angle), ay = -std::sin(angle);  // reading direction
+  const double dx = -ay, dy = ax;                            // down the cell
+  const double w = width * along, h = metrics.height * up;
+  const auto p = MapPoint(startX, startY);
+  const double x = p.x - g * along * ax - e * up * dx, y = p.y - g * along * ay - e * up * dy;
+  const double corners[4][2] = {{x, y},
+                                {x + w * ax, y + w * ay},
+                                {x + w * ax + h * dx, y + w * ay + h * dy},
+                                {x + h * dx, y + h * dy}};
+  for (const auto& c : corners)
+    for (const double v : c)
+      if (!std::isfinite(v) || std::fabs(v) > 2147483647.0)
+        throw MalformedRecord("text cells out of range");
+  DevicePath cells;
+  cells.MoveTo(corners[0][0], corners[0][1]);
+  for (int i = 1; i < 4; ++i) cells.LineTo(corners[i][0], corners[i][1]);
+  cells.Close();
+  const FillStyle background = SolidFill(dc_.Current().bkColor);
+  device_->DrawPath(cells, &background, nullptr);
 }
 
 // --- Reference point --------------------------------------------------------------
@@ -220,6 +257,14 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
           }
         }
       }
+      const auto measured = [&] {
+        return wide ? fontMetrics_.TextExtent(state_.font, units)
+                    : fontMetrics_.TextExtent(
+                          state_.font,
+                          platform::MultiByteToWide(
+                              1252, std::string_view(reinterpret_cast<const char*>(chars.data()),
+                                                     chars.size())));
+      };
       double width = rcl.right - static_cast<double>(rcl.left);
       std::vector<double> advances;
       if (!dx.empty()) {
@@ -235,15 +280,12 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
       } else if (width <= 0) {
         // Without advances and without a rectangle, the text's own extent
         // is its width; aligning by nothing would misplace centred text.
-        width = wide ? fontMetrics_.TextExtent(state_.font, units)
-                     : fontMetrics_.TextExtent(
-                           state_.font,
-                           platform::MultiByteToWide(
-                               1252, std::string_view(reinterpret_cast<const char*>(chars.data()),
-                                                      chars.size())));
+        width = measured();
       }
+      const PointL start = state_.updateCP ? state_.position : reference;
       bool baseline = false;
       const pdf::TPDFDevicePoint at = TextReferencePoint(reference, width, baseline);
+      if (state_.bkOpaque) FillTextCells(start.x, start.y, dx.empty() ? measured() : width);
       TextRun run;
       run.angle = PageAngle(state_.font.lfEscapement);
       run.advances = advances;

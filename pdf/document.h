@@ -130,9 +130,10 @@ class TPDFDocument {
   TPDFFonts& Fonts() { return *fonts_; }
   // --- Images (document_images.cpp) ---
   TPDFImages& Images() { return images_; }
-  // Encodes a graphic as a new image resource and returns its index.
-  int AddImage(const TPDFGraphic& graphic, ImageCompression compression,
-               int64_t transparentColor, bool isMask, int maskIndex);
+  // Encodes a graphic as a new image resource and returns its index; a
+  // non-empty `softMask` is its opacity (see TPDFImage::SetSoftMask).
+  int AddImage(const TPDFGraphic& graphic, ImageCompression compression, int64_t transparentColor,
+               bool isMask, int maskIndex, const std::string& softMask = std::string());
 
   // Tiling patterns of the pages and forms (patterns.h).
   TPDFPatterns& Patterns() { return patterns_; }

@@ -126,6 +126,39 @@ int64_t TPDFFont::WriteFontFile(TPDFDocument& document, const std::string& progr
   return number;
 }
 
+bool TPDFFont::CanShareFontFile() const {
+  if (!IsUsed || IsStandard || !Embed || !Face || Face->IsSymbol()) return false;
+  // These embed the whole font file of the face.
+  const std::string upper = UpperCase(FaceName);
+  return upper != "MARLETT" && upper.find(".TMP") == std::string::npos;
+}
+
+TShownGlyphs TPDFFont::Shown() const {
+  if (IsUnicode) return GlyphTable->Shown();
+  TShownGlyphs shown;
+  for (int code = FirstUsed; code <= LastUsed; ++code)
+    if (UsedChars[static_cast<size_t>(code)])
+      shown.codePoints.push_back(WinAnsiToUnicode(static_cast<uint8_t>(code)));
+  return shown;
+}
+
+int64_t TPDFFont::WriteSharedFontFile(TPDFDocument& document) {
+  TSharedFontFile& shared = *SharedFontFile;
+  if (shared.objectNumber >= 0) return shared.objectNumber;
+  TShownGlyphs others;
+  for (const TPDFFont* font : shared.fonts) {
+    if (font == shared.builder) continue;
+    const TShownGlyphs shown = font->Shown();
+    others.codePoints.insert(others.codePoints.end(), shown.codePoints.begin(),
+                             shown.codePoints.end());
+    others.glyphs.insert(others.glyphs.end(), shown.glyphs.begin(), shown.glyphs.end());
+  }
+  const std::string program =
+      TryBuildProgram([&] { return shared.builder->GlyphTable->FontProgram(others); });
+  shared.objectNumber = WriteFontFile(document, program);
+  return shared.objectNumber;
+}
+
 int64_t TPDFFont::WriteDescriptor(TPDFDocument& document, int64_t fontFile) {
   const platform::FontMetrics& m = OutlineMetrics;
   int64_t number = 0;
@@ -149,18 +182,18 @@ int64_t TPDFFont::WriteDescriptor(TPDFDocument& document, int64_t fontFile) {
 void TPDFFont::WriteSingleByte(TPDFDocument& document) {
   // A font that was selected but showed nothing still needs a valid range.
   if (FirstUsed > LastUsed) NoteChar(32);
-  std::string program;
-  if (Embed && Face) {
-    std::vector<uint16_t> codePoints;
-    for (int code = FirstUsed; code <= LastUsed; ++code)
-      if (UsedChars[static_cast<size_t>(code)])
-        codePoints.push_back(WinAnsiToUnicode(static_cast<uint8_t>(code)));
+  int64_t fontFile = 0;
+  if (SharedFontFile) {
+    fontFile = WriteSharedFontFile(document);
+  } else if (Embed && Face) {
+    std::vector<uint16_t> codePoints = Shown().codePoints;
     std::sort(codePoints.begin(), codePoints.end());
     if (!codePoints.empty())
-      program =
-          TryBuildProgram([&] { return TAnsiFontSubset::MakeSubset(*Face, FaceName, codePoints); });
+      fontFile = WriteFontFile(document, TryBuildProgram([&] {
+                                 return TAnsiFontSubset::MakeSubset(*Face, FaceName, codePoints);
+                               }));
   }
-  const int64_t descriptor = WriteDescriptor(document, WriteFontFile(document, program));
+  const int64_t descriptor = WriteDescriptor(document, fontFile);
 
   int64_t number = ObjectNumber;
   document.BeginObject(number);
@@ -190,14 +223,17 @@ void TPDFFont::WriteSingleByte(TPDFDocument& document) {
 }
 
 void TPDFFont::WriteUnicode(TPDFDocument& document) {
-  std::string program;
-  if (Embed && Face) {
+  int64_t fontFile = 0;
+  if (SharedFontFile) {
+    fontFile = WriteSharedFontFile(document);
+  } else if (Embed && Face) {
     if (UpperCase(FaceName).find(".TMP") != std::string::npos)
-      program = Face->WholeFile().value_or(std::string());
+      fontFile = WriteFontFile(document, Face->WholeFile().value_or(std::string()));
     else
-      program = TryBuildProgram([&] { return GlyphTable->FontProgram(); });
+      fontFile =
+          WriteFontFile(document, TryBuildProgram([&] { return GlyphTable->FontProgram(); }));
   }
-  const int64_t descriptor = WriteDescriptor(document, WriteFontFile(document, program));
+  const int64_t descriptor = WriteDescriptor(document, fontFile);
 
   int64_t descendant = 0;
   document.BeginObject(descendant);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pdf/truetype_reader.h"
 #include "platform/font_face.h"
@@ -12,6 +13,17 @@
 namespace pdf {
 
 class TPDFDocument;
+class TPDFFont;
+
+// One font program for the fonts of one face (single-byte and Unicode): a
+// Unicode font's program, with the face's glyph numbering and cmap, keeping
+// the glyphs of all of them; single-byte fonts reach theirs through that
+// cmap. Written once, by the first of them to be written.
+struct TSharedFontFile {
+  TPDFFont* builder = nullptr;  // a Unicode font of the face
+  std::vector<TPDFFont*> fonts;
+  int64_t objectNumber = -1;  // 0 when the program could not be built
+};
 
 // Style bits of a font request.
 inline constexpr uint8_t kStyleBold = 1;
@@ -53,6 +65,8 @@ class TPDFFont {
   std::string RequestedName;
   // The installed face behind a TrueType font (tables, whole file).
   std::shared_ptr<const platform::FontFace> Face;
+  // Set at save when another font of the face embeds the same program.
+  std::shared_ptr<TSharedFontFile> SharedFontFile;
 
   void NoteText(std::string_view bytes);
   void NoteChar(uint8_t code);
@@ -64,6 +78,9 @@ class TPDFFont {
 
   // Writes the font's objects; nothing for a font that no page selected.
   void WriteFont(TPDFDocument& document);
+  // Whether the font's program can be one shared with other fonts of its
+  // face: used, embedded, a subset of a face with a Unicode cmap.
+  bool CanShareFontFile() const;
 
  private:
   std::string PdfName() const;
@@ -71,6 +88,9 @@ class TPDFFont {
   void WriteSingleByte(TPDFDocument& document);
   void WriteUnicode(TPDFDocument& document);
   int64_t WriteFontFile(TPDFDocument& document, const std::string& program);
+  int64_t WriteSharedFontFile(TPDFDocument& document);
+  // What this font shows, as code points of the face and glyphs.
+  TShownGlyphs Shown() const;
   int64_t WriteDescriptor(TPDFDocument& document, int64_t fontFile);
   // Builds a program, or gives an empty one when the face cannot deliver it
   // (the font is then written without "/FontFile2").

@@ -1,5 +1,6 @@
 #include "pdf/fonts.h"
 
+#include <map>
 #include <optional>
 
 #include "pdf/document.h"
@@ -126,13 +127,28 @@ TPDFFont& TPDFFonts::Request(const std::string& faceName, uint8_t style, bool is
   return *items_.back();
 }
 
+void TPDFFonts::ShareFontFiles() {
+  std::map<const platform::FontFace*, std::shared_ptr<TSharedFontFile>> byFace;
+  for (auto& font : items_) {
+    font->SharedFontFile.reset();
+    if (!font->CanShareFontFile()) continue;
+    auto& shared = byFace[font->Face.get()];
+    if (!shared) shared = std::make_shared<TSharedFontFile>();
+    shared->fonts.push_back(font.get());
+    if (font->IsUnicode && !shared->builder) shared->builder = font.get();
+  }
+  for (auto& [face, shared] : byFace)
+    if (shared->builder && shared->fonts.size() > 1)
+      for (TPDFFont* font : shared->fonts) font->SharedFontFile = shared;
+}
+
 void TPDFFonts::WriteFonts() {
+  ShareFontFiles();
   for (auto& font : items_) font->WriteFont(document_);
 }
 
 bool TPDFFonts::IsTrueTypeFace(const std::string& name, int charset) {
-  const auto faces = platform::EnumerateFaces(name, charset);
-  return !faces.empty() && faces.front().trueType;
+  return platform::FirstFaceIsTrueType(name, charset);
 }
 
 std::string TPDFFonts::FirstTrueTypeFace(int charset) {

@@ -36,6 +36,9 @@ class TPDFFonts {
   static std::string FirstTrueTypeFace(int charset);
 
  private:
+  // Gives the fonts of one face a single program when one of them is a
+  // Unicode font (its program keeps the face's numbering and cmap).
+  void ShareFontFiles();
   TPDFFont* FindTrueType(const std::string& upperName, uint8_t style, bool isUnicode);
   TPDFFont& ObtainStandard(int index);
   TPDFFont& Request(const std::string& faceName, uint8_t style, bool isUnicode, int depth);

@@ -27,17 +27,18 @@ int TImageRepeats::Find(const TPDFImage& image, const TPDFImages& images) const 
   const auto [first, last] = entries_.equal_range(HashOf(image));
   for (auto entry = first; entry != last; ++entry) {
     const Entry& earlier = entry->second;
-    if (earlier.bytes == image.ImageData() && SameDictionary(image, images.Items(earlier.index)))
+    if (earlier.bytes == image.ImageData() && earlier.softMask == image.SoftMask() &&
+        SameDictionary(image, images.Items(earlier.index)))
       return earlier.index;
   }
   return -1;
 }
 
 void TImageRepeats::Remember(const TPDFImage& image, int index) {
-  const size_t size = image.ImageData().size();
+  const size_t size = image.ImageData().size() + image.SoftMask().size();
   if (bytes_ + size > kBudget) return;
   bytes_ += size;
-  entries_.emplace(HashOf(image), Entry{index, image.ImageData()});
+  entries_.emplace(HashOf(image), Entry{index, image.ImageData(), image.SoftMask()});
 }
 
 void TImageRepeats::Clear() {

@@ -27,6 +27,7 @@ class TImageRepeats {
   struct Entry {
     int index = -1;
     std::string bytes;
+    std::string softMask;  // compressed, as the image had it when added
   };
 
   std::unordered_multimap<size_t, Entry> entries_;

@@ -225,9 +225,13 @@ void TPDFImage::WriteImage(TPDFDocument& document) {
 }
 
 int TPDFImages::Add(const TPDFGraphic& graphic, ImageCompression compression,
-                    int64_t transparentColor, bool isMask, int maskIndex) {
+                    int64_t transparentColor, bool isMask, int maskIndex,
+                    const std::string& softMask) {
   auto image = std::make_unique<TPDFImage>(owner_, graphic, compression, transparentColor, isMask,
                                            maskIndex, *this);
+  // Set before the look-up: the same colours under another opacity are
+  // another image, and an earlier image must not take this one's mask.
+  if (!softMask.empty()) image->SetSoftMask(softMask);
   if (const int earlier = repeats_.Find(*image, *this); earlier >= 0) return earlier;
   image->resourceName_ = "Im" + IntToStr(Count());
   items_.push_back(std::move(image));

@@ -67,6 +67,8 @@ class TPDFImage {
   bool IsMask() const { return isMask_; }
   int MaskIndex() const { return maskIndex_; }
   bool BlackIs1() const { return blackIs1_; }
+  // Compressed; empty without one, and again once written.
+  const std::string& SoftMask() const { return softMask_; }
 
  private:
   friend class TPDFImages;
@@ -102,9 +104,10 @@ class TPDFImages {
   TPDFImages& operator=(const TPDFImages&) = delete;
 
   // Encodes the graphic and appends it; returns its index, or the index of
-  // an earlier equal image. Nothing is added when encoding fails.
+  // an earlier equal image (soft mask included). Nothing is added when
+  // encoding fails.
   int Add(const TPDFGraphic& graphic, ImageCompression compression, int64_t transparentColor,
-          bool isMask, int maskIndex);
+          bool isMask, int maskIndex, const std::string& softMask = std::string());
   int Count() const { return static_cast<int>(items_.size()); }
   TPDFImage& Items(int index) { return *items_.at(static_cast<size_t>(index)); }
   const TPDFImage& Items(int index) const { return *items_.at(static_cast<size_t>(index)); }

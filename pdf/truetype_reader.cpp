@@ -11,12 +11,12 @@ using ttf::U16;
 
 TTTFData::TTTFData(const platform::FontTableSource& source, bool embed, bool fixedPitch)
     : source_(source), embed_(embed), fixedPitch_(fixedPitch) {
-  cmapBytes_ = ttf::RequireTable(source, "cmap");
+  const std::string_view cmap = ttf::RequireTable(source, "cmap");
   hmtx_ = ttf::RequireTable(source, "hmtx");
   maxp_ = ttf::RequireTable(source, "maxp");
   head_ = ttf::RequireTable(source, "head");
   hhea_ = ttf::RequireTable(source, "hhea");
-  cmap_ = ttf::ReadCmap(cmapBytes_);
+  cmap_ = ttf::ReadCmap(cmap);
   glyphCount_ = U16(maxp_, 4);
   unitsPerEm_ = U16(head_, 18);
   longMetrics_ = U16(hhea_, 34);
@@ -58,14 +58,28 @@ int TTTFData::WidthFor(uint16_t codePoint) const {
 }
 
 int TTTFData::UseGlyph(uint16_t glyph) {
-  for (TGlyphRow& row : rows_)
-    if (row.glyph == glyph) {
-      row.used = true;
-      return row.width;
-    }
+  if (rowOfGlyph_.empty()) {
+    uint16_t last = 0;
+    for (const TGlyphRow& row : rows_) last = std::max(last, row.glyph);
+    rowOfGlyph_.assign(static_cast<size_t>(last) + 1, -1);
+    for (size_t i = rows_.size(); i-- > 0;) rowOfGlyph_[rows_[i].glyph] = static_cast<int32_t>(i);
+  }
+  if (glyph < rowOfGlyph_.size() && rowOfGlyph_[glyph] >= 0) {
+    TGlyphRow& row = rows_[static_cast<size_t>(rowOfGlyph_[glyph])];
+    row.used = true;
+    return row.width;
+  }
   const int width = GlyphWidth(glyph);
   if (glyph < glyphCount_) extraGlyphs_.emplace(glyph, static_cast<int16_t>(width));
   return glyph < glyphCount_ ? width : 0;
+}
+
+TShownGlyphs TTTFData::Shown() const {
+  TShownGlyphs shown;
+  for (const TGlyphRow& row : rows_)
+    if (row.used) shown.codePoints.push_back(row.codePoint);
+  for (const auto& extra : extraGlyphs_) shown.glyphs.push_back(extra.first);
+  return shown;
 }
 
 std::string TTTFData::WidthArray() const {
@@ -90,18 +104,30 @@ std::string TTTFData::ToUnicode(const std::string& resourceName) const {
   return MakeToUnicodeCMap(resourceName, entries);
 }
 
-std::string TTTFData::FontProgram() {
+std::string TTTFData::ProgramCmap(const TShownGlyphs& alsoShown,
+                                  const std::vector<bool>& kept) const {
+  std::vector<uint16_t> codePoints = alsoShown.codePoints;
+  for (const TGlyphRow& row : rows_)
+    if (row.used) codePoints.push_back(row.codePoint);
+  std::sort(codePoints.begin(), codePoints.end());
+  codePoints.erase(std::unique(codePoints.begin(), codePoints.end()), codePoints.end());
+  std::vector<std::pair<uint16_t, uint16_t>> mappings;
+  for (uint16_t codePoint : codePoints) {
+    const uint16_t glyph = cmap_.GlyphOf(codePoint);
+    if (glyph != 0 && glyph < kept.size() && kept[glyph]) mappings.emplace_back(codePoint, glyph);
+  }
+  return ttf::WindowsCmap(cmap_.encodingId, mappings);
+}
+
+std::string TTTFData::FontProgram(const TShownGlyphs& alsoShown) {
   // A program with a single glyph upsets some readers; show two more rows.
   const auto used = std::count_if(rows_.begin(), rows_.end(), [](auto& r) { return r.used; });
   if (used < 2 && rows_.size() >= 3) {
     rows_[1].used = rows_[2].used = true;
     rows_[1].codePoint = 34;
   }
-  const auto cvt = source_.Table("cvt ");
-  const auto fpgm = source_.Table("fpgm");
-  const auto prep = source_.Table("prep");
-  const std::string loca = ttf::RequireTable(source_, "loca");
-  const std::string glyf = ttf::RequireTable(source_, "glyf");
+  const std::string_view loca = ttf::RequireTable(source_, "loca");
+  const std::string_view glyf = ttf::RequireTable(source_, "glyf");
   const bool longOffsets = U16(head_, 50) != 0;
   const auto glyphs = ttf::SplitGlyphs(loca, glyf, longOffsets, glyphCount_);
 
@@ -112,6 +138,8 @@ std::string TTTFData::FontProgram() {
   for (const TGlyphRow& row : rows_)
     if (row.used) keep(cmap_.GlyphOf(row.codePoint));
   for (const auto& extra : extraGlyphs_) keep(extra.first);
+  for (uint16_t codePoint : alsoShown.codePoints) keep(cmap_.GlyphOf(codePoint));
+  for (uint16_t glyph : alsoShown.glyphs) keep(glyph);
   ttf::KeepComponents(glyphs, kept);
 
   std::string newGlyf, newLoca;
@@ -121,22 +149,30 @@ std::string TTTFData::FontProgram() {
     else
       ttf::PutU16(newLoca, static_cast<uint16_t>(newGlyf.size() / 2));
   };
+  bool hinted = false;
   for (size_t i = 0; i < glyphs.size(); ++i) {
     putOffset();
     if (!kept[i]) continue;
-    newGlyf.append(ttf::WithoutInstructions(glyphs[i]));
+    const std::string outline = ttf::WithoutInstructions(glyphs[i]);
+    hinted = hinted || ttf::KeepsInstructions(outline);
+    newGlyf.append(outline);
     if (!longOffsets && newGlyf.size() % 2) newGlyf.push_back('\0');
   }
   putOffset();
   if (!longOffsets && newGlyf.size() / 2 > 0xFFFF) throw std::runtime_error(ttf::kUnknownFormat);
 
-  std::vector<std::pair<std::string, std::string>> tables = {
-      {"hhea", hhea_}, {"loca", newLoca}, {"cmap", cmapBytes_}, {"head", head_}, {"maxp", maxp_}};
-  if (cvt) tables.emplace_back("cvt ", *cvt);
-  if (prep) tables.emplace_back("prep", *prep);
-  tables.emplace_back("glyf", std::move(newGlyf));
-  tables.emplace_back("hmtx", hmtx_);
-  if (fpgm) tables.emplace_back("fpgm", *fpgm);
+  // Only what was shown: a cmap of the shown code points, the metrics of
+  // the kept glyphs (readers take widths from the PDF; the rest are zeros).
+  const std::string cmap = ProgramCmap(alsoShown, kept);
+  const std::string hmtx = ttf::WithoutDroppedMetrics(hmtx_, longMetrics_, kept);
+  std::vector<ttf::FontTable> tables = {
+      {"hhea", hhea_}, {"loca", newLoca}, {"cmap", cmap}, {"head", head_}, {"maxp", maxp_}};
+  const ttf::HintingTables hinting = ttf::HintingFor(source_, hinted);
+  if (hinting.cvt) tables.push_back({"cvt ", *hinting.cvt});
+  if (hinting.prep) tables.push_back({"prep", *hinting.prep});
+  tables.push_back({"glyf", newGlyf});
+  tables.push_back({"hmtx", hmtx});
+  if (hinting.fpgm) tables.push_back({"fpgm", *hinting.fpgm});
   return ttf::AssembleFont(tables);
 }
 

@@ -10,6 +10,12 @@
 
 namespace pdf {
 
+// What other fonts of a face show, kept by a program that they share.
+struct TShownGlyphs {
+  std::vector<uint16_t> codePoints;  // through the face's cmap
+  std::vector<uint16_t> glyphs;
+};
+
 struct TGlyphRow {
   uint16_t codePoint = 0;
   uint16_t glyph = 0;
@@ -44,27 +50,40 @@ class TTTFData {
   uint16_t GlyphCount() const { return glyphCount_; }
   bool Embed() const { return embed_; }
 
+  // The code points of the used rows and the glyphs shown outside them.
+  TShownGlyphs Shown() const;
+
   std::string WidthArray() const;
   std::string ToUnicode(const std::string& resourceName) const;
-  // The font program; raises "Cannot recieve data from font" when 'loca' or
-  // 'glyf' cannot be read. 'cvt ', 'fpgm' and 'prep' are copied when present;
-  // outlines are kept without their instructions.
-  std::string FontProgram();
+  // The font program, with the face's glyph numbering: the shown outlines,
+  // a cmap of the shown code points and the metrics of the kept glyphs.
+  // Raises "Cannot recieve data from font" when 'loca' or 'glyf' cannot be
+  // read. Outlines are kept without their instructions, so
+  // 'cvt ', 'fpgm' and 'prep' are copied only for outlines that could not be
+  // stripped.
+  // `alsoShown` is kept as well: what the face's other fonts show when they
+  // embed this program (it has the face's numbering and cmap).
+  std::string FontProgram(const TShownGlyphs& alsoShown = {});
 
  private:
   const TGlyphRow* FindRow(uint16_t codePoint) const;
+  // The program's cmap: the face's Windows subtable over the shown code
+  // points whose glyphs are kept.
+  std::string ProgramCmap(const TShownGlyphs& alsoShown, const std::vector<bool>& kept) const;
 
   const platform::FontTableSource& source_;
   bool embed_;
   bool fixedPitch_;
-  std::string cmapBytes_;
   ttf::CmapFormat4 cmap_;
-  std::string hmtx_, maxp_, head_, hhea_;
+  std::string_view hmtx_, maxp_, head_, hhea_;  // borrowed from the source
   uint16_t glyphCount_ = 0;
   uint16_t unitsPerEm_ = 0;
   uint16_t longMetrics_ = 0;
   std::vector<TGlyphRow> rows_;
   std::map<uint16_t, int16_t> extraGlyphs_;  // shown glyphs outside the rows
+  // The first row of each glyph (-1: none), made when text is first shown
+  // by glyph index.
+  std::vector<int32_t> rowOfGlyph_;
 };
 
 }  // namespace pdf

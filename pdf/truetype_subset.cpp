@@ -57,44 +57,17 @@ std::string MacCmap(const std::vector<KeptGlyph>& glyphs) {
   return table + map;
 }
 
-struct Segment {
-  uint16_t start, end;
-  uint16_t delta;
-};
-
-std::string WindowsCmap(const std::vector<std::pair<uint16_t, uint16_t>>& mappings) {
-  std::vector<Segment> segments = {{32, 32, static_cast<uint16_t>(-30)}};
+// Code point 32 maps to the empty glyph 2 in a segment of its own.
+std::string WindowsSubtable(const std::vector<std::pair<uint16_t, uint16_t>>& mappings) {
+  std::vector<ttf::CmapSegment> segments = {{32, 32, static_cast<uint16_t>(-30)}};
   for (const auto& [cp, glyph] : mappings) {
     if (cp <= 32) continue;
-    Segment& last = segments.back();
-    const auto delta = static_cast<uint16_t>(glyph - cp);
-    if (last.start != 32 && cp == last.end + 1 && delta == last.delta)
-      last.end = cp;
-    else if (cp > last.end)
-      segments.push_back({cp, cp, delta});
+    if (segments.size() == 1)
+      segments.push_back({cp, cp, static_cast<uint16_t>(glyph - cp)});
+    else
+      ttf::AddMapping(segments, cp, glyph);
   }
-  segments.push_back({0xFFFF, 0xFFFF, 1});
-
-  const auto count = static_cast<uint16_t>(segments.size());
-  uint16_t power = 1, selector = 0;
-  while (power * 2 <= count) {
-    power = static_cast<uint16_t>(power * 2);
-    ++selector;
-  }
-  std::string table;
-  PutU16(table, 4);
-  PutU16(table, static_cast<uint16_t>(16 + count * 8));
-  PutU16(table, 0);
-  PutU16(table, static_cast<uint16_t>(count * 2));
-  PutU16(table, static_cast<uint16_t>(power * 2));
-  PutU16(table, selector);
-  PutU16(table, static_cast<uint16_t>(count * 2 - power * 2));
-  for (const Segment& s : segments) PutU16(table, s.end);
-  PutU16(table, 0);
-  for (const Segment& s : segments) PutU16(table, s.start);
-  for (const Segment& s : segments) PutU16(table, s.delta);
-  for (size_t i = 0; i < segments.size(); ++i) PutU16(table, 0);
-  return table;
+  return ttf::Format4Subtable(std::move(segments));
 }
 
 std::string CmapTable(const std::vector<KeptGlyph>& glyphs,
@@ -108,7 +81,7 @@ std::string CmapTable(const std::vector<KeptGlyph>& glyphs,
   PutU16(table, 3);
   PutU16(table, 1);
   PutU32(table, 282);
-  return table + MacCmap(glyphs) + WindowsCmap(mappings);
+  return table + MacCmap(glyphs) + WindowsSubtable(mappings);
 }
 
 std::string NameTable() {
@@ -165,19 +138,16 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
     if (!whole) throw std::runtime_error(ttf::kCannotReceive);
     return *whole;
   }
-  const std::string cmapBytes = ttf::RequireTable(source, "cmap");
-  const ttf::CmapFormat4 cmap = ttf::ReadCmap(cmapBytes);
-  const auto cvt = source.Table("cvt ");
-  const auto fpgm = source.Table("fpgm");
-  std::string head = ttf::RequireTable(source, "head");
-  std::string hhea = ttf::RequireTable(source, "hhea");
-  const std::string hmtx = ttf::RequireTable(source, "hmtx");
-  const std::string loca = ttf::RequireTable(source, "loca");
-  std::string maxp = ttf::RequireTable(source, "maxp");
+  const ttf::CmapFormat4 cmap = ttf::ReadCmap(ttf::RequireTable(source, "cmap"));
+  // 'head', 'hhea' and 'maxp' are written with a few fields changed.
+  std::string head(ttf::RequireTable(source, "head"));
+  std::string hhea(ttf::RequireTable(source, "hhea"));
+  const std::string_view hmtx = ttf::RequireTable(source, "hmtx");
+  const std::string_view loca = ttf::RequireTable(source, "loca");
+  std::string maxp(ttf::RequireTable(source, "maxp"));
   ttf::RequireTable(source, "name");
-  const auto prep = source.Table("prep");
   ttf::RequireTable(source, "post");
-  const std::string glyf = ttf::RequireTable(source, "glyf");
+  const std::string_view glyf = ttf::RequireTable(source, "glyf");
 
   const uint16_t glyphCount = U16(maxp, 4);
   const auto glyphs = ttf::SplitGlyphs(loca, glyf, U16(head, 50) != 0, glyphCount);
@@ -190,31 +160,34 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
   }
   ttf::KeepComponents(glyphs, keep);
 
-  // New numbers in face order, and the lowest code point of each kept glyph.
-  std::map<uint16_t, uint16_t> newNumber;
+  // New numbers in face order (0 for glyphs left out), and the lowest code
+  // point of each kept glyph.
+  std::vector<uint16_t> newNumber(keep.size(), 0);
+  auto numberOf = [&newNumber](uint32_t glyph) -> uint16_t {
+    return glyph < newNumber.size() ? newNumber[glyph] : 0;
+  };
   std::vector<KeptGlyph> subset;
+  bool hinted = false;
   for (uint32_t g = 0; g < keep.size(); ++g)
     if (keep[g]) {
-      newNumber[static_cast<uint16_t>(g)] = static_cast<uint16_t>(subset.size() + kFirstKeptGlyph);
+      newNumber[g] = static_cast<uint16_t>(subset.size() + kFirstKeptGlyph);
       subset.push_back({static_cast<uint16_t>(g), ttf::WithoutInstructions(glyphs[g]), 0});
+      hinted = hinted || ttf::KeepsInstructions(subset.back().outline);
     }
-  std::map<uint16_t, uint16_t> lowestCodePoint;
+  std::vector<int32_t> lowestCodePoint(keep.size(), -1);
   cmap.ForEachMapping([&](uint16_t cp, uint16_t glyph) {
-    if (newNumber.count(glyph)) lowestCodePoint.emplace(glyph, cp);
+    if (numberOf(glyph) != 0 && lowestCodePoint[glyph] < 0) lowestCodePoint[glyph] = cp;
   });
   for (KeptGlyph& glyph : subset) {
-    auto it = lowestCodePoint.find(glyph.faceGlyph);
-    if (it != lowestCodePoint.end()) glyph.winAnsiByte = UnicodeToWinAnsi(it->second);
-    for (size_t offset : ttf::ComponentIndexOffsets(glyph.outline)) {
-      auto component = newNumber.find(U16(glyph.outline, offset));
-      ttf::SetU16(glyph.outline, offset, component == newNumber.end() ? 0 : component->second);
-    }
+    if (lowestCodePoint[glyph.faceGlyph] >= 0)
+      glyph.winAnsiByte = UnicodeToWinAnsi(static_cast<uint16_t>(lowestCodePoint[glyph.faceGlyph]));
+    for (size_t offset : ttf::ComponentIndexOffsets(glyph.outline))
+      ttf::SetU16(glyph.outline, offset, numberOf(U16(glyph.outline, offset)));
   }
   std::vector<std::pair<uint16_t, uint16_t>> mappings;
-  for (uint16_t cp : kept) {
-    auto it = newNumber.find(cmap.GlyphOf(cp));
-    if (it != newNumber.end()) mappings.emplace_back(cp, it->second);
-  }
+  for (uint16_t cp : kept)
+    if (const uint16_t number = numberOf(cmap.GlyphOf(cp)); number != 0)
+      mappings.emplace_back(cp, number);
 
   const auto total = static_cast<uint16_t>(subset.size() + kFirstKeptGlyph);
   std::string newGlyf, newLoca;
@@ -239,19 +212,22 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
   hhea.resize(36, '\0');
   ttf::SetU16(hhea, 34, total);
 
-  std::vector<std::pair<std::string, std::string>> tables;
-  tables.emplace_back("cmap", CmapTable(subset, mappings));
-  if (cvt) tables.emplace_back("cvt ", *cvt);
-  if (fpgm) tables.emplace_back("fpgm", *fpgm);
-  tables.emplace_back("glyf", std::move(newGlyf));
-  tables.emplace_back("head", std::move(head));
-  tables.emplace_back("hhea", std::move(hhea));
-  tables.emplace_back("hmtx", std::move(newHmtx));
-  tables.emplace_back("loca", std::move(newLoca));
-  tables.emplace_back("maxp", std::move(maxp));
-  tables.emplace_back("name", NameTable());
-  tables.emplace_back("post", PostTable());
-  if (prep) tables.emplace_back("prep", *prep);
+  const auto [cvt, fpgm, prep] = ttf::HintingFor(source, hinted);
+  const std::string cmapTable = CmapTable(subset, mappings);
+  const std::string name = NameTable(), post = PostTable();
+  std::vector<ttf::FontTable> tables = {{"cmap", cmapTable}};
+  if (cvt) tables.push_back({"cvt ", *cvt});
+  if (fpgm) tables.push_back({"fpgm", *fpgm});
+  for (const ttf::FontTable& table : {ttf::FontTable{"glyf", newGlyf},
+                                      {"head", head},
+                                      {"hhea", hhea},
+                                      {"hmtx", newHmtx},
+                                      {"loca", newLoca},
+                                      {"maxp", maxp},
+                                      {"name", name},
+                                      {"post", post}})
+    tables.push_back(table);
+  if (prep) tables.push_back({"prep", *prep});
   return ttf::AssembleFont(tables);
 }
 

@@ -14,8 +14,9 @@ namespace pdf {
 class TAnsiFontSubset {
  public:
   // `codePoints` sorted ascending. Raises "Cannot recieve data from font"
-  // (std::runtime_error) when a required table is missing; 'cvt ', 'fpgm'
-  // and 'prep' are optional.
+  // (std::runtime_error) when a required table is missing. 'cvt ', 'fpgm'
+  // and 'prep' are optional and copied only for outlines that kept their
+  // instructions.
   static std::string MakeSubset(const platform::FontTableSource& source,
                                 const std::string& faceName, std::vector<uint16_t> codePoints);
 };

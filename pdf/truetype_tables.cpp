@@ -47,10 +47,10 @@ uint32_t TableChecksum(std::string_view data) {
   return sum;
 }
 
-std::string RequireTable(const platform::FontTableSource& source, std::string_view tag) {
-  auto table = source.Table(tag);
+std::string_view RequireTable(const platform::FontTableSource& source, std::string_view tag) {
+  const auto table = source.Table(tag);
   if (!table) throw std::runtime_error(kCannotReceive);
-  return std::move(*table);
+  return *table;
 }
 
 // --- cmap --------------------------------------------------------------------
@@ -82,20 +82,10 @@ bool CmapFormat4::Covers(uint32_t codePoint) const {
   return false;
 }
 
-void CmapFormat4::ForEachMapping(const std::function<void(uint16_t, uint16_t)>& visit) const {
-  // Code points only ascend, so overlapping or unsorted segments of a damaged
-  // table are visited once and the walk stays within 65536 steps.
-  uint32_t next = 0;
-  for (size_t i = 0; i + 1 < SegmentCount(); ++i) {
-    for (uint32_t cp = std::max<uint32_t>(startCodes[i], next); cp <= endCodes[i]; ++cp)
-      visit(static_cast<uint16_t>(cp), GlyphInSegment(i, cp));
-    next = std::max<uint32_t>(next, endCodes[i] + 1u);
-  }
-}
-
 CmapFormat4 ReadCmap(std::string_view cmap) {
   const uint16_t records = U16(cmap, 2);
   size_t subtable = 0;
+  uint16_t encoding = 1;
   for (uint16_t i = 0; i < records; ++i) {
     const size_t record = 4 + static_cast<size_t>(i) * 8;
     if (record + 8 > cmap.size()) break;
@@ -103,6 +93,7 @@ CmapFormat4 ReadCmap(std::string_view cmap) {
     const uint16_t encodingId = U16(cmap, record + 2);
     if (platformId != 3 || (encodingId != 1 && encodingId != 0)) continue;
     subtable = U32(cmap, record + 4);
+    encoding = encodingId;
     if (encodingId == 1) break;
   }
   if (subtable + 14 > cmap.size() || U16(cmap, subtable) != 4)
@@ -113,6 +104,7 @@ CmapFormat4 ReadCmap(std::string_view cmap) {
   if (subtable + 16 + segments * 8 > end) throw std::runtime_error(kUnknownFormat);
 
   CmapFormat4 table;
+  table.encodingId = encoding;
   const size_t ends = subtable + 14;
   const size_t starts = ends + segments * 2 + 2;
   const size_t deltas = starts + segments * 2;
@@ -128,6 +120,56 @@ CmapFormat4 ReadCmap(std::string_view cmap) {
   return table;
 }
 
+void AddMapping(std::vector<CmapSegment>& segments, uint16_t codePoint, uint16_t glyph) {
+  const auto delta = static_cast<uint16_t>(glyph - codePoint);
+  if (!segments.empty()) {
+    CmapSegment& last = segments.back();
+    if (codePoint == last.end + 1 && delta == last.delta) {
+      last.end = codePoint;
+      return;
+    }
+    if (codePoint <= last.end) return;
+  }
+  segments.push_back({codePoint, codePoint, delta});
+}
+
+std::string Format4Subtable(std::vector<CmapSegment> segments) {
+  segments.push_back({0xFFFF, 0xFFFF, 1});
+  const auto count = static_cast<uint16_t>(segments.size());
+  uint16_t power = 1, selector = 0;
+  while (power * 2 <= count) {
+    power = static_cast<uint16_t>(power * 2);
+    ++selector;
+  }
+  std::string table;
+  PutU16(table, 4);
+  PutU16(table, static_cast<uint16_t>(16 + count * 8));
+  PutU16(table, 0);
+  PutU16(table, static_cast<uint16_t>(count * 2));
+  PutU16(table, static_cast<uint16_t>(power * 2));
+  PutU16(table, selector);
+  PutU16(table, static_cast<uint16_t>(count * 2 - power * 2));
+  for (const CmapSegment& s : segments) PutU16(table, s.end);
+  PutU16(table, 0);
+  for (const CmapSegment& s : segments) PutU16(table, s.start);
+  for (const CmapSegment& s : segments) PutU16(table, s.delta);
+  for (size_t i = 0; i < segments.size(); ++i) PutU16(table, 0);
+  return table;
+}
+
+std::string WindowsCmap(uint16_t encodingId,
+                        const std::vector<std::pair<uint16_t, uint16_t>>& mappings) {
+  std::vector<CmapSegment> segments;
+  for (const auto& [codePoint, glyph] : mappings) AddMapping(segments, codePoint, glyph);
+  std::string table;
+  PutU16(table, 0);  // version
+  PutU16(table, 1);  // subtables
+  PutU16(table, 3);
+  PutU16(table, encodingId);
+  PutU32(table, 12);
+  return table + Format4Subtable(std::move(segments));
+}
+
 // --- hmtx, loca, glyf -----------------------------------------------------------
 
 uint16_t HorizontalMetrics::Advance(uint32_t glyph) const {
@@ -141,21 +183,41 @@ int16_t HorizontalMetrics::SideBearing(uint32_t glyph) const {
   return S16(hmtx, static_cast<size_t>(longMetrics) * 4 + (glyph - longMetrics) * 2);
 }
 
-std::vector<std::string_view> SplitGlyphs(std::string_view loca, std::string_view glyf,
-                                          bool longOffsets, uint32_t glyphCount) {
-  auto offsetAt = [&](uint32_t i) -> uint64_t {
-    return longOffsets ? U32(loca, static_cast<size_t>(i) * 4)
-                       : static_cast<uint64_t>(U16(loca, static_cast<size_t>(i) * 2)) * 2;
+std::string WithoutDroppedMetrics(std::string_view hmtx, uint16_t longMetrics,
+                                  const std::vector<bool>& kept) {
+  std::string metrics(hmtx);
+  auto clear = [&metrics](size_t at, size_t count) {
+    if (at < metrics.size())
+      std::fill_n(metrics.begin() + at, std::min(count, metrics.size() - at), '\0');
   };
-  const size_t entries = loca.size() / (longOffsets ? 4 : 2);
-  std::vector<std::string_view> glyphs(glyphCount);
-  for (uint32_t i = 0; i < glyphCount && i + 1 < entries; ++i) {
-    const uint64_t start = offsetAt(i);
-    const uint64_t end = offsetAt(i + 1);
-    if (end <= start || end > glyf.size()) continue;
-    glyphs[i] = glyf.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
+  for (size_t glyph = 0; glyph < kept.size(); ++glyph) {
+    if (kept[glyph]) continue;
+    if (glyph + 1 < longMetrics)
+      clear(glyph * 4, 4);
+    else if (glyph + 1 == longMetrics)
+      clear(glyph * 4 + 2, 2);
+    else
+      clear(static_cast<size_t>(longMetrics) * 4 + (glyph - longMetrics) * 2, 2);
   }
-  return glyphs;
+  return metrics;
+}
+
+GlyphOutlines::GlyphOutlines(std::string_view loca, std::string_view glyf, bool longOffsets,
+                             uint32_t glyphCount)
+    : loca_(loca), glyf_(glyf), longOffsets_(longOffsets), count_(glyphCount) {}
+
+uint64_t GlyphOutlines::OffsetAt(uint32_t entry) const {
+  return longOffsets_ ? U32(loca_, static_cast<size_t>(entry) * 4)
+                      : static_cast<uint64_t>(U16(loca_, static_cast<size_t>(entry) * 2)) * 2;
+}
+
+std::string_view GlyphOutlines::operator[](uint32_t glyph) const {
+  const size_t entries = loca_.size() / (longOffsets_ ? 4 : 2);
+  if (glyph >= count_ || glyph + 1 >= entries) return {};
+  const uint64_t start = OffsetAt(glyph);
+  const uint64_t end = OffsetAt(glyph + 1);
+  if (end <= start || end > glyf_.size()) return {};
+  return glyf_.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
 }
 
 namespace {
@@ -216,7 +278,29 @@ std::string WithoutInstructions(std::string_view outline) {
   return stripped;
 }
 
-void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<bool>& kept) {
+bool KeepsInstructions(std::string_view outline) {
+  if (outline.size() < 10) return false;
+  const int16_t contours = S16(outline, 0);
+  if (contours >= 0) {
+    const size_t lengthAt = 10 + 2 * static_cast<size_t>(contours);
+    return lengthAt + 2 > outline.size() || U16(outline, lengthAt) != 0;
+  }
+  const std::vector<size_t> flags = ComponentFlagOffsets(outline);
+  if (flags.empty()) return true;
+  const uint16_t last = U16(outline, flags.back());
+  return (last & (kMoreComponents | kHaveInstructions)) != 0;
+}
+
+HintingTables HintingFor(const platform::FontTableSource& source, bool instructed) {
+  if (instructed) return {source.Table("cvt "), source.Table("fpgm"), source.Table("prep")};
+  // PUSHW 511, SCANCTRL (dropout control at every size), PUSHB 5, SCANTYPE
+  // (dropout control without stubs).
+  static constexpr std::string_view kDropoutControl = "\xB8\x01\xFF\x85\xB0\x05\x8D";
+  if (!source.Table("prep")) return {};
+  return {std::nullopt, std::nullopt, kDropoutControl};
+}
+
+void KeepComponents(const GlyphOutlines& glyphs, std::vector<bool>& kept) {
   kept.resize(glyphs.size(), false);
   std::vector<uint32_t> pending;
   for (uint32_t i = 0; i < glyphs.size(); ++i)
@@ -224,8 +308,9 @@ void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<boo
   while (!pending.empty()) {
     const uint32_t glyph = pending.back();
     pending.pop_back();
-    for (size_t offset : ComponentIndexOffsets(glyphs[glyph])) {
-      const uint16_t component = U16(glyphs[glyph], offset);
+    const std::string_view outline = glyphs[glyph];
+    for (size_t offset : ComponentIndexOffsets(outline)) {
+      const uint16_t component = U16(outline, offset);
       if (component >= glyphs.size() || kept[component]) continue;
       kept[component] = true;
       pending.push_back(component);
@@ -233,14 +318,17 @@ void KeepComponents(const std::vector<std::string_view>& glyphs, std::vector<boo
   }
 }
 
-std::string AssembleFont(const std::vector<std::pair<std::string, std::string>>& tables) {
+std::string AssembleFont(const std::vector<FontTable>& tables) {
   const auto count = static_cast<uint16_t>(tables.size());
   uint16_t power = 1, selector = 0;
   while (power * 2 <= count) {
     power = static_cast<uint16_t>(power * 2);
     ++selector;
   }
+  size_t total = 12 + 16 * static_cast<size_t>(count);
+  for (const FontTable& table : tables) total += (table.bytes.size() + 3) & ~size_t{3};
   std::string font;
+  font.reserve(total);
   PutU32(font, 0x00010000);
   PutU16(font, count);
   PutU16(font, static_cast<uint16_t>(power * 16));
@@ -248,15 +336,16 @@ std::string AssembleFont(const std::vector<std::pair<std::string, std::string>>&
   PutU16(font, static_cast<uint16_t>(count * 16 - power * 16));
   uint32_t offset = 12 + 16u * count;
   for (const auto& [tag, data] : tables) {
-    font.append((tag + "    ").substr(0, 4));
+    font.append(tag.substr(0, 4));
+    font.append(4 - std::min<size_t>(tag.size(), 4), ' ');
     PutU32(font, TableChecksum(data));
     PutU32(font, offset);
     PutU32(font, static_cast<uint32_t>(data.size()));
     offset += static_cast<uint32_t>((data.size() + 3) & ~size_t{3});
   }
-  for (const auto& table : tables) {
-    font.append(table.second);
-    font.append((4 - table.second.size() % 4) % 4, '\0');
+  for (const FontTable& table : tables) {
+    font.append(table.bytes);
+    font.append((4 - table.bytes.size() % 4) % 4, '\0');
   }
   return font;
 }

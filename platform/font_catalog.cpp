@@ -258,14 +258,23 @@ FontCatalog::FontCatalog(std::filesystem::path cacheFile)
 
 FontCatalog::~FontCatalog() = default;
 
-std::vector<FontFaceEntry> FontCatalog::Faces(const std::string& faceName, int charset) {
-  if (faceName.empty()) return {};
+const std::vector<FontFaceEntry>& FontCatalog::Answer(const std::string& faceName, int charset) {
+  static const std::vector<FontFaceEntry> kNone;
+  if (faceName.empty()) return kNone;
   const int resolved = ResolveCharset(charset);
   if (const auto* faces = cache_->FindFaces(faceName, resolved)) return *faces;
-  std::vector<FontFaceEntry> faces = QueryFaces(faceName, resolved);
-  cache_->AddFaces(faceName, resolved, faces);
+  cache_->AddFaces(faceName, resolved, QueryFaces(faceName, resolved));
   Keep();
-  return faces;
+  return *cache_->FindFaces(faceName, resolved);
+}
+
+std::vector<FontFaceEntry> FontCatalog::Faces(const std::string& faceName, int charset) {
+  return Answer(faceName, charset);
+}
+
+bool FontCatalog::FirstFaceIsTrueType(const std::string& faceName, int charset) {
+  const std::vector<FontFaceEntry>& faces = Answer(faceName, charset);
+  return !faces.empty() && faces.front().trueType;
 }
 
 std::string FontCatalog::FirstTrueTypeFamily(int charset) {
@@ -324,6 +333,11 @@ FontCatalog& ProcessCatalog() {
 std::vector<FontFaceEntry> EnumerateFaces(const std::string& faceName, int charset) {
   const std::lock_guard<std::mutex> lock(CatalogMutex());
   return ProcessCatalog().Faces(faceName, charset);
+}
+
+bool FirstFaceIsTrueType(const std::string& faceName, int charset) {
+  const std::lock_guard<std::mutex> lock(CatalogMutex());
+  return ProcessCatalog().FirstFaceIsTrueType(faceName, charset);
 }
 
 std::string FirstTrueTypeFamily(int charset) {

@@ -32,6 +32,10 @@ inline constexpr int kSymbolCharset = 2;
 // so that the first one is the family's plain cut, as Windows lists it.
 std::vector<FontFaceEntry> EnumerateFaces(const std::string& faceName, int charset);
 
+// Whether the first face EnumerateFaces would list is a TrueType face (false
+// when there is none), without copying the list.
+bool FirstFaceIsTrueType(const std::string& faceName, int charset);
+
 // Name of the first family with a TrueType face covering the character set
 // (DEFAULT_CHARSET resolved to the system default first); empty when none.
 std::string FirstTrueTypeFamily(int charset);
@@ -53,6 +57,7 @@ class FontCatalog {
   ~FontCatalog();
 
   std::vector<FontFaceEntry> Faces(const std::string& faceName, int charset);
+  bool FirstFaceIsTrueType(const std::string& faceName, int charset);
   std::string FirstTrueTypeFamily(int charset);
 
   // How many answers fontconfig had to give.
@@ -60,6 +65,9 @@ class FontCatalog {
 
  private:
   void Keep();
+  // The kept answer (fontconfig's when there is none yet); it lives as long
+  // as the catalog.
+  const std::vector<FontFaceEntry>& Answer(const std::string& faceName, int charset);
 
   bool keepsFile_;
   std::unique_ptr<FontAnswerCache> cache_;

@@ -1,9 +1,13 @@
 #include "platform/font_face.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
-#include FT_TRUETYPE_TAGS_H
 #include FT_ADVANCES_H
 
 #include <map>
@@ -31,8 +35,8 @@ FT_Library Library() {
 
 FT_Face AsFace(void* face) { return static_cast<FT_Face>(face); }
 
-FT_ULong TagOf(std::string_view tag) {
-  FT_ULong value = 0;
+uint32_t TagOf(std::string_view tag) {
+  uint32_t value = 0;
   for (size_t i = 0; i < 4; ++i)
     value = (value << 8) | static_cast<unsigned char>(i < tag.size() ? tag[i] : ' ');
   return value;
@@ -45,9 +49,13 @@ std::unique_ptr<FontFace> FontFace::Open(const std::string& file, int index) {
   std::unique_ptr<FontFace> face(new FontFace());
   face->file_ = file;
   face->index_ = index;
+  if (!face->Map(file)) return nullptr;
   FT_Face handle = nullptr;
-  if (FT_New_Face(Library(), file.c_str(), index, &handle) != 0) return nullptr;
+  if (FT_New_Memory_Face(Library(), reinterpret_cast<const FT_Byte*>(face->mapped_),
+                         static_cast<FT_Long>(face->mappedSize_), index, &handle) != 0)
+    return nullptr;
   face->face_ = handle;
+  face->ReadTableDirectory();
   if (FT_Select_Charmap(handle, FT_ENCODING_UNICODE) != 0 &&
       FT_Select_Charmap(handle, FT_ENCODING_MS_SYMBOL) == 0)
     face->symbol_ = true;
@@ -69,6 +77,49 @@ std::shared_ptr<const FontFace> FontFace::Shared(const std::string& file, int in
 
 FontFace::~FontFace() {
   if (face_ != nullptr) FT_Done_Face(AsFace(face_));
+  if (mapped_ != nullptr) munmap(const_cast<char*>(mapped_), mappedSize_);
+}
+
+bool FontFace::Map(const std::string& file) {
+  // Not a device or pipe: opening without blocking, then a regular file only.
+  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat info {};
+  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+                       static_cast<uint64_t>(info.st_size) <= kMaxFontFileBytes;
+  void* base = regular
+                   ? mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0)
+                   : MAP_FAILED;
+  close(fd);
+  if (base == MAP_FAILED) return false;
+  mapped_ = static_cast<const char*>(base);
+  mappedSize_ = static_cast<size_t>(info.st_size);
+  return true;
+}
+
+void FontFace::ReadTableDirectory() {
+  const std::string_view file(mapped_, mappedSize_);
+  auto u16 = [&file](size_t at) -> uint32_t {
+    if (at > file.size() || file.size() - at < 2) return 0;
+    return (static_cast<uint32_t>(static_cast<uint8_t>(file[at])) << 8) |
+           static_cast<uint8_t>(file[at + 1]);
+  };
+  auto u32 = [&u16](size_t at) { return (u16(at) << 16) | u16(at + 2); };
+  size_t header = 0;
+  if (u32(0) == 0x74746366) {  // 'ttcf': a collection, its faces' directories
+    // The high bits of a face index choose a named instance, not a face.
+    const uint32_t face = static_cast<uint32_t>(index_) & 0xFFFF;
+    if (face >= u32(8)) return;
+    header = u32(12 + 4 * static_cast<size_t>(face));
+  }
+  const uint32_t count = u16(header + 4);
+  for (uint32_t i = 0; i < count; ++i) {
+    const size_t record = header + 12 + 16 * static_cast<size_t>(i);
+    if (record + 16 > file.size()) break;
+    const uint32_t offset = u32(record + 8), length = u32(record + 12);
+    if (offset > file.size() || length > file.size() - offset) continue;  // past the file
+    tables_.push_back({u32(record), file.substr(offset, length)});
+  }
 }
 
 // value * 1000 / unitsPerEm, halves away from zero.
@@ -119,8 +170,8 @@ std::optional<std::string> FontFace::WholeFile() const {
 }
 
 bool FontFace::HasGlyfTable() const {
-  FT_ULong length = 0;
-  return FT_Load_Sfnt_Table(AsFace(face_), TTAG_glyf, 0, nullptr, &length) == 0 && length > 0;
+  const auto glyf = Table("glyf");
+  return glyf && !glyf->empty();
 }
 
 uint32_t FontFace::GlyphOf(uint32_t codePoint) const {
@@ -136,15 +187,11 @@ int FontFace::AdvanceOfGlyph(uint32_t glyph) const {
   return Scale(advance);
 }
 
-std::optional<std::string> FontFace::Table(std::string_view tag) const {
-  FT_ULong length = 0;
-  const FT_ULong ftTag = TagOf(tag);
-  if (FT_Load_Sfnt_Table(AsFace(face_), ftTag, 0, nullptr, &length) != 0) return std::nullopt;
-  std::string bytes(length, '\0');
-  if (length > 0 && FT_Load_Sfnt_Table(AsFace(face_), ftTag, 0,
-                                       reinterpret_cast<FT_Byte*>(bytes.data()), &length) != 0)
-    return std::nullopt;
-  return bytes;
+std::optional<std::string_view> FontFace::Table(std::string_view tag) const {
+  const uint32_t wanted = TagOf(tag);
+  for (const TableEntry& table : tables_)
+    if (table.tag == wanted) return table.bytes;
+  return std::nullopt;
 }
 
 }  // namespace platform

@@ -10,11 +10,12 @@
 namespace platform {
 
 // Raw TrueType data of one face: tables by four-letter tag and the whole
-// font file. nullopt stands for a query the font cannot answer.
+// font file. nullopt stands for a query the font cannot answer. Tables are
+// borrowed: they stay valid as long as the source.
 class FontTableSource {
  public:
   virtual ~FontTableSource() = default;
-  virtual std::optional<std::string> Table(std::string_view tag) const = 0;
+  virtual std::optional<std::string_view> Table(std::string_view tag) const = 0;
   virtual std::optional<std::string> WholeFile() const = 0;
 };
 
@@ -57,16 +58,29 @@ class FontFace : public FontTableSource {
   const std::string& File() const { return file_; }
   int Index() const { return index_; }
 
-  std::optional<std::string> Table(std::string_view tag) const override;
+  // A slice of the mapped file: no copy, nothing read until it is used.
+  std::optional<std::string_view> Table(std::string_view tag) const override;
+  // Read again from the file (only faces embedded whole need it).
   std::optional<std::string> WholeFile() const override;
 
  private:
+  struct TableEntry {
+    uint32_t tag;
+    std::string_view bytes;
+  };
+
   FontFace() = default;
+  bool Map(const std::string& file);
+  void ReadTableDirectory();
   void ReadMetrics();
   int Scale(long value) const;
 
-  std::string file_;  // FreeType maps the file itself and reads what it needs
+  std::string file_;
   int index_ = 0;
+  // The font file mapped once; FreeType and the tables both read from it.
+  const char* mapped_ = nullptr;
+  size_t mappedSize_ = 0;
+  std::vector<TableEntry> tables_;  // of this face (a collection holds several)
   void* face_ = nullptr;
   int unitsPerEm_ = 1000;
   bool symbol_ = false;

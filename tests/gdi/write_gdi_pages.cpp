@@ -11,6 +11,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (const auto& page : gdi_test::GdiPages())
-    page.picture.writeFile(std::string(argv[1]) + "/" + page.name + ".emf");
+    page.oracle.value_or(page.picture).writeFile(std::string(argv[1]) + "/" + page.name + ".emf");
   return 0;
 }

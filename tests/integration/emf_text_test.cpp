@@ -134,16 +134,18 @@ TEST(EmwText, twoRecordsWithOneFont_selectItOnce) {
   EXPECT_EQ(Count(PlayText(emf.bytes()), " Tf"), 1);
 }
 
+// rcl is filled with ETO_OPAQUE; the opaque mode fills the character cells.
 TEST(EmwText, backgrounds_followOptionsAndMode) {
   const struct {
     const char* name;
     uint32_t bkMode;
     uint32_t options;
-    bool filled;
+    bool rectFilled;
+    bool cellsFilled;
   } cases[] = {
-      {"opaque option without characters", 1, ETO_OPAQUE, true},
-      {"transparent mode, no option", 1, 0, false},
-      {"opaque mode", 2, 0, true},
+      {"opaque option without characters", 1, ETO_OPAQUE, true, false},
+      {"transparent mode, no option", 1, 0, false, false},
+      {"opaque mode", 2, 0, false, true},
   };
   for (const auto& c : cases) {
     EmfBuilder emf;
@@ -151,9 +153,23 @@ TEST(EmwText, backgrounds_followOptionsAndMode) {
     CreateFont(emf, 1, {});
     TextOut(emf, {0, 0}, c.options == ETO_OPAQUE ? u"" : u"x", c.options, {10, 10, 50, 30});
     const std::string text = PlayText(emf.bytes());
-    EXPECT_EQ(text.find("1 0 0 rg") != std::string::npos, c.filled) << c.name << "\n" << text;
-    EXPECT_EQ(text.find(" re\nf") != std::string::npos, c.filled) << c.name << "\n" << text;
+    EXPECT_EQ(text.find("1 0 0 rg") != std::string::npos, c.rectFilled || c.cellsFilled)
+        << c.name << "\n"
+        << text;
+    EXPECT_EQ(text.find(" re\nf") != std::string::npos, c.rectFilled) << c.name << "\n" << text;
+    EXPECT_EQ(text.find("h\nf") != std::string::npos, c.cellsFilled) << c.name << "\n" << text;
   }
+}
+
+// Cells of absurd advances would put absurd numbers in the PDF: the record
+// is dropped instead.
+TEST(EmwText, opaqueCellsOfAbsurdAdvances_dropTheRecord) {
+  EmfBuilder emf;
+  CreateFont(emf, 1, {});
+  TextOut(emf, {0, 0}, u"xy", 0, {}, {2000000000, 2000000000});
+  int dropped = 0;
+  emw_test::PlayLines(emf.bytes(), 72, &dropped);
+  EXPECT_EQ(dropped, 1);
 }
 
 TEST(EmwText, clippedText_isDrawnInsideItsOwnSavedLevel) {

@@ -61,6 +61,88 @@ EmfBuilder ClockwisePie() {
   return b;
 }
 
+// AngleArc ignores the arc direction: a positive sweep turns
+// counter-clockwise in logical space, a negative one clockwise, and the arc
+// follows the transform, so a flip (the world's or the viewport's) mirrors
+// it. Rows: plain, flipped by the world transform, flipped by the viewport.
+// Wine turns mirrored arcs counter-clockwise on the device, against GDI's
+// documentation of the advanced graphics mode that playback uses (arcs
+// "fully respect" the transform); its reference comes from `mirrored`
+// false: the same arcs mirrored by hand.
+EmfBuilder AngleArcs(bool mirrored) {
+  EmfBuilder b = Picture();
+  b.setArcDirection(kClockwise);
+  auto row = [&b](int32_t y, float sign) {
+    b.moveTo(50, y).angleArc({50, y}, 25, sign * 30, sign * 120);
+    b.moveTo(150, y).angleArc({150, y}, 25, sign * 200, sign * -150);
+  };
+  row(35, 1);
+  if (!mirrored) {
+    row(100, -1);
+    row(165, -1);
+    return b;
+  }
+  b.setWorldTransform({1, 0, 0, -1, 0, 200});
+  row(100, 1);
+  b.setWorldTransform({1, 0, 0, 1, 0, 0});
+  b.setMapMode(kMmAnisotropic).setWindowExtEx(200, 200).setViewportExtEx(200, -200);
+  b.setViewportOrgEx(0, 200);
+  row(35, 1);
+  return b;
+}
+
+// EMR_EXTTEXTOUTW of `text` with advances `dx` (a GDI-made record has them).
+void TextOutW(EmfBuilder& b, emfbuild::Point at, const std::u16string& text, uint32_t options,
+              emfbuild::Rect rcl, int32_t dx) {
+  std::vector<uint8_t> p;
+  emfbuild::PutRect(p, {0, 0, -1, -1});  // rclBounds
+  for (uint32_t v : {1u, 0u, 0u}) emfbuild::PutU32(p, v);
+  emfbuild::PutI32(p, at.x);
+  emfbuild::PutI32(p, at.y);
+  const auto n = static_cast<uint32_t>(text.size());
+  const uint32_t padded = (2 * n + 3) & ~3u;
+  for (uint32_t v : {n, 76u, options}) emfbuild::PutU32(p, v);  // the string follows at 76
+  emfbuild::PutRect(p, rcl);
+  emfbuild::PutU32(p, 76 + padded);
+  for (char16_t u : text) emfbuild::PutU16(p, u);
+  p.resize(p.size() + padded - 2 * n, 0);
+  for (uint32_t i = 0; i < n; ++i) emfbuild::PutI32(p, dx);
+  b.record(84, p);
+}
+
+// Under the opaque background mode text fills its character cells (advance
+// width by ascent plus descent, from the aligned reference point) with the
+// background colour, whatever rcl says; rcl is filled only with ETO_OPAQUE
+// and clips the cells with ETO_CLIPPED. Cells turn with the escapement:
+// Wine fills an upright box there, so its reference draws that cell as a
+// polygon (`wineCells`).
+EmfBuilder OpaqueText(bool wineCells) {
+  constexpr uint32_t kOpaque = 2, kClipped = 4, kTop = 0, kBaselineCentre = 24 | 6;
+  const std::u16string text = u"Cells";
+  EmfBuilder b = Picture();
+  b.setBkMode(2).setBkColor(Rgb(128, 192, 255)).setTextColor(Rgb(0, 0, 0));
+  b.extCreateFontIndirectW(3, -24, u"Arial").selectObject(3);
+  TextOutW(b, {8, 8}, text, 0, {0, 0, -1, -1}, 16);
+  b.setTextAlign(kBaselineCentre);
+  TextOutW(b, {150, 30}, text, 0, {0, 0, -1, -1}, 16);
+  b.setTextAlign(kTop);
+  TextOutW(b, {8, 52}, text, 0, {4, 48, 100, 88}, 16);
+  TextOutW(b, {110, 52}, text, kClipped, {104, 48, 150, 88}, 16);
+  TextOutW(b, {110, 110}, text, kOpaque, {104, 106, 140, 150}, 16);
+  // Under a flip the text stands upright, and its cells with it.
+  b.saveDC().setWorldTransform({1, 0, 0, -1, 0, 200});
+  TextOutW(b, {110, 40}, text, 0, {0, 0, -1, -1}, 16);
+  b.restoreDC(-1);
+  b.extCreateFontIndirectW(4, -24, u"Arial", 400, 300).selectObject(4);
+  if (wineCells) {
+    // 80 x 27 (tmHeight) turned by 30 degrees about (20, 150).
+    b.setBkMode(1).selectObject(kNullPen).createBrushIndirect(5, 0, Rgb(128, 192, 255));
+    b.selectObject(5).polygon({{20, 150}, {89, 110}, {103, 133}, {34, 173}});
+  }
+  TextOutW(b, {20, 150}, text, 0, {0, 0, -1, -1}, 16);
+  return b;
+}
+
 // A clip made inside a saved state ends with it; the one before comes back.
 EmfBuilder ClipRestored() {
   EmfBuilder b = Picture();
@@ -207,6 +289,32 @@ EmfBuilder AlphaBlend() {
   return b;
 }
 
+// EMR_ALPHABLEND with AC_SRC_ALPHA: a 32-bit bitmap premultiplied by its
+// own alpha, which grows left to right (0, 85, 170, 255) over rows of red,
+// green, black and white, on a dark blue and a white half; below it again
+// at a constant alpha of 128 besides.
+EmfBuilder PixelAlphaBlend() {
+  EmfBuilder b = Picture();
+  b.selectObject(kNullPen).createBrushIndirect(3, 0, Rgb(0, 0, 160)).selectObject(3);
+  b.rectangle({0, 0, 100, 200});
+  std::vector<uint32_t> colors;
+  std::vector<uint8_t> alpha;
+  for (uint32_t row : {Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 0, 0), Rgb(255, 255, 255)})
+    for (uint32_t a : {0u, 85u, 170u, 255u}) {
+      uint32_t premultiplied = 0;
+      for (int shift : {0, 8, 16}) premultiplied |= ((row >> shift & 0xFF) * a / 255) << shift;
+      colors.push_back(premultiplied);
+      alpha.push_back(static_cast<uint8_t>(a));
+    }
+  const emfbuild::Dib dib = emfbuild::Dib32(4, 4, colors, alpha);
+  constexpr uint32_t kSourceAlpha = 1u << 24;  // AC_SRC_ALPHA
+  b.alphaBlend({20, 20, 179, 99}, {20, 20}, 160, 80, kSourceAlpha | 255u << 16, {0, 0}, 4, 4, &dib);
+  // With a constant alpha as well, the two multiply.
+  b.alphaBlend({20, 110, 179, 189}, {20, 110}, 160, 80, kSourceAlpha | 128u << 16, {0, 0}, 4, 4,
+               &dib);
+  return b;
+}
+
 // Bitmap records without a source: DSTINVERT inverts what lies under it,
 // PATINVERT XORs the brush with it, BLACKNESS is black whatever the brush.
 EmfBuilder RasterOperations() {
@@ -252,6 +360,8 @@ std::vector<GdiPage> GdiPages() {
       {"world-before-window", WorldBeforeWindow()},
       {"isotropic-and-scaled", IsotropicAndScaled()},
       {"pie-clockwise", ClockwisePie()},
+      {"angle-arcs", AngleArcs(true), false, AngleArcs(false)},
+      {"opaque-text", OpaqueText(false), false, OpaqueText(true)},
       {"clip-restored", ClipRestored()},
       {"hatched-brushes", Hatched()},
       {"pattern-brushes", PatternBrushes()},
@@ -259,6 +369,7 @@ std::vector<GdiPage> GdiPages() {
       {"gradient-many", ManyGradients()},
       {"raster-operations", RasterOperations()},
       {"alpha-blend", AlphaBlend(), true},
+      {"alpha-blend-per-pixel", PixelAlphaBlend(), true},
       {"bitmaps-alone", BitmapsAlone()},
       {"empty-bounds", EmptyBounds()},
   };

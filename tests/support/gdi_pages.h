@@ -1,6 +1,7 @@
 #pragma once
 // Test pages drawn the way GDI must draw them, each with a reference image
 // under tests/references/gdi/ made by GDI (scripts/gdi-references).
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@ struct GdiPage {
   const char* name;  // the reference is tests/references/gdi/NAME.png
   emfbuild::EmfBuilder picture;
   bool pdf14 = false;  // converted as PDF 1.4 (translucent images)
+  // Where Wine strays from GDI's documentation: the same drawing in terms
+  // Wine gets right, rendered for the reference instead of `picture`.
+  std::optional<emfbuild::EmfBuilder> oracle = std::nullopt;
 };
 
 std::vector<GdiPage> GdiPages();

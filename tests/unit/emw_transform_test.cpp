@@ -132,4 +132,66 @@ TEST(EmwPens, dashesAndCapsFollowThePen) {
             (Lines{"3 w", "[9 3] 0 d", "1 J", "1 j"}));
 }
 
+// Geometric dashes are logical lengths: under a world transform turned by
+// 30 degrees and scaled they scale as the pen's width does, whether the pen
+// comes before or after the transform. Wine draws these pens thin and
+// solid, so the dash array written is what is checked.
+TEST(EmwPens, geometricDashes_followTheWorldScale) {
+  constexpr float c = 0.8660254f, s = 0.5f;
+  const emfbuild::Xform turnedTwice{2 * c, 2 * s, -2 * s, 2 * c, 20, 20};
+  auto userStylePen = [](EmfBuilder& b) {  // PS_GEOMETRIC | PS_USERSTYLE, 2 wide: 8 on, 4 off
+    std::vector<uint8_t> p;
+    for (uint32_t v : {1u, 0u, 0u, 0u, 0u, 0x10007u, 2u, 0u, 0u, 0u, 2u, 8u, 4u})
+      emfbuild::PutU32(p, v);
+    b.record(95, p);
+  };
+  const struct {
+    const char* name;
+    EmfBuilder picture;
+    const char* dash;
+    const char* width;
+  } cases[] = {
+      {"dash, pen first",
+       EmfBuilder()
+           .extCreatePen(1, 0x10201, 3, 0)
+           .selectObject(1)
+           .setWorldTransform(turnedTwice)
+           .lineTo(80, 0),
+       "[13.5 4.5] 0 d", "4.5 w"},
+      {"dot, transform first",
+       EmfBuilder()
+           .setWorldTransform(turnedTwice)
+           .extCreatePen(1, 0x10202, 4, 0)
+           .selectObject(1)
+           .lineTo(80, 0),
+       "[6 6] 0 d", "6 w"},
+      {"user style",
+       [&] {
+         EmfBuilder b;
+         b.setWorldTransform(turnedTwice);
+         userStylePen(b);
+         return b.selectObject(1).lineTo(80, 0);
+       }(),
+       "[12 6] 0 d", "3 w"},
+      // x scaled by 2, y by 1: the dashes take the scale the width takes.
+      {"stretched",
+       EmfBuilder()
+           .extCreatePen(1, 0x10201, 3, 0)
+           .selectObject(1)
+           .setWorldTransform({2, 0, 0, 1, 0, 0})
+           .lineTo(0, 80),
+       "[13.5 4.5] 0 d", "4.5 w"},
+  };
+  for (const auto& c : cases) {
+    const Lines lines = PlayLines(c.picture.bytes());
+    const auto stroke = std::find(lines.begin(), lines.end(), "S");
+    ASSERT_NE(stroke, lines.end()) << c.name;
+    const auto dash = std::find_if(std::make_reverse_iterator(stroke), lines.rend(),
+                                   [](const std::string& l) { return l.ends_with(" d"); });
+    ASSERT_NE(dash, lines.rend()) << c.name;
+    EXPECT_EQ(*dash, c.dash) << c.name;
+    EXPECT_NE(std::find(lines.begin(), stroke, c.width), stroke) << c.name;
+  }
+}
+
 }  // namespace

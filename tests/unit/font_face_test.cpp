@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/font_catalog.h"
 #include "platform/font_face.h"
@@ -44,6 +46,89 @@ TEST(FontFaceTest, wholeFile_isTheFileAsInstalledAndNoneOnceItIsGone) {
   std::remove(copy.c_str());
   EXPECT_EQ(face->WholeFile(), std::nullopt);
   EXPECT_GT(face->AdvanceOfCodePoint('W'), 0);
+}
+
+// A font collection of whole font files: each face's table offsets are
+// moved to where its file lands.
+std::string Collection(const std::vector<std::string>& fonts) {
+  auto put32 = [](std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(v >> shift));
+  };
+  auto u16 = [](const std::string& b, size_t at) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(b[at]) << 8 |
+                                 static_cast<uint8_t>(b[at + 1]));
+  };
+  std::string header = "ttcf", body;
+  put32(header, 0x00010000);
+  put32(header, static_cast<uint32_t>(fonts.size()));
+  const size_t start = 12 + 4 * fonts.size();
+  for (std::string font : fonts) {
+    const auto base = static_cast<uint32_t>(start + body.size());
+    put32(header, base);
+    for (uint32_t i = 0; i < u16(font, 4); ++i) {
+      const size_t at = 12 + 16 * i + 8;
+      const uint32_t offset = u16(font, at) << 16 | u16(font, at + 2);
+      std::string moved;
+      put32(moved, offset + base);
+      font.replace(at, 4, moved);
+    }
+    body += font;
+    body.append((4 - body.size() % 4) % 4, '\0');
+  }
+  return header + body;
+}
+
+TEST(FontFaceTest, faceOfACollection_givesItsOwnTables) {
+  const std::string serif = testing_support::ReadFile(RegularFace("Liberation Serif").file);
+  const auto sans = FontFace::Open(RegularFace("Liberation Sans").file, 0);
+  ASSERT_NE(sans, nullptr);
+  testing_support::TempFolder folder;
+  const std::string file = folder.file("both.ttc");
+  testing_support::WriteFile(file, Collection({serif, std::string(*sans->WholeFile())}));
+  const auto second = FontFace::Open(file, 1);
+  ASSERT_NE(second, nullptr);
+  for (const char* tag : {"cmap", "glyf", "hmtx", "name"})
+    EXPECT_EQ(second->Table(tag), sans->Table(tag)) << tag;
+  EXPECT_EQ(second->AdvanceOfCodePoint('W'), sans->AdvanceOfCodePoint('W'));
+  EXPECT_EQ(second->Table("none"), std::nullopt);
+  EXPECT_EQ(FontFace::Open(file, 2), nullptr);
+}
+
+// Damaged font files: whatever FreeType accepts, no table reaches past the
+// file and nothing is read out of bounds.
+TEST(FontFaceTest, damagedFiles_giveOnlyTablesInsideTheFile) {
+  const std::string bytes = testing_support::ReadFile(RegularFace("Liberation Sans").file);
+  ASSERT_GT(bytes.size(), 5000u);
+  std::string manyTables = bytes;
+  manyTables[4] = manyTables[5] = '\xFF';
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"cut inside the tables", bytes.substr(0, bytes.size() / 2)},
+      {"cut inside the directory", bytes.substr(0, 40)},
+      {"65535 tables claimed", manyTables},
+      {"collection of faces past the end", std::string("ttcf\0\1\0\0\0\0\0\2\x7F\0\0\0", 16)},
+      {"empty", ""},
+  };
+  testing_support::TempFolder folder;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = folder.file("damaged.ttf");
+    testing_support::WriteFile(file, c.bytes);
+    for (int index : {0, 1}) {
+      const auto face = FontFace::Open(file, index);
+      if (!face) continue;
+      for (const char* tag : {"cmap", "glyf", "hmtx", "loca", "head"})
+        if (const auto table = face->Table(tag)) {
+          EXPECT_LE(table->size(), c.bytes.size());
+          size_t sum = 0;  // every byte of the table is readable
+          for (char b : *table) sum += static_cast<uint8_t>(b);
+          EXPECT_LE(sum, 255 * table->size());
+        }
+      face->HasGlyfTable();
+    }
+  }
 }
 
 TEST(FontFaceTest, repeatedLookups_giveTheSameAnswers) {

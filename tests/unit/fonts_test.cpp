@@ -149,5 +149,34 @@ TEST_F(FontsTest, unicodeFont_writesDescendantToUnicodeAndType0InOrder) {
             std::string::npos);
 }
 
+// Single-byte and Unicode text in one face embed one program, which the
+// descriptors of both fonts name; another face keeps its own.
+TEST_F(FontsTest, oneFaceInBothEncodings_embedsOneProgram) {
+  doc_.BeginDoc();
+  TPDFFont& single = fonts().ObtainFont("Arial", 0, false);
+  single.IsUsed = true;
+  single.NoteText("Hi");
+  TPDFFont& unicode = fonts().ObtainFont("Arial", 0, true);
+  unicode.IsUsed = true;
+  unicode.GlyphTable->GlyphFor(u'\u20AC');
+  TPDFFont& other = fonts().ObtainFont("Courier New", 0, false);
+  other.IsUsed = true;
+  other.NoteText("x");
+  doc_.EndDoc();
+  const std::string pdf = ReadFile(path_);
+  std::vector<std::string> files;
+  for (size_t at = pdf.find("/FontFile2 "); at != std::string::npos;
+       at = pdf.find("/FontFile2 ", at + 1))
+    files.push_back(pdf.substr(at, pdf.find('\r', at) - at));
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[0], files[1]);
+  EXPECT_NE(files[0], files[2]);
+  size_t programs = 0;
+  for (size_t at = pdf.find("/Length1 "); at != std::string::npos;
+       at = pdf.find("/Length1 ", at + 1))
+    ++programs;
+  EXPECT_EQ(programs, 2u);
+}
+
 }  // namespace
 }  // namespace pdf

@@ -55,7 +55,8 @@ Lines Draw(const std::function<void(PdfPageDevice&)>& draw) {
 
 TEST(PdfPageDevice, stateIsWrittenOnlyWhereItChanges) {
   const StrokeStyle red{0x0000FF, 2, {3, 1}, 1, 0};
-  const FillStyle green{0x00FF00};
+  FillStyle green;
+  green.color = 0x00FF00;
   const struct {
     const char* name;
     std::function<void(PdfPageDevice&)> draw;

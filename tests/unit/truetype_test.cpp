@@ -32,13 +32,17 @@ std::unique_ptr<platform::FontFace> OpenFamily(const std::string& family) {
 class EditedTables : public platform::FontTableSource {
  public:
   explicit EditedTables(const platform::FontFace& face) : face_(face) {}
-  std::optional<std::string> Table(std::string_view tag) const override {
+  std::optional<std::string_view> Table(std::string_view tag) const override {
     auto it = edits_.find(std::string(tag));
-    return it != edits_.end() ? it->second : face_.Table(tag);
+    if (it == edits_.end()) return face_.Table(tag);
+    if (!it->second) return std::nullopt;
+    return *it->second;
   }
   std::optional<std::string> WholeFile() const override { return face_.WholeFile(); }
   void Set(const std::string& tag, std::optional<std::string> bytes) { edits_[tag] = bytes; }
-  std::string Get(const std::string& tag) const { return Table(tag).value_or(std::string()); }
+  std::string Get(const std::string& tag) const {
+    return std::string(Table(tag).value_or(std::string_view()));
+  }
 
  private:
   const platform::FontFace& face_;
@@ -118,13 +122,26 @@ TEST(ToUnicodeCMapTest, blocksAndEmptyRange_followTheCMapForm) {
             std::string::npos);
 }
 
+// A table of a font file; nullopt when it has none.
+std::optional<std::string_view> TableOf(const std::string& font, std::string_view tag) {
+  for (size_t i = 0; i < U16(font, 4); ++i)
+    if (std::string_view(font).substr(12 + i * 16, 4) == tag)
+      return std::string_view(font).substr(U32(font, 12 + i * 16 + 8), U32(font, 12 + i * 16 + 12));
+  return std::nullopt;
+}
+
+long TableLength(const std::string& font, std::string_view tag) {
+  const auto table = TableOf(font, tag);
+  return table ? static_cast<long>(table->size()) : -1;
+}
+
 TEST_F(TrueTypeTest, fontProgram_keepsNumberingAndOnlyShownOutlines) {
   TTTFData data(*face_, true, false);
   data.GlyphFor(u'A');
   data.GlyphFor(u'b');
   const std::string program = data.FontProgram();
-  EXPECT_EQ(U16(program, 4), 10);         // tables
-  EXPECT_EQ(U32(program, 12 + 8), 172u);  // the first table starts after the directory
+  EXPECT_EQ(U16(program, 4), 8);          // tables: no 'cvt ' or 'fpgm', a small 'prep'
+  EXPECT_EQ(U32(program, 12 + 8), 140u);  // the first table starts after the directory
   LoadedFont font(program);
   ASSERT_TRUE(font.ok());
   EXPECT_EQ(font.glyphs(), LoadedFont(*face_->WholeFile()).glyphs());
@@ -132,6 +149,25 @@ TEST_F(TrueTypeTest, fontProgram_keepsNumberingAndOnlyShownOutlines) {
   EXPECT_GT(font.points(font.glyphOf('A')), 0);
   EXPECT_GT(font.points(font.glyphOf('b')), 0);
   EXPECT_EQ(font.points(font.glyphOf('Z')), 0);
+}
+
+// What a single-byte font of the face shows is kept too, and only what was
+// shown is mapped and measured.
+TEST_F(TrueTypeTest, fontProgram_alsoKeepsWhatOtherFontsShow) {
+  TTTFData data(*face_, true, false);
+  data.GlyphFor(u'A');
+  data.GlyphFor(u'b');
+  const std::string program = data.FontProgram({{u'H', u'i'}, {}});
+  LoadedFont font(program);
+  ASSERT_TRUE(font.ok());
+  for (char c : {'A', 'b', 'H', 'i'}) {
+    EXPECT_EQ(font.glyphOf(c), face_->GlyphOf(c)) << c;
+    EXPECT_GT(font.points(font.glyphOf(c)), 0) << c;
+  }
+  EXPECT_EQ(font.glyphOf('Z'), 0u);
+  const std::string_view hmtx = TableOf(program, "hmtx").value_or("");
+  EXPECT_EQ(U32(hmtx, face_->GlyphOf('Z') * 4), 0u);  // Liberation Sans: all long metrics
+  EXPECT_EQ(U16(hmtx, face_->GlyphOf('H') * 4), 1479);
 }
 
 TEST_F(TrueTypeTest, fontProgram_ofOneCharacter_addsTwoRows) {
@@ -171,8 +207,8 @@ TEST_F(TrueTypeTest, glyphOutsideTheCmap_isKeptAndListed) {
 
 TEST_F(TrueTypeTest, subsetOfA_holdsQuoteAndAAfterThreeEmptyGlyphs) {
   const std::string program = TAnsiFontSubset::MakeSubset(*face_, "Arial", {65});
-  EXPECT_EQ(U16(program, 4), 12);
-  EXPECT_EQ(U16(program, 10), 12 * 16 - 128);
+  EXPECT_EQ(U16(program, 4), 10);
+  EXPECT_EQ(U16(program, 10), 10 * 16 - 128);
   LoadedFont font(program);
   ASSERT_TRUE(font.ok());
   EXPECT_EQ(font.glyphs(), 5);
@@ -183,18 +219,51 @@ TEST_F(TrueTypeTest, subsetOfA_holdsQuoteAndAAfterThreeEmptyGlyphs) {
   EXPECT_GT(font.points(4), 0);
 }
 
-TEST_F(TrueTypeTest, subsetWithoutPrep_has11Tables) {
-  EditedTables tables(*face_);
-  tables.Set("prep", std::nullopt);
-  const std::string program = TAnsiFontSubset::MakeSubset(tables, "Arial", {65, 66});
-  EXPECT_EQ(U16(program, 4), 11);
-  EXPECT_TRUE(LoadedFont(program).ok());
+// The face's hinting tables go with outlines that still carry instructions:
+// here only an outline too damaged to strip ('A' claiming 32767 contours).
+// Otherwise a hinted face keeps just a 7-byte 'prep' for dropout control.
+TEST_F(TrueTypeTest, hintingTables_onlyForOutlinesThatKeepInstructions) {
+  const auto damageA = [this](EditedTables& t) {
+    const uint16_t a = static_cast<uint16_t>(face_->GlyphOf('A'));
+    const std::string loca = t.Get("loca");
+    const bool longOffsets = U16(t.Get("head"), 50) != 0;
+    std::string glyf = t.Get("glyf");
+    ttf::SetU16(glyf, longOffsets ? U32(loca, a * 4u) : U16(loca, a * 2u) * 2u, 0x7FFF);
+    t.Set("glyf", glyf);
+  };
+  const long facePrep = static_cast<long>(face_->Table("prep")->size());
+  const struct {
+    const char* name;
+    bool damaged, withoutPrep;
+    uint16_t subsetTables, programTables;
+    long prep;
+  } cases[] = {
+      {"stripped outlines", false, false, 10, 8, 7},
+      {"no prep, stripped outlines", false, true, 9, 7, -1},
+      {"an outline keeping instructions", true, false, 12, 10, facePrep},
+      {"no prep, an outline keeping instructions", true, true, 11, 9, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EditedTables tables(*face_);
+    if (c.withoutPrep) tables.Set("prep", std::nullopt);
+    if (c.damaged) damageA(tables);
+    const std::string subset = TAnsiFontSubset::MakeSubset(tables, "Arial", {65, 66});
+    EXPECT_EQ(U16(subset, 4), c.subsetTables);
+    EXPECT_EQ(TableLength(subset, "prep"), c.prep);
+    TTTFData data(tables, true, false);
+    data.GlyphFor(u'A');
+    data.GlyphFor(u'B');
+    const std::string program = data.FontProgram();
+    EXPECT_EQ(U16(program, 4), c.programTables);
+    EXPECT_EQ(TableLength(program, "prep"), c.prep);
+  }
 }
 
 TEST_F(TrueTypeTest, subsetOfAComposite_keepsItsComponents) {
   const uint16_t aacute = static_cast<uint16_t>(face_->GlyphOf(0xC1));
-  const std::string glyf = *face_->Table("glyf");
-  const std::string loca = *face_->Table("loca");
+  const std::string_view glyf = *face_->Table("glyf");
+  const std::string_view loca = *face_->Table("loca");
   const bool longOffsets = U16(*face_->Table("head"), 50) != 0;
   const auto glyphs = ttf::SplitGlyphs(loca, glyf, longOffsets, U16(*face_->Table("maxp"), 4));
   const size_t components = ttf::ComponentIndexOffsets(glyphs[aacute]).size();
@@ -219,15 +288,20 @@ TEST(TrueTypeTables, withoutInstructions_keepsContoursAndComponents) {
   const struct {
     const char* name;
     std::string outline, expected;
+    bool keepsInstructions;  // once stripped
   } cases[] = {
-      {"simple", simple, simpleBare},
-      {"simple without instructions", simpleBare, simpleBare},
-      {"composite", composite, compositeBare},
-      {"empty", "", ""},
-      {"instructions past the end", simple.substr(0, 14), simple.substr(0, 14)},
-      {"composite cut short", composite.substr(0, 18), composite.substr(0, 18)},
+      {"simple", simple, simpleBare, false},
+      {"simple without instructions", simpleBare, simpleBare, false},
+      {"composite", composite, compositeBare, false},
+      {"empty", "", "", false},
+      {"instructions past the end", simple.substr(0, 14), simple.substr(0, 14), true},
+      {"composite cut short", composite.substr(0, 18), composite.substr(0, 18), true},
   };
-  for (const auto& c : cases) EXPECT_EQ(ttf::WithoutInstructions(c.outline), c.expected) << c.name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(ttf::WithoutInstructions(c.outline), c.expected) << c.name;
+    EXPECT_EQ(ttf::KeepsInstructions(ttf::WithoutInstructions(c.outline)), c.keepsInstructions)
+        << c.name;
+  }
 }
 
 // Damaged copies of the face: every read stays in bounds and ends.
