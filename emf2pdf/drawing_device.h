@@ -13,6 +13,11 @@
 
 namespace emf2pdf {
 
+// How drawn paths meet what lies under them: the binary raster operations
+// (ROP2) that PDF's blend modes give exactly for black, white and pure
+// colours (AND multiplies, OR screens, XOR is the difference).
+enum class Blend : uint8_t { kCopy, kMultiply, kScreen, kDifference };
+
 // How a path's inside is painted: a solid colour or a tiling pattern whose
 // cell repeats from `patternOrigin` in units of `patternUnitX` x
 // `patternUnitY` page pixels (the pixels of the recording device).
@@ -23,6 +28,7 @@ struct FillStyle {
   double patternUnitX = 1;
   double patternUnitY = 1;
   bool evenOdd = false;
+  Blend mix = Blend::kCopy;
 };
 
 // How a path's outline is drawn; lengths in page pixels. An empty dash is a
@@ -33,6 +39,7 @@ struct StrokeStyle {
   std::vector<double> dash;
   int cap = 0;
   int join = 0;
+  Blend mix = Blend::kCopy;
 };
 
 // The font a text run is shown in, as the page asks for it.

@@ -33,6 +33,7 @@ const TEMWParser::RecordEntry TEMWParser::kRecords[] = {
     {EMR_SETPIXELV, "SETPIXELV", 20, &TEMWParser::OnSetPixelV},
     {EMR_SETMAPMODE, "SETMAPMODE", 12, &TEMWParser::OnSetMapMode},
     {EMR_SETBKMODE, "SETBKMODE", 12, &TEMWParser::OnSetBkMode},
+    {EMR_SETROP2, "SETROP2", 12, &TEMWParser::OnSetRop2},
     {EMR_SETPOLYFILLMODE, "SETPOLYFILLMODE", 12, &TEMWParser::OnSetPolyFillMode},
     {EMR_SETSTRETCHBLTMODE, "SETSTRETCHBLTMODE", 12, &TEMWParser::OnSetStretchBltMode},
     {EMR_SETTEXTALIGN, "SETTEXTALIGN", 12, &TEMWParser::OnSetTextAlign},
@@ -199,14 +200,21 @@ pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
 }
 
 // Inversions paint in the Difference blend mode, which inverts only what
-// the page holds: blank paper is nothing to PDF. A picture that inverts gets
-// its paper painted first.
+// the page holds: blank paper is nothing to PDF (nor does Screen lighten it).
+// A picture that inverts gets its paper painted first.
 bool TEMWParser::InvertsDestination() const {
   bool inverts = false;
+  auto u32 = [](const uint8_t* b) {
+    return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+  };
   emf_.Walk([&](const EmfRecord& record) {
-    if (record.type != EMR_BITBLT || record.bytes.size() < 44) return;
-    const auto* b = record.bytes.data() + 40;
-    const uint32_t rop = b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+    const size_t size = record.bytes.size();
+    if (record.type == EMR_SETROP2 && size >= 12) {
+      const uint32_t rop2 = u32(record.bytes.data() + 8);
+      if (rop2 == R2_XORPEN || rop2 == R2_MERGEPEN) inverts = true;
+    }
+    if ((record.type != EMR_BITBLT && record.type != EMR_STRETCHBLT) || size < 44) return;
+    const uint32_t rop = u32(record.bytes.data() + 40);
     if (rop == platform::DSTINVERT || rop == platform::PATINVERT) inverts = true;
   });
   return inverts;
@@ -265,6 +273,7 @@ bool ChangesPenStroke(uint32_t type) {
     case EMR_MODIFYWORLDTRANSFORM:
     case EMR_SELECTOBJECT:
     case EMR_RESTOREDC:
+    case EMR_SETROP2:
       return true;
     default:
       return false;

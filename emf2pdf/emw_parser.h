@@ -85,6 +85,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     bool symbolFont = false;
     bool fontChanged = true;  // the font request must be worked out again
     bool pathBracket = false;
+    Blend mix = Blend::kCopy;  // of the ROP2 in force
   };
 
   // --- walk (emw_parser.cpp) ---
@@ -154,6 +155,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnSetViewportOrgEx(RecordReader& in);
   void OnSetMapMode(RecordReader& in);
   void OnSetBkMode(RecordReader& in);
+  void OnSetRop2(RecordReader& in);
+  static Blend BlendOfRop2(uint32_t rop2);
   void OnSetPolyFillMode(RecordReader& in);
   void OnSetStretchBltMode(RecordReader& in);
   void OnSetTextAlign(RecordReader& in);
@@ -297,6 +300,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnTransparentBlt(RecordReader& in);
   enum class BltKind { kBitBlt, kTransparentBlt, kMaskBlt };
   void DrawBlt(RecordReader& in, BltKind kind);
+  void PaintWithoutSource(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop);
   void InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop);
   // The bitmap as a new image resource: CCITT for 1 bit per pixel, else
   // JPEG or deflate as the options say. Returns its index.

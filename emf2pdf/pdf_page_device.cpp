@@ -200,6 +200,12 @@ void PdfPageDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
   const bool pattern = fill && fill->pattern;
   if (fill && !pattern) UseFillColor(fill->color);
   OpenClip();
+  // A pen and a brush drawn together meet the page under one mix.
+  const Blend mix = fill ? fill->mix : stroke->mix;
+  if (mix != Blend::kCopy) {
+    Save();
+    UseBlend(mix);
+  }
   if (pattern) {
     Save();
     page_.SetFillPattern(*fill->pattern, fill->patternOrigin, fill->patternUnitX,
@@ -214,6 +220,23 @@ void PdfPageDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
   else
     page_.Stroke();
   if (pattern) Restore();
+  if (mix != Blend::kCopy) Restore();
+}
+
+void PdfPageDevice::UseBlend(Blend mix) {
+  switch (mix) {
+    case Blend::kMultiply:
+      page_.SetMultiplyBlend();
+      break;
+    case Blend::kScreen:
+      page_.SetScreenBlend();
+      break;
+    case Blend::kDifference:
+      page_.SetDifferenceBlend();
+      break;
+    case Blend::kCopy:
+      break;
+  }
 }
 
 void PdfPageDevice::FillDifference(const DevicePath& path, uint32_t color) {

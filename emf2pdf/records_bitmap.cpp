@@ -350,15 +350,32 @@ void TEMWParser::InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy,
                                                              : ResolvePalette(state_.brushColor));
 }
 
+// Without a source only the raster operation and the brush count: BLACKNESS
+// and WHITENESS ignore the brush, a null brush paints nothing, and the
+// binary raster operation of pens and brushes plays no part.
+void TEMWParser::PaintWithoutSource(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop) {
+  if (rop == platform::DSTINVERT || rop == platform::PATINVERT) {
+    InvertDestination(x, y, cx, cy, rop);
+    return;
+  }
+  if (!platform::IsSupportedRop(rop)) return;
+  FlushPendingMask();
+  if (rop != platform::BLACKNESS && rop != platform::WHITENESS && state_.nullBrush) return;
+  FillStyle fill = rop == platform::BLACKNESS   ? SolidFill(0x000000)
+                   : rop == platform::WHITENESS ? SolidFill(0xFFFFFF)
+                                                : BrushFill(false);
+  fill.mix = Blend::kCopy;
+  FillDestination(x, y, cx, cy, fill);
+}
+
 void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
   const BltFields f = ReadBltFields(in);
   const bool sized = f.cxDest != 0 && f.cyDest != 0;
   if (kind != BltKind::kMaskBlt && !sized) return;
   const uint32_t rop = kind == BltKind::kTransparentBlt ? platform::SRCCOPY : f.rop;
   const bool hasSource = f.cbBmi != 0 && f.cbBits != 0;
-  if (kind == BltKind::kBitBlt && !hasSource &&
-      (rop == platform::DSTINVERT || rop == platform::PATINVERT)) {
-    InvertDestination(f.xDest, f.yDest, f.cxDest, f.cyDest, rop);
+  if (kind == BltKind::kBitBlt && !hasSource) {
+    PaintWithoutSource(f.xDest, f.yDest, f.cxDest, f.cyDest, rop);
     return;
   }
   if (kind == BltKind::kBitBlt && !platform::IsSupportedRop(rop)) return;
@@ -366,14 +383,7 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
   if (kind == BltKind::kMaskBlt && !hasSource) return;
 
   if (!hasSource) {
-    FlushPendingMask();
-    // Without a source only the raster operation and the brush count:
-    // BLACKNESS and WHITENESS ignore the brush, a null brush paints nothing.
-    if (rop != platform::BLACKNESS && rop != platform::WHITENESS && state_.nullBrush) return;
-    const FillStyle fill = rop == platform::BLACKNESS   ? SolidFill(0x000000)
-                           : rop == platform::WHITENESS ? SolidFill(0xFFFFFF)
-                                                        : BrushFill(false);
-    FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest, fill);
+    PaintWithoutSource(f.xDest, f.yDest, f.cxDest, f.cyDest, rop);
   } else {
     const DibSource source = SourceOf(in, f.offBmi, f.cbBmi, f.offBits, f.cbBits, f.usage);
     const auto header = PeekHeader(source.info);
@@ -401,12 +411,12 @@ void TEMWParser::OnMaskBlt(RecordReader& in) { DrawBlt(in, BltKind::kMaskBlt); }
 void TEMWParser::OnStretchBlt(RecordReader& in) {
   const BltFields f = ReadBltFields(in);
   if (f.offBmi == 0 || f.offBits == 0) {
-    FlushPendingMask();
-    if (f.cxDest != 0 && f.cyDest != 0)
-      FillDestination(f.xDest, f.yDest, f.cxDest, f.cyDest,
-                      SolidFill(ResolvePalette(state_.brushColor)));
-    else
+    if (f.cxDest != 0 && f.cyDest != 0) {
+      PaintWithoutSource(f.xDest, f.yDest, f.cxDest, f.cyDest, f.rop);
+    } else {
+      FlushPendingMask();
       path_.Clear();
+    }
     return;
   }
   const int32_t cxSrc = in.I32();

@@ -55,6 +55,25 @@ void TEMWParser::OnSetBkMode(RecordReader& in) {
   state_.bkOpaque = mode != TRANSPARENT;
 }
 
+// Raster operations without a blend mode of their own are drawn as copies.
+Blend TEMWParser::BlendOfRop2(uint32_t rop2) {
+  switch (rop2) {
+    case R2_MASKPEN:
+      return Blend::kMultiply;
+    case R2_MERGEPEN:
+      return Blend::kScreen;
+    case R2_XORPEN:
+      return Blend::kDifference;
+    default:
+      return Blend::kCopy;
+  }
+}
+
+void TEMWParser::OnSetRop2(RecordReader& in) {
+  dc_.Current().rop2 = in.U32();
+  state_.mix = BlendOfRop2(dc_.Current().rop2);
+}
+
 void TEMWParser::OnSetPolyFillMode(RecordReader& in) {
   const uint32_t mode = in.U32();
   dc_.Current().polyFillMode = mode;

@@ -26,6 +26,7 @@ class ShadowDC {
     uint32_t stretchBltMode = 1;
     uint32_t textAlign = 0;
     uint32_t arcDirection = 1;  // AD_COUNTERCLOCKWISE
+    uint32_t rop2 = 13;         // R2_COPYPEN
     EmwObject pen;
     EmwObject brush;
     EmwObject font;

@@ -185,7 +185,13 @@ void TPDFPage::WriteResources() {
   document_.BeginObject(resourcesNumber_);
   document_.WriteLine(procSet);
   WriteFontResources();
-  if (usesDifference_) document_.WriteLine(" /ExtGState << /GSDiff << /BM /Difference >> >>");
+  if (usesDifference_ || usesMultiply_ || usesScreen_) {
+    std::string states = " /ExtGState <<";
+    if (usesDifference_) states += " /GSDiff << /BM /Difference >>";
+    if (usesMultiply_) states += " /GSMul << /BM /Multiply >>";
+    if (usesScreen_) states += " /GSScr << /BM /Screen >>";
+    document_.WriteLine(states + " >>");
+  }
   WritePatternResources();
   WriteShadingResources();
   if (forms_.Count() > 0 || !usedImages_.empty()) {

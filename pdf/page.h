@@ -133,6 +133,9 @@ class TPDFPage {
   // Paints from here on in the Difference blend mode (PDF 1.4: older readers
   // paint normally), until the next GStateRestore.
   void SetDifferenceBlend();
+  // Likewise in the Multiply or the Screen blend mode.
+  void SetMultiplyBlend();
+  void SetScreenBlend();
 
   // --- Page text operations (page_text.cpp) ---
   // Font request: style bits 1 bold, 2 italic, 4 underline, 8 strike-out;
@@ -247,6 +250,8 @@ class TPDFPage {
   bool usesGreyImage_ = false;
   bool usesColorImage_ = false;
   bool usesDifference_ = false;
+  bool usesMultiply_ = false;
+  bool usesScreen_ = false;
 
   // --- Page text state (page_text.cpp) ---
   struct TextStateSave {

@@ -308,6 +308,18 @@ void TPDFPage::SetDifferenceBlend() {
   AppendLine("/GSDiff gs");
 }
 
+void TPDFPage::SetMultiplyBlend() {
+  EndText();
+  usesMultiply_ = true;
+  AppendLine("/GSMul gs");
+}
+
+void TPDFPage::SetScreenBlend() {
+  EndText();
+  usesScreen_ = true;
+  AppendLine("/GSScr gs");
+}
+
 void TPDFPage::SetFillPattern(TPDFTilingPattern pattern, TPDFDevicePoint origin, double unitX,
                               double unitY) {
   const double values[6] = {unitX / Factor(), 0, 0, -unitY / Factor(), ExtX(origin.x),

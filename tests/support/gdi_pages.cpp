@@ -344,6 +344,40 @@ EmfBuilder BitmapsAlone() {
   return b;
 }
 
+// Binary raster operations over a black and a white half. A brush's XOR
+// around a shape drawn with R2_MASKPEN in a black and white pattern (the way
+// old programs drew see-through shapes) leaves the pattern's black cells in
+// the brush colour; XOR and OR with the page.
+EmfBuilder RasterMixes() {
+  EmfBuilder b = Picture();
+  auto rop2 = [&](uint32_t mode) {
+    std::vector<uint8_t> p;
+    emfbuild::PutU32(p, mode);
+    b.record(20, p);
+  };
+  b.selectObject(kNullPen).createBrushIndirect(3, 0, Rgb(0, 0, 0)).selectObject(3);
+  b.rectangle({0, 0, 100, 200});
+  b.createBrushIndirect(4, 0, Rgb(255, 0, 0)).selectObject(4);
+  constexpr uint32_t kPatInvert = 0x005A0049;
+  b.stretchBlt({20, 20, 179, 89}, {20, 20}, 160, 70, kPatInvert, {0, 0}, 0, 0, nullptr);
+  std::vector<uint8_t> checker;
+  for (uint8_t row : {0x0F, 0x0F, 0x0F, 0x0F, 0xF0, 0xF0, 0xF0, 0xF0})
+    for (uint8_t byte : {row, uint8_t{0}}) checker.push_back(byte);
+  PatternBrush(b, 93, 5, 2, 1, checker, 0);
+  rop2(9);  // R2_MASKPEN
+  b.selectObject(5).ellipse({40, 25, 160, 85});
+  rop2(13);  // R2_COPYPEN
+  b.selectObject(4);
+  b.stretchBlt({20, 20, 179, 89}, {20, 20}, 160, 70, kPatInvert, {0, 0}, 0, 0, nullptr);
+  b.createBrushIndirect(6, 0, Rgb(0, 0, 255)).selectObject(6);
+  rop2(7);  // R2_XORPEN
+  b.rectangle({20, 110, 180, 140});
+  b.createBrushIndirect(7, 0, Rgb(0, 255, 0)).selectObject(7);
+  rop2(15);  // R2_MERGEPEN
+  b.rectangle({20, 150, 180, 180});
+  return b;
+}
+
 // A picture whose recorder left the bounds empty is played by its frame.
 EmfBuilder EmptyBounds() {
   EmfBuilder b(200, 200);
@@ -372,6 +406,7 @@ std::vector<GdiPage> GdiPages() {
       {"alpha-blend-per-pixel", PixelAlphaBlend(), true},
       {"bitmaps-alone", BitmapsAlone()},
       {"empty-bounds", EmptyBounds()},
+      {"raster-mixes", RasterMixes()},
   };
 }
 
