@@ -54,6 +54,10 @@ class DevicePath {
     elements_.push_back({Kind::kPie, {x1, y1, x2, y2, x3, y3, x4, y4}});
   }
 
+  void Append(const DevicePath& other) {
+    elements_.insert(elements_.end(), other.elements_.begin(), other.elements_.end());
+  }
+
   bool Empty() const { return elements_.empty(); }
   size_t Size() const { return elements_.size(); }
   const std::vector<Element>& Elements() const { return elements_; }

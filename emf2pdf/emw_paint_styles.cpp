@@ -4,6 +4,22 @@
 
 namespace emf2pdf {
 
+namespace {
+
+// XOR differs from the Difference blend mode where a colour's channels are
+// neither 0 nor 255: overlapping XOR strokes of near-white colours (a way to
+// draw gradients) would turn dark. Such colours are drawn as copies.
+Blend BlendFor(Blend blend, uint32_t color) {
+  if (blend != Blend::kDifference) return blend;
+  for (int shift : {0, 8, 16}) {
+    const uint32_t channel = (color >> shift) & 0xFF;
+    if (channel != 0 && channel != 0xFF) return Blend::kCopy;
+  }
+  return blend;
+}
+
+}  // namespace
+
 const StrokeStyle& TEMWParser::PenStroke() {
   if (penStroke_) return *penStroke_;
   const EmwObject& pen = dc_.Current().pen;
@@ -19,7 +35,7 @@ const StrokeStyle& TEMWParser::PenStroke() {
   stroke.dash = PenDash(state_.penStyle);
   PenCapAndJoin(pen, stroke);
   if (state_.roundCaps) stroke.cap = 1;
-  stroke.mix = state_.mix;
+  stroke.mix = BlendFor(state_.mix, stroke.color);
   return penStroke_.emplace(std::move(stroke));
 }
 
@@ -35,7 +51,7 @@ FillStyle TEMWParser::SolidFill(uint32_t color) const {
 FillStyle TEMWParser::BrushFill(bool evenOdd) {
   FillStyle fill = SolidFill(ResolvePalette(state_.brushColor));
   fill.evenOdd = evenOdd;
-  fill.mix = state_.mix;
+  fill.mix = BlendFor(state_.mix, fill.color);
   if (!PatternBrush()) return fill;
   const auto& dc = dc_.Current();
   const uint32_t bk = ResolvePalette(dc.bkColor);

@@ -235,6 +235,7 @@ void TEMWParser::ResetState() {
   path_.Clear();
   penStroke_.reset();
   clipSerials_ = 0;
+  clipUnionBudget_ = kClipUnionElements;
 }
 
 void TEMWParser::Play() {

@@ -196,6 +196,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnIntersectClipRect(RecordReader& in);
   void OnExtSelectClipRgn(RecordReader& in);
   void OnSelectClipPath(RecordReader& in);
+  bool UniteClipPath(ClipState clip, const DevicePath& shape);
   void OnExcludeClipRect(RecordReader& in);
   void OnOffsetClipRgn(RecordReader& in);
   void SetClip(ClipState clip);
@@ -366,6 +367,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   std::optional<PendingMask> pendingMask_;
   PictureBudget pictureBudget_{emf_.Name()};
   uint64_t clipSerials_ = 0;  // the last serial given to a clip
+  static constexpr size_t kClipUnionElements = size_t{1} << 22;
+  size_t clipUnionBudget_ = kClipUnionElements;  // path elements clip unions may still copy
   mutable XForm transform_;
   mutable bool transformValid_ = false;
   int droppedRecords_ = 0;

@@ -111,6 +111,22 @@ void TEMWParser::OnExtSelectClipRgn(RecordReader& in) {
 }
 
 // The path of the bracket becomes a clip of its own, kept with its fill rule.
+// A clip that is one path alone unites with another path as both drawn as
+// one (programs clip to text this way, a glyph at a time). The copies this
+// takes are bounded per picture.
+bool TEMWParser::UniteClipPath(ClipState clip, const DevicePath& shape) {
+  if (clip.whole || clip.hasRegion || clip.paths.size() != 1 || clip.paths[0].outside) return false;
+  const DevicePath& current = *clip.paths[0].path;
+  const size_t size = current.Size() + shape.Size();
+  if (size > clipUnionBudget_) return false;
+  clipUnionBudget_ -= size;
+  auto united = std::make_shared<DevicePath>(current);
+  united->Append(shape);
+  clip.paths[0].path = std::move(united);
+  SetClip(std::move(clip));
+  return true;
+}
+
 void TEMWParser::OnSelectClipPath(RecordReader& in) {
   const uint32_t iMode = in.Remaining() >= 4 ? in.U32() : RGN_COPY;
   state_.pathBracket = false;
@@ -119,6 +135,7 @@ void TEMWParser::OnSelectClipPath(RecordReader& in) {
   const RegionMode mode = ModeOf(iMode);
   ClipState clip = dc_.Current().clip;
   const ClipState::PathClip path{shape, state_.fillAlternate, mode == RegionMode::kDiff};
+  if (mode == RegionMode::kOr && UniteClipPath(clip, *shape)) return;
   if (mode == RegionMode::kCopy || (mode != RegionMode::kAnd && mode != RegionMode::kDiff)) {
     // RGN_OR and RGN_XOR of a path with a clip are kept as the path alone.
     if (mode == RegionMode::kOr && clip.whole) return;

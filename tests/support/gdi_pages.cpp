@@ -153,6 +153,18 @@ EmfBuilder ClipRestored() {
   return b;
 }
 
+// Clip paths united with RGN_OR, the way programs clip to text a glyph at a
+// time: a rectangle, a triangle and an ellipse.
+EmfBuilder ClipUnion() {
+  EmfBuilder b = Picture();
+  b.selectObject(kNullPen);
+  b.beginPath().rectangle({10, 10, 90, 90}).endPath().selectClipPath(5);
+  b.beginPath().polygon({{110, 10}, {190, 10}, {150, 90}}).endPath().selectClipPath(2);
+  b.beginPath().ellipse({40, 110, 160, 190}).endPath().selectClipPath(2);
+  b.rectangle({0, 0, 200, 200});
+  return b;
+}
+
 // Hatched brushes: lines every 8 device pixels, on the background colour
 // when the background mode is opaque.
 EmfBuilder Hatched() {
@@ -407,6 +419,7 @@ std::vector<GdiPage> GdiPages() {
       {"bitmaps-alone", BitmapsAlone()},
       {"empty-bounds", EmptyBounds()},
       {"raster-mixes", RasterMixes()},
+      {"clip-union", ClipUnion()},
   };
 }
 
