@@ -1,5 +1,6 @@
 #include "emf2pdf/emw_parser.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <new>
@@ -182,16 +183,17 @@ pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
   originY_ = frameTop * fy_;
   pixelsPerMillimetreX_ = DeviceResolution(header.szlDevice.cx, header.szlMillimeters.cx);
   pixelsPerMillimetreY_ = DeviceResolution(header.szlDevice.cy, header.szlMillimeters.cy);
-  // Recorders that do not track what they draw leave the bounds empty
-  // (0,0,0,0 or 0,0,-1,-1); Windows plays such a picture by its frame.
+  // The bounds claim what the records draw, but Windows plays a picture by
+  // its frame and cuts nothing: recorders leave the bounds empty (0,0,0,0 or
+  // 0,0,-1,-1) or short of an opaque background. The extent covers both;
+  // the frame's far edge lies past its last pixel, as the bounds' does not.
   const RectL& bounds = header.rclBounds;
-  const bool noBounds = bounds.right <= bounds.left || bounds.bottom <= bounds.top;
-  const double right =
-      noBounds ? FramePixels(header.rclFrame.right, header.szlDevice.cx, header.szlMillimeters.cx)
-               : bounds.right;
-  const double bottom =
-      noBounds ? FramePixels(header.rclFrame.bottom, header.szlDevice.cy, header.szlMillimeters.cy)
-               : bounds.bottom;
+  const double right = std::max<double>(
+      bounds.right,
+      FramePixels(header.rclFrame.right, header.szlDevice.cx, header.szlMillimeters.cx) - 1);
+  const double bottom = std::max<double>(
+      bounds.bottom,
+      FramePixels(header.rclFrame.bottom, header.szlDevice.cy, header.szlMillimeters.cy) - 1);
   Extent extent;
   extent.width = RoundExtent((right - frameLeft) * fx_) + 1;
   extent.height = RoundExtent((bottom - frameTop) * fy_) + 1;

@@ -39,8 +39,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   ~TEMWParser() override;
 
   // Binds the form and answers the size query: the picture's extent in page
-  // pixels, rclBounds.right and .bottom (the frame's, when the bounds are
-  // empty) from the frame's corner, plus one.
+  // pixels, rclBounds.right and .bottom (the frame's where they lie further)
+  // from the frame's corner, plus one.
   Extent Load(pdf::TPDFPage& form) override;
   void Play() override;
 

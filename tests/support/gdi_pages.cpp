@@ -356,6 +356,14 @@ EmfBuilder BitmapsAlone() {
   return b;
 }
 
+// Bounds short of what is drawn cut nothing: the frame is the picture.
+EmfBuilder ShortBounds() {
+  EmfBuilder b(200, 200);
+  b.bounds({0, 0, 99, 99}).frame({0, 0, 5292, 5286});
+  b.createBrushIndirect(1, 0, Rgb(0, 128, 0)).selectObject(1).rectangle({20, 20, 180, 180});
+  return b;
+}
+
 // Binary raster operations over a black and a white half. A brush's XOR
 // around a shape drawn with R2_MASKPEN in a black and white pattern (the way
 // old programs drew see-through shapes) leaves the pattern's black cells in
@@ -418,6 +426,7 @@ std::vector<GdiPage> GdiPages() {
       {"alpha-blend-per-pixel", PixelAlphaBlend(), true},
       {"bitmaps-alone", BitmapsAlone()},
       {"empty-bounds", EmptyBounds()},
+      {"short-bounds", ShortBounds()},
       {"raster-mixes", RasterMixes()},
       {"clip-union", ClipUnion()},
   };
