@@ -6,10 +6,12 @@ namespace emf2pdf {
 
 namespace {
 
-// XOR differs from the Difference blend mode where a colour's channels are
-// neither 0 nor 255: overlapping XOR strokes of near-white colours (a way to
-// draw gradients) would turn dark. Such colours are drawn as copies.
-Blend BlendFor(Blend blend, uint32_t color) {
+// XOR is the Difference blend mode where, channel by channel, the colour or
+// what lies under it is 0 or 255: so it is for lines over a plain ground.
+// Fills of other colours overlap what an earlier XOR made (programs draw
+// gradients from overlapping XOR bands of near-white colours, which the
+// Difference mode would turn dark): they are drawn as copies.
+Blend FillBlendFor(Blend blend, uint32_t color) {
   if (blend != Blend::kDifference) return blend;
   for (int shift : {0, 8, 16}) {
     const uint32_t channel = (color >> shift) & 0xFF;
@@ -35,7 +37,7 @@ const StrokeStyle& TEMWParser::PenStroke() {
   stroke.dash = PenDash(state_.penStyle);
   PenCapAndJoin(pen, stroke);
   if (state_.roundCaps) stroke.cap = 1;
-  stroke.mix = BlendFor(state_.mix, stroke.color);
+  stroke.mix = state_.mix;
   return penStroke_.emplace(std::move(stroke));
 }
 
@@ -51,7 +53,7 @@ FillStyle TEMWParser::SolidFill(uint32_t color) const {
 FillStyle TEMWParser::BrushFill(bool evenOdd) {
   FillStyle fill = SolidFill(ResolvePalette(state_.brushColor));
   fill.evenOdd = evenOdd;
-  fill.mix = BlendFor(state_.mix, fill.color);
+  fill.mix = FillBlendFor(state_.mix, fill.color);
   if (!PatternBrush()) return fill;
   const auto& dc = dc_.Current();
   const uint32_t bk = ResolvePalette(dc.bkColor);

@@ -367,7 +367,8 @@ EmfBuilder ShortBounds() {
 // Binary raster operations over a black and a white half. A brush's XOR
 // around a shape drawn with R2_MASKPEN in a black and white pattern (the way
 // old programs drew see-through shapes) leaves the pattern's black cells in
-// the brush colour; XOR and OR with the page.
+// the brush colour; XOR (a pure colour's fill, a line of any colour) and OR
+// with the page.
 EmfBuilder RasterMixes() {
   EmfBuilder b = Picture();
   auto rop2 = [&](uint32_t mode) {
@@ -392,6 +393,8 @@ EmfBuilder RasterMixes() {
   b.createBrushIndirect(6, 0, Rgb(0, 0, 255)).selectObject(6);
   rop2(7);  // R2_XORPEN
   b.rectangle({20, 110, 180, 140});
+  b.createPen(8, 0, 5, Rgb(0, 128, 0)).selectObject(8).polyline({{20, 100}, {180, 100}});
+  b.selectObject(kNullPen);
   b.createBrushIndirect(7, 0, Rgb(0, 255, 0)).selectObject(7);
   rop2(15);  // R2_MERGEPEN
   b.rectangle({20, 150, 180, 180});
