@@ -28,7 +28,7 @@ struct FillStyle {
   double patternUnitX = 1;
   double patternUnitY = 1;
   bool evenOdd = false;
-  Blend mix = Blend::kCopy;
+  Blend blend = Blend::kCopy;
 };
 
 // How a path's outline is drawn; lengths in page pixels. An empty dash is a
@@ -39,7 +39,7 @@ struct StrokeStyle {
   std::vector<double> dash;
   int cap = 0;
   int join = 0;
-  Blend mix = Blend::kCopy;
+  Blend blend = Blend::kCopy;
 };
 
 // The font a text run is shown in, as the page asks for it.

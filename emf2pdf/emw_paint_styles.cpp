@@ -37,7 +37,7 @@ const StrokeStyle& TEMWParser::PenStroke() {
   stroke.dash = PenDash(state_.penStyle);
   PenCapAndJoin(pen, stroke);
   if (state_.roundCaps) stroke.cap = 1;
-  stroke.mix = state_.mix;
+  stroke.blend = state_.blend;
   return penStroke_.emplace(std::move(stroke));
 }
 
@@ -53,7 +53,7 @@ FillStyle TEMWParser::SolidFill(uint32_t color) const {
 FillStyle TEMWParser::BrushFill(bool evenOdd) {
   FillStyle fill = SolidFill(ResolvePalette(state_.brushColor));
   fill.evenOdd = evenOdd;
-  fill.mix = FillBlendFor(state_.mix, fill.color);
+  fill.blend = FillBlendFor(state_.blend, fill.color);
   if (!PatternBrush()) return fill;
   const auto& dc = dc_.Current();
   const uint32_t bk = ResolvePalette(dc.bkColor);

@@ -85,7 +85,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
     bool symbolFont = false;
     bool fontChanged = true;  // the font request must be worked out again
     bool pathBracket = false;
-    Blend mix = Blend::kCopy;  // of the ROP2 in force
+    Blend blend = Blend::kCopy;  // of the ROP2 in force
   };
 
   // --- walk (emw_parser.cpp) ---

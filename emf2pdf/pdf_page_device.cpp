@@ -200,11 +200,11 @@ void PdfPageDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
   const bool pattern = fill && fill->pattern;
   if (fill && !pattern) UseFillColor(fill->color);
   OpenClip();
-  // A pen and a brush drawn together meet the page under one mix.
-  const Blend mix = fill ? fill->mix : stroke->mix;
-  if (mix != Blend::kCopy) {
+  // A pen and a brush drawn together meet the page in one blend mode.
+  const Blend blend = fill ? fill->blend : stroke->blend;
+  if (blend != Blend::kCopy) {
     Save();
-    UseBlend(mix);
+    UseBlend(blend);
   }
   if (pattern) {
     Save();
@@ -220,11 +220,11 @@ void PdfPageDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
   else
     page_.Stroke();
   if (pattern) Restore();
-  if (mix != Blend::kCopy) Restore();
+  if (blend != Blend::kCopy) Restore();
 }
 
-void PdfPageDevice::UseBlend(Blend mix) {
-  switch (mix) {
+void PdfPageDevice::UseBlend(Blend blend) {
+  switch (blend) {
     case Blend::kMultiply:
       page_.SetMultiplyBlend();
       break;

@@ -61,7 +61,7 @@ class PdfPageDevice final : public DrawingDevice {
   uint64_t shownClipSerial_ = 0;  // the clip the page shows
   bool clipOpen_ = false;         // a q level holds the shown clip
   int pushedClips_ = 0;
-  void UseBlend(Blend mix);
+  void UseBlend(Blend blend);
 };
 
 }  // namespace emf2pdf

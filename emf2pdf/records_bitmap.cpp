@@ -364,7 +364,7 @@ void TEMWParser::PaintWithoutSource(int32_t x, int32_t y, int32_t cx, int32_t cy
   FillStyle fill = rop == platform::BLACKNESS   ? SolidFill(0x000000)
                    : rop == platform::WHITENESS ? SolidFill(0xFFFFFF)
                                                 : BrushFill(false);
-  fill.mix = Blend::kCopy;
+  fill.blend = Blend::kCopy;
   FillDestination(x, y, cx, cy, fill);
 }
 

@@ -311,7 +311,7 @@ void TEMWParser::OnRestoreDC(RecordReader& in) {
   TakeOverFont(dc.font, true);
   ApplyTextAlign(dc.textAlign);
   state_.arcCounterClockwise = dc.arcDirection != AD_CLOCKWISE;
-  state_.mix = BlendOfRop2(dc.rop2);
+  state_.blend = BlendOfRop2(dc.rop2);
 }
 
 }  // namespace emf2pdf

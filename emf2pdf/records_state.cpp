@@ -71,7 +71,7 @@ Blend TEMWParser::BlendOfRop2(uint32_t rop2) {
 
 void TEMWParser::OnSetRop2(RecordReader& in) {
   dc_.Current().rop2 = in.U32();
-  state_.mix = BlendOfRop2(dc_.Current().rop2);
+  state_.blend = BlendOfRop2(dc_.Current().rop2);
 }
 
 void TEMWParser::OnSetPolyFillMode(RecordReader& in) {
