@@ -283,6 +283,24 @@ bool ChangesPenStroke(uint32_t type) {
   }
 }
 
+// Records that take up the path a bracket left (or end it).
+bool UsesClosedPath(uint32_t type) {
+  switch (type) {
+    case EMR_BEGINPATH:
+    case EMR_ABORTPATH:
+    case EMR_CLOSEFIGURE:
+    case EMR_FILLPATH:
+    case EMR_STROKEPATH:
+    case EMR_STROKEANDFILLPATH:
+    case EMR_FLATTENPATH:
+    case EMR_WIDENPATH:
+    case EMR_SELECTCLIPPATH:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 void TEMWParser::Dispatch(const EmfRecord& record) {
@@ -301,6 +319,11 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
   RecordReader in(record.bytes);
   transformValid_ = false;
   if (ChangesPenStroke(type)) penStroke_.reset();
+  // The path a bracket left waits for the record that paints or clips with
+  // it; shapes drawn meanwhile draw paths of their own.
+  DevicePath closed;
+  const bool keepsClosed = !state_.pathBracket && !path_.Empty() && !UsesClosedPath(type);
+  if (keepsClosed) std::swap(closed, path_);
   const size_t pathSize = path_.Size();
   try {
     (this->*entry->handler)(in);
@@ -312,6 +335,7 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
     path_.Truncate(pathSize);
     ++droppedRecords_;
   }
+  if (keepsClosed) path_ = std::move(closed);
 }
 
 void TEMWParser::FlushHeldMask() {

@@ -165,6 +165,17 @@ EmfBuilder ClipUnion() {
   return b;
 }
 
+// A path closed and left unpainted waits for its record: an ellipse drawn
+// meanwhile is drawn alone, and a later StrokePath strokes the path.
+EmfBuilder PathLeftOpen() {
+  EmfBuilder b = Picture();
+  b.beginPath().moveTo(20, 20).polyBezierTo16({{120, 20}, {180, 80}, {180, 180}});
+  b.lineTo(20, 180).endPath();
+  b.ellipse({40, 60, 100, 120});
+  b.strokePath();
+  return b;
+}
+
 // Hatched brushes: lines every 8 device pixels, on the background colour
 // when the background mode is opaque.
 EmfBuilder Hatched() {
@@ -432,6 +443,7 @@ std::vector<GdiPage> GdiPages() {
       {"short-bounds", ShortBounds()},
       {"raster-mixes", RasterMixes()},
       {"clip-union", ClipUnion()},
+      {"path-left-open", PathLeftOpen()},
   };
 }
 
