@@ -16,7 +16,8 @@ namespace emf2pdf {
 // How drawn paths meet what lies under them: the binary raster operations
 // (ROP2) that PDF's blend modes give exactly for black, white and pure
 // colours (AND multiplies, OR screens, XOR is the difference).
-enum class Blend : uint8_t { kCopy, kMultiply, kScreen, kDifference };
+// kNone paints nothing (R2_NOP).
+enum class Blend : uint8_t { kCopy, kMultiply, kScreen, kDifference, kNone };
 
 // How a path's inside is painted: a solid colour or a tiling pattern whose
 // cell repeats from `patternOrigin` in units of `patternUnitX` x

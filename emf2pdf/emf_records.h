@@ -125,9 +125,14 @@ inline constexpr uint32_t MM_ANISOTROPIC = 8;
 inline constexpr uint32_t TRANSPARENT = 1;
 
 // Binary raster operations (EMR_SETROP2)
+inline constexpr uint32_t R2_BLACK = 1;
+inline constexpr uint32_t R2_NOTCOPYPEN = 4;
+inline constexpr uint32_t R2_NOT = 6;
 inline constexpr uint32_t R2_XORPEN = 7;
+inline constexpr uint32_t R2_NOP = 11;
 inline constexpr uint32_t R2_MASKPEN = 9;
 inline constexpr uint32_t R2_MERGEPEN = 15;
+inline constexpr uint32_t R2_WHITE = 16;
 inline constexpr uint32_t RGN_AND = 1;
 inline constexpr uint32_t RGN_COPY = 5;
 inline constexpr uint32_t ALTERNATE = 1;

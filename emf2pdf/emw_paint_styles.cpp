@@ -32,7 +32,7 @@ const StrokeStyle& TEMWParser::PenStroke() {
   } catch (const MalformedRecord&) {
   }
   StrokeStyle stroke;
-  stroke.color = state_.penColor;
+  stroke.color = Rop2Color(state_.penColor);
   stroke.width = state_.penWidth * fx_;
   stroke.dash = PenDash(state_.penStyle);
   PenCapAndJoin(pen, stroke);
@@ -51,7 +51,7 @@ FillStyle TEMWParser::SolidFill(uint32_t color) const {
 // origin in device pixels, whatever the mapping; a hatch lies over the
 // background colour when the background mode is opaque.
 FillStyle TEMWParser::BrushFill(bool evenOdd) {
-  FillStyle fill = SolidFill(ResolvePalette(state_.brushColor));
+  FillStyle fill = SolidFill(Rop2Color(ResolvePalette(state_.brushColor)));
   fill.evenOdd = evenOdd;
   fill.blend = FillBlendFor(state_.blend, fill.color);
   if (!PatternBrush()) return fill;

@@ -213,7 +213,7 @@ bool TEMWParser::InvertsDestination() const {
     const size_t size = record.bytes.size();
     if (record.type == EMR_SETROP2 && size >= 12) {
       const uint32_t rop2 = u32(record.bytes.data() + 8);
-      if (rop2 == R2_XORPEN || rop2 == R2_MERGEPEN) inverts = true;
+      if (rop2 == R2_XORPEN || rop2 == R2_MERGEPEN || rop2 == R2_NOT) inverts = true;
     }
     if ((record.type != EMR_BITBLT && record.type != EMR_STRETCHBLT) || size < 44) return;
     const uint32_t rop = u32(record.bytes.data() + 40);

@@ -157,6 +157,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void OnSetBkMode(RecordReader& in);
   void OnSetRop2(RecordReader& in);
   static Blend BlendOfRop2(uint32_t rop2);
+  uint32_t Rop2Color(uint32_t color) const;
   void OnSetPolyFillMode(RecordReader& in);
   void OnSetStretchBltMode(RecordReader& in);
   void OnSetTextAlign(RecordReader& in);

@@ -195,6 +195,7 @@ void PdfPageDevice::WritePath(const DevicePath& path) {
 void PdfPageDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
                              const StrokeStyle* stroke) {
   if (path.Empty() || (fill == nullptr && stroke == nullptr)) return;
+  if ((fill ? fill->blend : stroke->blend) == Blend::kNone) return;
   CloseStaleClip();
   if (stroke) UseStroke(*stroke);
   const bool pattern = fill && fill->pattern;
@@ -235,6 +236,7 @@ void PdfPageDevice::UseBlend(Blend blend) {
       page_.SetDifferenceBlend();
       break;
     case Blend::kCopy:
+    case Blend::kNone:
       break;
   }
 }

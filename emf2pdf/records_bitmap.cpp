@@ -364,6 +364,8 @@ void TEMWParser::PaintWithoutSource(int32_t x, int32_t y, int32_t cx, int32_t cy
   FillStyle fill = rop == platform::BLACKNESS   ? SolidFill(0x000000)
                    : rop == platform::WHITENESS ? SolidFill(0xFFFFFF)
                                                 : BrushFill(false);
+  if (rop != platform::BLACKNESS && rop != platform::WHITENESS)
+    fill.color = ResolvePalette(state_.brushColor);  // as it is, whatever the ROP2
   fill.blend = Blend::kCopy;
   FillDestination(x, y, cx, cy, fill);
 }

@@ -63,9 +63,27 @@ Blend TEMWParser::BlendOfRop2(uint32_t rop2) {
     case R2_MERGEPEN:
       return Blend::kScreen;
     case R2_XORPEN:
+    case R2_NOT:
       return Blend::kDifference;
+    case R2_NOP:
+      return Blend::kNone;
     default:
       return Blend::kCopy;
+  }
+}
+
+// The raster operations that ignore or invert the pen's or brush's colour.
+uint32_t TEMWParser::Rop2Color(uint32_t color) const {
+  switch (dc_.Current().rop2) {
+    case R2_BLACK:
+      return 0x000000;
+    case R2_WHITE:
+    case R2_NOT:  // white in the Difference mode inverts
+      return 0xFFFFFF;
+    case R2_NOTCOPYPEN:
+      return ~color & 0xFFFFFF;
+    default:
+      return color;
   }
 }
 

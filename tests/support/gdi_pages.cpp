@@ -379,7 +379,7 @@ EmfBuilder ShortBounds() {
 // around a shape drawn with R2_MASKPEN in a black and white pattern (the way
 // old programs drew see-through shapes) leaves the pattern's black cells in
 // the brush colour; XOR (a pure colour's fill, a line of any colour) and OR
-// with the page.
+// with the page; nothing (R2_NOP), then the page inverted (R2_NOT).
 EmfBuilder RasterMixes() {
   EmfBuilder b = Picture();
   auto rop2 = [&](uint32_t mode) {
@@ -409,6 +409,10 @@ EmfBuilder RasterMixes() {
   b.createBrushIndirect(7, 0, Rgb(0, 255, 0)).selectObject(7);
   rop2(15);  // R2_MERGEPEN
   b.rectangle({20, 150, 180, 180});
+  rop2(11);  // R2_NOP
+  b.rectangle({20, 185, 180, 198});
+  rop2(6);  // R2_NOT
+  b.rectangle({20, 185, 180, 198});
   return b;
 }
 
