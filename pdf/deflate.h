@@ -10,6 +10,10 @@ namespace pdf {
 // writes page contents and images no larger than zlib's default level in a
 // third of its time; 6 saves 1% for 35% more time, 4 costs 3% in size.
 inline constexpr int kDeflateLevel = 5;
+// Page contents, a third of a vector-heavy job's time even at level 5: level
+// 4 takes 30% less time for 3.6% more bytes on the corpus (12% of the whole
+// job's time, 2.5% of its output).
+inline constexpr int kPageContentDeflateLevel = 4;
 // Font programs: level 6 makes them 0.03% smaller than 5 and level 9 0.1%;
 // one level for every stream also means one compressor for the run.
 inline constexpr int kFontProgramDeflateLevel = kDeflateLevel;

@@ -225,7 +225,7 @@ void TPDFPage::WritePatternResources() {
 void TPDFPage::WriteContentStream(int64_t number) {
   std::string data = std::exchange(content_, std::string());
   const bool deflate = document_.Compression() == ctFlate;
-  if (deflate) data = Deflate(data);
+  if (deflate) data = Deflate(data, kPageContentDeflateLevel);
   if (number != objectNumber_) document_.BeginObject(number);
   document_.WriteKeyInteger("/Length ", static_cast<int64_t>(data.size()));
   if (deflate) document_.WriteLine("/Filter /FlateDecode");
