@@ -10,7 +10,8 @@ namespace emf2pdf {
 
 namespace {
 
-constexpr uint32_t kRectH = 0, kRectV = 1, kTriangle = 2;
+// Modes: 0 horizontal rectangles, 1 vertical ones, 2 triangles.
+constexpr uint32_t kRectH = 0, kTriangle = 2;
 // Shaded rectangles one record may draw; beyond it each is filled with its
 // middle colour, so that a record of many shapes stays small.
 constexpr int64_t kShadingBudget = 4096;

@@ -137,8 +137,8 @@ TEST(EmwPens, dashesAndCapsFollowThePen) {
 // comes before or after the transform. Wine draws these pens thin and
 // solid, so the dash array written is what is checked.
 TEST(EmwPens, geometricDashes_followTheWorldScale) {
-  constexpr float c = 0.8660254f, s = 0.5f;
-  const emfbuild::Xform turnedTwice{2 * c, 2 * s, -2 * s, 2 * c, 20, 20};
+  constexpr float cosine = 0.8660254f, sine = 0.5f;
+  const emfbuild::Xform turnedTwice{2 * cosine, 2 * sine, -2 * sine, 2 * cosine, 20, 20};
   auto userStylePen = [](EmfBuilder& b) {  // PS_GEOMETRIC | PS_USERSTYLE, 2 wide: 8 on, 4 off
     std::vector<uint8_t> p;
     for (uint32_t v : {1u, 0u, 0u, 0u, 0u, 0x10007u, 2u, 0u, 0u, 0u, 2u, 8u, 4u})
