@@ -22,7 +22,7 @@ TEST(TSaveSWFDialog, offersTheFourTypesAndThreeBoxesUnderTheTypeList) {
                              {"cbFileOpen", "Open generated file"},
                              {"cbFileExplore", "Explore folder with generated movie"}};
   dialog.show();
-  QTest::qWaitForWindowExposed(&dialog);
+  (void)QTest::qWaitForWindowExposed(&dialog);  // the geometry below is what is checked
   const auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
   ASSERT_NE(types, nullptr);
   int top = types->geometry().bottom();
