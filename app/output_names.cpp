@@ -1,7 +1,9 @@
 #include "app/output_names.h"
 
+#include <algorithm>
 #include <string_view>
 
+#include "app/jpeg_output.h"
 #include "app/path_rules.h"
 #include "platform/folders.h"
 #include "platform/message_box.h"
@@ -11,15 +13,30 @@ namespace app {
 namespace {
 
 constexpr std::string_view kReserved = "\"$%&*/:<=>?[\\]|";
+constexpr const char* kDefaultName = "Printer";
+// A question names this many files at most; the rest are counted.
+constexpr size_t kListedFiles = 10;
 
-// Yes when the file does not exist or the user agrees to replace it.
-bool MayReplace(const std::string& file) {
-  if (!platform::FileExists(file)) return true;
-  const std::string text =
-      "File \"" + file + "\" already exists.\r\nDo you want to overwrite file?";
+bool AskToReplace(const std::string& text) {
   return platform::ShowMessageBox(text, "Replace File", platform::MessageIcon::Warning,
                                   platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes;
 }
+
+std::string ReplaceOneQuestion(const std::string& file) {
+  return "File \"" + file + "\" already exists.\r\nDo you want to overwrite file?";
+}
+
+std::string ReplaceManyQuestion(const std::vector<std::string>& files) {
+  std::string text = "These files already exist:";
+  for (size_t i = 0; i < files.size() && i < kListedFiles; ++i) text += "\r\n" + files[i];
+  if (files.size() > kListedFiles)
+    text += "\r\nand " + std::to_string(files.size() - kListedFiles) + " more";
+  return text + "\r\nDo you want to overwrite them?";
+}
+
+// Nothing to make a file name of: no letter, digit or other character but
+// dots and spaces, which would give a hidden or blank name.
+bool Unusable(const std::string& stem) { return stem.find_first_not_of(". ") == std::string::npos; }
 
 }  // namespace
 
@@ -47,7 +64,9 @@ std::string ProposedFileName(const std::string& documentName, int filterIndex) {
   // Document names come from Windows programs as well as Linux ones.
   const size_t cut = documentName.find_last_of("\\/:");
   const std::string name = cut == std::string::npos ? documentName : documentName.substr(cut + 1);
-  return ChangeFileExt(SanitizeDocumentName(name), "") + FilterExtension(filterIndex);
+  std::string stem = ChangeFileExt(SanitizeDocumentName(name), "");
+  if (Unusable(stem)) stem = kDefaultName;
+  return stem + FilterExtension(filterIndex);
 }
 
 int FilterIndexForName(const std::string& chosen, int filterIndex) {
@@ -60,17 +79,40 @@ int FilterIndexForName(const std::string& chosen, int filterIndex) {
   return named;
 }
 
+std::string MovieFileName(const std::string& outputName) {
+  if (LowerCase(ExtractFileExt(outputName)) == ".swf") return outputName;
+  return ChangeFileExt(outputName, ".swf");
+}
+
 std::string CompleteFileName(const std::string& chosen, int filterIndex) {
   if (!ExtractFileExt(chosen).empty()) return chosen;
   return chosen + FilterExtension(filterIndex);
 }
 
-bool ConfirmOverwrite(const std::string& fileName, int filterIndex) {
-  if (filterIndex == kFilterJpeg) return MayReplace(ChangeFileExt(fileName, ".jpg"));
-  if (filterIndex == kFilterSwf || filterIndex == kFilterSwfAndPdf)
-    if (!MayReplace(ChangeFileExt(fileName, ".swf"))) return false;
+std::vector<std::string> FilesToWrite(const std::string& fileName, int filterIndex, int pageCount,
+                                      bool htmlPage) {
+  std::vector<std::string> files;
+  if (filterIndex == kFilterJpeg) {
+    for (int page = 1; page <= std::max(1, pageCount); ++page)
+      files.push_back(JpegPageName(fileName, page, pageCount));
+    return files;
+  }
+  const bool movie = filterIndex == kFilterSwf || filterIndex == kFilterSwfAndPdf;
+  if (movie) files.push_back(MovieFileName(fileName));
   if (filterIndex == kFilterPdf || filterIndex == kFilterSwfAndPdf)
-    return MayReplace(ChangeFileExt(fileName, ".pdf"));
+    files.push_back(ChangeFileExt(fileName, ".pdf"));
+  if (movie && htmlPage) files.push_back(ChangeFileExt(MovieFileName(fileName), ".html"));
+  return files;
+}
+
+bool ConfirmOverwrite(const std::string& fileName, int filterIndex, int pageCount, bool htmlPage) {
+  std::vector<std::string> existing;
+  for (const std::string& file : FilesToWrite(fileName, filterIndex, pageCount, htmlPage))
+    if (platform::FileExists(file)) existing.push_back(file);
+  if (filterIndex == kFilterJpeg && existing.size() > 1)
+    return AskToReplace(ReplaceManyQuestion(existing));
+  for (const std::string& file : existing)
+    if (!AskToReplace(ReplaceOneQuestion(file))) return false;
   return true;
 }
 

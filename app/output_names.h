@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -13,7 +14,8 @@ std::string SanitizeDocumentName(const std::string& text);
 
 // The name the save dialog proposes: the document name's file-name part (after
 // the last "\", "/" or drive colon), sanitised, without its extension, with the
-// extension of the file type.
+// extension of the file type. A name that leaves nothing usable (empty, only
+// dots or spaces: "http://example.com/") proposes the default name "Printer".
 std::string ProposedFileName(const std::string& documentName, int filterIndex);
 
 // ".swf", ".pdf" or ".jpg" for filter index 1, 2 or 4; empty otherwise.
@@ -24,11 +26,25 @@ std::string FilterExtension(int filterIndex);
 // makes it, as a typed "report.pdf" means a PDF; otherwise the selected type.
 int FilterIndexForName(const std::string& chosen, int filterIndex);
 
+// The movie made under an output name: the name itself when it ends in
+// ".swf" in any case, else the name with its extension changed to ".swf", so
+// that a movie never lands on a PDF or a name without extension.
+std::string MovieFileName(const std::string& outputName);
+
 // The chosen name with the file type's extension appended when it has none.
 std::string CompleteFileName(const std::string& chosen, int filterIndex);
 
-// Asks before each existing file the save would replace ("Replace File");
-// true when saving may go on.
-bool ConfirmOverwrite(const std::string& fileName, int filterIndex);
+// Every file a save under the completed `fileName` writes, in the order they
+// are asked about: the movie as "name.swf", the PDF as "name.pdf", the movie's
+// page "name.html" when `htmlPage`, or the numbered JPEG pages of a job of
+// `pageCount` pages.
+std::vector<std::string> FilesToWrite(const std::string& fileName, int filterIndex, int pageCount,
+                                      bool htmlPage);
+
+// Asks before each existing file of FilesToWrite is replaced ("Replace File"),
+// before anything is written; true when saving may go on. Existing JPEG pages
+// are asked about in one question that lists them.
+bool ConfirmOverwrite(const std::string& fileName, int filterIndex, int pageCount = 1,
+                      bool htmlPage = false);
 
 }  // namespace app

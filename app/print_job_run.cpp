@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/controller_message.h"
+#include "app/output_names.h"
 #include "app/path_rules.h"
 #include "app/pdf_conversion.h"
 #include "app/pdf_options_reader.h"
@@ -53,17 +54,35 @@ int PrintJobRun::Run(const std::vector<std::string>& arguments) {
     ownStore_ = platform::OpenCurrentUserHive();
     store_ = ownStore_.get();
   }
+  // Settings that cannot be parsed may hide "Silent" or the output name: the
+  // job waits rather than going ahead with defaults nobody chose.
+  try {
+    store_->KeyExists(kMainKey);
+  } catch (const platform::RegistryError& error) {
+    return RefuseUnreadableSettings(error.what());
+  }
   settings_ = LoadRunSettings(*store_);
   if (settings_.silent) return RunSilent();
   return dialogMode_ ? dialogMode_(job_, settings_, *store_) : RefuseDialogMode();
 }
 
 int PrintJobRun::RefuseWithoutJob() const {
-  if (noJobMessage_)
-    noJobMessage_("INI file not found", "Printing error");
-  else
-    platform::ShowMessageBox("INI file not found", "Printing error", platform::MessageIcon::Error);
+  ShowRefusal("INI file not found");
   return 1;
+}
+
+int PrintJobRun::RefuseUnreadableSettings(const std::string& reason) const {
+  ShowRefusal("The settings cannot be read (" + reason +
+              "), so nothing was made and the job files were left in place. Correct or remove " +
+              "the settings file and print again.");
+  return 2;
+}
+
+void PrintJobRun::ShowRefusal(const std::string& text) const {
+  if (noJobMessage_)
+    noJobMessage_(text, "Printing error");
+  else
+    platform::ShowMessageBox(text, "Printing error", platform::MessageIcon::Error);
 }
 
 std::string SilentModeHint() {
@@ -91,6 +110,9 @@ int PrintJobRun::RunSilent() {
       std::fprintf(stderr, "tallowcraft: movies are not made by this run; nothing was made\n");
       return kNothingMade;
     }
+    // The movie takes its own extension: a name meant for the PDF ("Printer.pdf")
+    // or one without extension must not become a movie under that name.
+    outputName_ = MovieFileName(outputName_);
     silentMovie_(*store_, job_.pageFiles, outputName_);
     NotifyController(settings_);
     return 0;

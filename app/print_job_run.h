@@ -22,7 +22,8 @@ using SilentMovie =
     std::function<void(platform::RegistryStore&, const std::vector<std::string>& pageFiles,
                        const std::string& outputName)>;
 
-// Shows the message that ends a run which has no job to work on.
+// Shows the message that ends a run before it could start on its job: no
+// job description, or settings that cannot be read.
 using NoJobMessage = std::function<void(const std::string& text, const std::string& caption)>;
 
 // One print job from start to end: the job description in, the output out.
@@ -47,6 +48,8 @@ class PrintJobRun {
 
  private:
   int RefuseWithoutJob() const;
+  int RefuseUnreadableSettings(const std::string& reason) const;
+  void ShowRefusal(const std::string& text) const;
   int RunSilent();
   int RefuseDialogMode() const;
 

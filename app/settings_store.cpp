@@ -19,20 +19,9 @@ int HexValue(char c) {
   return -1;
 }
 
-// The tolerant reader hides a broken settings file behind defaults; say so
-// once, or a silent setup would turn into dialog mode without a reason.
-void WarnWhenUnreadable(platform::RegistryStore& store) {
-  try {
-    store.KeyExists(kMainKey);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "tallowcraft: %s; using default settings\n", error.what());
-  }
-}
-
 }  // namespace
 
 RunSettings LoadRunSettings(platform::RegistryStore& store) {
-  WarnWhenUnreadable(store);
   const TolerantReader main(store, kMainKey);
   RunSettings settings;
   settings.htmlCheckBox = main.ReadBool("HTMLCheckBox", true);

@@ -84,15 +84,17 @@ TEST(SilentSettingsRun, failedMovie_keepsAnExistingFileOfThatName) {
   EXPECT_EQ(ReadFile(job.documents() + "/movie.swf"), "old movie");
 }
 
-TEST(SilentSettingsRun, movieNames_followTheStoredValuesUnchanged) {
+TEST(SilentSettingsRun, movieNames_takeTheMovieExtension) {
   const struct {
     const char* what;
     std::string mainValues;
     std::string expectedFile;
   } kCases[] = {
       {"no values: the default name", "", "docs/Printer.swf"},
-      {"swf keeps another extension",
-       "\"OutputFileFormat\"=\"swf\"\n\"OutputFileName\"=\"report.pdf\"\n", "docs/report.pdf"},
+      {"another extension is changed",
+       "\"OutputFileFormat\"=\"swf\"\n\"OutputFileName\"=\"report.pdf\"\n", "docs/report.swf"},
+      {"no extension gets one", "\"OutputFileFormat\"=\"swf\"\n\"OutputFileName\"=\"report\"\n",
+       "docs/report.swf"},
       {"an empty format takes the extension in any case", "\"OutputFileName\"=\"@/a.SWF\"\n",
        "a.SWF"},
   };
@@ -106,9 +108,11 @@ TEST(SilentSettingsRun, movieNames_followTheStoredValuesUnchanged) {
       values.replace(at, 1, job.folder().path());
     job.WriteSettings(std::string(SilentJob::kMainKeyLine) + "\"Silent\"=dword:00000001\n" +
                       values);
+    WriteFile(job.documents() + "/report.pdf", "a PDF of before");
     const auto result = job.Run();
     EXPECT_EQ(result.exitStatus, 0) << c.what << "\n" << result.standardError;
     EXPECT_EQ(ReadFile(job.folder().file(c.expectedFile)).substr(0, 3), "FWS") << c.what;
+    EXPECT_EQ(ReadFile(job.documents() + "/report.pdf"), "a PDF of before") << c.what;
   }
 }
 
@@ -165,10 +169,20 @@ TEST(SilentSettingsRun, brokenSettingsFile_isReportedWithItsLineAndLeftAlone) {
   const std::string broken =
       std::string(SilentJob::kMainKeyLine) + "\"Silent\"=dword:00000001\n\"OutputFileName\"=pdf\n";
   job.WriteSettings(broken);
-  const auto result = job.Run();
-  EXPECT_NE(result.exitStatus, 0);
+  const std::string jobText = ReadFile(job.job());
+  const auto result = job.Run({"DISPLAY=", "WAYLAND_DISPLAY="});
+  EXPECT_EQ(result.exitStatus, 2);
+  // One message: the file, its line and what became of the job; no defaults taken.
   EXPECT_TRUE(Contains(result.standardError, job.registry() + ":5:")) << result.standardError;
+  EXPECT_TRUE(Contains(result.standardError, "job files were left in place"))
+      << result.standardError;
+  EXPECT_EQ(result.standardError.find(job.registry() + ":5:"),
+            result.standardError.rfind(job.registry() + ":5:"))
+      << result.standardError;
+  EXPECT_FALSE(Contains(result.standardError, "default")) << result.standardError;
   EXPECT_EQ(ReadFile(job.registry()), "Windows Registry Editor Version 5.00\r\n\r\n" + broken);
+  EXPECT_EQ(ReadFile(job.job()), jobText);
+  EXPECT_TRUE(Listing(job.documents()).empty());
 }
 
 TEST(SilentSettingsRun, handEditedSettings_areLeftByteForByte) {

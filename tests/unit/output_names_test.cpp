@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "app/output_names.h"
@@ -24,7 +25,10 @@ TEST(ProposedFileName, takesTheNamePartWithoutExtensionAndAddsTheTypes) {
       {"/home/ann/scan", 4, "scan.jpg"},
       {"D:notes.txt", 3, "notes"},
       {"Report.xls", 0, "Report"},
-      {"", 2, ".pdf"},
+      {"", 2, "Printer.pdf"},
+      {"http://example.com/", 2, "Printer.pdf"},
+      {"..", 1, "Printer.swf"},
+      {". .xls", 4, "Printer.jpg"},
   };
   for (const auto& c : kCases)
     EXPECT_EQ(ProposedFileName(c.document, c.index), c.proposed) << c.document;
@@ -84,6 +88,7 @@ TEST(ConfirmOverwrite, asksForEachExistingFileOfTheTypeInOrder) {
       {movie, 2, {platform::MessageAnswer::No}, false, {"movie.pdf"}},
       {folder.file("scan"), 4, {platform::MessageAnswer::Yes}, true, {"scan.jpg"}},
       {folder.file("new.pdf"), 2, {}, true, {}},
+      {folder.file("movie.pdf"), 1, {platform::MessageAnswer::No}, false, {"movie.swf"}},
       {movie, 0, {}, true, {}},
   };
   for (const auto& c : kCases) {
@@ -97,6 +102,41 @@ TEST(ConfirmOverwrite, asksForEachExistingFileOfTheTypeInOrder) {
     EXPECT_EQ(asked, expected);
   }
   platform::SetMessagePresenter(nullptr);
+}
+
+// The numbered pages a JPEG job writes are the files asked about, in one
+// question; the unnumbered name is not written by a job of several pages.
+TEST(ConfirmOverwrite, jpegPagesOfSeveralPages_areAskedAboutInOneQuestion) {
+  testing_support::TempFolder folder;
+  for (const char* name : {"photo.jpg", "photo1.jpg", "photo2.jpg"})
+    testing_support::WriteFile(folder.file(name), "x");
+  platform::SetMessagePresenter(&Answer);
+  asked.clear();
+  answers = {platform::MessageAnswer::No};
+  EXPECT_FALSE(ConfirmOverwrite(folder.file("photo.jpg"), kFilterJpeg, 3));
+  EXPECT_EQ(asked, std::vector<std::string>{
+                       "Replace File: These files already exist:\r\n" + folder.file("photo1.jpg") +
+                       "\r\n" + folder.file("photo2.jpg") + "\r\nDo you want to overwrite them?"});
+  asked.clear();
+  answers = {platform::MessageAnswer::No};
+  EXPECT_FALSE(ConfirmOverwrite(folder.file("photo"), kFilterJpeg, 1));
+  EXPECT_EQ(asked.size(), 1u);
+  std::remove(folder.file("photo1.jpg").c_str());
+  std::remove(folder.file("photo2.jpg").c_str());
+  asked.clear();
+  EXPECT_TRUE(ConfirmOverwrite(folder.file("photo.jpg"), kFilterJpeg, 2));
+  EXPECT_TRUE(asked.empty());
+  platform::SetMessagePresenter(nullptr);
+}
+
+TEST(FilesToWrite, movieNamesTakeTheMovieExtension) {
+  EXPECT_EQ(FilesToWrite("/t/Both", kFilterSwfAndPdf, 2, true),
+            (std::vector<std::string>{"/t/Both.swf", "/t/Both.pdf", "/t/Both.html"}));
+  EXPECT_EQ(FilesToWrite("/t/Both.pdf", kFilterSwfAndPdf, 1, false),
+            (std::vector<std::string>{"/t/Both.swf", "/t/Both.pdf"}));
+  EXPECT_EQ(FilesToWrite("/t/a.SWF", kFilterSwf, 1, false), std::vector<std::string>{"/t/a.SWF"});
+  EXPECT_EQ(FilesToWrite("/t/scan.jpeg", kFilterJpeg, 2, true),
+            (std::vector<std::string>{"/t/scan1.jpg", "/t/scan2.jpg"}));
 }
 
 }  // namespace
