@@ -36,15 +36,12 @@ void SaveSilentMovie(platform::RegistryStore& store, const std::vector<std::stri
   RunSilentSwf(component, pageFiles, outputName);
 }
 
-bool RunDialogSwf(presentation::TPresentation& component, const std::vector<std::string>& pageFiles,
-                  const std::string& outputName) {
+bool PrepareDialogSwf(presentation::TPresentation& component,
+                      const std::vector<std::string>& pageFiles) {
   AddSlides(component, pageFiles);
   component.Options().SetNavigationTemplatesFolder(NavigationTemplatesFolder());
   UseSettingsKey(component);
-  if (!component.ShowOptionsDialog(0)) return false;
-  std::string name = outputName;
-  component.SaveToFile(name);
-  return true;
+  return component.ShowOptionsDialog(0);
 }
 
 }  // namespace app

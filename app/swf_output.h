@@ -22,12 +22,12 @@ void RunSilentSwf(presentation::TPresentation& component, const std::vector<std:
 void SaveSilentMovie(platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
                      const std::string& outputName);
 
-// The dialog sequence: slides, settings, then the component's options dialog
-// (the caller installs it: component.SetOptionsDialog(presentation::ShowSwfOptionsDialog)
-// from presentation/qt). Returns false, making nothing,
-// when the dialog is not confirmed; otherwise saves the movie under
-// `outputName` unchanged and returns true. Errors propagate.
-bool RunDialogSwf(presentation::TPresentation& component, const std::vector<std::string>& pageFiles,
-                  const std::string& outputName);
+// The dialog sequence up to the component's options dialog (the caller
+// installs it: component.SetOptionsDialog(presentation::ShowSwfOptionsDialog)
+// from presentation/qt): slides, settings, dialog. False when the dialog is
+// not confirmed. The caller then writes the movie with component.WriteMovie,
+// so that it can hold the movie back until its other outputs are made too.
+bool PrepareDialogSwf(presentation::TPresentation& component,
+                      const std::vector<std::string>& pageFiles);
 
 }  // namespace app

@@ -18,6 +18,7 @@
 #include "dialogs/movie_and_jpeg_outputs.h"
 #include "dialogs/pdf_options_dialog.h"
 #include "dialogs/save_swf_dialog.h"
+#include "pdf/output_file.h"
 #include "platform/folders.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
@@ -73,8 +74,9 @@ void ShowNoJobMessage(const std::string& text, const std::string& caption) {
 
 int DialogModeRun::Run() {
   if (AskForOutput()) {
-    if (SaveOutputs() == Outcome::Failed) return kFailed;
-    MoviePostActions();
+    const Outcome outcome = SaveOutputs();
+    if (outcome == Outcome::Failed) return kFailed;
+    if (outcome == Outcome::Made) MoviePostActions();
   }
   app::SaveRunSettings(store_, settings_, outputName_);
   DeleteJobFiles();
@@ -90,10 +92,13 @@ bool DialogModeRun::AskForOutput() {
   const int stored = app::ReadDefaultFilterIndex(store_);
   dialog.SetFilterIndex(stored);
   dialog.SetFileName(app::ProposedFileName(job_.documentName, stored));
+  const int pageCount = static_cast<int>(job_.pageFiles.size());
   for (;;) {
     if (!dialog.Execute()) return false;
     filterIndex_ = app::FilterIndexForName(dialog.FileName(), dialog.FilterIndex());
-    if (app::ConfirmOverwrite(dialog.FileName(), filterIndex_)) break;
+    // The page is made when it is to be opened.
+    pageAsked_ = dialog.GenerateHTML() && dialog.OpenGeneratedFile();
+    if (app::ConfirmOverwrite(dialog.FileName(), filterIndex_, pageCount, pageAsked_)) break;
   }
   outputName_ = app::CompleteFileName(dialog.FileName(), filterIndex_);
   app::WriteDefaultFilterIndex(store_, filterIndex_);
@@ -109,44 +114,56 @@ DialogModeRun::Outcome DialogModeRun::SaveOutputs() {
                   settings_.exploreFileCheckBox);
     return Outcome::Made;
   }
-  Outcome movie = Outcome::Made;
-  if (filterIndex_ == app::kFilterSwf || filterIndex_ == app::kFilterSwfAndPdf)
-    movie = SaveMovie(store_, job_.pageFiles, outputName_) ? Outcome::Made : Outcome::Cancelled;
-  if (filterIndex_ != app::kFilterPdf && filterIndex_ != app::kFilterSwfAndPdf) return movie;
-  return SavePdf();
+  const bool movie = filterIndex_ == app::kFilterSwf || filterIndex_ == app::kFilterSwfAndPdf;
+  const bool pdf = filterIndex_ == app::kFilterPdf || filterIndex_ == app::kFilterSwfAndPdf;
+  if (!movie && !pdf) return Outcome::Cancelled;
+  if (movie && !AskMovieOptions(movie_, job_.pageFiles)) return Outcome::Cancelled;
+  std::optional<app::PdfFormatOptions> pdfOptions;
+  if (pdf && !(pdfOptions = AskPdfOptions())) return Outcome::Cancelled;
+
+  // Discarded unless committed: a failed PDF takes the new movie with it.
+  std::unique_ptr<pdf::OutputFile> movieFile;
+  if (movie) movieFile = WriteMovie(movie_, app::MovieFileName(outputName_));
+  if (pdf && SavePdf(*pdfOptions) == Outcome::Failed) return Outcome::Failed;
+  if (movieFile) movieFile->commit();
+  if (pdf) {
+    const std::string pdfName = app::ChangeFileExt(outputName_, ".pdf");
+    if (settings_.openFileCheckBox && platform::FileExists(pdfName)) OpenFile(pdfName);
+    if (settings_.exploreFileCheckBox) ExploreToFile(pdfName);
+  }
+  return Outcome::Made;
 }
 
-DialogModeRun::Outcome DialogModeRun::SavePdf() {
+std::optional<app::PdfFormatOptions> DialogModeRun::AskPdfOptions() {
   app::PdfOptionsRecord record;
   TfrmSavePDFDlg dialog(record);
   dialog.SetProducer(app::kProducer);
   dialog.LoadSettings(store_);
   dialog.SetAutoOpenPDF(settings_.openFileCheckBox);
-  if (dialog.exec() != QDialog::Accepted) return Outcome::Cancelled;
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   settings_.openFileCheckBox = dialog.AutoOpenPDF();
   dialog.SaveSettings(store_);
+  return app::DialogPdfFormatOptions(record, dialog.Producer());
+}
 
-  const std::string pdfName = app::ChangeFileExt(outputName_, ".pdf");
-  WarnWhenNotReplaceable(pdfName);
+DialogModeRun::Outcome DialogModeRun::SavePdf(const app::PdfFormatOptions& options) {
+  WarnWhenNotReplaceable(app::ChangeFileExt(outputName_, ".pdf"));
   try {
-    app::ConvertToPdf(job_.pageFiles, outputName_,
-                      app::DialogPdfFormatOptions(record, dialog.Producer()),
+    app::ConvertToPdf(job_.pageFiles, outputName_, options,
                       [] { QCoreApplication::processEvents(); });
   } catch (const std::exception& error) {
     platform::ShowMessageBox(error.what(), "Error of converting", platform::MessageIcon::Error);
     return Outcome::Failed;
   }
-  if (settings_.openFileCheckBox && platform::FileExists(pdfName)) OpenFile(pdfName);
-  if (settings_.exploreFileCheckBox) ExploreToFile(pdfName);
   return Outcome::Made;
 }
 
 void DialogModeRun::MoviePostActions() {
   if (filterIndex_ != app::kFilterSwf && filterIndex_ != app::kFilterSwfAndPdf) return;
-  const std::string movie = app::ChangeFileExt(outputName_, ".swf");
+  const std::string movie = app::MovieFileName(outputName_);
   if (settings_.openFileCheckBox && platform::FileExists(movie)) {
     if (settings_.htmlCheckBox) {
-      MakeMoviePage(movie);
+      MakeMoviePage(movie, pageAsked_);
       const std::string page = app::ChangeFileExt(movie, ".html");
       if (platform::FileExists(page)) OpenMoviePage(page);
     } else {

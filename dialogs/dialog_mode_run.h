@@ -1,10 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/job_description.h"
 #include "app/run_settings.h"
 #include "platform/registry_store.h"
+#include "presentation/presentation.h"
 
 namespace dialogs {
 
@@ -25,7 +27,7 @@ class DialogModeRun {
  public:
   DialogModeRun(const app::JobDescription& job, app::RunSettings& settings,
                 platform::RegistryStore& store)
-      : job_(job), settings_(settings), store_(store) {}
+      : job_(job), settings_(settings), store_(store), movie_(&store) {}
 
   int Run();
 
@@ -34,16 +36,25 @@ class DialogModeRun {
 
   // The save dialog, again while an overwrite is refused; false when cancelled.
   bool AskForOutput();
+  // Every question first (the movie's options, the PDF options), then the
+  // files; cancelling anywhere makes nothing, and a movie made with a PDF
+  // replaces its name only once the PDF is made too.
   Outcome SaveOutputs();
-  Outcome SavePdf();
+  // The PDF options dialog; nothing when it is cancelled.
+  std::optional<app::PdfFormatOptions> AskPdfOptions();
+  Outcome SavePdf(const app::PdfFormatOptions& options);
   void MoviePostActions();
   void DeleteJobFiles() const;
 
   const app::JobDescription& job_;
   app::RunSettings& settings_;
   platform::RegistryStore& store_;
+  // The movie component lives through the whole run, as the run expects.
+  presentation::TPresentation movie_;
   int filterIndex_ = 0;
   std::string outputName_;
+  // The movie's page was among the files the user agreed to replace.
+  bool pageAsked_ = false;
 };
 
 }  // namespace dialogs

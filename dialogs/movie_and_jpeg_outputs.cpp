@@ -4,6 +4,7 @@
 #include "app/jpeg_output.h"
 #include "app/swf_output.h"
 #include "dialogs/explore_to_file.h"
+#include "pdf/output_file.h"
 #include "platform/message_box.h"
 #include "presentation/qt/swf_options_dialog.h"
 
@@ -18,17 +19,24 @@ bool AskYesNo(const std::string& text, const std::string& caption) {
 
 }  // namespace
 
-bool SaveMovie(platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
-               const std::string& outputName) {
-  // The component stays for the rest of the process, as the run expects.
-  static presentation::TPresentation component(&store);
+bool AskMovieOptions(presentation::TPresentation& component,
+                     const std::vector<std::string>& pageFiles) {
   component.SetOptionsDialog(presentation::ShowSwfOptionsDialog);
-  return app::RunDialogSwf(component, pageFiles, outputName);
+  return app::PrepareDialogSwf(component, pageFiles);
 }
 
-void MakeMoviePage(const std::string& movieName) {
+std::unique_ptr<pdf::OutputFile> WriteMovie(presentation::TPresentation& component,
+                                            const std::string& movieName) {
+  auto file = std::make_unique<pdf::OutputFile>(movieName);
+  component.WriteMovie(*file);
+  return file;
+}
+
+void MakeMoviePage(const std::string& movieName, bool replaceAgreed) {
   // No title and no size: the page takes the movie's file name and stage size.
-  app::MakeHTMLPage(movieName, "", 0, 0, AskYesNo);
+  app::MakeHTMLPage(movieName, "", 0, 0,
+                    replaceAgreed ? app::ConfirmReplace([](auto&, auto&) { return true; })
+                                  : app::ConfirmReplace(AskYesNo));
 }
 
 void OpenMoviePage(const std::string& pageName) {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
-namespace platform {
-class RegistryStore;
+namespace pdf {
+class OutputFile;
+}
+namespace presentation {
+class TPresentation;
 }
 
 namespace dialogs {
@@ -12,15 +16,20 @@ namespace dialogs {
 // The movie and JPEG outputs of dialog mode, with the questions and
 // post-actions they bring at a desktop.
 
-// Saves the pages as a movie under `outputName` unchanged, after the movie's
-// own options dialog. False when that dialog is cancelled: nothing was made.
-// Errors propagate.
-bool SaveMovie(platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
-               const std::string& outputName);
+// Takes the pages as the movie's slides and shows the movie's own options
+// dialog; false when it is cancelled.
+bool AskMovieOptions(presentation::TPresentation& component,
+                     const std::vector<std::string>& pageFiles);
 
-// The HTML page that embeds the movie, beside it with extension ".html"; an
-// existing page is replaced only when the user agrees.
-void MakeMoviePage(const std::string& movieName);
+// The movie of those slides in a temporary file that replaces `movieName`
+// when the caller commits it. Errors propagate.
+std::unique_ptr<pdf::OutputFile> WriteMovie(presentation::TPresentation& component,
+                                            const std::string& movieName);
+
+// The HTML page that embeds the movie, beside it with extension ".html". An
+// existing page is replaced when the user agreed before anything was written
+// (`replaceAgreed`), else only when the user agrees now.
+void MakeMoviePage(const std::string& movieName, bool replaceAgreed);
 
 // Opens the movie's HTML page in the browser, served on the loopback address
 // (browsers do not run the player from a file:// page).

@@ -144,6 +144,46 @@ TEST_F(DialogModeRun, movieWithItsPage_isMadeOpenedOverLoopbackAndCleansUp) {
   EXPECT_TRUE(Contains(opened, "/clip.html\n" + job.documents() + "/\n")) << opened;
 }
 
+// "Both SWF and PDF" under a name without extension: name.swf and name.pdf,
+// every file to be replaced asked about before anything is written, and
+// cancelling the last question makes nothing at all.
+TEST_F(DialogModeRun, movieAndPdf_takeTheirExtensionsAndCancellingLateMakesNothing) {
+  const std::string base = job.documents() + "/Both";
+  WriteFile(base, "keep");
+  WriteFile(base + ".swf", "old movie");
+  job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
+                    "\"DefaultFilterIndex\"=dword:00000003\n");
+  {
+    auto run = start();
+    answer("Save As", "key ctrl+a type --delay 5 '" + base + "'");
+    display.Xdotool("key Return");
+    answer("Replace File", "key Return");
+    answer("Movie options", "key Return");
+    answer("PDF Options", "key Escape");
+    const ProgramResult result = run.get();
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(ReadFile(base + ".swf"), "old movie");
+    EXPECT_FALSE(fs::exists(base + ".pdf"));
+  }
+  WriteFile(base + ".html", "old page");
+  for (const std::string& page : pages) emfbuild::EmfBuilder(400, 300).writeFile(page);
+  WriteFile(job.job(), "[Document]\r\nName=Both\r\n[EMF]\r\nCount=2\r\nFile0=" + pages[0] +
+                           "\r\nFile1=" + pages[1] + "\r\n");
+  auto run = start();
+  answer("Save As", "key ctrl+a type --delay 5 '" + base + "'");
+  display.Xdotool("key Return");
+  answer("Replace File", "key Return");  // Both.swf
+  answer("Replace File", "key Return");  // Both.html, asked before anything is written
+  answer("Movie options", "key Return");
+  answer("PDF Options", "key Return");
+  const ProgramResult result = run.get();
+  EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+  EXPECT_EQ(ReadFile(base), "keep");
+  EXPECT_EQ(ReadFile(base + ".swf").substr(1, 2), "WS");
+  EXPECT_EQ(RunCommand("qpdf --check '" + base + ".pdf' >/dev/null"), 0);
+  EXPECT_TRUE(Contains(ReadFile(base + ".html"), "Both.swf"));
+}
+
 TEST_F(DialogModeRun, noJob_isSaidInAMessageBoxAtTheDesktop) {
   auto run = std::async(std::launch::async, [this] {
     return RunCommand("DISPLAY=" + display.display() +
