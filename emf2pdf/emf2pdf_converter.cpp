@@ -161,9 +161,8 @@ double TEMF2PDFConverter::FrameToDevice(int32_t from, int32_t to) const {
 
 // "Same as the printed page": the page is the picture's frame with the
 // margins around it, so the picture keeps its true size and orientation;
-// true when it does. A page that would pass PDF's largest size is cut to it
-// and the picture fitted inside the margins; a frame that gives no page
-// takes A4.
+// true when it does. A page beyond PDF's sizes is held to them and the
+// picture fitted inside the margins; a frame that gives no page takes A4.
 bool TEMF2PDFConverter::SizeToFrame(pdf::TPDFPage& page, const EmfHeader& header,
                                     const std::string& file) {
   const double width = FrameToDevice(header.rclFrame.left, header.rclFrame.right);
@@ -187,8 +186,8 @@ bool TEMF2PDFConverter::SizeToFrame(pdf::TPDFPage& page, const EmfHeader& header
   page.SetHeight(madeHeight);
   if (madeWidth == pageWidth && madeHeight == pageHeight) return true;
   std::fprintf(stderr,
-               "tallowcraft: %s: the picture with its margins does not fit a PDF page; it is "
-               "made smaller\n",
+               "tallowcraft: %s: the picture with its margins is beyond PDF's page sizes; it is "
+               "fitted inside the margins\n",
                file.c_str());
   return false;
 }

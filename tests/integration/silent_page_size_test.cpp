@@ -47,7 +47,7 @@ TEST(SilentPageSize, sameAsThePrintedPage_isTheFrameWithItsMargins) {
   }
   const std::string said = RunSameAsPrinted(job, pages);
   EXPECT_NE(said.find("gives no page size; using A4"), std::string::npos) << said;
-  EXPECT_NE(said.find(pages[3] + ": the picture with its margins does not fit a PDF page"),
+  EXPECT_NE(said.find(pages[3] + ": the picture with its margins is beyond PDF's page sizes"),
             std::string::npos)
       << said;
   std::string info;
