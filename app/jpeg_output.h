@@ -32,11 +32,14 @@ struct JpegRunResult {
   std::vector<std::string> replaced;  // files that existed before
 };
 
-// One JPEG per page, drawn at the resolution given (pixel size = picture
-// frame at that density) on white, quality 100, baseline, with that density
-// in its JFIF header. Each file goes through a temporary file and replaces
-// its name only when complete; replaced files are named on standard error.
-// One page is in memory at a time. Errors propagate.
+// One JPEG per page, drawn at the resolution given (pixel size = the page
+// the PDF converter makes of the picture with "same as the printed page" and
+// no margins: the frame's size, else A4) on white, quality 100, baseline,
+// with that density in its JFIF header. All or nothing: every page goes to a
+// temporary file, and the files replace their names only once every page is
+// made; a failure throws, naming the page, and leaves no file of the job.
+// Replaced files are named on standard error. One page is in memory at a
+// time.
 JpegRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
                              const std::string& outputName, const JpegResolution& resolution);
 

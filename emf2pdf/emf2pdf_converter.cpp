@@ -134,14 +134,13 @@ void TEMF2PDFConverter::ConvertItem(TElMTree::Item& item) {
     return;
   }
   for (size_t i = 0; i < node.Files.size(); ++i) {
-    DrawPageFile(node.Files[i]);
+    DrawPage(EmfReader::Load(node.Files[i]), node.Files[i]);
     if (i < node.Links.size()) AddLinks(node.Links[i]);
     if (generateBookmarks_ && i == 0) AddBookmark(item, PageCount() - 1);
   }
 }
 
-void TEMF2PDFConverter::DrawPageFile(const std::string& file) {
-  const EmfReader emf = EmfReader::Load(file);
+void TEMF2PDFConverter::DrawPage(const EmfReader& emf, const std::string& file) {
   if (firstPageDrawn_) {
     NewPage();
   } else {
@@ -150,37 +149,51 @@ void TEMF2PDFConverter::DrawPageFile(const std::string& file) {
   pdf::TPDFPage& page = CurrentPage();
   page.SetOrientation(pageOrientation_);
   page.SetSize(pageSize_);
-  if (pageSize_ == pdf::psUserDefined) SizeToFrame(page, emf.Header(), file);
-  PlacePicture(page, emf, file);
+  const bool trueSize = pageSize_ == pdf::psUserDefined && SizeToFrame(page, emf.Header(), file);
+  PlacePicture(page, emf, file, trueSize);
   DrawWatermark(page);
 }
 
-// "Same as the printed page": the page takes the size, and so the
-// orientation, of the picture's frame.
-void TEMF2PDFConverter::SizeToFrame(pdf::TPDFPage& page, const EmfHeader& header,
+// A length of the picture frame (hundredths of a millimetre) in device units.
+double TEMF2PDFConverter::FrameToDevice(int32_t from, int32_t to) const {
+  return std::fabs(static_cast<double>(to) - from) * Resolution() / 2540.0;
+}
+
+// "Same as the printed page": the page is the picture's frame with the
+// margins around it, so the picture keeps its true size and orientation;
+// true when it does. A page beyond PDF's sizes is held to them and the
+// picture fitted inside the margins; a frame that gives no page takes A4.
+bool TEMF2PDFConverter::SizeToFrame(pdf::TPDFPage& page, const EmfHeader& header,
                                     const std::string& file) {
-  const double pixelsPerFrameUnit = Resolution() / 2540.0;
-  const double width =
-      std::fabs(static_cast<double>(header.rclFrame.right) - header.rclFrame.left) *
-      pixelsPerFrameUnit;
-  const double height =
-      std::fabs(static_cast<double>(header.rclFrame.bottom) - header.rclFrame.top) *
-      pixelsPerFrameUnit;
+  const double width = FrameToDevice(header.rclFrame.left, header.rclFrame.right);
+  const double height = FrameToDevice(header.rclFrame.top, header.rclFrame.bottom);
   // PDF pages run from 3 to 14,400 points on each side.
   const double factor = Resolution() / 72.0;
-  if (!(width >= 3 * factor && width <= 14400 * factor && height >= 3 * factor &&
-        height <= 14400 * factor)) {
+  const double smallest = 3 * factor;
+  const double largest = 14400 * factor;
+  if (!(width >= smallest && width <= largest && height >= smallest && height <= largest)) {
     std::fprintf(stderr, "tallowcraft: %s: the picture's frame gives no page size; using A4\n",
                  file.c_str());
     page.SetSize(pdf::psA4);
-    return;
+    return false;
   }
-  page.SetWidth(width);
-  page.SetHeight(height);
+  const double r = Resolution() / 25.4;
+  const double pageWidth = width + (marginLeft_ + marginRight_) * r;
+  const double pageHeight = height + (marginTop_ + marginBottom_) * r;
+  const double madeWidth = std::clamp(pageWidth, smallest, largest);
+  const double madeHeight = std::clamp(pageHeight, smallest, largest);
+  page.SetWidth(madeWidth);
+  page.SetHeight(madeHeight);
+  if (madeWidth == pageWidth && madeHeight == pageHeight) return true;
+  std::fprintf(stderr,
+               "tallowcraft: %s: the picture with its margins is beyond PDF's page sizes; it is "
+               "fitted inside the margins\n",
+               file.c_str());
+  return false;
 }
 
 void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
-                                     const std::string& file) {
+                                     const std::string& file, bool trueSize) {
   const double r = Resolution() / 25.4;
   const double availableWidth = page.WidthPx() - (marginLeft_ + marginRight_) * r;
   const double availableHeight = page.HeightPx() - (marginTop_ + marginBottom_) * r;
@@ -204,9 +217,15 @@ void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
   double left = marginLeft_ * r;
   double top = marginTop_ * r;
   if (pageSize_ == pdf::psUserDefined) {
-    // A page of the picture's own size keeps its proportions inside the
-    // margins, centred.
-    xScale = yScale = std::min(xScale, yScale);
+    if (trueSize) {
+      // The frame itself, not the page: the page is whole points, and
+      // its rounding is shared by the margins on either side.
+      xScale = FrameToDevice(header.rclFrame.left, header.rclFrame.right) / wm * emfToPdfFactor_;
+      yScale = FrameToDevice(header.rclFrame.top, header.rclFrame.bottom) / hm * emfToPdfFactor_;
+    } else {
+      // Proportions kept inside the margins.
+      xScale = yScale = std::min(xScale, yScale);
+    }
     left += (availableWidth - wm * xScale / emfToPdfFactor_) / 2;
     top += (availableHeight - hm * yScale / emfToPdfFactor_) / 2;
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ class TEMF2PDFConverter : public pdf::TPDFDocument {
   // reason in LastError.
   bool Convert();
   const std::string& LastError() const { return lastError_; }
+  // Draws one picture on a page of its own by the same rules, between
+  // BeginDoc and EndDoc; `file` names the picture in messages. Throws what
+  // the page cannot be made for.
+  void DrawPage(const EmfReader& emf, const std::string& file);
   int DocumentCount() const { return documentCount_; }
 
   double EMFToPDFFactor() const { return emfToPdfFactor_; }
@@ -70,9 +75,10 @@ class TEMF2PDFConverter : public pdf::TPDFDocument {
  private:
   TElMTree::Item& FolderItem(const std::string& relativeName);
   void ConvertItem(TElMTree::Item& item);
-  void DrawPageFile(const std::string& file);
-  void SizeToFrame(pdf::TPDFPage& page, const EmfHeader& header, const std::string& file);
-  void PlacePicture(pdf::TPDFPage& page, const EmfReader& emf, const std::string& file);
+  bool SizeToFrame(pdf::TPDFPage& page, const EmfHeader& header, const std::string& file);
+  void PlacePicture(pdf::TPDFPage& page, const EmfReader& emf, const std::string& file,
+                    bool trueSize);
+  double FrameToDevice(int32_t from, int32_t to) const;
   // The watermark text over the picture (converter_watermark.cpp).
   void DrawWatermark(pdf::TPDFPage& page);
   void AddLinks(const TUrlPositionList& links);

@@ -1,7 +1,7 @@
-// Every real metafile of the shared corpus as a movie slide and a JPEG page:
-// a page (huge pictures at a lower density, frameless ones blank at the size
-// of their bounds), or an error naming the file; for well-formed files only
-// because the header gives no usable size.
+// Every real metafile of the shared corpus as a movie slide and a JPEG page,
+// with the PDF path's page (A4 for a frame of no usable page size, blank for a
+// picture of no usable size); only a malformed file may fail, with an error
+// naming it.
 #include <gtest/gtest.h>
 
 #include "app/jpeg_output.h"
@@ -26,11 +26,7 @@ TEST(OutputsCorpus, everyPicture_becomesASlideAndAJpegOrAClearError) {
       } catch (const std::runtime_error& error) {
         const std::string message = error.what();
         EXPECT_NE(message.find(file), std::string::npos) << message;
-        if (!broken) {
-          EXPECT_TRUE(message.find("no picture size") != std::string::npos ||
-                      message.find("too large to draw") != std::string::npos)
-              << message;
-        }
+        EXPECT_TRUE(broken) << message;
       }
     }
   }

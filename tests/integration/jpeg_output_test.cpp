@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <algorithm>
+
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/jpeg_output.h"
 #include "emf2pdf/page_picture.h"
 #include "pdf/jpeg_codec.h"
+#include "support/emf_builder.h"
 #include "support/image_tools.h"
 #include "support/output_pages.h"
 #include "support/temp_folder.h"
@@ -101,6 +107,87 @@ TEST(JpegOutput, withoutAPrinter_theFirstPagesDeviceGivesTheDensity) {
   EXPECT_EQ(jpeg.substr(jpeg.find(std::string("JFIF\0", 5)) + 7, 5),
             std::string("\1\0\x60\0\x60", 5));
   EXPECT_NE(said.find("reference device of " + pages[0]), std::string::npos) << said;
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A page whose frame is 20 km square gets the PDF path's A4 page, drawn at
+// the density asked for, between two ordinary pages.
+TEST(JpegOutput, pageOfNoUsablePageSize_isAnA4PageAmongTheOthers) {
+  TempFolder temp;
+  const auto pages = testing_support::WriteTwoDistinctPages(temp.path());
+  const std::string huge = temp.file("huge.emf");
+  emfbuild::EmfBuilder(400, 300).frame({0, 0, 2'000'000'000, 2'000'000'000}).writeFile(huge);
+  testing::internal::CaptureStderr();
+  const auto result =
+      app::WriteJpegPages({pages[0], huge, pages[1]}, temp.file("photo.jpg"), {150, 150, "test"});
+  const std::string said = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(result.written.size(), 3u);
+  EXPECT_NE(said.find(huge + ": the picture's frame gives no page size; using A4"),
+            std::string::npos)
+      << said;
+  const auto info = pdf::ReadJpegInfo(ReadFile(temp.file("photo2.jpg")));
+  EXPECT_EQ(info.width, 1240);   // 595 points at 150 dpi
+  EXPECT_EQ(info.height, 1754);  // 842 points
+  EXPECT_EQ(pdf::ReadJpegInfo(ReadFile(temp.file("photo3.jpg"))).width, 625);
+}
+
+// A page that fails (not a metafile) leaves nothing of the job: no page file,
+// no temporary file, and the photo that was there before untouched.
+TEST(JpegOutput, failingPage_leavesNoFileOfTheJob) {
+  TempFolder temp;
+  const auto pages = testing_support::WriteTwoDistinctPages(temp.path());
+  const std::string broken = temp.file("broken.emf");
+  testing_support::WriteFile(broken, std::string(200, 'x'));
+  testing_support::WriteFile(temp.file("photo1.jpg"), "old photo");
+  const auto before = FolderNames(temp.path());
+  try {
+    app::WriteJpegPages({pages[0], broken, pages[1]}, temp.file("photo.jpg"), {96, 96, "test"});
+    FAIL() << "a job with a broken page succeeded";
+  } catch (const std::runtime_error& error) {
+    const std::string message = error.what();
+    EXPECT_NE(message.find(temp.file("photo2.jpg")), std::string::npos) << message;
+    EXPECT_NE(message.find(broken + " is not an enhanced metafile"), std::string::npos) << message;
+  }
+  EXPECT_EQ(FolderNames(temp.path()), before);
+  EXPECT_EQ(ReadFile(temp.file("photo1.jpg")), "old photo");
+}
+
+// Every page's file stays open until all are made: a job of more pages than
+// the soft limit on open files allows still succeeds, and the limit is back
+// afterwards.
+TEST(JpegOutput, jobOfMorePagesThanTheOpenFileLimit_succeeds) {
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < 200)
+    GTEST_SKIP() << "hard limit on open files " << saved.rlim_max;
+  TempFolder temp;
+  const auto pages = testing_support::WriteTwoDistinctPages(temp.path());
+  rlimit low = saved;
+  low.rlim_cur = 24;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  const std::vector<std::string> many(60, pages[0]);
+  std::string failure;
+  size_t written = 0;
+  try {
+    written = app::WriteJpegPages(many, temp.file("many.jpg"), {4, 4, "test"}).written.size();
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  rlimit after{};
+  getrlimit(RLIMIT_NOFILE, &after);
+  setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(failure, "");
+  EXPECT_EQ(written, 60u);
+  EXPECT_EQ(after.rlim_cur, 24u);
+  EXPECT_TRUE(std::filesystem::exists(temp.file("many60.jpg")));
 }
 
 TEST(JpegOutput, postActions_openOnePageAndShowTheFirstOfMany) {
