@@ -31,6 +31,8 @@ platform::MessageAnswer ShowQtMessageBox(const std::string& text, const std::str
   const bool question = buttons == platform::MessageButtons::YesNo;
   QMessageBox box(QtIcon(icon), QString::fromStdString(caption), body,
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+  // The texts hold file names, which may look like markup: shown as written.
+  box.setTextFormat(Qt::PlainText);
   if (question) box.setDefaultButton(QMessageBox::Yes);
   const int answer = box.exec();
   if (!question) return platform::MessageAnswer::Ok;

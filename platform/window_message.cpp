@@ -5,10 +5,16 @@
 #include <X11/Xutil.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace platform {
 
@@ -18,7 +24,6 @@ namespace {
 // linking it would load five libraries at every start.
 struct XlibFunctions {
   decltype(&::XCloseDisplay) XCloseDisplay = nullptr;
-  decltype(&::XFlush) XFlush = nullptr;
   decltype(&::XFree) XFree = nullptr;
   decltype(&::XGetClassHint) XGetClassHint = nullptr;
   decltype(&::XGetWindowAttributes) XGetWindowAttributes = nullptr;
@@ -28,6 +33,7 @@ struct XlibFunctions {
   decltype(&::XQueryTree) XQueryTree = nullptr;
   decltype(&::XSendEvent) XSendEvent = nullptr;
   decltype(&::XSetErrorHandler) XSetErrorHandler = nullptr;
+  decltype(&::XSetIOErrorHandler) XSetIOErrorHandler = nullptr;
   decltype(&::XSync) XSync = nullptr;
   bool usable = false;
 
@@ -36,7 +42,6 @@ struct XlibFunctions {
     if (handle == nullptr) return;
     usable = true;
     Bind(handle, XCloseDisplay, "XCloseDisplay");
-    Bind(handle, XFlush, "XFlush");
     Bind(handle, XFree, "XFree");
     Bind(handle, XGetClassHint, "XGetClassHint");
     Bind(handle, XGetWindowAttributes, "XGetWindowAttributes");
@@ -46,6 +51,7 @@ struct XlibFunctions {
     Bind(handle, XQueryTree, "XQueryTree");
     Bind(handle, XSendEvent, "XSendEvent");
     Bind(handle, XSetErrorHandler, "XSetErrorHandler");
+    Bind(handle, XSetIOErrorHandler, "XSetIOErrorHandler");
     Bind(handle, XSync, "XSync");
   }
   template <typename Function>
@@ -59,12 +65,6 @@ const XlibFunctions& Xlib() {
   static const XlibFunctions functions;
   return functions;
 }
-
-using DisplayPtr = std::unique_ptr<Display, decltype(&::XCloseDisplay)>;
-
-// A window that does not exist (any more) must not end the program through
-// Xlib's default handler, which exits.
-int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
 std::string Utf8Property(Display* display, Window window, Atom property, Atom type) {
   Atom actualType = None;
@@ -131,28 +131,138 @@ Window TargetWindow(Display* display, const WindowTarget& target) {
   return id;
 }
 
-}  // namespace
+// An X server can accept the connection (the kernel's backlog does that for
+// it) and then never answer: XOpenDisplay waits for the connection setup and
+// XSync for a reply, both without a time limit; Xlib cannot take over a
+// connection made elsewhere, and xcb_connect waits for the setup just the
+// same. So the whole conversation runs on a thread of its own, and the
+// caller waits for it only until the deadline. A thread given up on stays
+// blocked until the process ends, which follows at once: it owns its share
+// of this state, touches nothing else of the program's but Xlib, and the
+// kernel ends it with the process.
+struct Attempt {
+  enum class Stage { Talking, Sending, Sent, NotSent, Abandoned };
 
-bool SendWindowMessage(const WindowTarget& target, long messageNumber) {
-  if (!Xlib().usable) return false;
-  DisplayPtr display(Xlib().XOpenDisplay(nullptr), Xlib().XCloseDisplay);
-  if (!display) return false;
-  const auto previous = Xlib().XSetErrorHandler(&IgnoreXError);
-  bool sent = false;
-  if (const Window window = TargetWindow(display.get(), target)) {
+  std::string display;
+  WindowTarget target;
+  uint32_t number = 0;
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  Stage stage = Stage::Talking;
+  bool done = false;  // the thread has let go of its connection
+  bool lost = false;  // the connection broke
+
+  // Moves on from `from` only; false when the caller has given up meanwhile.
+  bool Advance(Stage from, Stage to) {
+    std::lock_guard lock(mutex);
+    if (stage != from) return false;
+    stage = to;
+    return true;
+  }
+  void Finish(bool connectionLost) {
+    {
+      std::lock_guard lock(mutex);
+      if (stage == Stage::Talking) stage = Stage::NotSent;
+      done = !connectionLost;
+      lost = connectionLost;
+    }
+    changed.notify_all();
+  }
+};
+
+// The attempt the current thread talks to the server for; none on the
+// program's other threads, whose X errors go to the handlers found before.
+thread_local Attempt* tAttempt = nullptr;
+XErrorHandler gPreviousErrorHandler = nullptr;
+XIOErrorHandler gPreviousIOErrorHandler = nullptr;
+
+// A window that does not exist (any more) must not end the program through
+// Xlib's default handler, which exits.
+int OnXError(Display* display, XErrorEvent* error) {
+  if (tAttempt != nullptr || gPreviousErrorHandler == nullptr) return 0;
+  return gPreviousErrorHandler(display, error);
+}
+
+// Nor may a broken connection: Xlib exits once this handler returns, so the
+// thread reports the break and then waits for the process to end.
+int OnConnectionLost(Display* display) {
+  if (tAttempt == nullptr)
+    return gPreviousIOErrorHandler != nullptr ? gPreviousIOErrorHandler(display) : 0;
+  tAttempt->Finish(true);
+  for (;;) pause();
+}
+
+void InstallErrorHandlers() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    gPreviousErrorHandler = Xlib().XSetErrorHandler(&OnXError);
+    gPreviousIOErrorHandler = Xlib().XSetIOErrorHandler(&OnConnectionLost);
+  });
+}
+
+void Converse(const std::shared_ptr<Attempt>& attempt) {
+  tAttempt = attempt.get();
+  Display* display = Xlib().XOpenDisplay(attempt->display.c_str());
+  if (display == nullptr) return attempt->Finish(false);
+  const Window window = TargetWindow(display, attempt->target);
+  // Once the caller has given up, nothing goes out any more.
+  if (window != 0 && attempt->Advance(Attempt::Stage::Talking, Attempt::Stage::Sending)) {
     XEvent event;
     std::memset(&event, 0, sizeof event);
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = Xlib().XInternAtom(display.get(), kMessageAtom, False);
+    event.xclient.message_type = Xlib().XInternAtom(display, kMessageAtom, False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = messageNumber;
-    sent = Xlib().XSendEvent(display.get(), window, False, NoEventMask, &event) != 0;
-    Xlib().XFlush(display.get());
-    Xlib().XSync(display.get(), False);
+    event.xclient.data.l[0] = static_cast<long>(attempt->number);
+    const bool queued = Xlib().XSendEvent(display, window, False, NoEventMask, &event) != 0;
+    Xlib().XSync(display, False);
+    attempt->Advance(Attempt::Stage::Sending,
+                     queued ? Attempt::Stage::Sent : Attempt::Stage::NotSent);
   }
-  Xlib().XSetErrorHandler(previous);
-  return sent;
+  Xlib().XCloseDisplay(display);
+  attempt->Finish(false);
+}
+
+MessageOutcome Await(Attempt& attempt, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(attempt.mutex);
+  attempt.changed.wait_for(lock, timeout, [&] { return attempt.done || attempt.lost; });
+  switch (attempt.stage) {
+    case Attempt::Stage::Talking:
+      attempt.stage = Attempt::Stage::Abandoned;
+      return attempt.lost ? MessageOutcome::ConnectionLost : MessageOutcome::NoAnswer;
+    case Attempt::Stage::Sending:
+      return MessageOutcome::Unconfirmed;
+    case Attempt::Stage::Sent:
+      return MessageOutcome::Sent;
+    case Attempt::Stage::NotSent:
+    case Attempt::Stage::Abandoned:
+      break;
+  }
+  return MessageOutcome::NotSent;
+}
+
+}  // namespace
+
+MessageResult SendWindowMessage(const WindowTarget& target, uint32_t messageNumber,
+                                std::chrono::milliseconds timeout) {
+  MessageResult result;
+  const char* display = std::getenv("DISPLAY");
+  result.display = display != nullptr ? display : "";
+  if (!Xlib().usable || result.display.empty()) return result;
+  InstallErrorHandlers();
+  auto attempt = std::make_shared<Attempt>();
+  attempt->display = result.display;
+  attempt->target = target;
+  attempt->number = messageNumber;
+  try {
+    std::thread(Converse, attempt).detach();
+  } catch (const std::system_error&) {
+    result.outcome = MessageOutcome::NoThread;
+    return result;
+  }
+  result.outcome = Await(*attempt, timeout);
+  return result;
 }
 
 }  // namespace platform

@@ -5,12 +5,16 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <thread>
 
 #include "platform/window_message.h"
 #include "support/output_pages.h"
+#include "support/pdf_inspect.h"
 #include "support/silent_job.h"
+#include "support/xvfb_session.h"
 
 // Xlib's macros (None, Bool) clash with GoogleTest's names: included last.
 #include <X11/Xlib.h>
@@ -51,9 +55,10 @@ class ControllerMessage : public ::testing::Test {
     }
   }
 
-  // The message numbers that arrived, after the sender has finished.
-  std::vector<long> Received() {
-    std::vector<long> numbers;
+  // The message numbers that arrived, after the sender has finished; 32 bits
+  // on the wire, which Xlib widens with their sign.
+  std::vector<uint32_t> Received() {
+    std::vector<uint32_t> numbers;
     XSync(x_, False);
     while (XPending(x_) > 0) {
       XEvent event;
@@ -61,7 +66,7 @@ class ControllerMessage : public ::testing::Test {
       if (event.type == ClientMessage &&
           event.xclient.message_type == XInternAtom(x_, platform::kMessageAtom, False) &&
           event.xclient.data.l[1] == 0 && event.xclient.data.l[2] == 0)
-        numbers.push_back(event.xclient.data.l[0]);
+        numbers.push_back(static_cast<uint32_t>(event.xclient.data.l[0]));
     }
     return numbers;
   }
@@ -87,7 +92,7 @@ TEST_F(ControllerMessage, finishedJob_sendsTheNumberToTheWindowFoundByTitleClass
   const struct {
     const char* what;
     std::string values;
-    std::vector<long> expected;
+    std::vector<uint32_t> expected;
   } kCases[] = {
       {"by title", "\"ControllerWindowCaption\"=\"Job Controller\"\n", {1025}},
       {"title before class",
@@ -108,12 +113,72 @@ TEST_F(ControllerMessage, finishedJob_sendsTheNumberToTheWindowFoundByTitleClass
   EXPECT_TRUE(Received().empty());
 }
 
+TEST_F(ControllerMessage, numbersOutsideTheMessageRange_areRefusedAndNamed) {
+  const struct {
+    const char* number;
+    std::vector<uint32_t> expected;
+    bool refused;
+  } kCases[] = {
+      {"4294967295", {4294967295u}, false},
+      {"4294967296", {}, true},
+      {"-1", {}, true},
+      {"-4294967295", {}, true},
+      {"99999999999999999999", {}, true},
+      {"0", {}, false},
+      {"", {}, false},
+      {"10x", {}, false},
+  };
+  for (const auto& c : kCases) {
+    const auto result = RunJob(std::string("\"FinishedWindowMessageID\"=\"") + c.number +
+                                   "\"\n\"ControllerWindowCaption\"=\"Job Controller\"\n",
+                               true);
+    EXPECT_EQ(result.exitStatus, 0) << c.number << result.standardError;
+    EXPECT_EQ(Received(), c.expected) << c.number;
+    if (c.refused)
+      EXPECT_NE(result.standardError.find(std::string("FinishedWindowMessageID \"") + c.number +
+                                          "\" is not a message number"),
+                std::string::npos)
+          << c.number << result.standardError;
+    else
+      EXPECT_EQ(result.standardError, "") << c.number;
+  }
+}
+
 TEST_F(ControllerMessage, failedJob_sendsNothing) {
   const auto result = RunJob(
       "\"FinishedWindowMessageID\"=\"1025\"\n\"ControllerWindowCaption\"=\"Job Controller\"\n",
       false);
   EXPECT_NE(result.exitStatus, 0);
   EXPECT_TRUE(Received().empty());
+}
+
+// A server that accepts the connection but never answers (stopped) must not
+// keep the finished run from ending, nor change its status.
+TEST(ControllerMessageToSilentServer, runEndsInTimeWithItsOutputAndSaysWhy) {
+  testing_support::XvfbSession server;
+  SilentJob job;
+  const std::string pdf = job.folder().file("a.pdf");
+  job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
+                    "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"" + pdf +
+                    "\"\n\"FinishedWindowMessageID\"=\"1025\"\n"
+                    "\"ControllerWindowCaption\"=\"Job Controller\"\n");
+  server.Stop();
+  const auto start = std::chrono::steady_clock::now();
+  // The bound turns a hang into a failure instead of a stuck suite.
+  const auto result = job.RunUnder({"timeout", "30"}, {"DISPLAY=" + server.display()});
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  server.Continue();
+  EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+  EXPECT_LT(elapsed, std::chrono::seconds(15));
+  EXPECT_NE(result.standardError.find("tallowcraft: the X server of display " + server.display() +
+                                      " did not answer within 5 seconds; the completion "
+                                      "message was not sent"),
+            std::string::npos)
+      << result.standardError;
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  bool valid = false;
+  const std::string report = testing_support::QpdfCheck(pdf, &valid);
+  EXPECT_TRUE(valid) << report;
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ XvfbSession::XvfbSession() {
 
 XvfbSession::~XvfbSession() {
   if (pid_ <= 0) return;
+  Continue();  // a stopped server would not end
   ::kill(pid_, SIGTERM);
   ::waitpid(pid_, nullptr, 0);
 }
@@ -54,5 +55,9 @@ bool XvfbSession::WaitForFocus(const std::string& title) const {
   }
   return false;
 }
+
+void XvfbSession::Stop() const { ::kill(pid_, SIGSTOP); }
+
+void XvfbSession::Continue() const { ::kill(pid_, SIGCONT); }
 
 }  // namespace testing_support

@@ -21,6 +21,10 @@ class XvfbSession {
   bool WaitForFocus(const std::string& title) const;
   // Runs xdotool with these arguments on this display.
   int Xdotool(const std::string& arguments) const;
+  // Freezes the server (SIGSTOP): it still accepts connections, through the
+  // kernel, but answers nothing until Continue().
+  void Stop() const;
+  void Continue() const;
 
  private:
   int pid_ = -1;
