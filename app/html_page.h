@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "app/page_server.h"
+
 namespace app {
 
 // Asked before an existing page is replaced: the question's text and
@@ -26,16 +28,33 @@ void MakeHTMLPageFrom(const std::string& templateFile, const std::string& movieF
                       const std::string& title, int width, int height,
                       const ConfirmReplace& confirm);
 
-// The template text with the placeholders replaced.
+// The template text with the placeholders replaced in order, each escaped
+// for where it stands: the title as HTML text, the movie's name in an
+// attribute as a percent-encoded URL path segment; inside a tag outside a
+// quoted value, in URL, event or style attributes and in scripts and styles
+// every value stands percent-encoded, the one form that ends nothing there.
 std::string FillHtmlTemplate(const std::string& text, const std::string& title,
                              const std::string& movieName, int width, int height);
 
 // The stage size of a movie in pixels, from its header ("FWS" or "CWS").
 std::optional<std::pair<int, int>> ReadSwfStageSize(const std::string& movieFile);
 
+// A page server started for a page: its process (a child of this one, in a
+// session of its own, so that it outlives this program) and the page's
+// address, which holds the server's secret token.
+struct PageServerProcess {
+  int pid = 0;
+  std::string url;
+};
+
+// Starts tallowcraft-page-server beside the program and reads the address it
+// prints. Throws std::runtime_error.
+PageServerProcess StartPageServer(const PageServerSettings& settings);
+
 // Opens a page made by MakeHTMLPage in the browser: starts the page server
-// beside the program for the page's folder (it ends by itself when idle) and
-// opens its loopback address with xdg-open. Throws std::runtime_error.
-void OpenHtmlPage(const std::string& pageFile);
+// for the page, its movie (by default the page's name with ".swf") and the
+// Ruffle folder beside the program (it ends by itself when idle) and opens its
+// loopback address with xdg-open. Throws std::runtime_error.
+void OpenHtmlPage(const std::string& pageFile, const std::string& movieFile = {});
 
 }  // namespace app

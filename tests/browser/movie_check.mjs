@@ -1,6 +1,7 @@
 // Plays a movie page in Debian's chromium through Ruffle and reports, as JSON
 // on standard output, what an independent player makes of the movie: its
-// metadata, the console errors, and a coarse grey grid of the player after
+// metadata, the console errors, the page's title, the movies it fetched
+// ("STATUS URL"), and a coarse grey grid of the player after
 // loading, after a click in the middle and, reloaded, after the Right key.
 //   node movie_check.mjs URL GRID_COLUMNS GRID_ROWS
 import { chromium } from "playwright-core";
@@ -9,7 +10,7 @@ const [url, columns, rows] = [process.argv[2], Number(process.argv[3]), Number(p
 const flags = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
   "--disable-component-update", "--disable-sync", "--no-first-run"];
 
-const report = { metadata: null, errors: [], grids: {} };
+const report = { metadata: null, title: null, movies: [], errors: [], grids: {} };
 const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: flags });
 try {
   const page = await browser.newPage({ viewport: { width: 1400, height: 1400 } });
@@ -22,6 +23,13 @@ try {
   page.on("pageerror", (error) => report.errors.push(`pageerror: ${error.message}`));
   page.on("response", (response) => {
     if (response.status() >= 400) report.errors.push(`${response.status()}: ${response.url()}`);
+    if (new URL(response.url()).pathname.endsWith(".swf"))
+      report.movies.push(`${response.status()} ${response.url()}`);
+  });
+  // A script that got into the page through a name would show itself here.
+  page.on("dialog", (dialog) => {
+    report.errors.push(`dialog: ${dialog.message()}`);
+    dialog.dismiss();
   });
 
   const load = async () => {
@@ -76,6 +84,7 @@ try {
   };
 
   let player = await load();
+  report.title = await page.title();
   report.grids.initial = await grid(player);
   const box = await player.boundingBox();
   await page.mouse.click(box.x + box.width * 0.75, box.y + box.height / 2);

@@ -57,7 +57,7 @@ TEST(HtmlPage, placeholders_areReplacedInOrderAndCaseSensitively) {
       "m.swf m.swf <%swffilename%>");
   EXPECT_EQ(app::FillHtmlTemplate("<%HTMLPageTitle%>|<%SWFWidth%>x<%SWFHeight%>",
                                   "see <%SWFFileName%>", "m.swf", 794, 1123),
-            "see m.swf|794x1123");
+            "see &lt;%SWFFileName%&gt;|794x1123");
 }
 
 }  // namespace
