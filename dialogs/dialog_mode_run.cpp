@@ -165,7 +165,7 @@ void DialogModeRun::MoviePostActions() {
     if (settings_.htmlCheckBox) {
       MakeMoviePage(movie, pageAsked_);
       const std::string page = app::ChangeFileExt(movie, ".html");
-      if (platform::FileExists(page)) OpenMoviePage(page);
+      if (platform::FileExists(page)) OpenMoviePage(page, movie);
     } else {
       OpenFile(movie);
     }

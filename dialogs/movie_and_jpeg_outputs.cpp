@@ -39,9 +39,9 @@ void MakeMoviePage(const std::string& movieName, bool replaceAgreed) {
                                   : app::ConfirmReplace(AskYesNo));
 }
 
-void OpenMoviePage(const std::string& pageName) {
+void OpenMoviePage(const std::string& pageName, const std::string& movieName) {
   try {
-    app::OpenHtmlPage(pageName);
+    app::OpenHtmlPage(pageName, movieName);
   } catch (const std::exception& error) {
     platform::ShowMessageBox(error.what(), "Error", platform::MessageIcon::Error);
   }

@@ -33,7 +33,7 @@ void MakeMoviePage(const std::string& movieName, bool replaceAgreed);
 
 // Opens the movie's HTML page in the browser, served on the loopback address
 // (browsers do not run the player from a file:// page).
-void OpenMoviePage(const std::string& pageName);
+void OpenMoviePage(const std::string& pageName, const std::string& movieName);
 
 // One JPEG file per page, named after `outputName`, then the open and explore
 // post-actions by the flags; with more than one page the explore flag is
