@@ -67,29 +67,6 @@ class FileSink : public SwfSink {
   pdf::OutputFile& file_;
 };
 
-class StringSink : public SwfSink {
- public:
-  void Append(std::string_view bytes) override { bytes_ += bytes; }
-  void Overwrite(uint64_t offset, std::string_view bytes) override {
-    bytes_.replace(offset, bytes.size(), bytes);
-  }
-  uint64_t Size() const override { return bytes_.size(); }
-  std::string Take() { return std::move(bytes_); }
-
- private:
-  std::string bytes_;
-};
-
-}  // namespace
-
-void TPresentation::WriteMovie(pdf::OutputFile& file) {
-  ReadSettings(WrongType::kRaise);
-  FileSink sink(file);
-  WriteSlideMovie(sink, slides_, options_.Movie(), options_.NavigationTemplatesFolder());
-}
-
-namespace {
-
 // The largest stage Flash players were made for, and more than a browser
 // shows at once; a larger first page is drawn at a lower resolution.
 constexpr double kMaxStageSide = 2880;
@@ -136,9 +113,15 @@ void WriteSlideMovie(SwfSink& sink, const std::vector<std::string>& pageFiles,
 
 std::string MakeSlideMovie(const std::vector<std::string>& pageFiles, const SwfOptions& options,
                            const std::string& templatesFolder) {
-  StringSink sink;
+  StringSwfSink sink;
   WriteSlideMovie(sink, pageFiles, options, templatesFolder);
   return sink.Take();
+}
+
+void TPresentation::WriteMovie(pdf::OutputFile& file) {
+  ReadSettings(WrongType::kRaise);
+  FileSink sink(file);
+  WriteSlideMovie(sink, slides_, options_.Movie(), options_.NavigationTemplatesFolder());
 }
 
 }  // namespace presentation

@@ -97,8 +97,8 @@ void SwfMovieWriter::AddSlide(const platform::TBitmap& slide) {
   if (slide.Width() > stageWidth_ || slide.Height() > stageHeight_)
     throw std::runtime_error("A slide is larger than the movie's stage");
   if (frames_ >= slideCount_) throw std::runtime_error("More slides than the movie announced");
-  const auto bitmapId = static_cast<uint16_t>(nextId_++);
-  const auto shapeId = static_cast<uint16_t>(nextId_++);
+  const uint16_t bitmapId = nextId_++;
+  const uint16_t shapeId = nextId_++;
   if (options_.losslessSlides) {
     Append(DefineBitsLossless2(bitmapId, slide));
   } else {

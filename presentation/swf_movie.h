@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/bitmap.h"
@@ -36,6 +37,21 @@ class SwfSink {
   virtual uint64_t Size() const = 0;
 };
 
+// The movie in memory, for small ones.
+class StringSwfSink : public SwfSink {
+ public:
+  void Append(std::string_view bytes) override { bytes_ += bytes; }
+  void Overwrite(uint64_t offset, std::string_view bytes) override {
+    bytes_.replace(offset, bytes.size(), bytes);
+  }
+  uint64_t Size() const override { return bytes_.size(); }
+  const std::string& Bytes() const { return bytes_; }
+  std::string Take() { return std::move(bytes_); }
+
+ private:
+  std::string bytes_;
+};
+
 // Writes a movie of slides as they come, holding none of them: the stage has
 // the first slide's size, every frame shows one slide centred on a white
 // stage and stops there. Paging: a click goes to the next slide (a click on
@@ -52,7 +68,6 @@ class SwfMovieWriter {
 
   // Slides larger than the stage are refused; smaller ones are centred.
   void AddSlide(const platform::TBitmap& slide);
-  int SlidesAdded() const { return frames_; }
 
   // Ends the movie and writes its length into the header; throws unless
   // every slide announced was added.

@@ -213,24 +213,16 @@ TEST(MovieOutput, oneSlideTooMany_isRefusedBeforeAnyPageIsDrawn) {
 // The limit is exact: a movie of that many slides has all of them, each
 // character with an id of its own beside the navigation's.
 TEST(MovieOutput, aMovieOfTheMostSlides_keepsEveryIdApart) {
-  class StringSink : public presentation::SwfSink {
-   public:
-    void Append(std::string_view bytes) override { bytes_ += bytes; }
-    void Overwrite(uint64_t offset, std::string_view bytes) override {
-      bytes_.replace(offset, bytes.size(), bytes);
-    }
-    uint64_t Size() const override { return bytes_.size(); }
-    std::string bytes_;
-  } sink;
+  presentation::StringSwfSink sink;
   presentation::SwfOptions options;
   options.losslessSlides = false;  // JPEG slides are the quicker ones to encode
   presentation::SwfMovieWriter movie(sink, 4, 4, presentation::kMaxSlides, options, {});
   const platform::TBitmap slide(1, 1, platform::TPixelFormat::pf24bit);
   for (int i = 0; i < presentation::kMaxSlides; ++i) movie.AddSlide(slide);
   movie.Finish();
-  const SwfFile swf = ParseSwf(sink.bytes_);
+  const SwfFile swf = ParseSwf(sink.Bytes());
   EXPECT_EQ(swf.frames, presentation::kMaxSlides);
-  EXPECT_EQ(swf.length, sink.bytes_.size());
+  EXPECT_EQ(swf.length, sink.Bytes().size());
   EXPECT_EQ(Count(swf, presentation::kShowFrame), presentation::kMaxSlides);
   EXPECT_TRUE(IdsAreUnique(swf));
 }
