@@ -3,14 +3,20 @@
 // job. Pages are A4 pictures of bars and ellipses made by the EMF builder.
 // Peak memory of a 100-page JPEG job is the process's maximum resident size
 // after it (one page is held at a time, so it must not grow with the job).
+// With "noise", the job is instead a movie of pages of a 2875 x 2875 picture
+// of noise at 600 dpi, lossless (the largest slides there are), and the peak
+// is that movie's alone: slides go to the file as they are made.
 //   bench_outputs_bench [pages]
+//   bench_outputs_bench noise [pages]
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -52,13 +58,59 @@ std::vector<std::string> MakePages(const fs::path& folder, int count) {
   return pages;
 }
 
+// One page of noise, listed `count` times. The page is made by a child
+// process, so that the peak measured afterwards is the movie's.
+std::vector<std::string> MakeNoisePages(const fs::path& folder, int count) {
+  const fs::path path = folder / "noise.emf";
+  if (fork() == 0) {
+    constexpr int kSide = 2875;  // pixels at 600 dpi: just inside the largest stage
+    std::mt19937 random(7);
+    std::vector<uint32_t> colors(size_t{kSide} * kSide);
+    for (uint32_t& color : colors) color = random() & 0xFFFFFF;
+    emfbuild::EmfBuilder page(460, 460);  // 96 dpi: 4.79 inches
+    page.stretchDIBits({0, 0, 459, 459}, {0, 0}, 460, 460, {0, 0}, kSide, kSide, 0x00CC0020,
+                       emfbuild::Dib24(kSide, kSide, colors));
+    page.writeFile(path.string());
+    _exit(0);
+  }
+  int status = 0;
+  wait(&status);
+  return std::vector<std::string>(count, path.string());
+}
+
+// Saves the movie as the program does, through the component.
+uintmax_t SaveMovie(const std::vector<std::string>& pages, const presentation::SwfOptions& options,
+                    const fs::path& file) {
+  presentation::TPresentation component;
+  component.Options().Movie() = options;
+  for (const std::string& page : pages) component.AddSlideFromFileName(page, 0);
+  std::string name = file.string();
+  component.SaveToFile(name);
+  return fs::file_size(file);
+}
+
+int NoiseMovie(const fs::path& folder, int pages) {
+  const auto files = MakeNoisePages(folder, pages);
+  presentation::SwfOptions options;
+  options.resolution = 600;
+  uintmax_t bytes = 0;
+  const double seconds = Seconds([&] { bytes = SaveMovie(files, options, folder / "noise.swf"); });
+  std::printf("SWF of noise at 600 dpi: %d slides, %.0f MiB, %.1f s, peak %.0f MiB\n", pages,
+              bytes / 1048576.0, seconds, PeakMiB());
+  fs::remove_all(folder);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int pages = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+  const bool noise = argc > 1 && std::string(argv[1]) == "noise";
+  const int count = argc > 1 + noise ? std::max(1, std::atoi(argv[1 + noise])) : 0;
   const fs::path folder =
       fs::temp_directory_path() / ("tallowcraft-bench-" + std::to_string(getpid()));
   fs::create_directories(folder);
+  if (noise) return NoiseMovie(folder, count > 0 ? count : 20);
+  const int pages = count > 0 ? count : 100;
   const auto files = MakePages(folder, pages);
 
   for (const int dpi : {96, 300}) {
@@ -70,8 +122,8 @@ int main(int argc, char** argv) {
                 seconds, pages / seconds, PeakMiB());
   }
   const double swf = Seconds([&] {
-    const auto movie = presentation::MakeSlideMovie(files, presentation::SwfOptions{}, "");
-    std::printf("SWF: %zu bytes, ", movie.size());
+    std::printf("SWF: %ju bytes, ",
+                SaveMovie(files, presentation::SwfOptions{}, folder / "job.swf"));
   });
   std::printf("%d slides in %.2f s, %.3f s per slide\n", pages, swf, swf / pages);
   const double pdfSeconds = Seconds(

@@ -154,6 +154,22 @@ void OutputFile::write(std::string_view bytes) {
   buffer_.append(bytes);
 }
 
+void OutputFile::overwrite(uint64_t offset, std::string_view bytes) {
+  if (offset > position_ || bytes.size() > position_ - offset)
+    throw std::runtime_error("Cannot write file \"" + destination_ +
+                             "\": an overwrite past the bytes written");
+  flush();
+  while (!bytes.empty()) {
+    const ssize_t written = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw FileError("Cannot write file", destination_);
+    }
+    bytes.remove_prefix(static_cast<size_t>(written));
+    offset += static_cast<uint64_t>(written);
+  }
+}
+
 void OutputFile::flush() {
   writeAll(buffer_);
   buffer_.clear();

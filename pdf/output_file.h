@@ -30,6 +30,9 @@ class OutputFile {
 
   void write(std::string_view bytes);
   uint64_t position() const { return position_; }
+  // Writes over bytes written before (a header field known only at the end);
+  // throws unless all of them were written already.
+  void overwrite(uint64_t offset, std::string_view bytes);
 
   // Flushes, syncs and renames over the destination; throws on failure.
   void commit();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 #include "emf2pdf/page_picture.h"
@@ -24,9 +25,9 @@ platform::RegistryStore* TPresentation::Store() {
   return store_;
 }
 
-void TPresentation::ReadSettings() {
+void TPresentation::ReadSettings(WrongType wrongType) {
   if (options_.UseRegistry() && !options_.RegistryKey().empty())
-    options_.Movie() = LoadSwfOptions(*Store(), options_.RegistryKey());
+    options_.Movie() = LoadSwfOptions(*Store(), options_.RegistryKey(), wrongType);
 }
 
 void TPresentation::AddSlideFromFileName(const std::string& file, int /*reserved*/) {
@@ -35,7 +36,7 @@ void TPresentation::AddSlideFromFileName(const std::string& file, int /*reserved
 
 bool TPresentation::ShowOptionsDialog(int /*reserved*/) {
   if (!dialog_) return false;
-  ReadSettings();
+  ReadSettings(WrongType::kDefault);
   SwfOptions edited = options_.Movie();
   if (!dialog_(edited)) return false;
   options_.Movie() = edited;
@@ -45,15 +46,26 @@ bool TPresentation::ShowOptionsDialog(int /*reserved*/) {
 }
 
 void TPresentation::SaveToFile(std::string& fileName) {
-  ReadSettings();
-  const std::string movie =
-      MakeSlideMovie(slides_, options_.Movie(), options_.NavigationTemplatesFolder());
   pdf::OutputFile file(fileName);
-  file.write(movie);
+  WriteMovie(file);
   file.commit();
 }
 
 namespace {
+
+// The output file as it is being written.
+class FileSink : public SwfSink {
+ public:
+  explicit FileSink(pdf::OutputFile& file) : file_(file) {}
+  void Append(std::string_view bytes) override { file_.write(bytes); }
+  void Overwrite(uint64_t offset, std::string_view bytes) override {
+    file_.overwrite(offset, bytes);
+  }
+  uint64_t Size() const override { return file_.position(); }
+
+ private:
+  pdf::OutputFile& file_;
+};
 
 // The largest stage Flash players were made for, and more than a browser
 // shows at once; a larger first page is drawn at a lower resolution.
@@ -72,11 +84,12 @@ double StageResolution(const emf2pdf::PagePicture& first, double dpi, const std:
 
 }  // namespace
 
-std::string MakeSlideMovie(const std::vector<std::string>& pageFiles, const SwfOptions& options,
-                           const std::string& templatesFolder) {
+void WriteSlideMovie(SwfSink& sink, const std::vector<std::string>& pageFiles,
+                     const SwfOptions& options, const std::string& templatesFolder) {
   if (pageFiles.empty()) throw std::runtime_error("The job has no page to make a movie of");
+  CheckSlideCount(pageFiles.size());
   double dpi = std::clamp(options.resolution, kMinResolution, kMaxResolution);
-  std::unique_ptr<SwfMovieBuilder> movie;
+  std::optional<SwfMovieWriter> movie;
   int stageWidth = 0;
   int stageHeight = 0;
   for (const std::string& file : pageFiles) {
@@ -85,8 +98,8 @@ std::string MakeSlideMovie(const std::vector<std::string>& pageFiles, const SwfO
       dpi = StageResolution(picture, dpi, file);
       stageWidth = picture.PixelWidth(dpi);
       stageHeight = picture.PixelHeight(dpi);
-      movie = std::make_unique<SwfMovieBuilder>(stageWidth, stageHeight, options,
-                                                LoadNavigationTemplates(templatesFolder));
+      movie.emplace(sink, stageWidth, stageHeight, static_cast<int>(pageFiles.size()), options,
+                    LoadNavigationTemplates(templatesFolder));
     }
     // A page of another size keeps its proportions inside the stage.
     const double scale = std::min(stageWidth / (picture.WidthInches() * dpi),
@@ -95,7 +108,20 @@ std::string MakeSlideMovie(const std::vector<std::string>& pageFiles, const SwfO
     const int height = std::clamp(picture.PixelHeight(dpi * scale), 1, stageHeight);
     movie->AddSlide(picture.Render(width, height));
   }
-  return movie->Finish();
+  movie->Finish();
+}
+
+std::string MakeSlideMovie(const std::vector<std::string>& pageFiles, const SwfOptions& options,
+                           const std::string& templatesFolder) {
+  StringSwfSink sink;
+  WriteSlideMovie(sink, pageFiles, options, templatesFolder);
+  return sink.Take();
+}
+
+void TPresentation::WriteMovie(pdf::OutputFile& file) {
+  ReadSettings(WrongType::kRaise);
+  FileSink sink(file);
+  WriteSlideMovie(sink, slides_, options_.Movie(), options_.NavigationTemplatesFolder());
 }
 
 }  // namespace presentation

@@ -8,7 +8,13 @@
 #include "platform/registry_store.h"
 #include "presentation/swf_options.h"
 
+namespace pdf {
+class OutputFile;
+}
+
 namespace presentation {
+
+class SwfSink;
 
 // The component's settings object.
 class TPresentationOptions {
@@ -36,9 +42,12 @@ using SwfOptionsPrompt = std::function<bool(SwfOptions&)>;
 
 // The in-process presentation component: page files in, one SWF movie out,
 // one slide per page. Pages are drawn when the movie is saved, one at a
-// time. With UseRegistry on and a key set, the movie settings are read from
-// that key before the dialog and before saving, and a confirmed dialog
-// writes them back.
+// time, and each slide goes to the file as soon as it is made, so memory
+// does not grow with the job. With UseRegistry on and a key set, the movie
+// settings are read from that key before the dialog (a value of the wrong
+// type shows its default) and before saving (a value of the wrong type
+// raises platform::RegistryError naming it), and a confirmed dialog writes
+// them back.
 class TPresentation {
  public:
   // Without a store the current user's hive is opened when first needed.
@@ -51,16 +60,23 @@ class TPresentation {
   // False (and nothing shown) when no dialog front end was installed.
   bool ShowOptionsDialog(int reserved);
   // Writes the movie through a temporary file that replaces `fileName` only
-  // when complete. Throws std::runtime_error (no slide, a page that cannot be
-  // drawn, a file that cannot be written).
+  // when complete: WriteMovie into a pdf::OutputFile, then its commit().
+  // Throws std::runtime_error (no slide, too many, a page that cannot be
+  // drawn, a file that cannot be written, a setting of the wrong type).
   void SaveToFile(std::string& fileName);
+  // Writes the whole movie into `file` from its current position, without
+  // committing it, so that a caller can keep the movie back until other
+  // outputs of the job are made too (commit() then publishes it, and
+  // destroying the file uncommitted leaves no trace). Throws as SaveToFile;
+  // the slide count is checked before any page is read.
+  void WriteMovie(pdf::OutputFile& file);
 
   void SetOptionsDialog(SwfOptionsPrompt dialog) { dialog_ = std::move(dialog); }
   int SlideCount() const { return static_cast<int>(slides_.size()); }
 
  private:
   platform::RegistryStore* Store();
-  void ReadSettings();
+  void ReadSettings(WrongType wrongType);
 
   platform::RegistryStore* store_;
   std::unique_ptr<platform::RegistryStore> ownStore_;
@@ -69,8 +85,13 @@ class TPresentation {
   SwfOptionsPrompt dialog_;
 };
 
-// The movie of the page files with the given settings, as bytes: the stage
-// is the first page at the settings' resolution, each page fitted inside it.
+// Writes the movie of the page files with the given settings into `sink`:
+// the stage is the first page at the settings' resolution, each page fitted
+// inside it. No page, or more than kMaxSlides, is refused before any page is
+// read.
+void WriteSlideMovie(SwfSink& sink, const std::vector<std::string>& pageFiles,
+                     const SwfOptions& options, const std::string& templatesFolder);
+// The same movie as bytes in memory, for small jobs.
 std::string MakeSlideMovie(const std::vector<std::string>& pageFiles, const SwfOptions& options,
                            const std::string& templatesFolder);
 

@@ -1,6 +1,7 @@
 #include "presentation/swf_movie.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "pdf/jpeg_codec.h"
 #include "presentation/swf_bits.h"
@@ -15,8 +16,9 @@ constexpr uint16_t kFrameRate = 12 << 8;  // 8.8 fixed; the movie stops on every
 constexpr uint16_t kSlideDepth = 1;
 constexpr uint16_t kFirstNavigationDepth = 2;
 constexpr int kButtonMargin = 8;  // pixels
-// Ids above this are kept for the navigation, which is written last.
-constexpr uint16_t kNavigationIds = 0xF000;
+// The length field of the header, written last.
+constexpr uint64_t kLengthOffset = 4;
+constexpr uint64_t kMaxLength = 0xFFFFFFFF;
 
 SwfActions Go(NavigationRole role, int frameCount) {
   SwfActions actions;
@@ -41,52 +43,85 @@ SwfButtonAction OnKey(uint8_t key, NavigationRole role, int frameCount) {
   return {key, false, Go(role, frameCount)};
 }
 
+std::string LengthField(uint64_t length) {
+  SwfBits bits;
+  bits.U32(static_cast<uint32_t>(length));
+  return bits.Take();
+}
+
 }  // namespace
 
-SwfMovieBuilder::SwfMovieBuilder(int stageWidth, int stageHeight, const SwfOptions& options,
-                                 std::vector<NavigationTemplate> buttons)
-    : stageWidth_(stageWidth),
+void CheckSlideCount(size_t slides) {
+  if (slides > static_cast<size_t>(kMaxSlides))
+    throw std::runtime_error("Too many slides for one movie: the job has " +
+                             std::to_string(slides) + " pages and a movie holds at most " +
+                             std::to_string(kMaxSlides));
+}
+
+SwfMovieWriter::SwfMovieWriter(SwfSink& sink, int stageWidth, int stageHeight, int slideCount,
+                               const SwfOptions& options, std::vector<NavigationTemplate> buttons)
+    : sink_(sink),
+      start_(sink.Size()),
+      stageWidth_(stageWidth),
       stageHeight_(stageHeight),
+      slideCount_(slideCount),
       options_(options),
       buttons_(std::move(buttons)) {
   if (stageWidth < 1 || stageHeight < 1 || stageWidth > 0xFFFF || stageHeight > 0xFFFF)
     throw std::runtime_error("A stage of " + std::to_string(stageWidth) + " x " +
                              std::to_string(stageHeight) + " pixels does not fit in a movie");
+  if (slideCount < 1) throw std::runtime_error("A movie needs at least one slide");
+  CheckSlideCount(static_cast<size_t>(slideCount));
   if (!options_.navigationButtons) buttons_.clear();
+
+  SwfBits header;
+  header.Append("FWS");
+  header.U8(kSwfVersion);
+  header.U32(0);  // the length, once known
+  header.Rect(0, stageWidth_ * kTwipsPerPixel, 0, stageHeight_ * kTwipsPerPixel);
+  header.U16(kFrameRate);
+  header.U16(static_cast<uint16_t>(slideCount_));
+  Append(header.Take());
+  Append(SwfTagBytes(kFileAttributes, std::string(4, '\0')));  // AVM1, no network access
+  Append(SwfTagBytes(kSetBackgroundColor, std::string(3, '\xFF')));
+  Append(Navigation());
 }
 
-uint16_t SwfMovieBuilder::NewId() {
-  if (nextId_ >= kNavigationIds) throw std::runtime_error("Too many slides for one movie");
-  return nextId_++;
+void SwfMovieWriter::Append(const std::string& bytes) {
+  if (sink_.Size() - start_ + bytes.size() > kMaxLength)
+    throw std::runtime_error("The movie is larger than 4 GiB");
+  sink_.Append(bytes);
 }
 
-void SwfMovieBuilder::AddSlide(const platform::TBitmap& slide) {
+void SwfMovieWriter::AddSlide(const platform::TBitmap& slide) {
   if (slide.Width() > stageWidth_ || slide.Height() > stageHeight_)
     throw std::runtime_error("A slide is larger than the movie's stage");
-  if (frames_ >= 0xFFFF) throw std::runtime_error("Too many slides for one movie");
-  const uint16_t bitmapId = NewId();
-  const uint16_t shapeId = NewId();
+  if (frames_ >= slideCount_) throw std::runtime_error("More slides than the movie announced");
+  const uint16_t bitmapId = nextId_++;
+  const uint16_t shapeId = nextId_++;
   if (options_.losslessSlides) {
-    framesBytes_ += DefineBitsLossless2(bitmapId, slide);
+    Append(DefineBitsLossless2(bitmapId, slide));
   } else {
-    framesBytes_ += DefineBitsJpeg2(bitmapId, pdf::EncodeJpeg(slide, options_.imageQuality));
+    Append(DefineBitsJpeg2(bitmapId, pdf::EncodeJpeg(slide, options_.imageQuality)));
   }
-  framesBytes_ += DefineRectangleShape(shapeId, slide.Width() * kTwipsPerPixel,
-                                        slide.Height() * kTwipsPerPixel, bitmapId, kTwipsPerPixel);
+  Append(DefineRectangleShape(shapeId, slide.Width() * kTwipsPerPixel,
+                              slide.Height() * kTwipsPerPixel, bitmapId, kTwipsPerPixel));
   const int32_t x = (stageWidth_ - slide.Width()) / 2 * kTwipsPerPixel;
   const int32_t y = (stageHeight_ - slide.Height()) / 2 * kTwipsPerPixel;
-  framesBytes_ += PlaceObject2(kSlideDepth, shapeId, x, y, frames_ > 0);
-  framesBytes_ += SwfTagBytes(kDoAction, SwfActions().Add(kActionStop).Bytes());
-  framesBytes_ += SwfTagBytes(kShowFrame, {});
+  Append(PlaceObject2(kSlideDepth, shapeId, x, y, frames_ > 0));
+  Append(SwfTagBytes(kDoAction, SwfActions().Add(kActionStop).Bytes()));
+  Append(SwfTagBytes(kShowFrame, {}));
   ++frames_;
 }
 
 // Buttons placed in the first frame stay for the whole movie. The two
 // invisible click areas cover the stage; the keys belong to one of them only,
 // so that a key press pages once.
-std::string SwfMovieBuilder::Navigation(uint16_t& nextId) const {
+std::string SwfMovieWriter::Navigation() const {
   std::string tags;
+  uint16_t nextId = kNavigationIds;
   uint16_t depth = kFirstNavigationDepth;
+  const int frames = slideCount_;
   const int32_t width = stageWidth_ * kTwipsPerPixel;
   const int32_t height = stageHeight_ * kTwipsPerPixel;
   const int32_t backWidth = width / 4;
@@ -98,18 +133,18 @@ std::string SwfMovieBuilder::Navigation(uint16_t& nextId) const {
     tags += DefineButton2(buttonId, 0, hitId, 0, 0, conditions);
     tags += PlaceObject2(depth++, buttonId, x, 0, false);
   };
-  area(0, backWidth, {{0, true, Go(NavigationRole::kPrevious, frames_)}});
+  area(0, backWidth, {{0, true, Go(NavigationRole::kPrevious, frames)}});
   area(backWidth, width - backWidth,
-       {{0, true, Go(NavigationRole::kNext, frames_)},
-        OnKey(kKeyRight, NavigationRole::kNext, frames_),
-        OnKey(kKeyDown, NavigationRole::kNext, frames_),
-        OnKey(kKeyPageDown, NavigationRole::kNext, frames_),
-        OnKey(kKeySpace, NavigationRole::kNext, frames_),
-        OnKey(kKeyLeft, NavigationRole::kPrevious, frames_),
-        OnKey(kKeyUp, NavigationRole::kPrevious, frames_),
-        OnKey(kKeyPageUp, NavigationRole::kPrevious, frames_),
-        OnKey(kKeyHome, NavigationRole::kFirst, frames_),
-        OnKey(kKeyEnd, NavigationRole::kLast, frames_)});
+       {{0, true, Go(NavigationRole::kNext, frames)},
+        OnKey(kKeyRight, NavigationRole::kNext, frames),
+        OnKey(kKeyDown, NavigationRole::kNext, frames),
+        OnKey(kKeyPageDown, NavigationRole::kNext, frames),
+        OnKey(kKeySpace, NavigationRole::kNext, frames),
+        OnKey(kKeyLeft, NavigationRole::kPrevious, frames),
+        OnKey(kKeyUp, NavigationRole::kPrevious, frames),
+        OnKey(kKeyPageUp, NavigationRole::kPrevious, frames),
+        OnKey(kKeyHome, NavigationRole::kFirst, frames),
+        OnKey(kKeyEnd, NavigationRole::kLast, frames)});
 
   // The picture buttons, right to left from the bottom right corner.
   int32_t right = width - kButtonMargin * kTwipsPerPixel;
@@ -124,38 +159,19 @@ std::string SwfMovieBuilder::Navigation(uint16_t& nextId) const {
     const uint16_t buttonId = nextId++;
     tags += DefineBitsLossless2(bitmapId, it->width, it->height, it->argb);
     tags += DefineRectangleShape(faceId, w, h, bitmapId, kTwipsPerPixel);
-    tags += DefineButton2(buttonId, faceId, faceId, 0, 0, {{0, true, Go(it->role, frames_)}});
+    tags += DefineButton2(buttonId, faceId, faceId, 0, 0, {{0, true, Go(it->role, frames)}});
     tags += PlaceObject2(depth++, buttonId, x, y, false);
     right = x - kButtonMargin * kTwipsPerPixel;
   }
   return tags;
 }
 
-std::string SwfMovieBuilder::Finish() const {
-  if (frames_ == 0) throw std::runtime_error("A movie needs at least one slide");
-  uint16_t navigationId = kNavigationIds;
-  std::string body;
-  body += SwfTagBytes(kFileAttributes, std::string(4, '\0'));  // AVM1, no network access
-  body += SwfTagBytes(kSetBackgroundColor, std::string(3, '\xFF'));
-  body += Navigation(navigationId);
-  body += framesBytes_;
-  body += SwfTagBytes(kEnd, {});
-
-  SwfBits header;
-  header.Rect(0, stageWidth_ * kTwipsPerPixel, 0, stageHeight_ * kTwipsPerPixel);
-  header.U16(kFrameRate);
-  header.U16(static_cast<uint16_t>(frames_));
-  const std::string rest = header.Take();
-
-  SwfBits file;
-  file.Append("FWS");
-  file.U8(kSwfVersion);
-  const uint64_t length = 8 + rest.size() + body.size();
-  if (length > 0xFFFFFFFFu) throw std::runtime_error("The movie is larger than 4 GiB");
-  file.U32(static_cast<uint32_t>(length));
-  file.Append(rest);
-  file.Append(body);
-  return file.Take();
+void SwfMovieWriter::Finish() {
+  if (frames_ != slideCount_)
+    throw std::runtime_error("The movie has " + std::to_string(frames_) + " of its " +
+                             std::to_string(slideCount_) + " slides");
+  Append(SwfTagBytes(kEnd, {}));
+  sink_.Overwrite(start_ + kLengthOffset, LengthField(sink_.Size() - start_));
 }
 
 }  // namespace presentation

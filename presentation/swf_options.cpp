@@ -4,26 +4,66 @@ namespace presentation {
 
 namespace {
 
-int ReadNumber(platform::RegistryStore& store, const std::string& key, const char* name,
-               int fallback, int low, int high) {
-  const auto value = store.ReadValue(key, name);
-  if (!value || value->type != platform::REG_DWORD) return fallback;
-  const auto number = value->Number();
-  if (!number) return fallback;
-  const auto signedNumber = static_cast<int32_t>(*number);
-  return signedNumber >= low && signedNumber <= high ? signedNumber : fallback;
+// The names the other settings' messages give the registry's types.
+std::string TypeName(uint32_t type) {
+  switch (type) {
+    case platform::REG_SZ:
+      return "string";
+    case platform::REG_EXPAND_SZ:
+      return "expandable string";
+    case platform::REG_BINARY:
+      return "binary data";
+    case platform::REG_DWORD:
+      return "32-bit number";
+    case platform::REG_QWORD:
+      return "64-bit number";
+    case platform::REG_MULTI_SZ:
+      return "multi-string";
+    default:
+      return "value of type " + std::to_string(type);
+  }
 }
+
+class OptionsKey {
+ public:
+  OptionsKey(platform::RegistryStore& store, const std::string& key, WrongType wrongType)
+      : store_(store), key_(key), wrongType_(wrongType) {}
+
+  int Number(const char* name, int fallback, int low, int high) const {
+    const auto value = store_.ReadValue(key_, name);
+    if (!value) return fallback;
+    if (value->type != platform::REG_DWORD || value->data.size() != 4) {
+      if (wrongType_ == WrongType::kDefault) return fallback;
+      throw platform::RegistryError("settings value \"" + std::string(name) +
+                                    "\" in HKEY_CURRENT_USER\\" + key_ +
+                                    " has the wrong type: " + TypeName(value->type) +
+                                    " where a 32-bit number (dword:) is expected");
+    }
+    const auto number = static_cast<int32_t>(*value->Number());
+    return number >= low && number <= high ? number : fallback;
+  }
+  bool Flag(const char* name, bool fallback) const {
+    return Number(name, fallback ? 1 : 0, 0, 1) != 0;
+  }
+
+ private:
+  platform::RegistryStore& store_;
+  const std::string& key_;
+  WrongType wrongType_;
+};
 
 }  // namespace
 
-SwfOptions LoadSwfOptions(platform::RegistryStore& store, const std::string& key) {
+SwfOptions LoadSwfOptions(platform::RegistryStore& store, const std::string& key,
+                          WrongType wrongType) {
   SwfOptions options;
   if (!store.KeyExists(key)) return options;
+  const OptionsKey values(store, key, wrongType);
   options.resolution =
-      ReadNumber(store, key, "Resolution", options.resolution, kMinResolution, kMaxResolution);
-  options.imageQuality = ReadNumber(store, key, "ImageQuality", options.imageQuality, 1, 100);
-  options.losslessSlides = ReadNumber(store, key, "LosslessSlides", 1, 0, 1) != 0;
-  options.navigationButtons = ReadNumber(store, key, "NavigationButtons", 1, 0, 1) != 0;
+      values.Number("Resolution", options.resolution, kMinResolution, kMaxResolution);
+  options.imageQuality = values.Number("ImageQuality", options.imageQuality, 1, 100);
+  options.losslessSlides = values.Flag("LosslessSlides", options.losslessSlides);
+  options.navigationButtons = values.Flag("NavigationButtons", options.navigationButtons);
   return options;
 }
 

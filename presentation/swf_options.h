@@ -19,9 +19,16 @@ struct SwfOptions {
 inline constexpr int kMinResolution = 36;
 inline constexpr int kMaxResolution = 600;
 
-// Reads the key; a missing value, one of another type or out of range keeps
-// the default, so a hand-edited key never stops a movie.
-SwfOptions LoadSwfOptions(platform::RegistryStore& store, const std::string& key);
+// What a stored value of the wrong type does: stop the movie with a
+// platform::RegistryError naming it, or read as its default (in the options
+// dialog, which then stores it with the right type).
+enum class WrongType { kRaise, kDefault };
+
+// Reads the key; every value is a 32-bit number. A missing value, or a
+// number out of range, keeps the default, so a hand-edited number never stops
+// a movie.
+SwfOptions LoadSwfOptions(platform::RegistryStore& store, const std::string& key,
+                          WrongType wrongType);
 void SaveSwfOptions(platform::RegistryStore& store, const std::string& key,
                     const SwfOptions& options);
 

@@ -3,13 +3,16 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTimer>
+#include <filesystem>
 
 #include "app/html_page.h"
 #include "presentation/navigation_templates.h"
+#include "presentation/presentation.h"
 #include "presentation/qt/swf_options_dialog.h"
 #include "presentation/swf_bits.h"
 #include "presentation/swf_options.h"
 #include "presentation/swf_tags.h"
+#include "support/emf_builder.h"
 #include "support/hive_fixture.h"
 #include "support/temp_folder.h"
 
@@ -19,18 +22,56 @@ using platform::RegValue;
 
 constexpr const char* kKey = "Software\\Quillmark\\Tallowcraft\\SWFFormatOptions";
 
-TEST(SwfOptions, storedValues_roundTripAndBadOnesKeepTheDefault) {
+TEST(SwfOptions, storedValues_roundTripAndWrongTypesAreNamedOrReadAsDefaults) {
+  using presentation::WrongType;
   testing_support::MemoryRegistry store;
   const presentation::SwfOptions changed{300, 40, false, false};
   presentation::SaveSwfOptions(store, kKey, changed);
-  EXPECT_EQ(presentation::LoadSwfOptions(store, kKey), changed);
+  EXPECT_EQ(presentation::LoadSwfOptions(store, kKey, WrongType::kRaise), changed);
 
-  store.Set(kKey, "Resolution", RegValue::Dword(5000));
+  store.Set(kKey, "Resolution", RegValue::Dword(5000));  // out of range: the default
+  EXPECT_EQ(presentation::LoadSwfOptions(store, kKey, WrongType::kRaise).resolution, 96);
   store.Set(kKey, "ImageQuality", RegValue::String("40"));
-  const auto loaded = presentation::LoadSwfOptions(store, kKey);
-  EXPECT_EQ(loaded.resolution, 96);
+  const auto loaded = presentation::LoadSwfOptions(store, kKey, WrongType::kDefault);
   EXPECT_EQ(loaded.imageQuality, 90);
   EXPECT_FALSE(loaded.losslessSlides);
+  try {
+    presentation::LoadSwfOptions(store, kKey, WrongType::kRaise);
+    ADD_FAILURE() << "a string was read as a number";
+  } catch (const platform::RegistryError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              std::string("settings value \"ImageQuality\" in HKEY_CURRENT_USER\\") + kKey +
+                  " has the wrong type: string where a 32-bit number (dword:) is expected");
+  }
+}
+
+// The dialog starts from the defaults of wrong-typed values and, confirmed,
+// stores them with the right type; without it the movie is refused.
+TEST(SwfOptions, wrongTypes_stopTheMovieButNotTheDialog) {
+  testing_support::TempFolder folder;
+  emfbuild::EmfBuilder(40, 30).writeFile(folder.file("page.emf"));
+  testing_support::MemoryRegistry store;
+  store.Set(kKey, "Resolution", RegValue::String("150"));
+  store.Set(kKey, "LosslessSlides", RegValue::Qword(0));
+  presentation::TPresentation component(&store);
+  component.Options().SetUseRegistry(true);
+  component.Options().SetRegistryKey(kKey);
+  component.AddSlideFromFileName(folder.file("page.emf"), 0);
+  std::string name = folder.file("movie.swf");
+  EXPECT_THROW(component.SaveToFile(name), platform::RegistryError);
+  EXPECT_FALSE(std::filesystem::exists(name));
+
+  presentation::SwfOptions shown;
+  component.SetOptionsDialog([&shown](presentation::SwfOptions& options) {
+    shown = options;
+    return true;
+  });
+  ASSERT_TRUE(component.ShowOptionsDialog(0));
+  EXPECT_EQ(shown, presentation::SwfOptions{});
+  EXPECT_EQ(store.ReadValue(kKey, "Resolution"), RegValue::Dword(96));
+  EXPECT_EQ(store.ReadValue(kKey, "LosslessSlides"), RegValue::Dword(1));
+  component.SaveToFile(name);
+  EXPECT_EQ(testing_support::ReadFile(name).substr(0, 3), "FWS");
 }
 
 TEST(SwfOptionsDialog, returnAccepts) {
