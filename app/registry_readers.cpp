@@ -42,25 +42,6 @@ std::optional<int64_t> TolerantInteger(const RegValue& value) {
 
 }  // namespace
 
-std::string RegTypeName(uint32_t type) {
-  switch (type) {
-    case platform::REG_SZ:
-      return "string";
-    case platform::REG_EXPAND_SZ:
-      return "expandable string";
-    case platform::REG_BINARY:
-      return "binary data";
-    case platform::REG_DWORD:
-      return "32-bit number";
-    case platform::REG_QWORD:
-      return "64-bit number";
-    case platform::REG_MULTI_SZ:
-      return "multi-string";
-    default:
-      return "value of type " + std::to_string(type);
-  }
-}
-
 // --- Tolerant ---------------------------------------------------------------
 
 int64_t TolerantReader::ReadInteger(const std::string& name, int64_t fallback) const {
@@ -101,8 +82,8 @@ StrictReader::StrictReader(platform::RegistryStore& store, std::string key)
 void StrictReader::WrongType(const std::string& name, const RegValue& value,
                              const char* expected) const {
   throw platform::RegistryError("settings value \"" + name + "\" in HKEY_CURRENT_USER\\" + key_ +
-                                " has the wrong type: " + RegTypeName(value.type) + " where a " +
-                                expected + " is expected");
+                                " has the wrong type: " + platform::RegTypeName(value.type) +
+                                " where a " + expected + " is expected");
 }
 
 bool StrictReader::ValueExists(const std::string& name) const {

@@ -48,7 +48,4 @@ class StrictReader {
   std::string key_;
 };
 
-// "string", "32-bit number" and so on, for messages.
-std::string RegTypeName(uint32_t type);
-
 }  // namespace app

@@ -4,6 +4,25 @@
 
 namespace platform {
 
+std::string RegTypeName(uint32_t type) {
+  switch (type) {
+    case REG_SZ:
+      return "string";
+    case REG_EXPAND_SZ:
+      return "expandable string";
+    case REG_BINARY:
+      return "binary data";
+    case REG_DWORD:
+      return "32-bit number";
+    case REG_QWORD:
+      return "64-bit number";
+    case REG_MULTI_SZ:
+      return "multi-string";
+    default:
+      return "value of type " + std::to_string(type);
+  }
+}
+
 namespace {
 
 std::string LittleEndian(uint64_t value, int size) {

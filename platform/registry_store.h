@@ -23,6 +23,9 @@ enum RegType : uint32_t {
 
 // One typed value. `data` holds the bytes as the registry keeps them:
 // strings as UTF-16LE with a terminating zero unit, numbers little-endian.
+// "string", "32-bit number" and so on, for messages about stored values.
+std::string RegTypeName(uint32_t type);
+
 struct RegValue {
   uint32_t type = REG_NONE;
   std::string data;

@@ -4,26 +4,6 @@ namespace presentation {
 
 namespace {
 
-// The names the other settings' messages give the registry's types.
-std::string TypeName(uint32_t type) {
-  switch (type) {
-    case platform::REG_SZ:
-      return "string";
-    case platform::REG_EXPAND_SZ:
-      return "expandable string";
-    case platform::REG_BINARY:
-      return "binary data";
-    case platform::REG_DWORD:
-      return "32-bit number";
-    case platform::REG_QWORD:
-      return "64-bit number";
-    case platform::REG_MULTI_SZ:
-      return "multi-string";
-    default:
-      return "value of type " + std::to_string(type);
-  }
-}
-
 class OptionsKey {
  public:
   OptionsKey(platform::RegistryStore& store, const std::string& key, WrongType wrongType)
@@ -36,7 +16,7 @@ class OptionsKey {
       if (wrongType_ == WrongType::kDefault) return fallback;
       throw platform::RegistryError("settings value \"" + std::string(name) +
                                     "\" in HKEY_CURRENT_USER\\" + key_ +
-                                    " has the wrong type: " + TypeName(value->type) +
+                                    " has the wrong type: " + platform::RegTypeName(value->type) +
                                     " where a 32-bit number (dword:) is expected");
     }
     const auto number = static_cast<int32_t>(*value->Number());

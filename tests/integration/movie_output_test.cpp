@@ -17,6 +17,7 @@
 
 namespace {
 
+using testing_support::Listing;
 using testing_support::ReadFile;
 using testing_support::SilentJob;
 using testing_support::TempFolder;
@@ -114,14 +115,6 @@ std::string WritePage(const TempFolder& folder, const std::string& name, int wid
   page.ellipse({2, 2, width - 2, height - 2});
   page.writeFile(folder.file(name));
   return folder.file(name);
-}
-
-std::vector<std::string> Listing(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 TEST(MovieOutput, streamedMovie_headerHoldsItsLengthAndFramesAndTagsReachTheEnd) {

@@ -7,6 +7,7 @@
 
 namespace {
 
+using testing_support::Listing;
 using testing_support::ReadFile;
 using testing_support::SilentJob;
 using testing_support::WriteFile;
@@ -15,15 +16,6 @@ namespace fs = std::filesystem;
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
-}
-
-// The files in a folder, by name.
-std::vector<std::string> Listing(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 TEST(SilentSettingsRun, formatAndName_followTheStoredValuesAndTheSaveFolder) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -21,6 +22,8 @@ class TempFolder {
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
+// The names of the entries of a folder, sorted.
+std::vector<std::string> Listing(const std::string& folder);
 
 // Runs a shell command line; returns its exit status and fills `output` with stdout.
 int RunCommand(const std::string& command, std::string* output = nullptr);
