@@ -11,6 +11,7 @@
 
 #include <sys/resource.h>
 
+#include "app/output_names.h"
 #include "app/path_rules.h"
 #include "emf2pdf/page_picture.h"
 #include "pdf/jpeg_codec.h"
@@ -134,11 +135,6 @@ JpegResolution ChooseJpegResolution(const std::vector<std::string>& pageFiles) {
                chosen.x, chosen.y,
                chosen.source == "default" ? "default screen resolution" : chosen.source.c_str());
   return chosen;
-}
-
-std::string JpegPageName(const std::string& outputName, int pageNumber, int pageCount) {
-  const std::string base = ChangeFileExt(outputName, "");
-  return base + (pageCount > 1 ? std::to_string(pageNumber) : std::string()) + ".jpg";
 }
 
 void SetJpegDensity(std::string& jpeg, int x, int y) {

@@ -18,10 +18,6 @@ struct JpegResolution {
 // on standard error which source it took when it is not a printer.
 JpegResolution ChooseJpegResolution(const std::vector<std::string>& pageFiles);
 
-// The file of one page: the output name without its extension, the page
-// number when the job has more than one page, ".jpg".
-std::string JpegPageName(const std::string& outputName, int pageNumber, int pageCount);
-
 // Writes density unit 1 (dots per inch) and the two densities into the JFIF
 // header when "JFIF\0" starts within the first 50 bytes; otherwise leaves
 // the data as it is.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/jpeg_output.h"
 #include "app/path_rules.h"
 #include "platform/folders.h"
 #include "platform/message_box.h"
@@ -82,6 +81,11 @@ int FilterIndexForName(const std::string& chosen, int filterIndex) {
 std::string MovieFileName(const std::string& outputName) {
   if (LowerCase(ExtractFileExt(outputName)) == ".swf") return outputName;
   return ChangeFileExt(outputName, ".swf");
+}
+
+std::string JpegPageName(const std::string& outputName, int pageNumber, int pageCount) {
+  const std::string base = ChangeFileExt(outputName, "");
+  return base + (pageCount > 1 ? std::to_string(pageNumber) : std::string()) + ".jpg";
 }
 
 std::string CompleteFileName(const std::string& chosen, int filterIndex) {

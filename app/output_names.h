@@ -31,6 +31,10 @@ int FilterIndexForName(const std::string& chosen, int filterIndex);
 // that a movie never lands on a PDF or a name without extension.
 std::string MovieFileName(const std::string& outputName);
 
+// The file of one JPEG page: the output name without its extension, the page
+// number when the job has more than one page, ".jpg".
+std::string JpegPageName(const std::string& outputName, int pageNumber, int pageCount);
+
 // The chosen name with the file type's extension appended when it has none.
 std::string CompleteFileName(const std::string& chosen, int filterIndex);
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/jpeg_output.h"
+#include "app/output_names.h"
 #include "emf2pdf/page_picture.h"
 #include "pdf/jpeg_codec.h"
 #include "support/emf_builder.h"
