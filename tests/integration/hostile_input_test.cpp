@@ -25,13 +25,6 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename());
-  return names;
-}
-
 class HostileInput : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -49,7 +42,7 @@ class HostileInput : public ::testing::Test {
     EXPECT_EQ(run.exitStatus, status) << run.standardError;
     EXPECT_TRUE(Contains(run.standardError, message)) << run.standardError;
     EXPECT_EQ(ReadFile(previous()), "previous output");
-    EXPECT_EQ(Names(job_.documents()), std::vector<std::string>{"Printer.pdf"});
+    EXPECT_EQ(testing_support::Listing(job_.documents()), std::vector<std::string>{"Printer.pdf"});
   }
   SilentJob job_;
 };
@@ -159,7 +152,7 @@ TEST_F(HostileInput, killedRun_leavesOnlyThePreviousOutput) {
     const auto run = job_.RunUnder({"timeout", "-s", signal, "0.5"});
     EXPECT_NE(run.exitStatus, 0) << "the run ended before the signal";
     EXPECT_EQ(ReadFile(previous()), "previous output");
-    EXPECT_EQ(Names(job_.documents()), std::vector<std::string>{"Printer.pdf"});
+    EXPECT_EQ(testing_support::Listing(job_.documents()), std::vector<std::string>{"Printer.pdf"});
   }
 }
 

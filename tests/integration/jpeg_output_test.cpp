@@ -110,15 +110,6 @@ TEST(JpegOutput, withoutAPrinter_theFirstPagesDeviceGivesTheDensity) {
   EXPECT_NE(said.find("reference device of " + pages[0]), std::string::npos) << said;
 }
 
-// The names in a folder, sorted.
-std::vector<std::string> FolderNames(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // A page whose frame is 20 km square gets the PDF path's A4 page, drawn at
 // the density asked for, between two ordinary pages.
 TEST(JpegOutput, pageOfNoUsablePageSize_isAnA4PageAmongTheOthers) {
@@ -148,7 +139,7 @@ TEST(JpegOutput, failingPage_leavesNoFileOfTheJob) {
   const std::string broken = temp.file("broken.emf");
   testing_support::WriteFile(broken, std::string(200, 'x'));
   testing_support::WriteFile(temp.file("photo1.jpg"), "old photo");
-  const auto before = FolderNames(temp.path());
+  const auto before = testing_support::Listing(temp.path());
   try {
     app::WriteJpegPages({pages[0], broken, pages[1]}, temp.file("photo.jpg"), {96, 96, "test"});
     FAIL() << "a job with a broken page succeeded";
@@ -157,7 +148,7 @@ TEST(JpegOutput, failingPage_leavesNoFileOfTheJob) {
     EXPECT_NE(message.find(temp.file("photo2.jpg")), std::string::npos) << message;
     EXPECT_NE(message.find(broken + " is not an enhanced metafile"), std::string::npos) << message;
   }
-  EXPECT_EQ(FolderNames(temp.path()), before);
+  EXPECT_EQ(testing_support::Listing(temp.path()), before);
   EXPECT_EQ(ReadFile(temp.file("photo1.jpg")), "old photo");
 }
 
