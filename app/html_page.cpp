@@ -300,17 +300,16 @@ std::optional<std::pair<int, int>> ReadSwfStageSize(const std::string& movieFile
 }
 
 void MakeHTMLPage(const std::string& movieFile, const std::string& title, int width, int height,
-                  const ConfirmReplace& confirm) {
+                  const ConfirmReplace& confirm, platform::MessagePresenter& messages) {
   MakeHTMLPageFrom(platform::ProgramFolder() + "HTMLPageTemplate.html", movieFile, title, width,
-                   height, confirm);
+                   height, confirm, messages);
 }
 
 void MakeHTMLPageFrom(const std::string& templateFile, const std::string& movieFile,
                       const std::string& title, int width, int height,
-                      const ConfirmReplace& confirm) {
+                      const ConfirmReplace& confirm, platform::MessagePresenter& messages) {
   if (!platform::FileExists(templateFile)) {
-    platform::ShowMessageBox("HTMLPageTemplate.html not found", "Error",
-                             platform::MessageIcon::Error);
+    messages.Show("HTMLPageTemplate.html not found", "Error", platform::MessageIcon::Error);
     return;
   }
   const auto bytes = platform::ReadWholeFile(templateFile, kLargestTemplate);

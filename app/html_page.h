@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/page_server.h"
+#include "platform/message_box.h"
 
 namespace app {
 
@@ -18,15 +19,16 @@ using ConfirmReplace = std::function<bool(const std::string& text, const std::st
 // order, lines ended by CR LF. An empty title gives the movie's file name.
 // Width or height 0 take the movie's own stage size from its header, so the
 // movie is never invisible. Without the template it says "HTMLPageTemplate.html
-// not found" (caption "Error") and makes nothing; an existing page is
-// replaced only when `confirm` agrees. The page goes through a temporary file.
+// not found" (caption "Error") through `messages` and makes nothing; an
+// existing page is replaced only when `confirm` agrees. The page goes through
+// a temporary file.
 void MakeHTMLPage(const std::string& movieFile, const std::string& title, int width, int height,
-                  const ConfirmReplace& confirm);
+                  const ConfirmReplace& confirm, platform::MessagePresenter& messages);
 
 // The same with the template given, for tests and tools.
 void MakeHTMLPageFrom(const std::string& templateFile, const std::string& movieFile,
                       const std::string& title, int width, int height,
-                      const ConfirmReplace& confirm);
+                      const ConfirmReplace& confirm, platform::MessagePresenter& messages);
 
 // The template text with the placeholders replaced in order, each escaped
 // for where it stands: the title as HTML text, the movie's name in an

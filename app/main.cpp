@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -38,11 +39,11 @@ bool HasDesktop() {
 int main(int argc, char** argv) {
   return app::RunProgram(argc, argv, [argv](app::PrintJobRun& run) {
     run.SetDialogMode([argv](auto&&...) -> int { BecomeDesktopProgram(argv); });
-    run.SetSilentMovie([argv](auto&&...) { BecomeDesktopProgram(argv); });
+    run.SetSilentMovie([argv](auto&&...) -> std::shared_ptr<void> { BecomeDesktopProgram(argv); });
     // At a desktop nobody reads standard error: the message needs a box.
     run.SetNoJobMessage([argv](const std::string& text, const std::string& caption) {
       if (HasDesktop()) BecomeDesktopProgram(argv);
-      platform::ShowMessageBox(text, caption, platform::MessageIcon::Error);
+      platform::StandardErrorMessages().Show(text, caption, platform::MessageIcon::Error);
     });
   });
 }

@@ -16,9 +16,8 @@ constexpr const char* kDefaultName = "Printer";
 // A question names this many files at most; the rest are counted.
 constexpr size_t kListedFiles = 10;
 
-bool AskToReplace(const std::string& text) {
-  return platform::ShowMessageBox(text, "Replace File", platform::MessageIcon::Warning,
-                                  platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes;
+bool AskToReplace(platform::MessagePresenter& messages, const std::string& text) {
+  return messages.AskYesNo(text, "Replace File", platform::MessageIcon::Warning);
 }
 
 std::string ReplaceOneQuestion(const std::string& file) {
@@ -38,6 +37,51 @@ std::string ReplaceManyQuestion(const std::vector<std::string>& files) {
 bool Unusable(const std::string& stem) { return stem.find_first_not_of(". ") == std::string::npos; }
 
 }  // namespace
+
+bool MakesMovie(OutputKind kind) {
+  switch (kind) {
+    case OutputKind::Movie:
+    case OutputKind::MovieAndPdf:
+      return true;
+    case OutputKind::Pdf:
+    case OutputKind::JpegPages:
+      break;
+  }
+  return false;
+}
+
+bool MakesPdf(OutputKind kind) {
+  switch (kind) {
+    case OutputKind::Pdf:
+    case OutputKind::MovieAndPdf:
+      return true;
+    case OutputKind::Movie:
+    case OutputKind::JpegPages:
+      break;
+  }
+  return false;
+}
+
+std::optional<OutputKind> OutputKindOfFilter(int filterIndex) {
+  switch (filterIndex) {
+    case kFilterSwf:
+      return OutputKind::Movie;
+    case kFilterPdf:
+      return OutputKind::Pdf;
+    case kFilterSwfAndPdf:
+      return OutputKind::MovieAndPdf;
+    case kFilterJpeg:
+      return OutputKind::JpegPages;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<OutputKind> OutputKindOfFormat(const std::string& format) {
+  if (format == "pdf") return OutputKind::Pdf;
+  if (format == "swf") return OutputKind::Movie;
+  return std::nullopt;
+}
 
 std::string SanitizeDocumentName(const std::string& text) {
   std::string kept;
@@ -93,30 +137,30 @@ std::string CompleteFileName(const std::string& chosen, int filterIndex) {
   return chosen + FilterExtension(filterIndex);
 }
 
-std::vector<std::string> FilesToWrite(const std::string& fileName, int filterIndex, int pageCount,
+std::vector<std::string> FilesToWrite(const std::string& fileName, OutputKind output, int pageCount,
                                       bool htmlPage) {
   std::vector<std::string> files;
-  if (filterIndex == kFilterJpeg) {
+  if (output == OutputKind::JpegPages) {
     for (int page = 1; page <= std::max(1, pageCount); ++page)
       files.push_back(JpegPageName(fileName, page, pageCount));
     return files;
   }
-  const bool movie = filterIndex == kFilterSwf || filterIndex == kFilterSwfAndPdf;
-  if (movie) files.push_back(MovieFileName(fileName));
-  if (filterIndex == kFilterPdf || filterIndex == kFilterSwfAndPdf)
-    files.push_back(ChangeFileExt(fileName, ".pdf"));
-  if (movie && htmlPage) files.push_back(ChangeFileExt(MovieFileName(fileName), ".html"));
+  if (MakesMovie(output)) files.push_back(MovieFileName(fileName));
+  if (MakesPdf(output)) files.push_back(ChangeFileExt(fileName, ".pdf"));
+  if (MakesMovie(output) && htmlPage)
+    files.push_back(ChangeFileExt(MovieFileName(fileName), ".html"));
   return files;
 }
 
-bool ConfirmOverwrite(const std::string& fileName, int filterIndex, int pageCount, bool htmlPage) {
+bool ConfirmOverwrite(platform::MessagePresenter& messages, const std::string& fileName,
+                      OutputKind output, int pageCount, bool htmlPage) {
   std::vector<std::string> existing;
-  for (const std::string& file : FilesToWrite(fileName, filterIndex, pageCount, htmlPage))
+  for (const std::string& file : FilesToWrite(fileName, output, pageCount, htmlPage))
     if (platform::FileExists(file)) existing.push_back(file);
-  if (filterIndex == kFilterJpeg && existing.size() > 1)
-    return AskToReplace(ReplaceManyQuestion(existing));
+  if (output == OutputKind::JpegPages && existing.size() > 1)
+    return AskToReplace(messages, ReplaceManyQuestion(existing));
   for (const std::string& file : existing)
-    if (!AskToReplace(ReplaceOneQuestion(file))) return false;
+    if (!AskToReplace(messages, ReplaceOneQuestion(file))) return false;
   return true;
 }
 

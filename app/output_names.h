@@ -1,12 +1,30 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/message_box.h"
+
 namespace app {
 
-// The save dialog's file types, counted from 1 as its filter index.
+// What a job makes. Silent mode and dialog mode each choose one, from a
+// format name and a file type.
+enum class OutputKind { Movie, Pdf, MovieAndPdf, JpegPages };
+
+bool MakesMovie(OutputKind kind);
+bool MakesPdf(OutputKind kind);
+
+// The save dialog's file types, counted from 1 as its filter index (stored
+// as DefaultFilterIndex).
 enum FilterIndex { kFilterSwf = 1, kFilterPdf = 2, kFilterSwfAndPdf = 3, kFilterJpeg = 4 };
+
+// The output of a file type; nothing for an index outside the list.
+std::optional<OutputKind> OutputKindOfFilter(int filterIndex);
+
+// The output of silent mode's format name ("pdf" or "swf", lower case);
+// nothing for any other.
+std::optional<OutputKind> OutputKindOfFormat(const std::string& format);
 
 // The text without the characters a file name may not hold on the platform
 // the jobs come from: " $ % & * / : < = > ? [ \ ] |
@@ -42,13 +60,13 @@ std::string CompleteFileName(const std::string& chosen, int filterIndex);
 // are asked about: the movie as "name.swf", the PDF as "name.pdf", the movie's
 // page "name.html" when `htmlPage`, or the numbered JPEG pages of a job of
 // `pageCount` pages.
-std::vector<std::string> FilesToWrite(const std::string& fileName, int filterIndex, int pageCount,
+std::vector<std::string> FilesToWrite(const std::string& fileName, OutputKind output, int pageCount,
                                       bool htmlPage);
 
 // Asks before each existing file of FilesToWrite is replaced ("Replace File"),
 // before anything is written; true when saving may go on. Existing JPEG pages
 // are asked about in one question that lists them.
-bool ConfirmOverwrite(const std::string& fileName, int filterIndex, int pageCount = 1,
-                      bool htmlPage = false);
+bool ConfirmOverwrite(platform::MessagePresenter& messages, const std::string& fileName,
+                      OutputKind output, int pageCount = 1, bool htmlPage = false);
 
 }  // namespace app

@@ -16,13 +16,6 @@ namespace {
 // As long as a PDF password can be.
 constexpr size_t kRandomOwnerPasswordBytes = 32;
 
-// Out-of-range stored enumerations take the default instead of indexing
-// past a table.
-template <typename Enum>
-Enum InRange(int value, int count, Enum fallback) {
-  return value >= 0 && value < count ? static_cast<Enum>(value) : fallback;
-}
-
 std::chrono::system_clock::time_point StartOfToday() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -31,47 +24,67 @@ std::chrono::system_clock::time_point StartOfToday() {
   return std::chrono::system_clock::from_time_t(std::mktime(&local));
 }
 
+// Options read from the settings hold allowed values only; others made in
+// code take the default rather than index past a table.
+template <typename Enum>
+Enum Allowed(const char* name, int value) {
+  const PdfOptionField& field = PdfOptionFieldNamed(name);
+  return static_cast<Enum>(IsAllowed(field, value) ? value : field.fallback);
+}
+
 }  // namespace
 
-void ApplyPdfOptions(const PdfFormatOptions& options, emf2pdf::TEMF2PDFConverter& converter) {
-  converter.SetProtectionOptions(options.protectionOptions);
+void ApplyPdfOptions(const PdfOptions& options, const std::optional<std::string>& dialogProducer,
+                     emf2pdf::TEMF2PDFConverter& converter) {
+  converter.SetProtectionOptions(options.Permissions());
   converter.SetMarginLeft(options.leftMargin);
   converter.SetMarginRight(options.rightMargin);
   converter.SetMarginTop(options.topMargin);
   converter.SetMarginBottom(options.bottomMargin);
   converter.SetProtectionEnabled(options.protectionEnabled);
-  if (options.setUserPassword) converter.SetUserPassword(options.userPassword);
-  if (options.setOwnerPassword) converter.SetOwnerPassword(options.ownerPassword);
+  // The options hold only passwords PdfPasswordBytes takes: the silent run
+  // refuses others and the dialog does not let them through.
+  const std::string userPassword = PdfPasswordBytes(options.userPassword).value_or("");
+  const std::string ownerPassword = PdfPasswordBytes(options.masterPassword).value_or("");
+  if (options.userPasswordEnabled) converter.SetUserPassword(userPassword);
+  if (options.masterPasswordEnabled) converter.SetOwnerPassword(ownerPassword);
   // Without an owner password of its own, anyone who opens the file would
   // have the owner's rights and the permissions would bind nobody; a random
   // one that nobody knows keeps them.
-  if (options.protectionEnabled && (!options.setOwnerPassword || options.ownerPassword.empty()))
+  if (options.protectionEnabled && (!options.masterPasswordEnabled || ownerPassword.empty()))
     converter.SetOwnerPassword(platform::RandomBytes(kRandomOwnerPasswordBytes));
-  converter.SetPageSize(InRange(options.pageSize, pdf::kPageSizeCount, pdf::psA4));
-  converter.SetPageOrientation(InRange(options.pageOrientation, 2, pdf::poPagePortrait));
-  converter.SetVersion(InRange(options.pdfVersion, 4, pdf::v13));
-  converter.SetCompression(InRange(options.compressionType, 2, pdf::ctFlate));
-  converter.SetProtectionKeyLength(InRange(options.protectionKeyLength, 2, pdf::kl40));
+  converter.SetPageSize(Allowed<pdf::TPDFPageSize>("PageSize", options.pageSize));
+  converter.SetPageOrientation(
+      Allowed<pdf::TPDFPageOrientation>("PageOrientation", options.pageOrientation));
+  converter.SetVersion(Allowed<pdf::TPDFVersion>("PDFVersion", options.pdfVersion));
+  converter.SetCompression(
+      Allowed<pdf::TCompressionType>("CompressionType", options.compressionType));
+  converter.SetProtectionKeyLength(
+      Allowed<pdf::TPDFKeyLength>("ProtectionKeyLength", options.protectionKeyLength));
   converter.SetBookmarksFontCharset(options.fontCharset);
   converter.SetAutoLaunch(false);
   auto& info = converter.DocumentInfo();
-  info.Creator = options.creator;
-  info.Author = options.author;
-  info.Subject = options.subject;
-  info.Title = options.title;
-  info.Keywords = options.keywords;
-  if (options.producer) info.Producer = *options.producer;
-  if (options.createdToday) info.CreationDate = StartOfToday();
+  info.Creator = PdfSingleByteText(options.creator);
+  info.Author = PdfSingleByteText(options.author);
+  info.Subject = PdfSingleByteText(options.subject);
+  info.Title = PdfSingleByteText(options.title);
+  info.Keywords = PdfSingleByteText(options.keywords);
+  if (dialogProducer) {
+    info.Producer = PdfSingleByteText(*dialogProducer);
+    info.CreationDate = StartOfToday();
+  }
   converter.SetGenerateBookmarks(false);
 }
 
 std::string ConvertToPdf(const std::vector<std::string>& pageFiles, const std::string& outputName,
-                         const PdfFormatOptions& options, const std::function<void()>& afterPage) {
+                         const PdfOptions& options,
+                         const std::optional<std::string>& dialogProducer,
+                         const std::function<void()>& afterPage) {
   emf2pdf::TEMF2PDFConverter converter;
   const std::string pdfName = ChangeFileExt(outputName, ".pdf");
   converter.SetFileName(pdfName);
   converter.SetRootFolder(platform::TemporaryFolder() + "ppt/");
-  ApplyPdfOptions(options, converter);
+  ApplyPdfOptions(options, dialogProducer, converter);
 
   // The old file is not removed first: the document replaces it only once
   // the new one is complete.

@@ -6,7 +6,7 @@
 #include "app/output_names.h"
 #include "app/path_rules.h"
 #include "app/pdf_conversion.h"
-#include "app/pdf_options_reader.h"
+#include "app/pdf_options.h"
 #include "app/settings_store.h"
 #include "platform/message_box.h"
 #include "platform/registry_hive.h"
@@ -82,7 +82,7 @@ void PrintJobRun::ShowRefusal(const std::string& text) const {
   if (noJobMessage_)
     noJobMessage_(text, "Printing error");
   else
-    platform::ShowMessageBox(text, "Printing error", platform::MessageIcon::Error);
+    platform::StandardErrorMessages().Show(text, "Printing error", platform::MessageIcon::Error);
 }
 
 std::string SilentModeHint() {
@@ -103,31 +103,39 @@ int PrintJobRun::RefuseDialogMode() const {
 int PrintJobRun::RunSilent() {
   format_ = SilentOutputFormat(settings_.outputFileFormat, settings_.outputFileName);
   outputName_ = CompleteOutputName(settings_.outputFileName, settings_.fileSavePath);
-  if (format_ == "swf") {
-    // The movie replaces a file of that name only once it is complete, so
-    // nothing is removed beforehand.
-    if (!silentMovie_) {
-      std::fprintf(stderr, "tallowcraft: movies are not made by this run; nothing was made\n");
-      return kNothingMade;
+  if (const std::optional<OutputKind> output = OutputKindOfFormat(format_)) {
+    switch (*output) {
+      case OutputKind::Movie:
+        return SaveSilentMovie();
+      case OutputKind::Pdf:
+        outputName_ = ConvertToPdf(job_.pageFiles, outputName_, ReadPdfOptions(*store_));
+        NotifyController(settings_);
+        return 0;
+      case OutputKind::MovieAndPdf:  // no format name asks for these
+      case OutputKind::JpegPages:
+        break;
     }
-    // The movie takes its own extension: a name meant for the PDF ("Printer.pdf")
-    // or one without extension must not become a movie under that name.
-    outputName_ = MovieFileName(outputName_);
-    silentMovie_(*store_, job_.pageFiles, outputName_);
-    NotifyController(settings_);
-    return 0;
-  }
-  if (format_ == "pdf") {
-    pdfOptions_ = ReadPdfFormatOptions(*store_);
-    outputName_ = ConvertToPdf(job_.pageFiles, outputName_, pdfOptions_);
-    NotifyController(settings_);
-    return 0;
   }
   std::fprintf(stderr,
                "tallowcraft: silent mode makes \"pdf\" or \"swf\" output only; the output "
                "format \"%s\" (from OutputFileFormat or the extension of %s) makes nothing\n",
                format_.c_str(), settings_.outputFileName.c_str());
   return kNothingMade;
+}
+
+int PrintJobRun::SaveSilentMovie() {
+  // The movie replaces a file of that name only once it is complete, so
+  // nothing is removed beforehand.
+  if (!silentMovie_) {
+    std::fprintf(stderr, "tallowcraft: movies are not made by this run; nothing was made\n");
+    return kNothingMade;
+  }
+  // The movie takes its own extension: a name meant for the PDF ("Printer.pdf")
+  // or one without extension must not become a movie under that name.
+  outputName_ = MovieFileName(outputName_);
+  movieComponent_ = silentMovie_(*store_, job_.pageFiles, outputName_);
+  NotifyController(settings_);
+  return 0;
 }
 
 }  // namespace app

@@ -17,10 +17,12 @@ using DialogMode =
     std::function<int(const JobDescription&, RunSettings&, platform::RegistryStore&)>;
 
 // Makes the movie of silent mode under `outputName`; errors propagate. It
-// needs the desktop libraries, so the run is handed it like dialog mode.
-using SilentMovie =
-    std::function<void(platform::RegistryStore&, const std::vector<std::string>& pageFiles,
-                       const std::string& outputName)>;
+// needs the desktop libraries, so the run is handed it like dialog mode. It
+// returns the movie component it made with the store, which the run keeps
+// until it ends, inside the life of that store.
+using SilentMovie = std::function<std::shared_ptr<void>(platform::RegistryStore&,
+                                                        const std::vector<std::string>& pageFiles,
+                                                        const std::string& outputName)>;
 
 // Shows the message that ends a run before it could start on its job: no
 // job description, or settings that cannot be read.
@@ -51,6 +53,7 @@ class PrintJobRun {
   int RefuseUnreadableSettings(const std::string& reason) const;
   void ShowRefusal(const std::string& text) const;
   int RunSilent();
+  int SaveSilentMovie();
   int RefuseDialogMode() const;
 
   DialogMode dialogMode_;
@@ -58,9 +61,10 @@ class PrintJobRun {
   NoJobMessage noJobMessage_;
   platform::RegistryStore* store_;
   std::unique_ptr<platform::RegistryStore> ownStore_;
+  // After the store: it ends first.
+  std::shared_ptr<void> movieComponent_;
   JobDescription job_;
   RunSettings settings_;
-  PdfFormatOptions pdfOptions_;
   std::string format_;
   std::string outputName_;
 };

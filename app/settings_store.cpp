@@ -22,7 +22,7 @@ int HexValue(char c) {
 }  // namespace
 
 RunSettings LoadRunSettings(platform::RegistryStore& store) {
-  const TolerantReader main(store, kMainKey);
+  const RegistryReader main(store, kMainKey, Strictness::Tolerant);
   RunSettings settings;
   settings.htmlCheckBox = main.ReadBool("HTMLCheckBox", true);
   settings.openFileCheckBox = main.ReadBool("OpenFileCheckBox", true);
@@ -50,7 +50,8 @@ void SaveRunSettings(platform::RegistryStore& store, const RunSettings& settings
 }
 
 int ReadDefaultFilterIndex(platform::RegistryStore& store) {
-  return StrictReader(store, kMainKey).ReadInteger("DefaultFilterIndex", 0);
+  return static_cast<int>(
+      RegistryReader(store, kMainKey, Strictness::Strict).ReadInteger("DefaultFilterIndex", 0));
 }
 
 void WriteDefaultFilterIndex(platform::RegistryStore& store, int filterIndex) {

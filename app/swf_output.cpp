@@ -30,10 +30,12 @@ void RunSilentSwf(presentation::TPresentation& component, const std::vector<std:
   component.SaveToFile(name);
 }
 
-void SaveSilentMovie(platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
-                     const std::string& outputName) {
-  static presentation::TPresentation component(&store);
-  RunSilentSwf(component, pageFiles, outputName);
+std::shared_ptr<presentation::TPresentation> SaveSilentMovie(
+    platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
+    const std::string& outputName) {
+  auto component = std::make_shared<presentation::TPresentation>(&store);
+  RunSilentSwf(*component, pageFiles, outputName);
+  return component;
 }
 
 bool PrepareDialogSwf(presentation::TPresentation& component,

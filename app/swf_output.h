@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,11 @@ std::string NavigationTemplatesFolder();
 void RunSilentSwf(presentation::TPresentation& component, const std::vector<std::string>& pageFiles,
                   const std::string& outputName);
 
-// The silent sequence with a component of its own, kept to the end of the
-// process.
-void SaveSilentMovie(platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
-                     const std::string& outputName);
+// The silent sequence with a component of its own for `store`, returned for
+// the caller to keep until the process ends (and before the store ends).
+std::shared_ptr<presentation::TPresentation> SaveSilentMovie(
+    platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
+    const std::string& outputName);
 
 // The dialog sequence up to the component's options dialog (the caller
 // installs it: component.SetOptionsDialog(presentation::ShowSwfOptionsDialog)

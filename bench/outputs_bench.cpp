@@ -126,8 +126,8 @@ int main(int argc, char** argv) {
                 SaveMovie(files, presentation::SwfOptions{}, folder / "job.swf"));
   });
   std::printf("%d slides in %.2f s, %.3f s per slide\n", pages, swf, swf / pages);
-  const double pdfSeconds = Seconds(
-      [&] { app::ConvertToPdf(files, (folder / "job.pdf").string(), app::PdfFormatOptions{}); });
+  const double pdfSeconds =
+      Seconds([&] { app::ConvertToPdf(files, (folder / "job.pdf").string(), app::PdfOptions{}); });
   std::printf("PDF: %d pages in %.2f s, %.1f pages/s\n", pages, pdfSeconds, pages / pdfSeconds);
   fs::remove_all(folder);
   return 0;

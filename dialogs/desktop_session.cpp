@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "dialogs/qt_message_box.h"
-
 namespace dialogs {
 
 namespace {
@@ -74,7 +72,6 @@ std::unique_ptr<QApplication> StartDesktopSession() {
   }
   if (!offscreenAsked && QGuiApplication::platformName() == "offscreen") return nullptr;
   QApplication::setApplicationName("Tallowcraft");
-  platform::SetMessagePresenter(&ShowQtMessageBox);
   return application;
 }
 

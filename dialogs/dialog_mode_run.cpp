@@ -9,7 +9,6 @@
 #include "app/output_names.h"
 #include "app/path_rules.h"
 #include "app/pdf_conversion.h"
-#include "app/pdf_options_record.h"
 #include "app/print_job_run.h"
 #include "app/program_entry.h"
 #include "app/settings_store.h"
@@ -17,6 +16,7 @@
 #include "dialogs/explore_to_file.h"
 #include "dialogs/movie_and_jpeg_outputs.h"
 #include "dialogs/pdf_options_dialog.h"
+#include "dialogs/qt_message_box.h"
 #include "dialogs/save_swf_dialog.h"
 #include "pdf/output_file.h"
 #include "platform/folders.h"
@@ -32,13 +32,12 @@ constexpr int kNothingMade = 3;
 
 // The PDF replaces an existing file by a rename in its folder; say early
 // when that cannot happen. The conversion then reports its own error.
-void WarnWhenNotReplaceable(const std::string& pdfName) {
+void WarnWhenNotReplaceable(platform::MessagePresenter& messages, const std::string& pdfName) {
   if (!platform::FileExists(pdfName)) return;
   const std::string folder = app::ExtractFilePath(platform::AbsolutePath(pdfName));
   if (access(folder.c_str(), W_OK) == 0) return;
-  platform::ShowMessageBox(
-      "Error while saving file. Probably file is locked or disk is write protected",
-      "Unable to save file", platform::MessageIcon::Warning);
+  messages.Show("Error while saving file. Probably file is locked or disk is write protected",
+                "Unable to save file", platform::MessageIcon::Warning);
 }
 
 }  // namespace
@@ -54,22 +53,24 @@ int RunDialogMode(const app::JobDescription& job, app::RunSettings& settings,
                  app::SilentModeHint().c_str());
     return kNothingMade;
   }
-  int status = kFailed;
+  QtMessages messages;
   try {
-    status = DialogModeRun(job, settings, store).Run();
+    return DialogModeRun(job, settings, store, messages).Run();
   } catch (const std::exception& error) {
     // Nobody reads standard error at a desktop.
     std::fprintf(stderr, "tallowcraft: %s\n", error.what());
-    platform::ShowMessageBox(error.what(), "Printing error", platform::MessageIcon::Error);
+    messages.Show(error.what(), "Printing error", platform::MessageIcon::Error);
   }
-  platform::SetMessagePresenter(nullptr);
-  return status;
+  return kFailed;
 }
 
 void ShowNoJobMessage(const std::string& text, const std::string& caption) {
   const auto application = StartDesktopSession();
-  platform::ShowMessageBox(text, caption, platform::MessageIcon::Error);
-  platform::SetMessagePresenter(nullptr);
+  QtMessages box;
+  platform::StandardErrorMessages standardError;
+  platform::MessagePresenter& messages =
+      application ? static_cast<platform::MessagePresenter&>(box) : standardError;
+  messages.Show(text, caption, platform::MessageIcon::Error);
 }
 
 int DialogModeRun::Run() {
@@ -96,9 +97,12 @@ bool DialogModeRun::AskForOutput() {
   for (;;) {
     if (!dialog.Execute()) return false;
     filterIndex_ = app::FilterIndexForName(dialog.FileName(), dialog.FilterIndex());
+    output_ = app::OutputKindOfFilter(filterIndex_);
     // The page is made when it is to be opened.
     pageAsked_ = dialog.GenerateHTML() && dialog.OpenGeneratedFile();
-    if (app::ConfirmOverwrite(dialog.FileName(), filterIndex_, pageCount, pageAsked_)) break;
+    if (!output_ ||
+        app::ConfirmOverwrite(messages_, dialog.FileName(), *output_, pageCount, pageAsked_))
+      break;
   }
   outputName_ = app::CompleteFileName(dialog.FileName(), filterIndex_);
   app::WriteDefaultFilterIndex(store_, filterIndex_);
@@ -109,16 +113,21 @@ bool DialogModeRun::AskForOutput() {
 }
 
 DialogModeRun::Outcome DialogModeRun::SaveOutputs() {
-  if (filterIndex_ == app::kFilterJpeg) {
-    SaveJpegPages(job_.pageFiles, outputName_, settings_.openFileCheckBox,
-                  settings_.exploreFileCheckBox);
-    return Outcome::Made;
+  if (!output_) return Outcome::Cancelled;
+  switch (*output_) {
+    case app::OutputKind::JpegPages:
+      SaveJpegPages(job_.pageFiles, outputName_, settings_.openFileCheckBox,
+                    settings_.exploreFileCheckBox);
+      return Outcome::Made;
+    case app::OutputKind::Movie:
+    case app::OutputKind::Pdf:
+    case app::OutputKind::MovieAndPdf:
+      break;
   }
-  const bool movie = filterIndex_ == app::kFilterSwf || filterIndex_ == app::kFilterSwfAndPdf;
-  const bool pdf = filterIndex_ == app::kFilterPdf || filterIndex_ == app::kFilterSwfAndPdf;
-  if (!movie && !pdf) return Outcome::Cancelled;
+  const bool movie = app::MakesMovie(*output_);
+  const bool pdf = app::MakesPdf(*output_);
   if (movie && !AskMovieOptions(movie_, job_.pageFiles)) return Outcome::Cancelled;
-  std::optional<app::PdfFormatOptions> pdfOptions;
+  std::optional<app::PdfOptions> pdfOptions;
   if (pdf && !(pdfOptions = AskPdfOptions())) return Outcome::Cancelled;
 
   // Discarded unless committed: a failed PDF takes the new movie with it.
@@ -134,43 +143,44 @@ DialogModeRun::Outcome DialogModeRun::SaveOutputs() {
   return Outcome::Made;
 }
 
-std::optional<app::PdfFormatOptions> DialogModeRun::AskPdfOptions() {
-  app::PdfOptionsRecord record;
-  TfrmSavePDFDlg dialog(record);
+std::optional<app::PdfOptions> DialogModeRun::AskPdfOptions() {
+  app::PdfOptions options;
+  TfrmSavePDFDlg dialog(options, messages_);
   dialog.SetProducer(app::kProducer);
   dialog.LoadSettings(store_);
   dialog.SetAutoOpenPDF(settings_.openFileCheckBox);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   settings_.openFileCheckBox = dialog.AutoOpenPDF();
   dialog.SaveSettings(store_);
-  return app::DialogPdfFormatOptions(record, dialog.Producer());
+  return options;
 }
 
-DialogModeRun::Outcome DialogModeRun::SavePdf(const app::PdfFormatOptions& options) {
-  WarnWhenNotReplaceable(app::ChangeFileExt(outputName_, ".pdf"));
+DialogModeRun::Outcome DialogModeRun::SavePdf(const app::PdfOptions& options) {
+  WarnWhenNotReplaceable(messages_, app::ChangeFileExt(outputName_, ".pdf"));
   try {
-    app::ConvertToPdf(job_.pageFiles, outputName_, options,
+    app::ConvertToPdf(job_.pageFiles, outputName_, options, app::kProducer,
                       [] { QCoreApplication::processEvents(); });
   } catch (const std::exception& error) {
-    platform::ShowMessageBox(error.what(), "Error of converting", platform::MessageIcon::Error);
+    messages_.Show(error.what(), "Error of converting", platform::MessageIcon::Error);
     return Outcome::Failed;
   }
   return Outcome::Made;
 }
 
 void DialogModeRun::MoviePostActions() {
-  if (filterIndex_ != app::kFilterSwf && filterIndex_ != app::kFilterSwfAndPdf) return;
+  if (!output_ || !app::MakesMovie(*output_)) return;
   const std::string movie = app::MovieFileName(outputName_);
   if (settings_.openFileCheckBox && platform::FileExists(movie)) {
     if (settings_.htmlCheckBox) {
-      MakeMoviePage(movie, pageAsked_);
+      MakeMoviePage(messages_, movie, pageAsked_);
       const std::string page = app::ChangeFileExt(movie, ".html");
-      if (platform::FileExists(page)) OpenMoviePage(page, movie);
+      if (platform::FileExists(page)) OpenMoviePage(messages_, page, movie);
     } else {
       OpenFile(movie);
     }
   }
-  if (filterIndex_ == app::kFilterSwf && settings_.exploreFileCheckBox) ExploreToFile(movie);
+  // With a PDF, its folder was shown already.
+  if (*output_ == app::OutputKind::Movie && settings_.exploreFileCheckBox) ExploreToFile(movie);
 }
 
 void DialogModeRun::DeleteJobFiles() const {

@@ -4,7 +4,10 @@
 #include <string>
 
 #include "app/job_description.h"
+#include "app/output_names.h"
+#include "app/pdf_options.h"
 #include "app/run_settings.h"
+#include "platform/message_box.h"
 #include "platform/registry_store.h"
 #include "presentation/presentation.h"
 
@@ -26,8 +29,8 @@ void ShowNoJobMessage(const std::string& text, const std::string& caption);
 class DialogModeRun {
  public:
   DialogModeRun(const app::JobDescription& job, app::RunSettings& settings,
-                platform::RegistryStore& store)
-      : job_(job), settings_(settings), store_(store), movie_(&store) {}
+                platform::RegistryStore& store, platform::MessagePresenter& messages)
+      : job_(job), settings_(settings), store_(store), messages_(messages), movie_(&store) {}
 
   int Run();
 
@@ -41,17 +44,21 @@ class DialogModeRun {
   // replaces its name only once the PDF is made too.
   Outcome SaveOutputs();
   // The PDF options dialog; nothing when it is cancelled.
-  std::optional<app::PdfFormatOptions> AskPdfOptions();
-  Outcome SavePdf(const app::PdfFormatOptions& options);
+  std::optional<app::PdfOptions> AskPdfOptions();
+  Outcome SavePdf(const app::PdfOptions& options);
   void MoviePostActions();
   void DeleteJobFiles() const;
 
   const app::JobDescription& job_;
   app::RunSettings& settings_;
   platform::RegistryStore& store_;
+  platform::MessagePresenter& messages_;
   // The movie component lives through the whole run, as the run expects.
   presentation::TPresentation movie_;
+  // The file type chosen (stored for the next run) and what it makes;
+  // nothing for a type the dialog does not list.
   int filterIndex_ = 0;
+  std::optional<app::OutputKind> output_;
   std::string outputName_;
   // The movie's page was among the files the user agreed to replace.
   bool pageAsked_ = false;

@@ -5,19 +5,9 @@
 #include "app/swf_output.h"
 #include "dialogs/explore_to_file.h"
 #include "pdf/output_file.h"
-#include "platform/message_box.h"
 #include "presentation/qt/swf_options_dialog.h"
 
 namespace dialogs {
-
-namespace {
-
-bool AskYesNo(const std::string& text, const std::string& caption) {
-  return platform::ShowMessageBox(text, caption, platform::MessageIcon::Question,
-                                  platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes;
-}
-
-}  // namespace
 
 bool AskMovieOptions(presentation::TPresentation& component,
                      const std::vector<std::string>& pageFiles) {
@@ -32,18 +22,22 @@ std::unique_ptr<pdf::OutputFile> WriteMovie(presentation::TPresentation& compone
   return file;
 }
 
-void MakeMoviePage(const std::string& movieName, bool replaceAgreed) {
+void MakeMoviePage(platform::MessagePresenter& messages, const std::string& movieName,
+                   bool replaceAgreed) {
+  const app::ConfirmReplace ask = [&messages](const std::string& text, const std::string& caption) {
+    return messages.AskYesNo(text, caption, platform::MessageIcon::Question);
+  };
+  const app::ConfirmReplace agreed = [](auto&, auto&) { return true; };
   // No title and no size: the page takes the movie's file name and stage size.
-  app::MakeHTMLPage(movieName, "", 0, 0,
-                    replaceAgreed ? app::ConfirmReplace([](auto&, auto&) { return true; })
-                                  : app::ConfirmReplace(AskYesNo));
+  app::MakeHTMLPage(movieName, "", 0, 0, replaceAgreed ? agreed : ask, messages);
 }
 
-void OpenMoviePage(const std::string& pageName, const std::string& movieName) {
+void OpenMoviePage(platform::MessagePresenter& messages, const std::string& pageName,
+                   const std::string& movieName) {
   try {
     app::OpenHtmlPage(pageName, movieName);
   } catch (const std::exception& error) {
-    platform::ShowMessageBox(error.what(), "Error", platform::MessageIcon::Error);
+    messages.Show(error.what(), "Error", platform::MessageIcon::Error);
   }
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/message_box.h"
+
 namespace pdf {
 class OutputFile;
 }
@@ -29,11 +31,13 @@ std::unique_ptr<pdf::OutputFile> WriteMovie(presentation::TPresentation& compone
 // The HTML page that embeds the movie, beside it with extension ".html". An
 // existing page is replaced when the user agreed before anything was written
 // (`replaceAgreed`), else only when the user agrees now.
-void MakeMoviePage(const std::string& movieName, bool replaceAgreed);
+void MakeMoviePage(platform::MessagePresenter& messages, const std::string& movieName,
+                   bool replaceAgreed);
 
 // Opens the movie's HTML page in the browser, served on the loopback address
-// (browsers do not run the player from a file:// page).
-void OpenMoviePage(const std::string& pageName, const std::string& movieName);
+// (browsers do not run the player from a file:// page); an error is shown.
+void OpenMoviePage(platform::MessagePresenter& messages, const std::string& pageName,
+                   const std::string& movieName);
 
 // One JPEG file per page, named after `outputName`, then the open and explore
 // post-actions by the flags; with more than one page the explore flag is

@@ -11,82 +11,30 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <climits>
 
-#include "app/pdf_options_reader.h"
-#include "pdf/pdf_types.h"
-#include "platform/message_box.h"
+#include "emf2pdf/picture_fit.h"
 
 namespace dialogs {
 
 namespace {
 
 struct Permission {
-  const char* name;
+  const char* widget;
   const char* caption;
+  const char* field;
 };
 
 // In bit order, coPrint first.
 constexpr Permission kPermissions[8] = {
-    {"cbAllowPrinting", "Allow printing"},
-    {"cbAllowModifyStructure", "Allow modify structure"},
-    {"cbAllowCopyInformation", "Allow copy information"},
-    {"cbAllowModifyAnnotations", "Allow modify annotations"},
-    {"cbAllowHiQualityPrinting", "Allow hi-quality printing"},
-    {"cbAllowFillAnnotations", "Allow fill annotations"},
-    {"cbAllowExtractInfo", "Allow extract info"},
-    {"cbAllowAssemble", "Allow assemble"},
+    {"cbAllowPrinting", "Allow printing", "AllowPrinting"},
+    {"cbAllowModifyStructure", "Allow modify structure", "AllowModifyStructure"},
+    {"cbAllowCopyInformation", "Allow copy information", "AllowCopyInformation"},
+    {"cbAllowModifyAnnotations", "Allow modify annotations", "AllowModifyAnnotation"},
+    {"cbAllowHiQualityPrinting", "Allow hi-quality printing", "AllowHiQualityPrinting"},
+    {"cbAllowFillAnnotations", "Allow fill annotations", "AllowFillAnnotation"},
+    {"cbAllowExtractInfo", "Allow extract info", "AllowExtractInfo"},
+    {"cbAllowAssemble", "Allow assemble", "AllowAssemble"},
 };
-
-// Position i is the stored PageSize i; 0 sizes each page by its picture.
-const char* const kPageSizes[] = {"Same as the printed page",
-                                  "Letter",
-                                  "A4",
-                                  "A3",
-                                  "Legal",
-                                  "B5",
-                                  "C5",
-                                  "8x11",
-                                  "B4",
-                                  "A5",
-                                  "Folio",
-                                  "Executive",
-                                  "EnvB4",
-                                  "EnvB5",
-                                  "EnvC6",
-                                  "EnvDL",
-                                  "EnvMonarch",
-                                  "Env9",
-                                  "Env10",
-                                  "Env11"};
-
-struct Charset {
-  const char* caption;
-  int number;
-};
-
-constexpr Charset kCharsets[] = {
-    {"ANSI characters set", 0},
-    {"Default charset", 1},
-    {"Standard symbol set", 2},
-    {"Macintosh characters", 77},
-    {"Japanese shift-JIS characters", 128},
-    {"Korean characters (Wansung)", 129},
-    {"Korean characters (Johab)", 130},
-    {"Simplified Chinese characters (mainland china)", 134},
-    {"Traditional Chinese characters (Taiwanese)", 136},
-    {"Greek characters", 161},
-    {"Turkish characters", 162},
-    {"Vietnamese characters", 163},
-    {"Hebrew characters", 177},
-    {"Arabic characters", 178},
-    {"Baltic characters", 186},
-    {"Cyrillic characters", 204},
-    {"Thai characters", 222},
-    {"East Europe charset. Includes diacritical marks for eastern european countries.", 238},
-    {"OEM Charset. Depends on the codepage of the operating system.", 255},
-};
-constexpr int kDefaultCharsetPosition = 1;
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 std::string Utf8(const QString& text) { return text.toStdString(); }
@@ -103,16 +51,67 @@ QComboBox* List(const char* name, const QStringList& items) {
   return combo;
 }
 
-QSpinBox* Margin(const char* name) {
+// The field's allowed values, by their captions.
+QComboBox* Choices(const char* name, const char* field) {
+  QStringList captions;
+  for (const app::PdfOptionChoice& choice : app::PdfOptionFieldNamed(field).choices)
+    captions << choice.caption;
+  return List(name, captions);
+}
+
+QSpinBox* Margin(const char* name, const char* field) {
+  const app::PdfOptionField& margin = app::PdfOptionFieldNamed(field);
   auto* spin = Named(new QSpinBox, name);
-  // Whole millimetres; a page is never near a metre wide.
-  spin->setRange(0, 9999);
+  spin->setRange(margin.low, margin.high);
   return spin;
 }
 
-// Positions outside the list take the default one.
-void Select(QComboBox* combo, int position, int fallback) {
-  combo->setCurrentIndex(position >= 0 && position < combo->count() ? position : fallback);
+// A list shows a number as the position of its choice, or as the position
+// itself when the field has no captions of its own; a number the list does
+// not offer shows the default.
+int ListPosition(const app::PdfOptionField& field, int value, int count) {
+  for (const int wanted : {value, field.fallback}) {
+    if (field.choices.empty() && wanted >= 0 && wanted < count) return wanted;
+    for (int i = 0; i < static_cast<int>(field.choices.size()); ++i)
+      if (field.choices[i].value == wanted) return i;
+  }
+  return 0;
+}
+
+int ListValue(const app::PdfOptionField& field, int position) {
+  if (position < 0) return field.fallback;
+  return field.choices.empty() ? position : field.choices[position].value;
+}
+
+template <typename T>
+T& Member(const app::PdfOptionField& field, app::PdfOptions& options) {
+  return options.*std::get<T app::PdfOptions::*>(field.member);
+}
+
+void ShowValue(const app::PdfOptionField& field, app::PdfOptions& options, QWidget* widget) {
+  if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+    box->setChecked(Member<bool>(field, options));
+  } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    edit->setText(Text(Member<std::string>(field, options)));
+  } else if (auto* spin = qobject_cast<QSpinBox*>(widget)) {
+    spin->setValue(Member<int>(field, options));
+  } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+    combo->setCurrentIndex(ListPosition(field, Member<int>(field, options), combo->count()));
+  }
+}
+
+void TakeValue(const app::PdfOptionField& field, const QWidget* widget, app::PdfOptions& options) {
+  if (const auto* box = qobject_cast<const QCheckBox*>(widget)) {
+    Member<bool>(field, options) = box->isChecked();
+  } else if (const auto* edit = qobject_cast<const QLineEdit*>(widget)) {
+    // A password counts only while its box can be used.
+    const bool used = field.type != app::PdfOptionType::Password || edit->isEnabled();
+    Member<std::string>(field, options) = used ? Utf8(edit->text()) : "";
+  } else if (const auto* spin = qobject_cast<const QSpinBox*>(widget)) {
+    Member<int>(field, options) = spin->value();
+  } else if (const auto* combo = qobject_cast<const QComboBox*>(widget)) {
+    Member<int>(field, options) = ListValue(field, combo->currentIndex());
+  }
 }
 
 // Nothing but white space and control characters.
@@ -124,8 +123,15 @@ bool IsBlank(const QString& text) {
 
 }  // namespace
 
-TfrmSavePDFDlg::TfrmSavePDFDlg(app::PdfOptionsRecord& options, QWidget* parent)
-    : QDialog(parent), options_(options) {
+template <typename W>
+W* TfrmSavePDFDlg::Bound(W* widget, const char* field) {
+  bindings_.push_back({&app::PdfOptionFieldNamed(field), widget});
+  return widget;
+}
+
+TfrmSavePDFDlg::TfrmSavePDFDlg(app::PdfOptions& options, platform::MessagePresenter& messages,
+                               QWidget* parent)
+    : QDialog(parent), options_(options), messages_(messages) {
   setWindowTitle("PDF Options");
   pgcOptions_ = Named(new QTabWidget, "pgcOptions");
   pgcOptions_->addTab(makeGeneralTab(), "&General");
@@ -154,13 +160,14 @@ TfrmSavePDFDlg::TfrmSavePDFDlg(app::PdfOptionsRecord& options, QWidget* parent)
 QWidget* TfrmSavePDFDlg::makeGeneralTab() {
   auto* tab = new QWidget;
   auto* form = new QFormLayout(tab);
-  edTitle_ = Named(new QLineEdit, "edTitle");
-  edAuthor_ = Named(new QLineEdit, "edAuthor");
-  edSubject_ = Named(new QLineEdit, "edSubject");
-  edKeywords_ = Named(new QLineEdit, "edKeywords");
-  cbxCompressionType_ = List("cbxCompressionType", {"None", "Flate"});
-  cbxCompatibility_ =
-      List("cbxCompatibility", {"Acrobat 4.x and higher", "Acrobat 5.x and higher"});
+  edTitle_ = Bound(Named(new QLineEdit, "edTitle"), "Title");
+  edAuthor_ = Bound(Named(new QLineEdit, "edAuthor"), "Author");
+  edSubject_ = Bound(Named(new QLineEdit, "edSubject"), "Subject");
+  edKeywords_ = Bound(Named(new QLineEdit, "edKeywords"), "Keywords");
+  cbxCompressionType_ = Bound(Choices("cbxCompressionType", "CompressionType"), "CompressionType");
+  // The versions the dialog offers: 1.3 and 1.4.
+  cbxCompatibility_ = Bound(
+      List("cbxCompatibility", {"Acrobat 4.x and higher", "Acrobat 5.x and higher"}), "PDFVersion");
   form->addRow("Title:", edTitle_);
   form->addRow("Author:", edAuthor_);
   form->addRow("Subject:", edSubject_);
@@ -173,12 +180,16 @@ QWidget* TfrmSavePDFDlg::makeGeneralTab() {
 QWidget* TfrmSavePDFDlg::makeSecurityTab() {
   auto* tab = new QWidget;
   auto* grid = new QGridLayout(tab);
-  cbProtectionEnabled_ = Named(new QCheckBox("Protection enabled"), "cbProtectionEnabled");
-  cbxProtectionKeyLength_ = List("cbxProtectionKeyLength", {"40-bit", "128-bit"});
-  cbMasterPassword_ = Named(new QCheckBox("Master Password"), "cbMasterPassword");
-  edMasterPassword_ = Named(new QLineEdit, "edMasterPassword");
-  cbUserPassword_ = Named(new QCheckBox("User Password"), "cbUserPassword");
-  edUserPassword_ = Named(new QLineEdit, "edUserPassword");
+  cbProtectionEnabled_ =
+      Bound(Named(new QCheckBox("Protection enabled"), "cbProtectionEnabled"), "ProtectionEnabled");
+  cbxProtectionKeyLength_ =
+      Bound(Choices("cbxProtectionKeyLength", "ProtectionKeyLength"), "ProtectionKeyLength");
+  cbMasterPassword_ =
+      Bound(Named(new QCheckBox("Master Password"), "cbMasterPassword"), "MasterPasswordEnabled");
+  edMasterPassword_ = Bound(Named(new QLineEdit, "edMasterPassword"), "MasterPassword");
+  cbUserPassword_ =
+      Bound(Named(new QCheckBox("User Password"), "cbUserPassword"), "UserPasswordEnabled");
+  edUserPassword_ = Bound(Named(new QLineEdit, "edUserPassword"), "UserPassword");
   edMasterPassword_->setEchoMode(QLineEdit::Password);
   edUserPassword_->setEchoMode(QLineEdit::Password);
   grid->addWidget(cbProtectionEnabled_, 0, 0, 1, 2);
@@ -191,7 +202,9 @@ QWidget* TfrmSavePDFDlg::makeSecurityTab() {
   grid->addWidget(cbUserPassword_, 3, 0);
   grid->addWidget(edUserPassword_, 3, 1);
   for (int bit = 0; bit < 8; ++bit) {
-    permissions_[bit] = Named(new QCheckBox(kPermissions[bit].caption), kPermissions[bit].name);
+    const Permission& permission = kPermissions[bit];
+    permissions_[bit] =
+        Bound(Named(new QCheckBox(permission.caption), permission.widget), permission.field);
     grid->addWidget(permissions_[bit], 4 + bit / 2, bit % 2);
   }
   for (QCheckBox* box : {cbProtectionEnabled_, cbMasterPassword_, cbUserPassword_})
@@ -202,14 +215,12 @@ QWidget* TfrmSavePDFDlg::makeSecurityTab() {
 QWidget* TfrmSavePDFDlg::makePageSetupTab() {
   auto* tab = new QWidget;
   auto* form = new QFormLayout(tab);
-  QStringList sizes;
-  for (const char* size : kPageSizes) sizes << size;
-  cbxPageSize_ = List("cbxPageSize", sizes);
-  cbxPageOrientation_ = List("cbxPageOrientation", {"Portrait", "Landscape"});
-  seLeftMargin_ = Margin("seLeftMargin");
-  seTopMargin_ = Margin("seTopMargin");
-  seRightMargin_ = Margin("seRightMargin");
-  seBottomMargin_ = Margin("seBottomMargin");
+  cbxPageSize_ = Bound(Choices("cbxPageSize", "PageSize"), "PageSize");
+  cbxPageOrientation_ = Bound(Choices("cbxPageOrientation", "PageOrientation"), "PageOrientation");
+  seLeftMargin_ = Bound(Margin("seLeftMargin", "LeftMargin"), "LeftMargin");
+  seTopMargin_ = Bound(Margin("seTopMargin", "TopMargin"), "TopMargin");
+  seRightMargin_ = Bound(Margin("seRightMargin", "RightMargin"), "RightMargin");
+  seBottomMargin_ = Bound(Margin("seBottomMargin", "BottomMargin"), "BottomMargin");
   form->addRow("Page Size:", cbxPageSize_);
   form->addRow("Orientation:", cbxPageOrientation_);
   form->addRow("Left Margin (in mm):", seLeftMargin_);
@@ -225,16 +236,16 @@ QWidget* TfrmSavePDFDlg::makePageSetupTab() {
 QWidget* TfrmSavePDFDlg::makeMiscTab() {
   auto* tab = new QWidget;
   auto* form = new QFormLayout(tab);
-  QStringList charsets;
-  for (const Charset& charset : kCharsets) charsets << charset.caption;
-  cbxCharset_ = List("cbxCharset", charsets);
+  cbxCharset_ = Bound(Choices("cbxCharset", "FontCharset"), "FontCharset");
   // The long captions would make the dialog as wide as the screen.
   cbxCharset_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cbxCharset_->setMinimumContentsLength(24);
   cbDownloadImages_ =
-      Named(new QCheckBox("Download images from web if needed"), "cbDownloadImages");
+      Bound(Named(new QCheckBox("Download images from web if needed"), "cbDownloadImages"),
+            "DownloadImages");
   cbAutoOpenPDF_ =
-      Named(new QCheckBox("Automatically open generated PDF document"), "cbAutoOpenPDF");
+      Bound(Named(new QCheckBox("Automatically open generated PDF document"), "cbAutoOpenPDF"),
+            "AutoOpenPDF");
   form->addRow("Font Charset:", cbxCharset_);
   form->addRow(cbDownloadImages_);
   form->addRow(cbAutoOpenPDF_);
@@ -242,73 +253,21 @@ QWidget* TfrmSavePDFDlg::makeMiscTab() {
 }
 
 void TfrmSavePDFDlg::load() {
-  const app::PdfOptionsRecord& o = options_;
-  edTitle_->setText(Text(o.title));
-  edAuthor_->setText(Text(o.author));
-  edSubject_->setText(Text(o.subject));
-  edKeywords_->setText(Text(o.keywords));
-  Select(cbxCompressionType_, o.compressionType, 1);
-  Select(cbxCompatibility_, o.pdfVersion, 0);
-  for (int bit = 0; bit < 8; ++bit) permissions_[bit]->setChecked(o.cryptoOptions >> bit & 1);
-  Select(cbxProtectionKeyLength_, o.protectionKeyLength, 0);
-  cbProtectionEnabled_->setChecked(o.protectionEnabled);
-  cbUserPassword_->setChecked(o.userPasswordEnabled);
-  cbMasterPassword_->setChecked(o.masterPasswordEnabled);
-  edUserPassword_->setText(Text(o.userPassword));
-  edMasterPassword_->setText(Text(o.masterPassword));
-  Select(cbxPageSize_, o.pageSize, 2);
-  Select(cbxPageOrientation_, o.pageOrientation, 0);
-  seLeftMargin_->setValue(o.leftMargin);
-  seRightMargin_->setValue(o.rightMargin);
-  seTopMargin_->setValue(o.topMargin);
-  seBottomMargin_->setValue(o.bottomMargin);
-  int charset = kDefaultCharsetPosition;
-  for (int i = 0; i < static_cast<int>(std::size(kCharsets)); ++i)
-    if (kCharsets[i].number == o.fontCharset) charset = i;
-  cbxCharset_->setCurrentIndex(charset);
-  cbDownloadImages_->setChecked(o.downloadImages);
-  cbAutoOpenPDF_->setChecked(o.autoOpenPdf);
+  for (const Binding& binding : bindings_) ShowValue(*binding.field, options_, binding.widget);
 }
 
 void TfrmSavePDFDlg::save() {
-  app::PdfOptionsRecord& o = options_;
-  o.title = Utf8(edTitle_->text());
-  o.author = Utf8(edAuthor_->text());
-  o.subject = Utf8(edSubject_->text());
-  o.keywords = Utf8(edKeywords_->text());
-  o.compressionType = cbxCompressionType_->currentIndex();
-  o.pdfVersion = cbxCompatibility_->currentIndex();
-  o.cryptoOptions = 0;
-  for (int bit = 0; bit < 8; ++bit)
-    if (permissions_[bit]->isChecked())
-      o.cryptoOptions = static_cast<unsigned char>(o.cryptoOptions | 1 << bit);
-  o.protectionKeyLength = cbxProtectionKeyLength_->currentIndex();
-  o.protectionEnabled = cbProtectionEnabled_->isChecked();
-  o.userPasswordEnabled = cbUserPassword_->isChecked();
-  o.masterPasswordEnabled = cbMasterPassword_->isChecked();
-  // A password counts only while its box can be used.
-  o.userPassword = cbUserPassword_->isEnabled() ? Utf8(edUserPassword_->text()) : "";
-  o.masterPassword = cbMasterPassword_->isEnabled() ? Utf8(edMasterPassword_->text()) : "";
-  o.pageSize = cbxPageSize_->currentIndex();
-  o.pageOrientation = cbxPageOrientation_->currentIndex();
-  o.leftMargin = seLeftMargin_->value();
-  o.rightMargin = seRightMargin_->value();
-  o.topMargin = seTopMargin_->value();
-  o.bottomMargin = seBottomMargin_->value();
-  const int charset = cbxCharset_->currentIndex();
-  o.fontCharset = kCharsets[charset < 0 ? kDefaultCharsetPosition : charset].number;
-  o.downloadImages = cbDownloadImages_->isChecked();
-  o.autoOpenPdf = cbAutoOpenPDF_->isChecked();
+  for (const Binding& binding : bindings_) TakeValue(*binding.field, binding.widget, options_);
 }
 
 void TfrmSavePDFDlg::LoadSettings(platform::RegistryStore& store) {
-  options_ = app::LoadPdfOptionsRecord(store);
+  options_ = app::LoadPdfOptions(store);
   load();
   UpdateControlStates();
 }
 
 void TfrmSavePDFDlg::SaveSettings(platform::RegistryStore& store) const {
-  app::SavePdfOptionsRecord(store, options_);
+  app::SavePdfOptions(store, options_);
 }
 
 void TfrmSavePDFDlg::UpdateControlStates() {
@@ -348,28 +307,33 @@ QString TfrmSavePDFDlg::inputProblem() const {
   return {};
 }
 
+bool TfrmSavePDFDlg::marginsFit() {
+  const auto size = static_cast<pdf::TPDFPageSize>(cbxPageSize_->currentIndex());
+  const auto orientation =
+      static_cast<pdf::TPDFPageOrientation>(cbxPageOrientation_->currentIndex());
+  const emf2pdf::PageMargins margins{
+      static_cast<double>(seLeftMargin_->value()), static_cast<double>(seTopMargin_->value()),
+      static_cast<double>(seRightMargin_->value()), static_cast<double>(seBottomMargin_->value())};
+  if (emf2pdf::PictureFits(size, orientation, margins)) return true;
+  const auto page = emf2pdf::FixedPageSize(size, orientation);
+  const auto millimetres = [](int points) {
+    return std::to_string(static_cast<int>(points * 25.4 / 72));
+  };
+  pgcOptions_->setCurrentIndex(2);
+  messages_.Show("The margins leave no room for the picture on a " + millimetres(page->width) +
+                     " x " + millimetres(page->height) +
+                     " mm page. Please make them smaller to continue!",
+                 "Page Setup", platform::MessageIcon::Warning);
+  return false;
+}
+
 void TfrmSavePDFDlg::continueClicked() {
   const QString problem = inputProblem();
   if (!problem.isEmpty()) {
-    platform::ShowMessageBox(Utf8(problem), "Enter Password", platform::MessageIcon::Warning);
+    messages_.Show(Utf8(problem), "Enter Password", platform::MessageIcon::Warning);
     return;
   }
-  const int size = cbxPageSize_->currentIndex();
-  if (size > 0) {
-    auto page = pdf::PageSizeDimensions(static_cast<pdf::TPDFPageSize>(size));
-    if (cbxPageOrientation_->currentIndex() == 1) std::swap(page.width, page.height);
-    const int widthMm = static_cast<int>(page.width * 25.4 / 72);
-    const int heightMm = static_cast<int>(page.height * 25.4 / 72);
-    if (seLeftMargin_->value() + seRightMargin_->value() >= widthMm ||
-        seTopMargin_->value() + seBottomMargin_->value() >= heightMm) {
-      pgcOptions_->setCurrentIndex(2);
-      platform::ShowMessageBox("The margins leave no room for the picture on a " +
-                                   std::to_string(widthMm) + " x " + std::to_string(heightMm) +
-                                   " mm page. Please make them smaller to continue!",
-                               "Page Setup", platform::MessageIcon::Warning);
-      return;
-    }
-  }
+  if (!marginsFit()) return;
   save();
   accept();
 }

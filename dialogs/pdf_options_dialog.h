@@ -3,7 +3,10 @@
 #include <QDialog>
 #include <string>
 
-#include "app/pdf_options_record.h"
+#include <vector>
+
+#include "app/pdf_options.h"
+#include "platform/message_box.h"
 #include "platform/registry_store.h"
 
 class QCheckBox;
@@ -15,16 +18,18 @@ class QTabWidget;
 
 namespace dialogs {
 
-// The "PDF Options" dialog: a view over the options record passed in. The
-// widgets carry the names the run and the tests find them by (edTitle,
-// cbProtectionEnabled, ...).
+// The "PDF Options" dialog: a view over the options passed in, one widget per
+// field of the options table. The widgets carry the names the run and the
+// tests find them by (edTitle, cbProtectionEnabled, ...).
 class TfrmSavePDFDlg : public QDialog {
  public:
-  explicit TfrmSavePDFDlg(app::PdfOptionsRecord& options, QWidget* parent = nullptr);
+  // What the user must put right is said through `messages`.
+  TfrmSavePDFDlg(app::PdfOptions& options, platform::MessagePresenter& messages,
+                 QWidget* parent = nullptr);
 
-  // The record <- key, then the widgets <- record; the producer is kept.
+  // The options <- key, then the widgets <- options; the producer is kept.
   void LoadSettings(platform::RegistryStore& store);
-  // The key <- record (as taken from the widgets on Continue).
+  // The key <- options (as taken from the widgets on Continue).
   void SaveSettings(platform::RegistryStore& store) const;
   // Protection, its key length, passwords and permissions follow the boxes.
   void UpdateControlStates();
@@ -34,7 +39,7 @@ class TfrmSavePDFDlg : public QDialog {
   bool AutoOpenPDF() const;
   void SetAutoOpenPDF(bool on);
 
-  // The widgets <- record, and back; exposed for the run and for tests.
+  // The widgets <- options, and back; exposed for the run and for tests.
   void load();
   void save();
 
@@ -49,9 +54,20 @@ class TfrmSavePDFDlg : public QDialog {
   void continueClicked();
   // The reason the input cannot be used, or empty.
   QString inputProblem() const;
+  // The margins must leave room for the picture; false after saying so.
+  bool marginsFit();
+  // The widget that shows the field named.
+  template <typename W>
+  W* Bound(W* widget, const char* field);
 
-  app::PdfOptionsRecord& options_;  // outlives the dialog
+  app::PdfOptions& options_;  // outlives the dialog
+  platform::MessagePresenter& messages_;
   std::string producer_;
+  struct Binding {
+    const app::PdfOptionField* field;
+    QWidget* widget;
+  };
+  std::vector<Binding> bindings_;
   QTabWidget* pgcOptions_ = nullptr;
   QLineEdit* edTitle_ = nullptr;
   QLineEdit* edAuthor_ = nullptr;

@@ -8,6 +8,7 @@
 
 #include "emf2pdf/emf_reader.h"
 #include "emf2pdf/emw_parser.h"
+#include "emf2pdf/picture_fit.h"
 #include "pdf/actions.h"
 #include "pdf/outlines.h"
 #include "pdf/page.h"
@@ -195,10 +196,19 @@ bool TEMF2PDFConverter::SizeToFrame(pdf::TPDFPage& page, const EmfHeader& header
 void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
                                      const std::string& file, bool trueSize) {
   const double r = Resolution() / 25.4;
-  const double availableWidth = page.WidthPx() - (marginLeft_ + marginRight_) * r;
-  const double availableHeight = page.HeightPx() - (marginTop_ + marginBottom_) * r;
-  if (!(availableWidth > 0) || !(availableHeight > 0))
-    throw std::runtime_error("The margins leave no room for the picture on the page");
+  auto area = AreaInsideMargins(page.WidthPx(), page.HeightPx(), r,
+                                {marginLeft_, marginTop_, marginRight_, marginBottom_});
+  // A page sized by its picture has room for it, unless it had to be held to
+  // PDF's sizes or take A4; then the picture fills that page.
+  if (!area && pageSize_ == pdf::psUserDefined) {
+    std::fprintf(stderr,
+                 "tallowcraft: %s: the margins leave no room on the page; the picture fills it\n",
+                 file.c_str());
+    area = AreaInsideMargins(page.WidthPx(), page.HeightPx(), r, {});
+  }
+  if (!area) throw std::runtime_error("The margins leave no room for the picture on the page");
+  const double availableWidth = area->width;
+  const double availableHeight = area->height;
 
   const EmfHeader& header = emf.Header();
   const double wm = FramePixels(static_cast<double>(header.rclFrame.right) - header.rclFrame.left,
@@ -214,8 +224,8 @@ void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
                  file.c_str());
     return;
   }
-  double left = marginLeft_ * r;
-  double top = marginTop_ * r;
+  double left = area->left;
+  double top = area->top;
   if (pageSize_ == pdf::psUserDefined) {
     if (trueSize) {
       // The frame itself, not the page: the page is whole points, and

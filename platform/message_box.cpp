@@ -4,17 +4,8 @@
 
 namespace platform {
 
-namespace {
-
-MessagePresenter presenter = nullptr;
-
-}  // namespace
-
-void SetMessagePresenter(MessagePresenter value) { presenter = value; }
-
-MessageAnswer ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon,
-                             MessageButtons buttons) {
-  if (presenter != nullptr) return presenter(text, caption, icon, buttons);
+MessageAnswer StandardErrorMessages::Present(const std::string& text, const std::string& caption,
+                                             MessageIcon, MessageButtons buttons) {
   std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
   return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }

@@ -9,32 +9,41 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/pdf_conversion.h"
 #include "app/settings_store.h"
 #include "dialogs/pdf_options_dialog.h"
+#include "pdf/pdf_types.h"
 #include "platform/message_box.h"
+#include "platform/registry_hive.h"
+#include "support/emf_builder.h"
 #include "support/hive_fixture.h"
+#include "support/pdf_option_values.h"
+#include "support/temp_folder.h"
 
 namespace dialogs {
 namespace {
 
 using platform::RegValue;
 using testing_support::MemoryRegistry;
+using testing_support::OptionDifferences;
+using NoDifferences = std::vector<std::string>;
 
-std::vector<std::string> shown;
+// Keeps the messages shown, "caption: text".
+class RecordedMessages final : public platform::MessagePresenter {
+ public:
+  std::vector<std::string> shown;
 
-platform::MessageAnswer Record(const std::string& text, const std::string& caption,
-                               platform::MessageIcon, platform::MessageButtons) {
-  shown.push_back(caption + ": " + text);
-  return platform::MessageAnswer::Ok;
-}
+ protected:
+  platform::MessageAnswer Present(const std::string& text, const std::string& caption,
+                                  platform::MessageIcon, platform::MessageButtons) override {
+    shown.push_back(caption + ": " + text);
+    return platform::MessageAnswer::Ok;
+  }
+};
 
 class PdfOptionsDialogTest : public testing::Test {
  protected:
-  PdfOptionsDialogTest() : dialog(record) {
-    shown.clear();
-    platform::SetMessagePresenter(&Record);
-  }
-  ~PdfOptionsDialogTest() override { platform::SetMessagePresenter(nullptr); }
+  PdfOptionsDialogTest() : dialog(record, messages) {}
 
   template <typename W>
   W* find(const char* name) {
@@ -46,7 +55,7 @@ class PdfOptionsDialogTest : public testing::Test {
   QComboBox* list(const char* name) { return find<QComboBox>(name); }
   QLineEdit* edit(const char* name) { return find<QLineEdit>(name); }
   QString current(const char* name) { return list(name)->currentText(); }
-  void loadFrom(MemoryRegistry& store) { dialog.LoadSettings(store); }
+  void loadFrom(platform::RegistryStore& store) { dialog.LoadSettings(store); }
   // Shows the dialog, clicks Continue and tells whether it closed with OK.
   bool pressContinue() {
     dialog.show();
@@ -54,8 +63,10 @@ class PdfOptionsDialogTest : public testing::Test {
     return dialog.result() == QDialog::Accepted && !dialog.isVisible();
   }
 
-  app::PdfOptionsRecord record;
+  app::PdfOptions record;
+  RecordedMessages messages;
   TfrmSavePDFDlg dialog;
+  std::vector<std::string>& shown = messages.shown;
 };
 
 TEST_F(PdfOptionsDialogTest, emptyKey_showsTheDefaults) {
@@ -169,8 +180,8 @@ TEST_F(PdfOptionsDialogTest, continue_savesWhatWasSetAndItComesBack) {
   EXPECT_EQ(stored("MasterPassword")->Text(), app::ScramblePassword(app::kPasswordKey, " x "));
   EXPECT_FALSE(stored("Producer").has_value());
 
-  app::PdfOptionsRecord again;
-  TfrmSavePDFDlg second(again);
+  app::PdfOptions again;
+  TfrmSavePDFDlg second(again, messages);
   second.LoadSettings(store);
   EXPECT_EQ(second.findChild<QLineEdit*>("edKeywords")->text(), "alpha beta");
   EXPECT_EQ(second.findChild<QLineEdit*>("edTitle")->text(), "");
@@ -209,6 +220,79 @@ TEST_F(PdfOptionsDialogTest, continue_refusesInputThatCannotMakeThePdf) {
     EXPECT_FALSE(pressContinue()) << c.what;
     ASSERT_EQ(shown.size(), 1u) << c.what;
     EXPECT_EQ(shown[0].rfind(c.message, 0), 0u) << shown[0];
+  }
+}
+
+// Settings file -> dialog -> settings file gives back every value, to the
+// silent run and to the dialog.
+TEST_F(PdfOptionsDialogTest, everyFieldRoundTripsThroughTheDialog) {
+  testing_support::TempFolder folder;
+  app::PdfOptions saved = testing_support::OptionsOffTheDefaults();
+  saved.pdfVersion = 1;  // the dialog offers 1.3 and 1.4 only
+  platform::RegistryHive store(folder.file("registry.reg"));
+  app::SavePdfOptions(store, saved);
+  loadFrom(store);
+  // What is saved now comes from the widgets; Creator has none and is kept
+  // as loaded.
+  const std::string creator = record.creator;
+  record = app::PdfOptions{};
+  record.creator = creator;
+  dialog.save();
+  dialog.SaveSettings(store);
+  platform::RegistryHive again(folder.file("registry.reg"));
+  EXPECT_EQ(OptionDifferences(app::ReadPdfOptions(again), saved), NoDifferences{});
+  EXPECT_EQ(OptionDifferences(app::LoadPdfOptions(again), saved), NoDifferences{});
+}
+
+TEST_F(PdfOptionsDialogTest, wrongTypes_showTheDefaultsAndSavingPutsThemRight) {
+  MemoryRegistry store;
+  for (const app::PdfOptionField& field : app::PdfOptionFields())
+    store.Set(app::kPdfOptionsKey, field.name, testing_support::WrongTypeFor(field));
+  EXPECT_THROW(app::ReadPdfOptions(store), platform::RegistryError);
+  loadFrom(store);
+  dialog.save();
+  EXPECT_EQ(OptionDifferences(record, app::PdfOptions{}), NoDifferences{});
+  dialog.SaveSettings(store);
+  EXPECT_EQ(OptionDifferences(app::ReadPdfOptions(store), app::PdfOptions{}), NoDifferences{});
+}
+
+// The dialog's margin check and the converter agree on every page size, in
+// both orientations, at the largest margin that fits and one more.
+TEST_F(PdfOptionsDialogTest, margins_areRefusedExactlyWhereTheConverterRefusesThem) {
+  testing_support::TempFolder folder;
+  const std::string page = folder.file("page.emf");
+  emfbuild::EmfBuilder(400, 300).writeFile(page);
+  MemoryRegistry store;
+  loadFrom(store);
+  for (int size = 0; size < pdf::kPageSizeCount; ++size) {
+    for (const int orientation : {0, 1}) {
+      const auto points = pdf::PageSizeDimensions(static_cast<pdf::TPDFPageSize>(size));
+      const int across = orientation == 1 ? std::max(points.width, points.height)
+                                          : std::min(points.width, points.height);
+      // Size 0 has no page of its own: the largest margins must fit too.
+      const int widest = size == 0 ? 9999 : static_cast<int>(across * 25.4 / 72);
+      for (const int left : {widest, widest + 1}) {
+        if (left > 9999) continue;
+        app::PdfOptions options;
+        options.pageSize = size;
+        options.pageOrientation = orientation;
+        options.leftMargin = left;
+        options.rightMargin = 0;
+        bool converted = true;
+        try {
+          app::ConvertToPdf({page}, folder.file("out.pdf"), options);
+        } catch (const std::runtime_error&) {
+          converted = false;
+        }
+        list("cbxPageSize")->setCurrentIndex(size);
+        list("cbxPageOrientation")->setCurrentIndex(orientation);
+        find<QSpinBox>("seLeftMargin")->setValue(left);
+        find<QSpinBox>("seRightMargin")->setValue(0);
+        shown.clear();
+        EXPECT_EQ(pressContinue(), converted) << size << " " << orientation << " " << left;
+        EXPECT_EQ(shown.size(), converted ? 0u : 1u);
+      }
+    }
   }
 }
 

@@ -58,7 +58,8 @@ TEST(MovieInBrowser, silentMovieAndItsPage_playInRuffleOverLoopback) {
   const std::string movie = job.folder().file(name + ".swf");
   std::filesystem::rename(made, movie);
 
-  app::MakeHTMLPage(movie, "", 0, 0, nullptr);
+  platform::StandardErrorMessages messages;
+  app::MakeHTMLPage(movie, "", 0, 0, nullptr, messages);
   const std::string page = job.folder().file(name + ".html");
   const std::string html = ReadFile(page);
   const auto stage = app::ReadSwfStageSize(movie);

@@ -55,15 +55,37 @@ TEST(CompleteFileName, appendsTheTypesExtensionOnlyWhenThereIsNone) {
 }
 
 // Records every question and answers from a script.
-std::vector<std::string> asked;
-std::vector<platform::MessageAnswer> answers;
+class ScriptedAnswers final : public platform::MessagePresenter {
+ public:
+  std::vector<std::string> asked;
+  std::vector<platform::MessageAnswer> answers;
 
-platform::MessageAnswer Answer(const std::string& text, const std::string& caption,
-                               platform::MessageIcon, platform::MessageButtons) {
-  asked.push_back(caption + ": " + text);
-  const auto answer = answers.empty() ? platform::MessageAnswer::No : answers.front();
-  if (!answers.empty()) answers.erase(answers.begin());
-  return answer;
+ protected:
+  platform::MessageAnswer Present(const std::string& text, const std::string& caption,
+                                  platform::MessageIcon, platform::MessageButtons) override {
+    asked.push_back(caption + ": " + text);
+    const auto answer = answers.empty() ? platform::MessageAnswer::No : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return answer;
+  }
+};
+
+TEST(OutputKind, bothModesChooseFromTheSameKinds) {
+  EXPECT_EQ(OutputKindOfFilter(kFilterSwf), OutputKind::Movie);
+  EXPECT_EQ(OutputKindOfFilter(kFilterPdf), OutputKind::Pdf);
+  EXPECT_EQ(OutputKindOfFilter(kFilterSwfAndPdf), OutputKind::MovieAndPdf);
+  EXPECT_EQ(OutputKindOfFilter(kFilterJpeg), OutputKind::JpegPages);
+  EXPECT_EQ(OutputKindOfFilter(0), std::nullopt);
+  EXPECT_EQ(OutputKindOfFilter(5), std::nullopt);
+  EXPECT_EQ(OutputKindOfFormat("pdf"), OutputKind::Pdf);
+  EXPECT_EQ(OutputKindOfFormat("swf"), OutputKind::Movie);
+  EXPECT_EQ(OutputKindOfFormat("jpg"), std::nullopt);
+  EXPECT_EQ(OutputKindOfFormat(""), std::nullopt);
+  for (const auto kind :
+       {OutputKind::Movie, OutputKind::Pdf, OutputKind::MovieAndPdf, OutputKind::JpegPages}) {
+    EXPECT_EQ(MakesMovie(kind), kind == OutputKind::Movie || kind == OutputKind::MovieAndPdf);
+    EXPECT_EQ(MakesPdf(kind), kind == OutputKind::Pdf || kind == OutputKind::MovieAndPdf);
+  }
 }
 
 TEST(ConfirmOverwrite, asksForEachExistingFileOfTheTypeInOrder) {
@@ -71,37 +93,43 @@ TEST(ConfirmOverwrite, asksForEachExistingFileOfTheTypeInOrder) {
   for (const char* name : {"movie.swf", "movie.pdf", "scan.jpg"})
     testing_support::WriteFile(folder.file(name), "x");
   const std::string movie = folder.file("movie.swf");
-  platform::SetMessagePresenter(&Answer);
+  ScriptedAnswers messages;
   const struct {
     std::string name;
-    int index;
+    OutputKind output;
     std::vector<platform::MessageAnswer> answers;
     bool result;
     std::vector<std::string> files;
   } kCases[] = {
       {movie,
-       3,
+       OutputKind::MovieAndPdf,
        {platform::MessageAnswer::Yes, platform::MessageAnswer::Yes},
        true,
        {"movie.swf", "movie.pdf"}},
-      {movie, 3, {platform::MessageAnswer::No}, false, {"movie.swf"}},
-      {movie, 2, {platform::MessageAnswer::No}, false, {"movie.pdf"}},
-      {folder.file("scan"), 4, {platform::MessageAnswer::Yes}, true, {"scan.jpg"}},
-      {folder.file("new.pdf"), 2, {}, true, {}},
-      {folder.file("movie.pdf"), 1, {platform::MessageAnswer::No}, false, {"movie.swf"}},
-      {movie, 0, {}, true, {}},
+      {movie, OutputKind::MovieAndPdf, {platform::MessageAnswer::No}, false, {"movie.swf"}},
+      {movie, OutputKind::Pdf, {platform::MessageAnswer::No}, false, {"movie.pdf"}},
+      {folder.file("scan"),
+       OutputKind::JpegPages,
+       {platform::MessageAnswer::Yes},
+       true,
+       {"scan.jpg"}},
+      {folder.file("new.pdf"), OutputKind::Pdf, {}, true, {}},
+      {folder.file("movie.pdf"),
+       OutputKind::Movie,
+       {platform::MessageAnswer::No},
+       false,
+       {"movie.swf"}},
   };
   for (const auto& c : kCases) {
-    asked.clear();
-    answers = c.answers;
-    EXPECT_EQ(ConfirmOverwrite(c.name, c.index), c.result) << c.name << " " << c.index;
+    messages.asked.clear();
+    messages.answers = c.answers;
+    EXPECT_EQ(ConfirmOverwrite(messages, c.name, c.output), c.result) << c.name;
     std::vector<std::string> expected;
     for (const auto& file : c.files)
       expected.push_back("Replace File: File \"" + folder.file(file) +
                          "\" already exists.\r\nDo you want to overwrite file?");
-    EXPECT_EQ(asked, expected);
+    EXPECT_EQ(messages.asked, expected);
   }
-  platform::SetMessagePresenter(nullptr);
 }
 
 // The numbered pages a JPEG job writes are the files asked about, in one
@@ -110,32 +138,32 @@ TEST(ConfirmOverwrite, jpegPagesOfSeveralPages_areAskedAboutInOneQuestion) {
   testing_support::TempFolder folder;
   for (const char* name : {"photo.jpg", "photo1.jpg", "photo2.jpg"})
     testing_support::WriteFile(folder.file(name), "x");
-  platform::SetMessagePresenter(&Answer);
-  asked.clear();
-  answers = {platform::MessageAnswer::No};
-  EXPECT_FALSE(ConfirmOverwrite(folder.file("photo.jpg"), kFilterJpeg, 3));
-  EXPECT_EQ(asked, std::vector<std::string>{
-                       "Replace File: These files already exist:\r\n" + folder.file("photo1.jpg") +
-                       "\r\n" + folder.file("photo2.jpg") + "\r\nDo you want to overwrite them?"});
-  asked.clear();
-  answers = {platform::MessageAnswer::No};
-  EXPECT_FALSE(ConfirmOverwrite(folder.file("photo"), kFilterJpeg, 1));
-  EXPECT_EQ(asked.size(), 1u);
+  ScriptedAnswers messages;
+  messages.answers = {platform::MessageAnswer::No};
+  EXPECT_FALSE(ConfirmOverwrite(messages, folder.file("photo.jpg"), OutputKind::JpegPages, 3));
+  EXPECT_EQ(messages.asked,
+            std::vector<std::string>{
+                "Replace File: These files already exist:\r\n" + folder.file("photo1.jpg") +
+                "\r\n" + folder.file("photo2.jpg") + "\r\nDo you want to overwrite them?"});
+  messages.asked.clear();
+  messages.answers = {platform::MessageAnswer::No};
+  EXPECT_FALSE(ConfirmOverwrite(messages, folder.file("photo"), OutputKind::JpegPages, 1));
+  EXPECT_EQ(messages.asked.size(), 1u);
   std::remove(folder.file("photo1.jpg").c_str());
   std::remove(folder.file("photo2.jpg").c_str());
-  asked.clear();
-  EXPECT_TRUE(ConfirmOverwrite(folder.file("photo.jpg"), kFilterJpeg, 2));
-  EXPECT_TRUE(asked.empty());
-  platform::SetMessagePresenter(nullptr);
+  messages.asked.clear();
+  EXPECT_TRUE(ConfirmOverwrite(messages, folder.file("photo.jpg"), OutputKind::JpegPages, 2));
+  EXPECT_TRUE(messages.asked.empty());
 }
 
 TEST(FilesToWrite, movieNamesTakeTheMovieExtension) {
-  EXPECT_EQ(FilesToWrite("/t/Both", kFilterSwfAndPdf, 2, true),
+  EXPECT_EQ(FilesToWrite("/t/Both", OutputKind::MovieAndPdf, 2, true),
             (std::vector<std::string>{"/t/Both.swf", "/t/Both.pdf", "/t/Both.html"}));
-  EXPECT_EQ(FilesToWrite("/t/Both.pdf", kFilterSwfAndPdf, 1, false),
+  EXPECT_EQ(FilesToWrite("/t/Both.pdf", OutputKind::MovieAndPdf, 1, false),
             (std::vector<std::string>{"/t/Both.swf", "/t/Both.pdf"}));
-  EXPECT_EQ(FilesToWrite("/t/a.SWF", kFilterSwf, 1, false), std::vector<std::string>{"/t/a.SWF"});
-  EXPECT_EQ(FilesToWrite("/t/scan.jpeg", kFilterJpeg, 2, true),
+  EXPECT_EQ(FilesToWrite("/t/a.SWF", OutputKind::Movie, 1, false),
+            std::vector<std::string>{"/t/a.SWF"});
+  EXPECT_EQ(FilesToWrite("/t/scan.jpeg", OutputKind::JpegPages, 2, true),
             (std::vector<std::string>{"/t/scan1.jpg", "/t/scan2.jpg"}));
 }
 

@@ -59,7 +59,7 @@ TEST(UnscramblePassword, takesBadPairsAsSpaceAndDropsAnOddLastCharacter) {
   EXPECT_EQ(UnscramblePassword("", "4A4a"), "JJ");
 }
 
-TEST(TolerantReader, readsIntegersFromEveryFormItKnowsAndDefaultsOtherwise) {
+TEST(RegistryReader, tolerant_readsIntegersFromEveryFormItKnowsAndDefaultsOtherwise) {
   const struct {
     const char* what;
     RegValue value;
@@ -80,17 +80,19 @@ TEST(TolerantReader, readsIntegersFromEveryFormItKnowsAndDefaultsOtherwise) {
   for (const auto& c : kCases) {
     MemoryRegistry store;
     store.Set(kMainKey, "N", c.value);
-    EXPECT_EQ(TolerantReader(store, kMainKey).ReadInteger("N", 99), c.expected) << c.what;
+    EXPECT_EQ(RegistryReader(store, kMainKey, Strictness::Tolerant).ReadInteger("N", 99),
+              c.expected)
+        << c.what;
   }
 }
 
-TEST(TolerantReader, readsStringsFromStringsAndBinaryAndDefaultsOtherwise) {
+TEST(RegistryReader, tolerant_readsStringsFromStringsAndBinaryAndDefaultsOtherwise) {
   MemoryRegistry store;
   store.Set(kMainKey, "S", RegValue::String("a.pdf"));
   store.Set(kMainKey, "E", RegValue::ExpandString("%HOME%"));
   store.Set(kMainKey, "B", RegValue::Binary(std::string("bin\0tail", 8)));
   store.Set(kMainKey, "D", RegValue::Dword(1));
-  const TolerantReader reader(store, kMainKey);
+  const RegistryReader reader(store, kMainKey, Strictness::Tolerant);
   EXPECT_EQ(reader.ReadString("S", "x"), "a.pdf");
   EXPECT_EQ(reader.ReadString("E", "x"), "%HOME%");
   EXPECT_EQ(reader.ReadString("B", "x"), "bin");
@@ -101,10 +103,10 @@ TEST(TolerantReader, readsStringsFromStringsAndBinaryAndDefaultsOtherwise) {
   EXPECT_TRUE(reader.ReadBool("S", true));
 }
 
-TEST(StrictReader, createsNothingAndRefusesWrongTypesNamingTheValue) {
+TEST(RegistryReader, strict_createsNothingAndRefusesWrongTypesNamingTheValue) {
   MemoryRegistry store;
   const std::string key = kPdfOptionsKey;
-  StrictReader reader(store, key);
+  RegistryReader reader(store, key, Strictness::Strict);
   EXPECT_TRUE(store.createdKeys.empty());
   EXPECT_EQ(reader.ReadInteger("PageSize", 2), 2);
   store.Set(key, "PageSize", RegValue::String("3"));
