@@ -328,8 +328,7 @@ RecordOutcome TEMWParser::PlayRecord(const EmfRecord& record) {
     return {Kind::kUnsupported, "text inside a path bracket"};
 
   const RecordEntry* entry = FindEntry(type);
-  if (entry == nullptr)
-    return {type == EMR_EOF || type == EMR_GDICOMMENT ? Kind::kIgnored : Kind::kUnsupported, {}};
+  if (entry == nullptr) return {IgnoredByDesign(type) ? Kind::kIgnored : Kind::kUnsupported, {}};
   if (record.bytes.size() < entry->minimumSize) {
     ++droppedRecords_;
     RecordOutcome outcome{Kind::kMalformed, {}};

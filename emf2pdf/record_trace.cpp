@@ -150,6 +150,31 @@ std::string RecordTypeName(uint32_t type) {
   return "type " + std::to_string(type);
 }
 
+bool IgnoredByDesign(uint32_t type) {
+  switch (type) {
+    case 14:   // EMR_EOF
+    case 16:   // EMR_SETMAPPERFLAGS
+    case 70:   // EMR_COMMENT
+    case 98:   // EMR_SETICMMODE
+    case 99:   // EMR_CREATECOLORSPACE
+    case 100:  // EMR_SETCOLORSPACE
+    case 101:  // EMR_DELETECOLORSPACE
+    case 104:  // EMR_PIXELFORMAT
+    case 106:  // EMR_EXTESCAPE
+    case 109:  // EMR_FORCEUFIMAPPING
+    case 110:  // EMR_NAMEDESCAPE
+    case 111:  // EMR_COLORCORRECTPALETTE
+    case 112:  // EMR_SETICMPROFILEA
+    case 113:  // EMR_SETICMPROFILEW
+    case 119:  // EMR_SETLINKEDUFIS
+    case 121:  // EMR_COLORMATCHTOPROFILEW
+    case 122:  // EMR_CREATECOLORSPACEW
+      return true;
+    default:
+      return false;
+  }
+}
+
 const char* OutcomeText(RecordOutcome::Kind kind) {
   switch (kind) {
     case RecordOutcome::Kind::kPlayed:

@@ -28,6 +28,11 @@ struct RecordOutcome {
   bool Dropped() const { return kind != Kind::kPlayed && kind != Kind::kIgnored; }
 };
 
+// Record types the interpreter leaves out on purpose, as they change nothing
+// a page shows: the end, comments, colour management, font-mapping hints,
+// printer escapes and pixel formats.
+bool IgnoredByDesign(uint32_t type);
+
 // "unsupported", "malformed", ...: the reason's words in messages.
 const char* OutcomeText(RecordOutcome::Kind kind);
 

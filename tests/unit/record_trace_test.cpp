@@ -116,6 +116,9 @@ TEST(RecordTrace, namesAndModes) {
   EXPECT_EQ(emf2pdf::RecordTypeName(122), "EMR_CREATECOLORSPACEW");
   EXPECT_EQ(emf2pdf::RecordTypeName(69), "type 69");
   EXPECT_EQ(emf2pdf::RecordTypeName(123), "type 123");
+  EXPECT_TRUE(emf2pdf::IgnoredByDesign(98));   // EMR_SETICMMODE
+  EXPECT_FALSE(emf2pdf::IgnoredByDesign(13));  // EMR_SETBRUSHORGEX moves patterns
+  EXPECT_FALSE(emf2pdf::IgnoredByDesign(200));
   EXPECT_EQ(emf2pdf::ParseTraceMode(""), TraceMode::kOff);
   EXPECT_EQ(emf2pdf::ParseTraceMode("0"), TraceMode::kOff);
   EXPECT_EQ(emf2pdf::ParseTraceMode("Off"), TraceMode::kOff);
