@@ -2,10 +2,14 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
+
+#include "emf2pdf/record_trace.h"
 
 namespace app {
 
@@ -21,7 +25,7 @@ void KeepFreedMemory() {
 }
 
 constexpr const char* kUsage =
-    "Usage: tallowcraft JOB.ini\n"
+    "Usage: tallowcraft [--trace | --verbose] JOB.ini\n"
     "Saves a spooled print job (one EMF file per page, listed in JOB.ini) as PDF, as a\n"
     "Flash movie with its HTML page, or as JPEG pages.\n"
     "\n"
@@ -30,6 +34,12 @@ constexpr const char* kUsage =
     "deleted afterwards. Settings: $TALLOWCRAFT_REGISTRY, else\n"
     "$XDG_CONFIG_HOME/tallowcraft/registry.reg (~/.config/tallowcraft/registry.reg).\n"
     "\n"
+    "  --trace    list on standard error every record of every page: its offset, its\n"
+    "             name and the drawing calls it made, or why it was dropped\n"
+    "             (unsupported, malformed, over budget, outside the clip);\n"
+    "             as TALLOWCRAFT_TRACE=1\n"
+    "  --verbose  list only the dropped records, and a count per page;\n"
+    "             as TALLOWCRAFT_TRACE=verbose\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
 
@@ -47,11 +57,27 @@ int AnswerOption(const std::vector<std::string>& arguments) {
   return -1;
 }
 
+// Takes --trace and --verbose out of the arguments and hands them on in
+// the environment, where the converter of every page reads them (and the
+// desktop program this one may become, as well as its argument list).
+void TakeTraceOptions(std::vector<std::string>& arguments) {
+  const auto take = [&arguments](const char* option) {
+    const auto at = std::remove(arguments.begin(), arguments.end(), option);
+    const bool found = at != arguments.end();
+    arguments.erase(at, arguments.end());
+    return found;
+  };
+  const bool verbose = take("--verbose");
+  const bool trace = take("--trace");
+  if (trace || verbose) setenv(emf2pdf::kTraceVariable, trace ? "1" : "verbose", 1);
+}
+
 }  // namespace
 
 int RunProgram(int argc, char** argv, const std::function<void(PrintJobRun&)>& equip) {
   KeepFreedMemory();
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  TakeTraceOptions(arguments);
   if (const int answered = AnswerOption(arguments); answered >= 0) return answered;
   try {
     PrintJobRun run;

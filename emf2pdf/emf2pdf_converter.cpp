@@ -6,9 +6,11 @@
 #include <exception>
 #include <stdexcept>
 
+#include "emf2pdf/bounds_device.h"
 #include "emf2pdf/emf_reader.h"
 #include "emf2pdf/emw_parser.h"
 #include "emf2pdf/picture_fit.h"
+#include "emf2pdf/trace_device.h"
 #include "pdf/actions.h"
 #include "pdf/outlines.h"
 #include "pdf/page.h"
@@ -150,9 +152,16 @@ void TEMF2PDFConverter::DrawPage(const EmfReader& emf, const std::string& file) 
   pdf::TPDFPage& page = CurrentPage();
   page.SetOrientation(pageOrientation_);
   page.SetSize(pageSize_);
-  const bool trueSize = pageSize_ == pdf::psUserDefined && SizeToFrame(page, emf.Header(), file);
-  PlacePicture(page, emf, file, trueSize);
+  pageTrace_ = PageTrace::Start(traceMode_, PageCount(), file, Resolution() / 72.0);
+  // A header without a usable frame takes one from what the picture draws.
+  const std::optional<EmfReader> framed = WithMeasuredFrame(emf, *this);
+  const EmfReader& picture = framed ? *framed : emf;
+  const bool trueSize =
+      pageSize_ == pdf::psUserDefined && SizeToFrame(page, picture.Header(), file);
+  PlacePicture(page, picture, file, trueSize);
   DrawWatermark(page);
+  if (pageTrace_) pageTrace_->Finish();
+  pageTrace_.reset();
 }
 
 // A length of the picture frame (hundredths of a millimetre) in device units.
@@ -240,6 +249,7 @@ void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
     top += (availableHeight - hm * yScale / emfToPdfFactor_) / 2;
   }
   TEMWParser parser(emf);
+  if (pageTrace_) pageTrace_->Watch(parser);
   page.PlayMetaFile(parser, left, top, xScale, yScale);
   if (!parser.WalkCompleted())
     std::fprintf(stderr, "tallowcraft: %s: damaged records; the page shows what came before\n",

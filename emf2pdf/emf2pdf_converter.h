@@ -7,6 +7,7 @@
 
 #include "emf2pdf/converter_node.h"
 #include "emf2pdf/converter_tree.h"
+#include "emf2pdf/record_trace.h"
 #include "pdf/document.h"
 
 namespace pdf {
@@ -17,6 +18,7 @@ namespace emf2pdf {
 
 class EmfReader;
 struct EmfHeader;
+class PageTrace;
 
 // Draws every registered metafile on a page of its own, stretched into the
 // area inside the margins, with link annotations and an optional outline
@@ -71,6 +73,10 @@ class TEMF2PDFConverter : public pdf::TPDFDocument {
   void SetAddWatermarks(bool value) { addWatermarks_ = value; }
   const std::string& WaterMarkText() const { return waterMarkText_; }
   void SetWaterMarkText(const std::string& value) { waterMarkText_ = value; }
+  // What is reported on standard error of every record played; by default
+  // what TALLOWCRAFT_TRACE asks for.
+  TraceMode GetTraceMode() const { return traceMode_; }
+  void SetTraceMode(TraceMode value) { traceMode_ = value; }
 
  private:
   TElMTree::Item& FolderItem(const std::string& relativeName);
@@ -104,6 +110,8 @@ class TEMF2PDFConverter : public pdf::TPDFDocument {
   bool generateBookmarks_ = true;
   bool addWatermarks_ = false;
   std::string waterMarkText_;
+  TraceMode traceMode_ = TraceModeFromEnvironment();
+  std::unique_ptr<PageTrace> pageTrace_;  // of the page being drawn, when traced
 };
 
 }  // namespace emf2pdf

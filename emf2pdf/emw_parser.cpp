@@ -168,6 +168,7 @@ double DeviceResolution(int32_t pixels, int32_t millimetres) {
 pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
   document_ = &form.Document();
   device_ = std::make_unique<PdfPageDevice>(form);
+  if (deviceWrap_) device_ = deviceWrap_(std::move(device_));
   options_ = form.Document().EMFOptions();
   fx_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchX);
   fy_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchY);
@@ -253,7 +254,12 @@ void TEMWParser::Play() {
   device_->Begin(pen);
 
   if (InvertsDestination()) PaintPaper();
-  walkCompleted_ = emf_.Walk([this](const EmfRecord& record) { Dispatch(record); });
+  size_t reached = 0;  // where the record after the last one played begins
+  walkCompleted_ = emf_.Walk([this, &reached](const EmfRecord& record) {
+    reached = record.offset + record.bytes.size();
+    Dispatch(record);
+  });
+  if (!walkCompleted_) ReportBrokenRecord(reached);
   FlushHeldMask();
   device_->End();
 
@@ -304,17 +310,32 @@ bool UsesClosedPath(uint32_t type) {
 }  // namespace
 
 void TEMWParser::Dispatch(const EmfRecord& record) {
-  const uint32_t type = record.type;
   // A held-back mask is drawn before anything else happens, unless this
   // record may be its picture (or is a comment, which draws nothing).
-  if (pendingMask_ && !MayShowPicture(type)) FlushHeldMask();
-  if (IsTextRecord(type) && state_.pathBracket) return;
+  if (pendingMask_ && !MayShowPicture(record.type)) FlushHeldMask();
+  if (observer_ == nullptr) {
+    PlayRecord(record);
+    return;
+  }
+  observer_->RecordStarts(record.offset, record.type);
+  observer_->RecordEnds(PlayRecord(record));
+}
+
+RecordOutcome TEMWParser::PlayRecord(const EmfRecord& record) {
+  using Kind = RecordOutcome::Kind;
+  const uint32_t type = record.type;
+  if (IsTextRecord(type) && state_.pathBracket)
+    return {Kind::kUnsupported, "text inside a path bracket"};
 
   const RecordEntry* entry = FindEntry(type);
-  if (entry == nullptr) return;
+  if (entry == nullptr) return {IgnoredByDesign(type) ? Kind::kIgnored : Kind::kUnsupported, {}};
   if (record.bytes.size() < entry->minimumSize) {
     ++droppedRecords_;
-    return;
+    RecordOutcome outcome{Kind::kMalformed, {}};
+    if (observer_ != nullptr)
+      outcome.detail = std::to_string(record.bytes.size()) + " bytes, at least " +
+                       std::to_string(entry->minimumSize) + " needed";
+    return outcome;
   }
   RecordReader in(record.bytes);
   transformValid_ = false;
@@ -325,17 +346,38 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
   const bool keepsClosed = !state_.pathBracket && !path_.Empty() && !UsesClosedPath(type);
   if (keepsClosed) std::swap(closed, path_);
   const size_t pathSize = path_.Size();
+  const int refused = pictureBudget_.Refused();
+  RecordOutcome outcome;
   try {
     (this->*entry->handler)(in);
   } catch (const std::bad_alloc&) {
     throw;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     // One bad record costs only itself: what it drew before failing stays,
     // what it added to the path goes.
     path_.Truncate(pathSize);
     ++droppedRecords_;
+    outcome.kind = Kind::kMalformed;
+    if (observer_ != nullptr) outcome.detail = error.what();
   }
   if (keepsClosed) path_ = std::move(closed);
+  if (outcome.kind == Kind::kPlayed && pictureBudget_.Refused() != refused)
+    outcome.kind = Kind::kOverBudget;
+  return outcome;
+}
+
+// The walk stops at a record whose size cannot be right; the trace shows
+// where.
+void TEMWParser::ReportBrokenRecord(size_t offset) const {
+  if (observer_ == nullptr) return;
+  const std::span<const uint8_t> bytes = emf_.Bytes();
+  uint32_t type = 0;
+  if (bytes.size() >= offset + 4)
+    type = bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
+           static_cast<uint32_t>(bytes[offset + 3]) << 24;
+  observer_->RecordStarts(offset, type);
+  observer_->RecordEnds({RecordOutcome::Kind::kMalformed,
+                         "its size does not fit the file; the records from here on are not read"});
 }
 
 void TEMWParser::FlushHeldMask() {

@@ -17,6 +17,7 @@
 #include "emf2pdf/emw_objects.h"
 #include "emf2pdf/picture_budget.h"
 #include "emf2pdf/record_reader.h"
+#include "emf2pdf/record_trace.h"
 #include "emf2pdf/shadow_dc.h"
 #include "pdf/arc_geometry.h"
 #include "pdf/emf_parse_options.h"
@@ -48,6 +49,13 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   int DroppedRecords() const { return droppedRecords_; }
   // False when the walk stopped at a record whose size was broken.
   bool WalkCompleted() const { return walkCompleted_; }
+
+  // Told what became of every record (a trace); null for none.
+  void SetObserver(RecordObserver* observer) { observer_ = observer; }
+  // Replaces the device Load makes for the form by what `wrap` makes of it:
+  // a trace that tees into it, or a measure that stands in for it.
+  using DeviceWrap = std::function<std::unique_ptr<DrawingDevice>(std::unique_ptr<DrawingDevice>)>;
+  void SetDeviceWrap(DeviceWrap wrap) { deviceWrap_ = std::move(wrap); }
 
  private:
   using Handler = void (TEMWParser::*)(RecordReader&);
@@ -90,6 +98,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
 
   // --- walk (emw_parser.cpp) ---
   void Dispatch(const EmfRecord& record);
+  RecordOutcome PlayRecord(const EmfRecord& record);
+  void ReportBrokenRecord(size_t offset) const;
   bool InvertsDestination() const;
   void PaintPaper();
   Extent extent_;
@@ -374,6 +384,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   mutable bool transformValid_ = false;
   int droppedRecords_ = 0;
   bool walkCompleted_ = true;
+  RecordObserver* observer_ = nullptr;
+  DeviceWrap deviceWrap_;
 };
 
 }  // namespace emf2pdf

@@ -41,6 +41,7 @@ std::optional<PictureBudget::Size> PictureBudget::Take(int width, int height, bo
                  "tallowcraft: %s: a picture of %d x %d pixels is left out: the pictures of one "
                  "page may hold %lld million colour pixels together\n",
                  name_.c_str(), width, height, millions);
+    ++refused_;
     return std::nullopt;
   }
   std::fprintf(stderr,

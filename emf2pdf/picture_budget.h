@@ -35,11 +35,14 @@ class PictureBudget {
   std::optional<Size> Take(int width, int height, bool monochrome = false);
 
   int64_t Left() const { return left_; }
+  // Pictures left out so far.
+  int Refused() const { return refused_; }
 
  private:
   std::string name_;
   int64_t total_;
   int64_t left_;
+  int refused_ = 0;
 };
 
 }  // namespace emf2pdf

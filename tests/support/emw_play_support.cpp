@@ -2,16 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "emf2pdf/emf_reader.h"
 #include "emf2pdf/emw_parser.h"
+#include "emf2pdf/trace_device.h"
 #include "pdf/document.h"
 #include "pdf/page.h"
 #include "support/graphics_test_support.h"
 
 namespace emw_test {
 
-std::vector<std::string> PlayLines(const std::vector<uint8_t>& emf, int resolution,
-                                   int* droppedRecords) {
+namespace {
+
+// The form's content lines of `emf` played at `resolution`, prepared by
+// `prepare` before it plays.
+std::vector<std::string> Play(const std::vector<uint8_t>& emf, int resolution,
+                              const std::function<void(emf2pdf::TEMWParser&)>& prepare,
+                              int* droppedRecords = nullptr) {
   graphics_test::TempPdf file("emw_play");
   pdf::TPDFDocument document;
   document.SetFileName(file.Path());
@@ -19,12 +27,21 @@ std::vector<std::string> PlayLines(const std::vector<uint8_t>& emf, int resoluti
   document.BeginDoc();
   const auto reader = emf2pdf::EmfReader::FromBytes(emf);
   emf2pdf::TEMWParser parser(reader);
+  if (prepare) prepare(parser);
   pdf::TPDFPage& page = document.CurrentPage();
   page.PlayMetaFile(parser, 0, 0, 1, 1);
   std::vector<std::string> lines;
   if (page.Forms().Count() == 1) lines = graphics_test::ContentLines(page.Forms().Items(0));
   document.Abort();
   if (droppedRecords) *droppedRecords = parser.DroppedRecords();
+  return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> PlayLines(const std::vector<uint8_t>& emf, int resolution,
+                                   int* droppedRecords) {
+  std::vector<std::string> lines = Play(emf, resolution, nullptr, droppedRecords);
   // Every picture starts with the line cap and join of the options and the
   // default pen's width.
   if (lines.size() >= 3 && lines[0] == "2 J" && lines[1] == "2 j" && lines[2].ends_with(" w"))
@@ -41,6 +58,22 @@ std::string PlayText(const std::vector<uint8_t>& emf, int resolution) {
     text += line;
   }
   return text;
+}
+
+std::vector<std::string> TraceLines(const std::vector<uint8_t>& emf, emf2pdf::TraceMode mode,
+                                    std::vector<std::string>* formLines) {
+  std::vector<std::string> trace;
+  emf2pdf::PageTrace pageTrace(mode, 1, "page.emf", 1,
+                               [&trace](const std::string& line) { trace.push_back(line); });
+  std::vector<std::string> lines =
+      Play(emf, 72, [&pageTrace](emf2pdf::TEMWParser& parser) { pageTrace.Watch(parser); });
+  pageTrace.Finish();
+  if (formLines) *formLines = std::move(lines);
+  return trace;
+}
+
+std::vector<std::string> FormLines(const std::vector<uint8_t>& emf) {
+  return Play(emf, 72, nullptr);
 }
 
 }  // namespace emw_test

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/record_trace.h"
+
 namespace emw_test {
 
 // Plays the metafile `emf` into a form of a fresh document at `resolution`
@@ -14,5 +16,13 @@ std::vector<std::string> PlayLines(const std::vector<uint8_t>& emf, int resoluti
 
 // The same lines joined by "\n", for compact expectations.
 std::string PlayText(const std::vector<uint8_t>& emf, int resolution = 72);
+
+// Plays `emf` as PlayLines does, traced as page 1 "page.emf" in `mode`, and
+// returns the trace's lines; `formLines` receives all of the form's content.
+std::vector<std::string> TraceLines(const std::vector<uint8_t>& emf,
+                                    emf2pdf::TraceMode mode = emf2pdf::TraceMode::kFull,
+                                    std::vector<std::string>* formLines = nullptr);
+// All of the form's content lines of `emf` played without a trace.
+std::vector<std::string> FormLines(const std::vector<uint8_t>& emf);
 
 }  // namespace emw_test

@@ -33,12 +33,24 @@ ProgramResult SilentJob::Run(const std::vector<std::string>& extraEnvironment) c
   return RunUnder({}, extraEnvironment);
 }
 
-ProgramResult SilentJob::RunUnder(const std::vector<std::string>& launcher,
-                                  const std::vector<std::string>& extraEnvironment) const {
+std::vector<std::string> SilentJob::Environment(const std::vector<std::string>& extra) const {
   std::vector<std::string> environment = {
       "TALLOWCRAFT_REGISTRY=" + registry_, "XDG_DOCUMENTS_DIR=" + documents_,
       "XDG_CONFIG_HOME=" + temp_.file("config"), "HOME=" + temp_.path(), "TMPDIR=" + temp_.path()};
-  environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+  environment.insert(environment.end(), extra.begin(), extra.end());
+  return environment;
+}
+
+ProgramResult SilentJob::RunWithOptions(const std::vector<std::string>& options,
+                                        const std::vector<std::string>& extraEnvironment) const {
+  std::vector<std::string> arguments = options;
+  arguments.push_back(job_);
+  return RunProgram(TALLOWCRAFT_BIN, arguments, Environment(extraEnvironment));
+}
+
+ProgramResult SilentJob::RunUnder(const std::vector<std::string>& launcher,
+                                  const std::vector<std::string>& extraEnvironment) const {
+  const std::vector<std::string> environment = Environment(extraEnvironment);
   if (launcher.empty()) return RunProgram(TALLOWCRAFT_BIN, {job_}, environment);
   std::vector<std::string> arguments(launcher.begin() + 1, launcher.end());
   arguments.push_back(TALLOWCRAFT_BIN);

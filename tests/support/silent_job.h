@@ -23,6 +23,9 @@ class SilentJob {
   // prlimit with a limit).
   ProgramResult RunUnder(const std::vector<std::string>& launcher,
                          const std::vector<std::string>& extraEnvironment = {}) const;
+  // Runs the program with `options` before the job.
+  ProgramResult RunWithOptions(const std::vector<std::string>& options,
+                               const std::vector<std::string>& extraEnvironment = {}) const;
 
   const TempFolder& folder() const { return temp_; }
   const std::string& registry() const { return registry_; }
@@ -35,6 +38,8 @@ class SilentJob {
       "[HKEY_CURRENT_USER\\Software\\Quillmark\\Tallowcraft\\PDFFormatOptions]\n";
 
  private:
+  std::vector<std::string> Environment(const std::vector<std::string>& extra) const;
+
   TempFolder temp_;
   std::string registry_;
   std::string documents_;

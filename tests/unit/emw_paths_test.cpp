@@ -1,6 +1,7 @@
 // Lines, polygons, curves, shapes and path brackets, checked on the form's
-// content lines. The pictures are 200 x 100 device pixels at 96 dpi played at
-// resolution 72: x becomes 0.75 x and y becomes 75 - 0.75 y.
+// content lines (or, where a record is dropped, on the trace). The pictures
+// are 200 x 100 device pixels at 96 dpi played at resolution 72: x becomes
+// 0.75 x and y becomes 75 - 0.75 y.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +19,16 @@ using Lines = std::vector<std::string>;
 constexpr uint32_t kNullPen = 0x80000008;
 constexpr uint32_t kBlackPen = 0x80000007;
 constexpr uint32_t kNullBrush = 0x80000005;
+
+// The trace's lines of the records and the calls they made, without the
+// picture's start and end.
+Lines RecordTrace(const std::vector<uint8_t>& emf) {
+  Lines lines = emw_test::TraceLines(emf);
+  std::erase_if(lines, [](const std::string& line) {
+    return !line.starts_with("  @") && !line.starts_with("    ");
+  });
+  return lines;
+}
 
 TEST(EmwPaths, lineTo_movesFromTheCurrentPositionAndStrokes) {
   EXPECT_EQ(PlayLines(EmfBuilder().moveTo(40, 20).lineTo(80, 40).lineTo(0, 0).bytes()),
@@ -123,9 +134,11 @@ TEST(EmwPaths, polyPolygonCountsBeyondCptl_dropTheRecord) {
   emfbuild::PutU32(payload, 2);  // aPolyCounts: 2 + 0xFFFFFFFF points
   emfbuild::PutU32(payload, 0xFFFFFFFF);
   for (int i = 0; i < 3; ++i) emfbuild::PutU32(payload, 0);
-  int dropped = 0;
-  EXPECT_EQ(emw_test::PlayLines(EmfBuilder().record(91, payload).bytes(), 72, &dropped), Lines{});
-  EXPECT_EQ(dropped, 1);
+  // Dropped whole: no device call between the record and the next one.
+  EXPECT_EQ(RecordTrace(EmfBuilder().record(91, payload).bytes()),
+            (Lines{"  @0 EMR_HEADER",
+                   "  @108 EMR_POLYPOLYGON16: dropped, malformed: polygon counts exceed cptl",
+                   "  @160 EMR_EOF: ignored"}));
 }
 
 TEST(EmwPaths, pathBracket_buildsUntilThePaintingRecord) {
@@ -224,10 +237,12 @@ TEST(EmwPaths, fillRgn_fillsEachRectangleInDeviceUnits) {
   EXPECT_EQ(lines, (Lines{"1 1 1 rg", "0 45 30 30 re", "60 45 30 30 re", "f"}));
 }
 
-TEST(EmwPaths, textRecordsInsideABracket_leaveNoTrace) {
+TEST(EmwPaths, textRecordsInsideABracket_drawNothingAndSayWhy) {
   std::vector<uint8_t> text(76, 0);
-  const Lines lines = PlayLines(EmfBuilder().beginPath().record(84, text).abortPath().bytes());
-  EXPECT_EQ(lines, Lines{});
+  EXPECT_EQ(RecordTrace(EmfBuilder().beginPath().record(84, text).abortPath().bytes()),
+            (Lines{"  @0 EMR_HEADER", "  @108 EMR_BEGINPATH",
+                   "  @116 EMR_EXTTEXTOUTW: dropped, unsupported: text inside a path bracket",
+                   "  @200 EMR_ABORTPATH", "  @208 EMR_EOF: ignored"}));
 }
 
 }  // namespace
