@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "emf2pdf/emf_reader.h"
-#include "emf2pdf/emw_parser.h"
+#include "emf2pdf/emw_form_player.h"
 #include "pdf/actions.h"
 #include "pdf/outlines.h"
 #include "pdf/page.h"
@@ -229,7 +229,7 @@ void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
     left += (availableWidth - wm * xScale / emfToPdfFactor_) / 2;
     top += (availableHeight - hm * yScale / emfToPdfFactor_) / 2;
   }
-  TEMWParser parser(emf);
+  TEMWFormPlayer parser(emf);
   page.PlayMetaFile(parser, left, top, xScale, yScale);
   if (!parser.WalkCompleted())
     std::fprintf(stderr, "tallowcraft: %s: damaged records; the page shows what came before\n",

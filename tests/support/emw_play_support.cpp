@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emf2pdf/emf_reader.h"
-#include "emf2pdf/emw_parser.h"
+#include "emf2pdf/emw_form_player.h"
 #include "pdf/document.h"
 #include "pdf/page.h"
 #include "support/graphics_test_support.h"
@@ -18,7 +18,7 @@ std::vector<std::string> PlayLines(const std::vector<uint8_t>& emf, int resoluti
   document.SetResolution(resolution);
   document.BeginDoc();
   const auto reader = emf2pdf::EmfReader::FromBytes(emf);
-  emf2pdf::TEMWParser parser(reader);
+  emf2pdf::TEMWFormPlayer parser(reader);
   pdf::TPDFPage& page = document.CurrentPage();
   page.PlayMetaFile(parser, 0, 0, 1, 1);
   std::vector<std::string> lines;
