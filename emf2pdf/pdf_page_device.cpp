@@ -1,6 +1,7 @@
 #include "emf2pdf/pdf_page_device.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "pdf/document.h"
 #include "pdf/font.h"
@@ -325,13 +326,21 @@ int PdfPageDevice::AddBitmap(const platform::TBitmap& bitmap, int maskIndex,
 int PdfPageDevice::AddTranslucent(const DeviceImage& image) {
   const platform::TBitmap& source = *image.pixels;
   const int width = source.Width(), height = source.Height();
+  if (source.IsMonochrome() || image.alpha.size() != static_cast<size_t>(width) * height) {
+    assert(!"alpha of a 24-bit bitmap, one byte a pixel");
+    return AddBitmap(source);
+  }
   if (page_.Document().Version() < pdf::v14) {
     platform::TDibPixels pixels;
     pixels.width = width;
     pixels.height = height;
-    pixels.colors.reserve(image.alpha.size());
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) pixels.colors.push_back(source.Pixel(x, y));
+    pixels.colors.resize(image.alpha.size());
+    for (int y = 0; y < height; ++y) {
+      const uint8_t* rgb = source.Row(y);
+      platform::TColor* out = pixels.colors.data() + static_cast<size_t>(y) * width;
+      for (int x = 0; x < width; ++x, rgb += 3)
+        out[x] = platform::MakeColor(rgb[0], rgb[1], rgb[2]);
+    }
     pixels.present.assign(pixels.colors.size(), 1);
     pixels.alpha.assign(image.alpha.begin(), image.alpha.end());
     constexpr uint32_t kPerPixelAlpha = 1u << 24;  // AC_SRC_ALPHA
@@ -343,21 +352,19 @@ int PdfPageDevice::AddTranslucent(const DeviceImage& image) {
   }
   platform::TBitmap colours(width, height, platform::TPixelFormat::pf24bit);
   std::string opacity(image.alpha.size(), '\0');
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const size_t at = static_cast<size_t>(y) * width + x;
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* rgb = source.Row(y);
+    uint8_t* out = colours.Row(y);
+    for (int x = 0; x < width * 3; x += 3) {
+      const size_t at = static_cast<size_t>(y) * width + x / 3;
       const uint32_t alpha = image.alpha[at];
       if (alpha == 0) continue;
-      const platform::TColor c = source.Pixel(x, y);
-      auto straight = [&](uint32_t v) {
-        return static_cast<uint8_t>(std::min<uint32_t>(255, (v * 255 + alpha / 2) / alpha));
-      };
-      colours.SetPixel(
-          x, y,
-          platform::MakeColor(straight(platform::ColorRed(c)), straight(platform::ColorGreen(c)),
-                              straight(platform::ColorBlue(c))));
+      for (int c = 0; c < 3; ++c)
+        out[x + c] =
+            static_cast<uint8_t>(std::min<uint32_t>(255, (rgb[x + c] * 255u + alpha / 2) / alpha));
       opacity[at] = static_cast<char>((alpha * image.constantAlpha + 127) / 255);
     }
+  }
   return AddBitmap(colours, -1, opacity);
 }
 

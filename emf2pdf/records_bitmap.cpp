@@ -526,7 +526,11 @@ Translucent MakeTranslucent(const platform::TDibDecoder& decoder, bool loaded, c
                                 for (int x = 0; x < band.width && x < size.width; ++x) {
                                   const size_t at = band.IndexOf(x, y);
                                   if (!band.present[at]) continue;
-                                  colours.SetPixel(x, outTop + y, band.colors[at]);
+                                  const platform::TColor c = band.colors[at];
+                                  uint8_t* rgb = colours.Row(outTop + y) + 3 * x;
+                                  rgb[0] = platform::ColorRed(c);
+                                  rgb[1] = platform::ColorGreen(c);
+                                  rgb[2] = platform::ColorBlue(c);
                                   alpha[static_cast<size_t>(outTop + y) * size.width + x] =
                                       hasAlpha ? band.alpha[at] : 255;
                                 }
