@@ -20,8 +20,11 @@ void DrawingDevice::PushClip(const DevicePath& path, const FillStyle* fill) {
 }
 
 void DrawingDevice::PopClip() {
-  assert(pushedClips_ > 0 && "PopClip without PushClip");
-  if (pushedClips_ == 0) return;
+  if (pushedClips_ == 0) {
+    assert(!"PopClip without PushClip");
+    ++strayPops_;
+    return;
+  }
   --pushedClips_;
   DoPopClip();
 }

@@ -12,6 +12,7 @@
 #include "emf2pdf/clip_region.h"
 #include "emf2pdf/device_path.h"
 #include "platform/bitmap.h"
+#include "platform/dib_decoder.h"
 
 namespace emf2pdf {
 
@@ -107,16 +108,18 @@ struct TextRun {
   const FontRequest* font = nullptr;  // borrowed for the call
 };
 
-// A bitmap to draw, everything borrowed for the call. A stencil (1 bit per
-// pixel, the bitmap's size) leaves out the pixels where it holds
-// `stencilHides` (COLORREF). With `alpha` (one byte a pixel, rows
-// top-down) the colours are premultiplied by it, and the whole is further
-// covered `constantAlpha` / 255, as GDI's AlphaBlend blends.
+// A bitmap to draw, everything borrowed for the call: `pixels`, opaque or
+// through a stencil (1 bit per pixel, the bitmap's size) that leaves out
+// the pixels where it holds `stencilHides` (COLORREF); or `translucent`
+// pixels as GDI's AlphaBlend blends them: absent ones leave what lies
+// under them, the colours are premultiplied by their alpha when
+// `perPixelAlpha`, and the whole covers `constantAlpha` / 255.
 struct DeviceImage {
   const platform::TBitmap* pixels = nullptr;
   const platform::TBitmap* stencil = nullptr;
   uint32_t stencilHides = 0;
-  std::span<const uint8_t> alpha;
+  const platform::TDibPixels* translucent = nullptr;
+  bool perPixelAlpha = false;
   uint8_t constantAlpha = 255;
 };
 
@@ -144,10 +147,12 @@ class DrawingDevice {
 
   // A further clip inside the one in force, until PopClip; its inside is
   // filled first when `fill` is given. A PopClip without its PushClip is
-  // a fault of the caller: refused (an assertion in debug builds).
+  // a fault of the caller: refused (an assertion in debug builds) and
+  // counted.
   void PushClip(const DevicePath& path, const FillStyle* fill = nullptr);
   void PopClip();
   int PushedClips() const { return pushedClips_; }
+  int StrayPops() const { return strayPops_; }
 
   // Fills and/or strokes the path; with neither, nothing is drawn.
   virtual void DrawPath(const DevicePath& path, const FillStyle* fill,
@@ -175,6 +180,7 @@ class DrawingDevice {
 
  private:
   int pushedClips_ = 0;
+  int strayPops_ = 0;
 };
 
 }  // namespace emf2pdf

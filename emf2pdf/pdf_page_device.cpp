@@ -1,7 +1,7 @@
 #include "emf2pdf/pdf_page_device.h"
 
 #include <algorithm>
-#include <cassert>
+#include <array>
 
 #include "pdf/document.h"
 #include "pdf/font.h"
@@ -36,7 +36,6 @@ void PdfPageDevice::DoBegin(const StrokeStyle& pen) {
   page_.SetLineCap(pen.cap);
   page_.SetLineJoin(pen.join);
   page_.SetLineWidth(pen.width);
-  states_.assign(1, State{0, 0, pen.width, "[] 0", pen.cap, pen.join});
 }
 
 void PdfPageDevice::DoEnd() {
@@ -44,22 +43,16 @@ void PdfPageDevice::DoEnd() {
   clipOpen_ = false;
 }
 
-void PdfPageDevice::Save() {
-  page_.GStateSave();
-  states_.push_back(states_.back());
-}
+void PdfPageDevice::Save() { page_.GStateSave(); }
 
-void PdfPageDevice::Restore() {
-  page_.GStateRestore();
-  if (states_.size() > 1) states_.pop_back();
-}
+void PdfPageDevice::Restore() { page_.GStateRestore(); }
 
-// --- state ---
+// --- state: written where the page does not have it in force ---
 
 void PdfPageDevice::UseFillColor(uint32_t color) {
-  if (Current().fill == color) return;
-  Current().fill = color;
-  page_.SetRGBFillColor(Red(color), Green(color), Blue(color));
+  const std::array<double, 3> rgb{Red(color), Green(color), Blue(color)};
+  if (page_.GraphicsState().fill == rgb) return;
+  page_.SetRGBFillColor(rgb[0], rgb[1], rgb[2]);
 }
 
 const std::string& PdfPageDevice::DashText(const std::vector<double>& lengths) {
@@ -75,28 +68,14 @@ const std::string& PdfPageDevice::DashText(const std::vector<double>& lengths) {
 }
 
 void PdfPageDevice::UseStroke(const StrokeStyle& stroke) {
-  State& state = Current();
-  if (state.stroke != stroke.color) {
-    state.stroke = stroke.color;
-    page_.SetRGBStrokeColor(Red(stroke.color), Green(stroke.color), Blue(stroke.color));
-  }
-  if (state.width != stroke.width) {
-    state.width = stroke.width;
-    page_.SetLineWidth(stroke.width);
-  }
+  const pdf::TPDFGraphicsState& state = page_.GraphicsState();
+  const std::array<double, 3> rgb{Red(stroke.color), Green(stroke.color), Blue(stroke.color)};
+  if (state.stroke != rgb) page_.SetRGBStrokeColor(rgb[0], rgb[1], rgb[2]);
+  if (state.width != stroke.width) page_.SetLineWidth(stroke.width);
   const std::string& dash = DashText(stroke.dash);
-  if (state.dash != dash) {
-    page_.SetDash(dash);
-    state.dash = dash;
-  }
-  if (state.cap != stroke.cap) {
-    state.cap = stroke.cap;
-    page_.SetLineCap(stroke.cap);
-  }
-  if (state.join != stroke.join) {
-    state.join = stroke.join;
-    page_.SetLineJoin(stroke.join);
-  }
+  if (state.dash != dash) page_.SetDash(dash);
+  if (state.cap != stroke.cap) page_.SetLineCap(stroke.cap);
+  if (state.join != stroke.join) page_.SetLineJoin(stroke.join);
 }
 
 // --- clip ---
@@ -219,7 +198,6 @@ void PdfPageDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
     Save();
     page_.SetFillPattern(patternCells_.Cell(*fill->pattern), PagePoint(fill->patternOrigin),
                          fill->patternUnitX, fill->patternUnitY);
-    Current().fill.reset();
   }
   WritePath(path);
   if (fill && stroke)
@@ -303,7 +281,7 @@ void PdfPageDevice::DrawImage(const DeviceImage& image, const ImagePlacement& at
 }
 
 int PdfPageDevice::AddImage(const DeviceImage& image) {
-  if (!image.alpha.empty()) return AddTranslucent(image);
+  if (image.translucent) return AddTranslucent(image);
   if (image.stencil == nullptr) return AddBitmap(*image.pixels);
   const int stencil =
       page_.Document().AddImage(image.stencil, pdf::icCCITT4, image.stencilHides, true, -1);
@@ -324,47 +302,35 @@ int PdfPageDevice::AddBitmap(const platform::TBitmap& bitmap, int maskIndex,
 // before, no image is translucent, and the image is blended onto paper so
 // that transparent pixels do not become black boxes.
 int PdfPageDevice::AddTranslucent(const DeviceImage& image) {
-  const platform::TBitmap& source = *image.pixels;
-  const int width = source.Width(), height = source.Height();
-  if (source.IsMonochrome() || image.alpha.size() != static_cast<size_t>(width) * height) {
-    assert(!"alpha of a 24-bit bitmap, one byte a pixel");
-    return AddBitmap(source);
-  }
+  const platform::TDibPixels& source = *image.translucent;
+  const uint32_t constant = image.constantAlpha;
+  const bool perPixel = image.perPixelAlpha && !source.alpha.empty();
   if (page_.Document().Version() < pdf::v14) {
-    platform::TDibPixels pixels;
-    pixels.width = width;
-    pixels.height = height;
-    pixels.colors.resize(image.alpha.size());
-    for (int y = 0; y < height; ++y) {
-      const uint8_t* rgb = source.Row(y);
-      platform::TColor* out = pixels.colors.data() + static_cast<size_t>(y) * width;
-      for (int x = 0; x < width; ++x, rgb += 3)
-        out[x] = platform::MakeColor(rgb[0], rgb[1], rgb[2]);
-    }
-    pixels.present.assign(pixels.colors.size(), 1);
-    pixels.alpha.assign(image.alpha.begin(), image.alpha.end());
-    constexpr uint32_t kPerPixelAlpha = 1u << 24;  // AC_SRC_ALPHA
-    platform::TBitmap paper(width, height, platform::TPixelFormat::pf24bit);
+    platform::TBitmap paper(source.width, source.height, platform::TPixelFormat::pf24bit);
     paper.Fill(platform::kWhite);
-    platform::AlphaBlendPixels(paper, pixels, kPerPixelAlpha | uint32_t{image.constantAlpha} << 16,
-                               0);
+    const uint32_t blend = constant << 16 | uint32_t{perPixel} << 24;  // AC_SRC_ALPHA
+    platform::AlphaBlendPixels(paper, source, blend, 0);
     return AddBitmap(paper);
   }
-  platform::TBitmap colours(width, height, platform::TPixelFormat::pf24bit);
-  std::string opacity(image.alpha.size(), '\0');
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* rgb = source.Row(y);
-    uint8_t* out = colours.Row(y);
-    for (int x = 0; x < width * 3; x += 3) {
-      const size_t at = static_cast<size_t>(y) * width + x / 3;
-      const uint32_t alpha = image.alpha[at];
-      if (alpha == 0) continue;
-      for (int c = 0; c < 3; ++c)
-        out[x + c] =
-            static_cast<uint8_t>(std::min<uint32_t>(255, (rgb[x + c] * 255u + alpha / 2) / alpha));
-      opacity[at] = static_cast<char>((alpha * image.constantAlpha + 127) / 255);
+  platform::TBitmap colours(source.width, source.height, platform::TPixelFormat::pf24bit);
+  std::string opacity(source.colors.size(), '\0');
+  for (int y = 0; y < source.height; ++y)
+    for (int x = 0; x < source.width; ++x) {
+      const size_t at = source.IndexOf(x, y);
+      if (!source.present[at]) continue;
+      const uint32_t alpha = perPixel ? source.alpha[at] : 255;
+      const platform::TColor c = source.colors[at];
+      auto straight = [&](uint32_t v) {
+        return static_cast<uint8_t>(
+            alpha == 0 ? 0 : std::min<uint32_t>(255, (v * 255 + alpha / 2) / alpha));
+      };
+      colours.SetPixel(x, y,
+                       perPixel ? platform::MakeColor(straight(platform::ColorRed(c)),
+                                                      straight(platform::ColorGreen(c)),
+                                                      straight(platform::ColorBlue(c)))
+                                : c);
+      opacity[at] = static_cast<char>((alpha * constant + 127) / 255);
     }
-  }
   return AddBitmap(colours, -1, opacity);
 }
 

@@ -13,7 +13,7 @@ namespace emf2pdf {
 
 // Draws on a PDF page (or form). It owns the q/Q nesting (the clip level,
 // pushed clips, pattern fills, blending) and writes a state operator only
-// when its value differs from what the page has in force at that level.
+// when its value differs from what the page has in force.
 // It encodes what it is handed as the document allows: bitmaps as images
 // (CCITT for 1 bit per pixel, else JPEG or deflate as the document's
 // options say; stencils as masks, opacity as a soft mask from PDF 1.4 and
@@ -37,16 +37,6 @@ class PdfPageDevice final : public DrawingDevice {
   void DoPopClip() override;
 
  private:
-  // What the page has in force at one q level; unset where it is not known.
-  struct State {
-    std::optional<uint32_t> fill;
-    std::optional<uint32_t> stroke;
-    std::optional<double> width;
-    std::optional<std::string> dash;
-    std::optional<int> cap;
-    std::optional<int> join;
-  };
-  State& Current() { return states_.back(); }
   void Save();
   void Restore();
   // Brings the page's clip level in line with the clip in force: the level
@@ -62,8 +52,7 @@ class PdfPageDevice final : public DrawingDevice {
   std::vector<double> dashLengths_;
   std::string dashText_ = "[] 0";
 
-  pdf::TPDFPage& page_;  // outlives the device
-  std::vector<State> states_{State{}};
+  pdf::TPDFPage& page_;           // outlives the device; keeps the state in force
   ClipState clip_;                // the clip in force
   uint64_t shownClipSerial_ = 0;  // the clip the page shows
   bool clipOpen_ = false;         // a q level holds the shown clip

@@ -1,6 +1,7 @@
 // Bitmap records: the record's DIB is decoded into a bitmap of the size the
 // record asks for, through the record's raster operation, and placed on the
 // page as an image. Records without a source bitmap fill their destination.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -505,37 +506,32 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
 
 namespace {
 
-// The source's colours as AlphaBlend takes them: premultiplied by their
-// per-pixel alpha (AC_SRC_ALPHA) where the source has one, else opaque;
-// pixels the source does not give are transparent.
-struct Translucent {
-  TBitmap colours;
-  std::vector<uint8_t> alpha;
-};
-
-Translucent MakeTranslucent(const platform::TDibDecoder& decoder, bool loaded, const BltFields& f,
-                            int32_t cxSrc, int32_t cySrc, PictureBudget::Size size) {
-  TBitmap colours(size.width, size.height, TPixelFormat::pf24bit);
-  std::vector<uint8_t> alpha(static_cast<size_t>(size.width) * static_cast<size_t>(size.height));
-  const bool perPixel = (f.rop >> 24) & 1;  // AC_SRC_ALPHA
-  if (loaded)
-    decoder.ReadAreaInBands(f.xSrc, f.ySrc, cxSrc, cySrc, size.width, size.height,
-                            [&](const platform::TDibPixels& band, int outTop) {
-                              const bool hasAlpha = perPixel && !band.alpha.empty();
-                              for (int y = 0; y < band.height && outTop + y < size.height; ++y)
-                                for (int x = 0; x < band.width && x < size.width; ++x) {
-                                  const size_t at = band.IndexOf(x, y);
-                                  if (!band.present[at]) continue;
-                                  const platform::TColor c = band.colors[at];
-                                  uint8_t* rgb = colours.Row(outTop + y) + 3 * x;
-                                  rgb[0] = platform::ColorRed(c);
-                                  rgb[1] = platform::ColorGreen(c);
-                                  rgb[2] = platform::ColorBlue(c);
-                                  alpha[static_cast<size_t>(outTop + y) * size.width + x] =
-                                      hasAlpha ? band.alpha[at] : 255;
-                                }
-                            });
-  return {std::move(colours), std::move(alpha)};
+// The source area sampled to `size`, as AlphaBlend takes it: pixels the
+// source does not give are absent, alpha only where the source has it.
+platform::TDibPixels ReadTranslucent(const platform::TDibDecoder& decoder, bool loaded,
+                                     const BltFields& f, int32_t cxSrc, int32_t cySrc,
+                                     PictureBudget::Size size) {
+  platform::TDibPixels pixels;
+  pixels.width = size.width;
+  pixels.height = size.height;
+  const size_t count = static_cast<size_t>(size.width) * static_cast<size_t>(size.height);
+  pixels.colors.assign(count, platform::kBlack);
+  pixels.present.assign(count, 0);
+  if (!loaded) return pixels;
+  decoder.ReadAreaInBands(
+      f.xSrc, f.ySrc, cxSrc, cySrc, size.width, size.height,
+      [&](const platform::TDibPixels& band, int outTop) {
+        if (!band.alpha.empty() && pixels.alpha.empty()) pixels.alpha.assign(count, 0);
+        const int width = std::min(band.width, size.width);
+        for (int y = 0; y < band.height && outTop + y < size.height; ++y) {
+          const size_t from = band.IndexOf(0, y), to = pixels.IndexOf(0, outTop + y);
+          std::copy_n(band.colors.begin() + from, width, pixels.colors.begin() + to);
+          std::copy_n(band.present.begin() + from, width, pixels.present.begin() + to);
+          if (!band.alpha.empty())
+            std::copy_n(band.alpha.begin() + from, width, pixels.alpha.begin() + to);
+        }
+      });
+  return pixels;
 }
 
 }  // namespace
@@ -677,11 +673,11 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
   const Placement at = DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest);
   platform::TDibDecoder decoder;
   const bool loaded = decoder.Load(source.info, source.bits, source.usage);
-  const Translucent made = MakeTranslucent(decoder, loaded, f, cxSrc, cySrc, *size);
+  const platform::TDibPixels pixels = ReadTranslucent(decoder, loaded, f, cxSrc, cySrc, *size);
   FlushPendingMask();
   DeviceImage image;
-  image.pixels = &made.colours;
-  image.alpha = made.alpha;
+  image.translucent = &pixels;
+  image.perPixelAlpha = (f.rop >> 24) & 1;  // AC_SRC_ALPHA
   image.constantAlpha = static_cast<uint8_t>((f.rop >> 16) & 0xFF);
   device_->DrawImage(image, at);
 }

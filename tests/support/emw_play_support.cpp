@@ -22,7 +22,11 @@ std::vector<std::string> PlayLines(const std::vector<uint8_t>& emf, int resoluti
   pdf::TPDFPage& page = document.CurrentPage();
   page.PlayMetaFile(parser, 0, 0, 1, 1);
   std::vector<std::string> lines;
-  if (page.Forms().Count() == 1) lines = graphics_test::ContentLines(page.Forms().Items(0));
+  if (page.Forms().Count() == 1) {
+    lines = graphics_test::ContentLines(page.Forms().Items(0));
+    // Every picture closes what it opens, and nothing more.
+    EXPECT_EQ(page.Forms().Items(0).StrayRestores(), 0);
+  }
   document.Abort();
   if (droppedRecords) *droppedRecords = parser.DroppedRecords();
   // Every picture starts with the line cap and join of the options and the

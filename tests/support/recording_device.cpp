@@ -13,9 +13,13 @@ void RecordingDevice::DrawPath(const emf2pdf::DevicePath&, const emf2pdf::FillSt
 
 void RecordingDevice::DrawImage(const emf2pdf::DeviceImage& image, const emf2pdf::ImagePlacement&) {
   calls.push_back("image");
-  Image kept{*image.pixels, std::nullopt, image.stencilHides,
-             std::vector<uint8_t>(image.alpha.begin(), image.alpha.end()), image.constantAlpha};
+  Image kept;
+  if (image.pixels) kept.pixels = *image.pixels;
   if (image.stencil) kept.stencil = *image.stencil;
+  kept.stencilHides = image.stencilHides;
+  if (image.translucent) kept.translucent = *image.translucent;
+  kept.perPixelAlpha = image.perPixelAlpha;
+  kept.constantAlpha = image.constantAlpha;
   images.push_back(std::move(kept));
 }
 

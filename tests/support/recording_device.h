@@ -15,10 +15,11 @@ namespace emw_test {
 class RecordingDevice : public emf2pdf::DrawingDevice {
  public:
   struct Image {
-    platform::TBitmap pixels;
+    std::optional<platform::TBitmap> pixels;
     std::optional<platform::TBitmap> stencil;
     uint32_t stencilHides = 0;
-    std::vector<uint8_t> alpha;
+    std::optional<platform::TDibPixels> translucent;
+    bool perPixelAlpha = false;
     uint8_t constantAlpha = 255;
   };
 

@@ -42,6 +42,9 @@ TEST(DrawingDevice, endPopsWhatIsPushed_andAStrayPopIsRefused) {
   EXPECT_EQ(device.PushedClips(), 0);
   EXPECT_DEBUG_DEATH(device.PopClip(), "PopClip without PushClip");
   EXPECT_EQ(device.calls.back(), "end");
+#ifdef NDEBUG
+  EXPECT_EQ(device.StrayPops(), 1);
+#endif
 }
 
 // Clips a text record pushes are popped again, and a picture leaves its
@@ -72,6 +75,7 @@ TEST(EmwDevice, aPictureLeavesItsDeviceBalanced) {
   EXPECT_EQ(device.calls.front(), "begin");
   EXPECT_EQ(device.calls.back(), "end");
   EXPECT_EQ(device.PushedClips(), 0);
+  EXPECT_EQ(device.StrayPops(), 0);
 }
 
 // Bitmaps reach the device as their pixels: a mask and its picture as the
@@ -88,16 +92,19 @@ TEST(EmwDevice, bitmapsReachTheDeviceAsPixels) {
   emw_test::PlayOnDevice(page.bytes(), device);
   ASSERT_EQ(device.images.size(), 2u);
   const RecordingDevice::Image& masked = device.images[0];
-  EXPECT_EQ(masked.pixels.Pixel(0, 0), platform::MakeColor(255, 0, 0));
+  ASSERT_TRUE(masked.pixels.has_value());
+  EXPECT_EQ(masked.pixels->Pixel(0, 0), platform::MakeColor(255, 0, 0));
   ASSERT_TRUE(masked.stencil.has_value());
   EXPECT_TRUE(masked.stencil->IsMonochrome());
   EXPECT_EQ(masked.stencilHides, kWhite);  // SRCAND leaves its white pixels alone
-  EXPECT_TRUE(masked.alpha.empty());
+  EXPECT_FALSE(masked.translucent.has_value());
   const RecordingDevice::Image& blended = device.images[1];
-  EXPECT_FALSE(blended.stencil.has_value());
-  EXPECT_EQ(blended.alpha, (std::vector<uint8_t>{128, 255}));
+  EXPECT_FALSE(blended.pixels.has_value());
+  ASSERT_TRUE(blended.translucent.has_value());
+  EXPECT_EQ(blended.translucent->alpha, (std::vector<uint8_t>{128, 255}));
+  EXPECT_EQ(blended.translucent->colors[0], platform::MakeColor(128, 0, 0));  // premultiplied
+  EXPECT_TRUE(blended.perPixelAlpha);
   EXPECT_EQ(blended.constantAlpha, 0x80);
-  EXPECT_EQ(blended.pixels.Pixel(0, 0), platform::MakeColor(128, 0, 0));  // premultiplied
 }
 
 // Hatched and pattern brushes reach the device as their style or bits and

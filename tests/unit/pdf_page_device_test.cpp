@@ -112,7 +112,12 @@ TEST(PdfPageDevice, imagesAreEncodedAsTheDocumentAllows) {
   platform::TBitmap colours(2, 1, platform::TPixelFormat::pf24bit);
   colours.SetPixel(0, 0, platform::MakeColor(128, 0, 0));
   platform::TBitmap stencil(2, 1, platform::TPixelFormat::pf1bit);
-  const std::vector<uint8_t> alpha = {128, 0};
+  platform::TDibPixels translucent;
+  translucent.width = 2;
+  translucent.height = 1;
+  translucent.colors = {platform::MakeColor(128, 0, 0), 0};
+  translucent.present = {1, 1};
+  translucent.alpha = {128, 0};
   for (const pdf::TPDFVersion version : {pdf::v13, pdf::v14}) {
     SCOPED_TRACE(version);
     graphics_test::TempPdf file("pdf_page_device_images");
@@ -129,8 +134,9 @@ TEST(PdfPageDevice, imagesAreEncodedAsTheDocumentAllows) {
     device.DrawImage(image, {});
     image.stencil = &stencil;
     device.DrawImage(image, {});
-    image.stencil = nullptr;
-    image.alpha = alpha;
+    image = DeviceImage();
+    image.translucent = &translucent;
+    image.perPixelAlpha = true;
     device.DrawImage(image, {});
     device.End();
     const pdf::TPDFImages& images = document.Images();
