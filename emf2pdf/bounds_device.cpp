@@ -6,7 +6,6 @@
 
 #include "emf2pdf/emw_parser.h"
 #include "pdf/document.h"
-#include "platform/folders.h"
 
 namespace emf2pdf {
 
@@ -147,12 +146,12 @@ void BoundsDevice::Mark(const InkBox& covered) {
   ink_.Unite(lastKept_);
 }
 
-void BoundsDevice::Begin(const StrokeStyle&) {
+void BoundsDevice::DoBegin(const StrokeStyle&) {
   contextClip_ = InkBox::Everything();
   pushed_.clear();
 }
 
-void BoundsDevice::End() { pushed_.clear(); }
+void BoundsDevice::DoEnd() { pushed_.clear(); }
 
 void BoundsDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
                             const StrokeStyle* stroke) {
@@ -172,22 +171,22 @@ void BoundsDevice::FillDifference(const DevicePath& path, uint32_t) {
 
 void BoundsDevice::SetClip(const ClipState& clip) { contextClip_ = ClipBox(clip); }
 
-void BoundsDevice::PushClip(const DevicePath& path, const FillStyle* fill) {
+void BoundsDevice::DoPushClip(const DevicePath& path, const FillStyle* fill) {
   const InkBox box = PathBox(path);
   if (fill != nullptr) Mark(box.HasArea() ? box : InkBox{});
   pushed_.push_back(box.Intersected(Clip()));
 }
 
-void BoundsDevice::PopClip() {
+void BoundsDevice::DoPopClip() {
   if (!pushed_.empty()) pushed_.pop_back();
 }
 
 void BoundsDevice::ShowText(const TextRun& run) { Mark(TextBox(run, pagePixelsPerPoint_)); }
 
-void BoundsDevice::ShowImage(int, const ImagePlacement& at) { Mark(ImageBox(at)); }
+void BoundsDevice::DrawImage(const DeviceImage&, const ImagePlacement& at) { Mark(ImageBox(at)); }
 
 // A shading covers the clip in force; without one, the span it runs along.
-void BoundsDevice::ShadeAxial(const pdf::TPDFShadedVertex& from, const pdf::TPDFShadedVertex& to) {
+void BoundsDevice::ShadeAxial(const ShadedVertex& from, const ShadedVertex& to) {
   const InkBox clip = Clip();
   if (clip.Bounded()) {
     Mark(clip);
@@ -199,9 +198,9 @@ void BoundsDevice::ShadeAxial(const pdf::TPDFShadedVertex& from, const pdf::TPDF
   Mark(span);
 }
 
-void BoundsDevice::ShadeTriangles(std::span<const pdf::TPDFShadedVertex> vertices) {
+void BoundsDevice::ShadeTriangles(std::span<const ShadedVertex> vertices) {
   InkBox box;
-  for (const pdf::TPDFShadedVertex& v : vertices) box.Add(v.x, v.y);
+  for (const ShadedVertex& v : vertices) box.Add(v.x, v.y);
   Mark(box);
 }
 
@@ -231,30 +230,14 @@ std::optional<int32_t> Pixel(double value) {
 }  // namespace
 
 std::optional<RectL> MeasureInk(const EmfReader& emf, pdf::TPDFDocument& like) {
-  // The interpreter still hands its bitmaps to the document, so the
-  // measuring pass gets a document of its own, never written.
-  pdf::TPDFDocument scratch;
-  scratch.SetResolution(like.Resolution());
-  scratch.EMFOptions() = like.EMFOptions();
-  scratch.SetFileName(platform::TemporaryFolder() + "tallowcraft-measure.pdf");
-  scratch.BeginDoc();
-  TEMWParser parser(emf);
-  BoundsDevice* bounds = nullptr;
+  PlaySettings settings;
+  settings.resolution = like.Resolution();
+  settings.options = like.EMFOptions();
   const double pixelsPerPoint = (like.Resolution() > 0 ? like.Resolution() : 72) / 72.0;
-  parser.SetDeviceWrap([&bounds, pixelsPerPoint](std::unique_ptr<DrawingDevice>) {
-    auto device = std::make_unique<BoundsDevice>(pixelsPerPoint);
-    bounds = device.get();
-    return device;
-  });
-  try {
-    parser.Load(scratch.CurrentPage());
-    parser.Play();
-  } catch (...) {
-    scratch.Abort();
-    throw;
-  }
-  scratch.Abort();
-  if (bounds == nullptr || !bounds->Ink().Bounded()) return std::nullopt;
+  BoundsDevice measure(pixelsPerPoint);
+  TEMWParser parser(emf, measure, settings);
+  parser.Play();
+  if (!measure.Ink().Bounded()) return std::nullopt;
   // Page pixels back to reference pixels: the form's origin is the frame's
   // corner.
   const EmfHeader& h = emf.Header();
@@ -262,7 +245,7 @@ std::optional<RectL> MeasureInk(const EmfReader& emf, pdf::TPDFDocument& like) {
   const double fy = PagePixelsPer(like, like.EMFOptions().ReferencePixelsPerInchY);
   const double x0 = FramePixels(h.rclFrame.left, h.szlDevice.cx, h.szlMillimeters.cx);
   const double y0 = FramePixels(h.rclFrame.top, h.szlDevice.cy, h.szlMillimeters.cy);
-  const InkBox& ink = bounds->Ink();
+  const InkBox& ink = measure.Ink();
   const auto left = Pixel(std::floor(ink.left / fx + x0));
   const auto top = Pixel(std::floor(ink.top / fy + y0));
   const auto right = Pixel(std::ceil(ink.right / fx + x0) - 1);

@@ -55,17 +55,19 @@ class BoundsDevice final : public DrawingDevice {
   // The clip in force.
   InkBox Clip() const;
 
-  void Begin(const StrokeStyle& pen) override;
-  void End() override;
   void DrawPath(const DevicePath& path, const FillStyle* fill, const StrokeStyle* stroke) override;
   void FillDifference(const DevicePath& path, uint32_t color) override;
   void SetClip(const ClipState& clip) override;
-  void PushClip(const DevicePath& path, const FillStyle* fill = nullptr) override;
-  void PopClip() override;
   void ShowText(const TextRun& run) override;
-  void ShowImage(int index, const ImagePlacement& at) override;
-  void ShadeAxial(const pdf::TPDFShadedVertex& from, const pdf::TPDFShadedVertex& to) override;
-  void ShadeTriangles(std::span<const pdf::TPDFShadedVertex> vertices) override;
+  void DrawImage(const DeviceImage& image, const ImagePlacement& at) override;
+  void ShadeAxial(const ShadedVertex& from, const ShadedVertex& to) override;
+  void ShadeTriangles(std::span<const ShadedVertex> vertices) override;
+
+ protected:
+  void DoBegin(const StrokeStyle& pen) override;
+  void DoEnd() override;
+  void DoPushClip(const DevicePath& path, const FillStyle* fill) override;
+  void DoPopClip() override;
 
  private:
   void Mark(const InkBox& covered);
@@ -80,8 +82,8 @@ class BoundsDevice final : public DrawingDevice {
 
 // What the picture really draws, in pixels of its reference device (the
 // units of the header's bounds): played once into a bounds device on a
-// scratch document with the resolution and options of `like`. nullopt when
-// it draws nothing.
+// document with the resolution and options of `like`. nullopt when it
+// draws nothing.
 std::optional<RectL> MeasureInk(const EmfReader& emf, pdf::TPDFDocument& like);
 
 // The picture with a usable frame where its header has neither a frame (one

@@ -1,31 +1,62 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "emf2pdf/brush_patterns.h"
 #include "emf2pdf/clip_region.h"
 #include "emf2pdf/device_path.h"
-#include "pdf/page.h"
-#include "pdf/patterns.h"
+#include "platform/bitmap.h"
+#include "platform/dib_decoder.h"
 
 namespace emf2pdf {
 
+// A point in page pixels (the pixels of the picture on its page, y downwards).
+struct DevicePoint {
+  double x = 0;
+  double y = 0;
+};
+
+// A corner of a smooth shading: page pixels and colour components 0..1.
+struct ShadedVertex {
+  double x = 0;
+  double y = 0;
+  double r = 0;
+  double g = 0;
+  double b = 0;
+};
+
 // How drawn paths meet what lies under them: the binary raster operations
-// (ROP2) that PDF's blend modes give exactly for black, white and pure
-// colours (AND multiplies, OR screens, XOR is the difference).
+// (ROP2) that blend modes give exactly for black, white and pure colours
+// (AND multiplies, OR screens, XOR is the difference).
 // kNone paints nothing (R2_NOP).
 enum class Blend : uint8_t { kCopy, kMultiply, kScreen, kDifference, kNone };
 
-// How a path's inside is painted: a solid colour or a tiling pattern whose
-// cell repeats from `patternOrigin` in units of `patternUnitX` x
-// `patternUnitY` page pixels (the pixels of the recording device).
+// A brush that repeats a cell from the device origin: GDI's 8 x 8 hatch of
+// HS_ style `hatch` in `color` (over `background` when the background is
+// opaque), or the bits of a pattern brush (a mono tile's 0 bits take
+// `textColor`, its 1 bits `bkColor`). Colours are COLORREFs.
+struct FillPattern {
+  int hatch = -1;  // -1: the tile
+  uint32_t color = 0;
+  std::optional<uint32_t> background;
+  std::shared_ptr<const BrushTile> tile;
+  uint32_t textColor = 0;
+  uint32_t bkColor = 0;
+};
+
+// How a path's inside is painted: a solid colour or a pattern whose cell
+// repeats from `patternOrigin` in units of `patternUnitX` x `patternUnitY`
+// page pixels (the pixels of the recording device).
 struct FillStyle {
-  uint32_t color = 0;                               // COLORREF
-  const pdf::TPDFTilingPattern* pattern = nullptr;  // borrowed for the call
-  pdf::TPDFDevicePoint patternOrigin;
+  uint32_t color = 0;                    // COLORREF
+  const FillPattern* pattern = nullptr;  // borrowed for the call
+  DevicePoint patternOrigin;
   double patternUnitX = 1;
   double patternUnitY = 1;
   bool evenOdd = false;
@@ -43,10 +74,16 @@ struct StrokeStyle {
   Blend blend = Blend::kCopy;
 };
 
-// The font a text run is shown in, as the page asks for it.
+// Style bits of a font request.
+inline constexpr uint8_t kFontBold = 1;
+inline constexpr uint8_t kFontItalic = 2;
+inline constexpr uint8_t kFontUnderline = 4;
+inline constexpr uint8_t kFontStrikeOut = 8;
+
+// The font a text run is shown in, as the picture asks for it.
 struct FontRequest {
   std::string name;
-  uint8_t style = 0;  // pdf::kStyle* bits
+  uint8_t style = 0;  // kFont* bits
   int charset = 1;
   double size = 0;  // page pixels
   double horizontalScaling = 100;
@@ -71,25 +108,51 @@ struct TextRun {
   const FontRequest* font = nullptr;  // borrowed for the call
 };
 
+// A bitmap to draw, everything borrowed for the call: `pixels`, opaque or
+// through a stencil (1 bit per pixel, the bitmap's size) that leaves out
+// the pixels where it holds `stencilHides` (COLORREF); or `translucent`
+// pixels as GDI's AlphaBlend blends them: absent ones leave what lies
+// under them, the colours are premultiplied by their alpha when
+// `perPixelAlpha`, and the whole covers `constantAlpha` / 255.
+struct DeviceImage {
+  const platform::TBitmap* pixels = nullptr;
+  const platform::TBitmap* stencil = nullptr;
+  uint32_t stencilHides = 0;
+  const platform::TDibPixels* translucent = nullptr;
+  bool perPixelAlpha = false;
+  uint8_t constantAlpha = 255;
+};
+
 // Where an image goes, in page pixels: an upright box, or under a rotating
 // or shearing transform the parallelogram of three of its corners.
 struct ImagePlacement {
   double x = 0, y = 0, width = 0, height = 0;
   bool framed = false;
-  pdf::TPDFDevicePoint topLeft, topRight, bottomLeft;
+  DevicePoint topLeft, topRight, bottomLeft;
 };
 
-// What the interpreter draws on: complete drawing calls in device space.
+// What the interpreter draws on: complete drawing calls in page pixels.
 // The device owns the output's state (what is written and when); the
 // interpreter keeps only the state of the device context it plays.
+// Clips pushed and not popped are popped by End, for every device: the
+// public calls keep the count and hand on to the Do* calls of the device.
 class DrawingDevice {
  public:
   virtual ~DrawingDevice() = default;
 
   // A picture starts from this pen's cap, join and width.
-  virtual void Begin(const StrokeStyle& pen) = 0;
-  // The picture is complete: nested levels are closed.
-  virtual void End() = 0;
+  void Begin(const StrokeStyle& pen);
+  // The picture is complete: clips still pushed are popped first.
+  void End();
+
+  // A further clip inside the one in force, until PopClip; its inside is
+  // filled first when `fill` is given. A PopClip without its PushClip is
+  // a fault of the caller: refused (an assertion in debug builds) and
+  // counted.
+  void PushClip(const DevicePath& path, const FillStyle* fill = nullptr);
+  void PopClip();
+  int PushedClips() const { return pushedClips_; }
+  int StrayPops() const { return strayPops_; }
 
   // Fills and/or strokes the path; with neither, nothing is drawn.
   virtual void DrawPath(const DevicePath& path, const FillStyle* fill,
@@ -100,17 +163,24 @@ class DrawingDevice {
   // The clip in force from now on; compared by its serial with the clip
   // drawn under, and shown when something is drawn.
   virtual void SetClip(const ClipState& clip) = 0;
-  // A further clip inside the one in force, until PopClip; its inside is
-  // filled first when `fill` is given.
-  virtual void PushClip(const DevicePath& path, const FillStyle* fill = nullptr) = 0;
-  virtual void PopClip() = 0;
 
   virtual void ShowText(const TextRun& run) = 0;
-  // Places document image `index`.
-  virtual void ShowImage(int index, const ImagePlacement& at) = 0;
-  // Smooth shadings over the clip in force (page pixels, colours 0..1).
-  virtual void ShadeAxial(const pdf::TPDFShadedVertex& from, const pdf::TPDFShadedVertex& to) = 0;
-  virtual void ShadeTriangles(std::span<const pdf::TPDFShadedVertex> vertices) = 0;
+  virtual void DrawImage(const DeviceImage& image, const ImagePlacement& at) = 0;
+  // Smooth shadings over the clip in force: axial from one vertex's colour
+  // to the other's, extended past both ends; Gouraud triangles, three
+  // vertices each.
+  virtual void ShadeAxial(const ShadedVertex& from, const ShadedVertex& to) = 0;
+  virtual void ShadeTriangles(std::span<const ShadedVertex> vertices) = 0;
+
+ protected:
+  virtual void DoBegin(const StrokeStyle& pen) = 0;
+  virtual void DoEnd() = 0;
+  virtual void DoPushClip(const DevicePath& path, const FillStyle* fill) = 0;
+  virtual void DoPopClip() = 0;
+
+ private:
+  int pushedClips_ = 0;
+  int strayPops_ = 0;
 };
 
 }  // namespace emf2pdf

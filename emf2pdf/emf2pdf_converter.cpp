@@ -8,7 +8,7 @@
 
 #include "emf2pdf/bounds_device.h"
 #include "emf2pdf/emf_reader.h"
-#include "emf2pdf/emw_parser.h"
+#include "emf2pdf/emw_form_player.h"
 #include "emf2pdf/picture_fit.h"
 #include "emf2pdf/trace_device.h"
 #include "pdf/actions.h"
@@ -248,8 +248,8 @@ void TEMF2PDFConverter::PlacePicture(pdf::TPDFPage& page, const EmfReader& emf,
     left += (availableWidth - wm * xScale / emfToPdfFactor_) / 2;
     top += (availableHeight - hm * yScale / emfToPdfFactor_) / 2;
   }
-  TEMWParser parser(emf);
-  if (pageTrace_) pageTrace_->Watch(parser);
+  TEMWFormPlayer parser(emf);
+  parser.SetTrace(pageTrace_.get());
   page.PlayMetaFile(parser, left, top, xScale, yScale);
   if (!parser.WalkCompleted())
     std::fprintf(stderr, "tallowcraft: %s: damaged records; the page shows what came before\n",

@@ -5,7 +5,6 @@
 #include "emf2pdf/default_palette.h"
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
-#include "pdf/page.h"
 
 namespace emf2pdf {
 
@@ -107,12 +106,12 @@ bool TEMWParser::AxisAligned() const {
   return t.eM12 == 0 && t.eM21 == 0;
 }
 
-pdf::TPDFDevicePoint TEMWParser::MapPoint(double x, double y) const {
+DevicePoint TEMWParser::MapPoint(double x, double y) const {
   const XForm& t = Transform();
   return {Checked(x * t.eM11 + y * t.eM21 + t.eDx), Checked(x * t.eM12 + y * t.eM22 + t.eDy)};
 }
 
-pdf::TPDFDevicePoint TEMWParser::Map(const PointL& p) const { return MapPoint(p.x, p.y); }
+DevicePoint TEMWParser::Map(const PointL& p) const { return MapPoint(p.x, p.y); }
 
 double TEMWParser::DeviceX(double x) const { return Checked(x * fx_ - originX_); }
 double TEMWParser::DeviceY(double y) const { return Checked(y * fy_ - originY_); }

@@ -57,13 +57,20 @@ FillStyle TEMWParser::BrushFill(bool evenOdd) {
   if (!PatternBrush()) return fill;
   const auto& dc = dc_.Current();
   const uint32_t bk = ResolvePalette(dc.bkColor);
+  brushPattern_ = FillPattern();
   if (state_.tile) {
-    fill.pattern = &tileCells_.Cell(state_.tile, ResolvePalette(dc.textColor), bk);
+    brushPattern_.tile = state_.tile;
+    // Only a mono tile takes its colours from the context.
+    if (state_.tile->mono) {
+      brushPattern_.textColor = ResolvePalette(dc.textColor);
+      brushPattern_.bkColor = bk;
+    }
   } else {
-    hatchCell_ = HatchCell(state_.hatch, ResolvePalette(state_.brushColor),
-                           state_.bkOpaque ? std::optional(bk) : std::nullopt);
-    fill.pattern = &hatchCell_;
+    brushPattern_.hatch = state_.hatch;
+    brushPattern_.color = ResolvePalette(state_.brushColor);
+    if (state_.bkOpaque) brushPattern_.background = bk;
   }
+  fill.pattern = &brushPattern_;
   fill.patternOrigin = {-originX_, -originY_};
   fill.patternUnitX = fx_;
   fill.patternUnitY = fy_;

@@ -6,9 +6,6 @@
 #include <new>
 
 #include "emf2pdf/emf_records.h"
-#include "emf2pdf/pdf_page_device.h"
-#include "pdf/document.h"
-#include "pdf/page.h"
 #include "platform/raster_ops.h"
 
 namespace emf2pdf {
@@ -145,15 +142,10 @@ const TEMWParser::RecordEntry* TEMWParser::FindEntry(uint32_t type) {
   return type < kTypeLimit ? table[type] : nullptr;
 }
 
-TEMWParser::TEMWParser(const EmfReader& emf) : emf_(emf) {}
-
-TEMWParser::~TEMWParser() = default;
-
 namespace {
 
-double ConversionFactor(pdf::TPDFDocument& document, int pixelsPerInch) {
-  const double resolution = document.Resolution() > 0 ? document.Resolution() : 72;
-  return resolution / (pixelsPerInch > 0 ? pixelsPerInch : 96);
+double ConversionFactor(double resolution, int pixelsPerInch) {
+  return (resolution > 0 ? resolution : 72) / (pixelsPerInch > 0 ? pixelsPerInch : 96);
 }
 
 // Pixels per millimetre of the reference device; a header without a usable
@@ -163,31 +155,23 @@ double DeviceResolution(int32_t pixels, int32_t millimetres) {
   return static_cast<double>(pixels) / millimetres;
 }
 
+double FrameLeft(const EmfHeader& header) {
+  return FramePixels(header.rclFrame.left, header.szlDevice.cx, header.szlMillimeters.cx);
+}
+
+double FrameTop(const EmfHeader& header) {
+  return FramePixels(header.rclFrame.top, header.szlDevice.cy, header.szlMillimeters.cy);
+}
+
 }  // namespace
 
-pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
-  document_ = &form.Document();
-  device_ = std::make_unique<PdfPageDevice>(form);
-  if (deviceWrap_) device_ = deviceWrap_(std::move(device_));
-  options_ = form.Document().EMFOptions();
-  fx_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchX);
-  fy_ = ConversionFactor(form.Document(), options_.ReferencePixelsPerInchY);
-  const EmfHeader& header = emf_.Header();
-  // The frame's top-left corner in pixels of the recording device. Windows
-  // plays a picture by its frame, so the frame's corner, not the device's
-  // origin, lands at the corner of the area the picture is given.
-  const double frameLeft =
-      FramePixels(header.rclFrame.left, header.szlDevice.cx, header.szlMillimeters.cx);
-  const double frameTop =
-      FramePixels(header.rclFrame.top, header.szlDevice.cy, header.szlMillimeters.cy);
-  originX_ = frameLeft * fx_;
-  originY_ = frameTop * fy_;
-  pixelsPerMillimetreX_ = DeviceResolution(header.szlDevice.cx, header.szlMillimeters.cx);
-  pixelsPerMillimetreY_ = DeviceResolution(header.szlDevice.cy, header.szlMillimeters.cy);
-  // The bounds claim what the records draw, but Windows plays a picture by
-  // its frame and cuts nothing: recorders leave the bounds empty (0,0,0,0 or
-  // 0,0,-1,-1) or short of an opaque background. The extent covers both;
-  // the frame's far edge lies past its last pixel, as the bounds' does not.
+// The bounds claim what the records draw, but Windows plays a picture by
+// its frame and cuts nothing: recorders leave the bounds empty (0,0,0,0 or
+// 0,0,-1,-1) or short of an opaque background. The extent covers both;
+// the frame's far edge lies past its last pixel, as the bounds' does not.
+PictureExtent MeasurePicture(const EmfHeader& header, const PlaySettings& settings) {
+  const double fx = ConversionFactor(settings.resolution, settings.options.ReferencePixelsPerInchX);
+  const double fy = ConversionFactor(settings.resolution, settings.options.ReferencePixelsPerInchY);
   const RectL& bounds = header.rclBounds;
   const double right = std::max<double>(
       bounds.right,
@@ -195,12 +179,28 @@ pdf::TPDFMetafilePlayer::Extent TEMWParser::Load(pdf::TPDFPage& form) {
   const double bottom = std::max<double>(
       bounds.bottom,
       FramePixels(header.rclFrame.bottom, header.szlDevice.cy, header.szlMillimeters.cy) - 1);
-  Extent extent;
-  extent.width = RoundExtent((right - frameLeft) * fx_) + 1;
-  extent.height = RoundExtent((bottom - frameTop) * fy_) + 1;
-  extent_ = extent;
+  PictureExtent extent;
+  extent.width = RoundExtent((right - FrameLeft(header)) * fx) + 1;
+  extent.height = RoundExtent((bottom - FrameTop(header)) * fy) + 1;
   return extent;
 }
+
+TEMWParser::TEMWParser(const EmfReader& emf, DrawingDevice& device, const PlaySettings& settings)
+    : emf_(emf), device_(&device), options_(settings.options) {
+  fx_ = ConversionFactor(settings.resolution, options_.ReferencePixelsPerInchX);
+  fy_ = ConversionFactor(settings.resolution, options_.ReferencePixelsPerInchY);
+  const EmfHeader& header = emf_.Header();
+  // The frame's top-left corner in pixels of the recording device. Windows
+  // plays a picture by its frame, so the frame's corner, not the device's
+  // origin, lands at the corner of the area the picture is given.
+  originX_ = FrameLeft(header) * fx_;
+  originY_ = FrameTop(header) * fy_;
+  pixelsPerMillimetreX_ = DeviceResolution(header.szlDevice.cx, header.szlMillimeters.cx);
+  pixelsPerMillimetreY_ = DeviceResolution(header.szlDevice.cy, header.szlMillimeters.cy);
+  extent_ = MeasurePicture(header, settings);
+}
+
+TEMWParser::~TEMWParser() = default;
 
 // Inversions paint in the Difference blend mode, which inverts only what
 // the page holds: blank paper is nothing to PDF (nor does Screen lighten it).
@@ -242,7 +242,6 @@ void TEMWParser::ResetState() {
 }
 
 void TEMWParser::Play() {
-  if (device_ == nullptr) return;
   objects_.assign(emf_.Header().nHandles, std::nullopt);
   ResetState();
   // The default pen is one pixel wide: the page's own default width would

@@ -21,29 +21,39 @@
 #include "emf2pdf/shadow_dc.h"
 #include "pdf/arc_geometry.h"
 #include "pdf/emf_parse_options.h"
-#include "pdf/metafile_player.h"
-#include "pdf/page.h"
 #include "platform/bitmap.h"
 
 namespace emf2pdf {
 
-// Replays the records of one enhanced metafile onto one form page: keeps its
-// own model of the device-context state the records change and turns the
-// drawing records into complete calls of a drawing device (paths with their
-// fill and stroke, clips, text runs, images), which owns what the page
-// writes.
-// Handlers live in records_*.cpp, one file per group of records.
-class TEMWParser : public pdf::TPDFMetafilePlayer {
- public:
-  // `emf` must outlive the parser.
-  explicit TEMWParser(const EmfReader& emf);
-  ~TEMWParser() override;
+// What playing a picture takes from the document it is drawn for: the page
+// pixels per inch and the metafile options.
+struct PlaySettings {
+  double resolution = 72;
+  pdf::TPDFEMFParseOptions options;
+};
 
-  // Binds the form and answers the size query: the picture's extent in page
-  // pixels, rclBounds.right and .bottom (the frame's where they lie further)
-  // from the frame's corner, plus one.
-  Extent Load(pdf::TPDFPage& form) override;
-  void Play() override;
+// The picture's extent in page pixels: rclBounds.right and .bottom (the
+// frame's where they lie further) from the frame's corner, plus one.
+struct PictureExtent {
+  double width = 0;  // may be negative
+  double height = 0;
+};
+PictureExtent MeasurePicture(const EmfHeader& header, const PlaySettings& settings);
+
+// Replays the records of one enhanced metafile onto the drawing device it is
+// handed: keeps its own model of the device-context state the records change
+// and turns the drawing records into complete calls of the device (paths
+// with their fill and stroke, clips, text runs, images), which owns what is
+// written. The picture's frame corner is the device's origin.
+// Handlers live in records_*.cpp, one file per group of records.
+class TEMWParser {
+ public:
+  // `emf` and `device` must outlive the parser.
+  TEMWParser(const EmfReader& emf, DrawingDevice& device, const PlaySettings& settings = {});
+  ~TEMWParser();
+
+  // Plays the picture from its first record to its last, Begin to End.
+  void Play();
 
   // Records dropped because they did not fit or held unusable values.
   int DroppedRecords() const { return droppedRecords_; }
@@ -52,10 +62,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
 
   // Told what became of every record (a trace); null for none.
   void SetObserver(RecordObserver* observer) { observer_ = observer; }
-  // Replaces the device Load makes for the form by what `wrap` makes of it:
-  // a trace that tees into it, or a measure that stands in for it.
-  using DeviceWrap = std::function<std::unique_ptr<DrawingDevice>(std::unique_ptr<DrawingDevice>)>;
-  void SetDeviceWrap(DeviceWrap wrap) { deviceWrap_ = std::move(wrap); }
 
  private:
   using Handler = void (TEMWParser::*)(RecordReader&);
@@ -102,7 +108,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void ReportBrokenRecord(size_t offset) const;
   bool InvertsDestination() const;
   void PaintPaper();
-  Extent extent_;
+  PictureExtent extent_;
   void ResetState();
 
   // --- path construction (emw_path_buffer.cpp) ---
@@ -121,8 +127,7 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
                double y4);
   void PathClose();
   bool PatternBrush() const { return state_.hatch >= 0 || state_.tile != nullptr; }
-  TileCells tileCells_;
-  pdf::TPDFTilingPattern hatchCell_;
+  FillPattern brushPattern_;  // of the last pattern fill, lent to the device
 
   // --- pens and brushes as the device draws them (emw_paint_styles.cpp) ---
   // The pen in force under the mapping in force; worked out again after a
@@ -142,8 +147,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   XForm LogicalToDevice() const;
   const XForm& Transform() const;
   bool AxisAligned() const;  // no rotation or shear
-  pdf::TPDFDevicePoint MapPoint(double x, double y) const;
-  pdf::TPDFDevicePoint Map(const PointL& p) const;
+  DevicePoint MapPoint(double x, double y) const;
+  DevicePoint Map(const PointL& p) const;
   // Device units of the picture -> page pixels.
   double DeviceX(double x) const;
   double DeviceY(double y) const;
@@ -287,9 +292,9 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void EndTextBackground(TextBackground pushed);
   void FillTextCells(double startX, double startY, double width);
   // Text drawn at `at`; `baseline` when the point is on the baseline.
-  void ShowTextRun(TextRun run, pdf::TPDFDevicePoint at, bool baseline);
-  pdf::TPDFDevicePoint TextReferencePoint(const PointL& reference, double width, bool& baseline);
-  pdf::TPDFDevicePoint SmallTextPoint(double x, int32_t y, bool& baseline);
+  void ShowTextRun(TextRun run, DevicePoint at, bool baseline);
+  DevicePoint TextReferencePoint(const PointL& reference, double width, bool& baseline);
+  DevicePoint SmallTextPoint(double x, int32_t y, bool& baseline);
   EmwFontMetrics fontMetrics_;
   FontRequest fontRequest_;
   double fontPoints_ = 0;  // the font's em in points, before the transform
@@ -314,8 +319,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   void DrawBlt(RecordReader& in, BltKind kind);
   void PaintWithoutSource(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop);
   void InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop);
-  // The bitmap as a new image resource: CCITT for 1 bit per pixel, else
-  // JPEG or deflate as the options say. Returns its index.
   // Where an image goes on the form, in page pixels.
   using Placement = ImagePlacement;
   static Placement BoxAt(double x, double y, double width, double height) {
@@ -328,8 +331,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   }
   Placement DestinationPlacement(const RectL& bounds, double x, double y, double cx,
                                  double cy) const;
-  int AddBitmapImage(const platform::TBitmap& bitmap, int maskIndex = -1,
-                     const std::string& opacity = std::string());
 
   // A monochrome mask drawn with SRCAND or SRCPAINT is held back until the
   // next record shows whether the picture it belongs to follows (see
@@ -341,13 +342,15 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   };
   bool CompletesPendingMask(uint32_t rop, const Placement& at,
                             const platform::TBitmap& picture) const;
-  int AddStencil(const platform::TBitmap& mask, uint32_t rop);
   void DrawMaskedPicture(const platform::TBitmap& picture, const Placement& at);
   void ShowThroughStencil(const platform::TBitmap& own, uint32_t rop, const Placement& at);
   void FlushPendingMask();
   void FlushHeldMask();  // FlushPendingMask with the dispatcher's error rule
   Placement BoundsPlacement(const RectL& bounds) const;
-  void ShowImageAt(int image, const Placement& at);
+  // The bitmap drawn opaque, or through a stencil of the pixels that a mask's
+  // raster operation `stencilRop` (SRCAND or SRCPAINT) leaves alone.
+  void ShowBitmap(const platform::TBitmap& bitmap, const Placement& at,
+                  const platform::TBitmap* stencil = nullptr, uint32_t stencilRop = 0);
   // Shows the bitmap a record draws through `rop`; made(rop) builds it,
   // made(SRCCOPY) gives its own pixels. Masks and their pictures meet here.
   void ShowRasterImage(uint32_t rop, const std::function<platform::TBitmap(uint32_t)>& made,
@@ -356,9 +359,8 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   DevicePath DestinationPath(int32_t x, int32_t y, int32_t cx, int32_t cy) const;
   void FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, const FillStyle& fill);
 
-  const EmfReader& emf_;                   // borrowed, outlives the parser
-  pdf::TPDFDocument* document_ = nullptr;  // of the form bound by Load: images
-  std::unique_ptr<DrawingDevice> device_;  // draws on the form bound by Load
+  const EmfReader& emf_;         // borrowed, outlives the parser
+  DrawingDevice* const device_;  // borrowed, outlives the parser
   pdf::TPDFEMFParseOptions options_;
   double fx_ = 0.75;
   double fy_ = 0.75;
@@ -385,7 +387,6 @@ class TEMWParser : public pdf::TPDFMetafilePlayer {
   int droppedRecords_ = 0;
   bool walkCompleted_ = true;
   RecordObserver* observer_ = nullptr;
-  DeviceWrap deviceWrap_;
 };
 
 }  // namespace emf2pdf

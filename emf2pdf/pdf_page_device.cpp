@@ -1,8 +1,18 @@
 #include "emf2pdf/pdf_page_device.h"
 
+#include <algorithm>
+#include <array>
+
+#include "pdf/document.h"
+#include "pdf/font.h"
 #include "pdf/number_format.h"
+#include "platform/dib_decoder.h"
+#include "platform/raster_ops.h"
 
 namespace emf2pdf {
+
+static_assert(kFontBold == pdf::kStyleBold && kFontItalic == pdf::kStyleItalic &&
+              kFontUnderline == pdf::kStyleUnderline && kFontStrikeOut == pdf::kStyleStrikeOut);
 
 namespace {
 
@@ -13,40 +23,36 @@ double Red(uint32_t c) { return (c & 0xFF) / 255.0; }
 double Green(uint32_t c) { return ((c >> 8) & 0xFF) / 255.0; }
 double Blue(uint32_t c) { return ((c >> 16) & 0xFF) / 255.0; }
 
+pdf::TPDFDevicePoint PagePoint(const DevicePoint& p) { return {p.x, p.y}; }
+
+pdf::TPDFShadedVertex PageVertex(const ShadedVertex& v) { return {v.x, v.y, v.r, v.g, v.b}; }
+
 }  // namespace
 
 // The cap, join and width are written at once: a form starts from the state
 // of whatever draws it. Colours and dash are taken as PDF's defaults, which
 // the page leaves in force where it draws the form.
-void PdfPageDevice::Begin(const StrokeStyle& pen) {
+void PdfPageDevice::DoBegin(const StrokeStyle& pen) {
   page_.SetLineCap(pen.cap);
   page_.SetLineJoin(pen.join);
   page_.SetLineWidth(pen.width);
-  states_.assign(1, State{0, 0, pen.width, "[] 0", pen.cap, pen.join});
 }
 
-void PdfPageDevice::End() {
-  while (pushedClips_ > 0) PopClip();
+void PdfPageDevice::DoEnd() {
   if (clipOpen_) Restore();
   clipOpen_ = false;
 }
 
-void PdfPageDevice::Save() {
-  page_.GStateSave();
-  states_.push_back(states_.back());
-}
+void PdfPageDevice::Save() { page_.GStateSave(); }
 
-void PdfPageDevice::Restore() {
-  page_.GStateRestore();
-  if (states_.size() > 1) states_.pop_back();
-}
+void PdfPageDevice::Restore() { page_.GStateRestore(); }
 
-// --- state ---
+// --- state: written where the page does not have it in force ---
 
 void PdfPageDevice::UseFillColor(uint32_t color) {
-  if (Current().fill == color) return;
-  Current().fill = color;
-  page_.SetRGBFillColor(Red(color), Green(color), Blue(color));
+  const std::array<double, 3> rgb{Red(color), Green(color), Blue(color)};
+  if (page_.GraphicsState().fill == rgb) return;
+  page_.SetRGBFillColor(rgb[0], rgb[1], rgb[2]);
 }
 
 const std::string& PdfPageDevice::DashText(const std::vector<double>& lengths) {
@@ -62,28 +68,14 @@ const std::string& PdfPageDevice::DashText(const std::vector<double>& lengths) {
 }
 
 void PdfPageDevice::UseStroke(const StrokeStyle& stroke) {
-  State& state = Current();
-  if (state.stroke != stroke.color) {
-    state.stroke = stroke.color;
-    page_.SetRGBStrokeColor(Red(stroke.color), Green(stroke.color), Blue(stroke.color));
-  }
-  if (state.width != stroke.width) {
-    state.width = stroke.width;
-    page_.SetLineWidth(stroke.width);
-  }
+  const pdf::TPDFGraphicsState& state = page_.GraphicsState();
+  const std::array<double, 3> rgb{Red(stroke.color), Green(stroke.color), Blue(stroke.color)};
+  if (state.stroke != rgb) page_.SetRGBStrokeColor(rgb[0], rgb[1], rgb[2]);
+  if (state.width != stroke.width) page_.SetLineWidth(stroke.width);
   const std::string& dash = DashText(stroke.dash);
-  if (state.dash != dash) {
-    page_.SetDash(dash);
-    state.dash = dash;
-  }
-  if (state.cap != stroke.cap) {
-    state.cap = stroke.cap;
-    page_.SetLineCap(stroke.cap);
-  }
-  if (state.join != stroke.join) {
-    state.join = stroke.join;
-    page_.SetLineJoin(stroke.join);
-  }
+  if (state.dash != dash) page_.SetDash(dash);
+  if (state.cap != stroke.cap) page_.SetLineCap(stroke.cap);
+  if (state.join != stroke.join) page_.SetLineJoin(stroke.join);
 }
 
 // --- clip ---
@@ -126,10 +118,9 @@ void PdfPageDevice::OpenClip() {
 
 // "W" takes effect after the painting of its path, so one path both clips
 // and fills.
-void PdfPageDevice::PushClip(const DevicePath& path, const FillStyle* fill) {
+void PdfPageDevice::DoPushClip(const DevicePath& path, const FillStyle* fill) {
   ShowClip();
   Save();
-  ++pushedClips_;
   if (fill) UseFillColor(fill->color);
   WritePath(path);
   page_.Clip();
@@ -139,11 +130,7 @@ void PdfPageDevice::PushClip(const DevicePath& path, const FillStyle* fill) {
     page_.NewPath();
 }
 
-void PdfPageDevice::PopClip() {
-  if (pushedClips_ == 0) return;
-  --pushedClips_;
-  Restore();
-}
+void PdfPageDevice::DoPopClip() { Restore(); }
 
 // --- drawing ---
 
@@ -209,9 +196,8 @@ void PdfPageDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
   }
   if (pattern) {
     Save();
-    page_.SetFillPattern(*fill->pattern, fill->patternOrigin, fill->patternUnitX,
-                         fill->patternUnitY);
-    Current().fill.reset();
+    page_.SetFillPattern(patternCells_.Cell(*fill->pattern), PagePoint(fill->patternOrigin),
+                         fill->patternUnitX, fill->patternUnitY);
   }
   WritePath(path);
   if (fill && stroke)
@@ -282,22 +268,84 @@ void PdfPageDevice::ShowText(const TextRun& run) {
   page_.SetBaselineOrigin(false);
 }
 
-void PdfPageDevice::ShowImage(int index, const ImagePlacement& at) {
+// --- images ---
+
+void PdfPageDevice::DrawImage(const DeviceImage& image, const ImagePlacement& at) {
+  const int index = AddImage(image);
   ShowClip();
   if (at.framed)
-    page_.ShowImageFrame(index, at.topLeft, at.topRight, at.bottomLeft);
+    page_.ShowImageFrame(index, PagePoint(at.topLeft), PagePoint(at.topRight),
+                         PagePoint(at.bottomLeft));
   else
     page_.ShowImage(index, at.x, at.y, at.width, at.height, 0);
 }
 
-void PdfPageDevice::ShadeAxial(const pdf::TPDFShadedVertex& from, const pdf::TPDFShadedVertex& to) {
-  ShowClip();
-  page_.ShadeAxial(from, to);
+int PdfPageDevice::AddImage(const DeviceImage& image) {
+  if (image.translucent) return AddTranslucent(image);
+  if (image.stencil == nullptr) return AddBitmap(*image.pixels);
+  const int stencil =
+      page_.Document().AddImage(image.stencil, pdf::icCCITT4, image.stencilHides, true, -1);
+  return AddBitmap(*image.pixels, stencil);
 }
 
-void PdfPageDevice::ShadeTriangles(std::span<const pdf::TPDFShadedVertex> vertices) {
+int PdfPageDevice::AddBitmap(const platform::TBitmap& bitmap, int maskIndex,
+                             const std::string& opacity) {
+  pdf::TPDFDocument& document = page_.Document();
+  const pdf::ImageCompression compression = bitmap.IsMonochrome() ? pdf::icCCITT4
+                                            : document.EMFOptions().ColorImagesAsJPEG
+                                                ? pdf::icJPEG
+                                                : pdf::icFlate;
+  return document.AddImage(&bitmap, compression, -1, false, maskIndex, opacity);
+}
+
+// From PDF 1.4 the colours go straight, with their opacity as a soft mask;
+// before, no image is translucent, and the image is blended onto paper so
+// that transparent pixels do not become black boxes.
+int PdfPageDevice::AddTranslucent(const DeviceImage& image) {
+  const platform::TDibPixels& source = *image.translucent;
+  const uint32_t constant = image.constantAlpha;
+  const bool perPixel = image.perPixelAlpha && !source.alpha.empty();
+  if (page_.Document().Version() < pdf::v14) {
+    platform::TBitmap paper(source.width, source.height, platform::TPixelFormat::pf24bit);
+    paper.Fill(platform::kWhite);
+    const uint32_t blend = constant << 16 | uint32_t{perPixel} << 24;  // AC_SRC_ALPHA
+    platform::AlphaBlendPixels(paper, source, blend, 0);
+    return AddBitmap(paper);
+  }
+  platform::TBitmap colours(source.width, source.height, platform::TPixelFormat::pf24bit);
+  std::string opacity(source.colors.size(), '\0');
+  for (int y = 0; y < source.height; ++y)
+    for (int x = 0; x < source.width; ++x) {
+      const size_t at = source.IndexOf(x, y);
+      if (!source.present[at]) continue;
+      const uint32_t alpha = perPixel ? source.alpha[at] : 255;
+      const platform::TColor c = source.colors[at];
+      auto straight = [&](uint32_t v) {
+        return static_cast<uint8_t>(
+            alpha == 0 ? 0 : std::min<uint32_t>(255, (v * 255 + alpha / 2) / alpha));
+      };
+      colours.SetPixel(x, y,
+                       perPixel ? platform::MakeColor(straight(platform::ColorRed(c)),
+                                                      straight(platform::ColorGreen(c)),
+                                                      straight(platform::ColorBlue(c)))
+                                : c);
+      opacity[at] = static_cast<char>((alpha * constant + 127) / 255);
+    }
+  return AddBitmap(colours, -1, opacity);
+}
+
+// --- shadings ---
+
+void PdfPageDevice::ShadeAxial(const ShadedVertex& from, const ShadedVertex& to) {
   ShowClip();
-  page_.ShadeTriangles(vertices);
+  page_.ShadeAxial(PageVertex(from), PageVertex(to));
+}
+
+void PdfPageDevice::ShadeTriangles(std::span<const ShadedVertex> vertices) {
+  ShowClip();
+  std::vector<pdf::TPDFShadedVertex> page(vertices.size());
+  std::transform(vertices.begin(), vertices.end(), page.begin(), PageVertex);
+  page_.ShadeTriangles(page);
 }
 
 }  // namespace emf2pdf

@@ -6,40 +6,37 @@
 #include <vector>
 
 #include "emf2pdf/drawing_device.h"
+#include "emf2pdf/pdf_pattern_cells.h"
 #include "pdf/page.h"
 
 namespace emf2pdf {
 
 // Draws on a PDF page (or form). It owns the q/Q nesting (the clip level,
 // pushed clips, pattern fills, blending) and writes a state operator only
-// when its value differs from what the page has in force at that level.
+// when its value differs from what the page has in force.
+// It encodes what it is handed as the document allows: bitmaps as images
+// (CCITT for 1 bit per pixel, else JPEG or deflate as the document's
+// options say; stencils as masks, opacity as a soft mask from PDF 1.4 and
+// blended onto paper before), pattern brushes as tiling patterns.
 class PdfPageDevice final : public DrawingDevice {
  public:
   explicit PdfPageDevice(pdf::TPDFPage& page) : page_(page) {}
 
-  void Begin(const StrokeStyle& pen) override;
-  void End() override;
   void DrawPath(const DevicePath& path, const FillStyle* fill, const StrokeStyle* stroke) override;
   void FillDifference(const DevicePath& path, uint32_t color) override;
   void SetClip(const ClipState& clip) override;
-  void PushClip(const DevicePath& path, const FillStyle* fill = nullptr) override;
-  void PopClip() override;
   void ShowText(const TextRun& run) override;
-  void ShowImage(int index, const ImagePlacement& at) override;
-  void ShadeAxial(const pdf::TPDFShadedVertex& from, const pdf::TPDFShadedVertex& to) override;
-  void ShadeTriangles(std::span<const pdf::TPDFShadedVertex> vertices) override;
+  void DrawImage(const DeviceImage& image, const ImagePlacement& at) override;
+  void ShadeAxial(const ShadedVertex& from, const ShadedVertex& to) override;
+  void ShadeTriangles(std::span<const ShadedVertex> vertices) override;
+
+ protected:
+  void DoBegin(const StrokeStyle& pen) override;
+  void DoEnd() override;
+  void DoPushClip(const DevicePath& path, const FillStyle* fill) override;
+  void DoPopClip() override;
 
  private:
-  // What the page has in force at one q level; unset where it is not known.
-  struct State {
-    std::optional<uint32_t> fill;
-    std::optional<uint32_t> stroke;
-    std::optional<double> width;
-    std::optional<std::string> dash;
-    std::optional<int> cap;
-    std::optional<int> join;
-  };
-  State& Current() { return states_.back(); }
   void Save();
   void Restore();
   // Brings the page's clip level in line with the clip in force: the level
@@ -55,13 +52,19 @@ class PdfPageDevice final : public DrawingDevice {
   std::vector<double> dashLengths_;
   std::string dashText_ = "[] 0";
 
-  pdf::TPDFPage& page_;  // outlives the device
-  std::vector<State> states_{State{}};
+  pdf::TPDFPage& page_;           // outlives the device; keeps the state in force
   ClipState clip_;                // the clip in force
   uint64_t shownClipSerial_ = 0;  // the clip the page shows
   bool clipOpen_ = false;         // a q level holds the shown clip
-  int pushedClips_ = 0;
   void UseBlend(Blend blend);
+
+  // The image's index in the document (an equal image added before is
+  // that one).
+  int AddImage(const DeviceImage& image);
+  int AddBitmap(const platform::TBitmap& bitmap, int maskIndex = -1,
+                const std::string& opacity = std::string());
+  int AddTranslucent(const DeviceImage& image);
+  PatternCells patternCells_;
 };
 
 }  // namespace emf2pdf

@@ -1,6 +1,7 @@
 // Bitmap records: the record's DIB is decoded into a bitmap of the size the
 // record asks for, through the record's raster operation, and placed on the
 // page as an image. Records without a source bitmap fill their destination.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -10,9 +11,7 @@
 
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
-#include "pdf/document.h"
 #include "pdf/jpeg_codec.h"
-#include "pdf/page.h"
 #include "platform/bitmap.h"
 #include "platform/dib_decoder.h"
 #include "platform/raster_ops.h"
@@ -212,13 +211,6 @@ double Finite(double value) {
 
 }  // namespace
 
-int TEMWParser::AddBitmapImage(const TBitmap& bitmap, int maskIndex, const std::string& opacity) {
-  const pdf::ImageCompression compression = bitmap.IsMonochrome()        ? pdf::icCCITT4
-                                            : options_.ColorImagesAsJPEG ? pdf::icJPEG
-                                                                         : pdf::icFlate;
-  return document_->AddImage(&bitmap, compression, -1, false, maskIndex, opacity);
-}
-
 // --- Pictures with transparent parts -------------------------------------------------
 //
 // Programs draw a picture with transparent parts as two bitmap records
@@ -247,21 +239,25 @@ bool TEMWParser::CompletesPendingMask(uint32_t rop, const Placement& at,
 
 // The stencil leaves out what the mask's raster operation would have left
 // alone: white pixels under SRCAND, black ones under SRCPAINT.
-int TEMWParser::AddStencil(const TBitmap& mask, uint32_t rop) {
-  const int64_t hidden = rop == platform::SRCAND ? 0xFFFFFF : 0x000000;
-  return document_->AddImage(&mask, pdf::icCCITT4, hidden, true, -1);
+void TEMWParser::ShowBitmap(const TBitmap& bitmap, const Placement& at, const TBitmap* stencil,
+                            uint32_t stencilRop) {
+  DeviceImage image;
+  image.pixels = &bitmap;
+  image.stencil = stencil;
+  image.stencilHides = stencilRop == platform::SRCAND ? 0xFFFFFF : 0x000000;
+  device_->DrawImage(image, at);
 }
 
 void TEMWParser::DrawMaskedPicture(const TBitmap& picture, const Placement& at) {
   const PendingMask mask = std::move(*pendingMask_);
   pendingMask_.reset();
-  ShowImageAt(AddBitmapImage(picture, AddStencil(mask.mask, mask.rop)), at);
+  ShowBitmap(picture, at, &mask.mask, mask.rop);
 }
 
 // Alone, SRCAND and SRCPAINT change only where the source is not white
 // (or black), and there, over paper, the source is what shows.
 void TEMWParser::ShowThroughStencil(const TBitmap& own, uint32_t rop, const Placement& at) {
-  ShowImageAt(AddBitmapImage(own, AddStencil(own, rop)), at);
+  ShowBitmap(own, at, &own, rop);
 }
 
 void TEMWParser::FlushPendingMask() {
@@ -290,8 +286,6 @@ TEMWParser::Placement TEMWParser::DestinationPlacement(const RectL& bounds, doub
   return at;
 }
 
-void TEMWParser::ShowImageAt(int image, const Placement& at) { device_->ShowImage(image, at); }
-
 void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint32_t)>& made,
                                  const Placement& at) {
   const bool maskRop = rop == platform::SRCAND || rop == platform::SRCPAINT;
@@ -311,7 +305,7 @@ void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint3
       ShowThroughStencil(own, rop, at);
     return;
   }
-  ShowImageAt(AddBitmapImage(made(rop)), at);
+  ShowBitmap(made(rop), at);
 }
 
 DevicePath TEMWParser::DestinationPath(int32_t x, int32_t y, int32_t cx, int32_t cy) const {
@@ -469,7 +463,7 @@ void TEMWParser::OnSetDIBitsToDevice(RecordReader& in) {
               scans);
   Placement at = DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxSrc, f.cySrc);
   if (!at.framed) at = BoxAt(DeviceX(f.bounds.left), DeviceY(f.bounds.top), width, height);
-  ShowImageAt(AddBitmapImage(bitmap), at);
+  ShowBitmap(bitmap, at);
 }
 
 void TEMWParser::OnStretchDIBits(RecordReader& in) {
@@ -512,44 +506,32 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
 
 namespace {
 
-// The source's colours with its opacity as a soft mask: per-pixel alpha
-// (AC_SRC_ALPHA, premultiplied colours) times the constant alpha.
-struct Translucent {
-  TBitmap colours;
-  std::string opacity;
-};
-
-Translucent MakeTranslucent(const platform::TDibDecoder& decoder, bool loaded, const BltFields& f,
-                            int32_t cxSrc, int32_t cySrc, PictureBudget::Size size) {
-  TBitmap colours(size.width, size.height, TPixelFormat::pf24bit);
-  std::string opacity(static_cast<size_t>(size.width) * static_cast<size_t>(size.height), '\0');
-  const uint32_t constant = (f.rop >> 16) & 0xFF;
-  const bool perPixel = (f.rop >> 24) & 1;  // AC_SRC_ALPHA
-  if (loaded)
-    decoder.ReadAreaInBands(
-        f.xSrc, f.ySrc, cxSrc, cySrc, size.width, size.height,
-        [&](const platform::TDibPixels& band, int outTop) {
-          const bool hasAlpha = perPixel && !band.alpha.empty();
-          for (int y = 0; y < band.height && outTop + y < size.height; ++y)
-            for (int x = 0; x < band.width && x < size.width; ++x) {
-              const size_t at = band.IndexOf(x, y);
-              if (!band.present[at]) continue;
-              const uint32_t alpha = hasAlpha ? band.alpha[at] : 255;
-              const platform::TColor c = band.colors[at];
-              auto straight = [&](uint32_t v) {
-                return static_cast<uint8_t>(
-                    alpha == 0 ? 0 : std::min<uint32_t>(255, (v * 255 + alpha / 2) / alpha));
-              };
-              colours.SetPixel(x, outTop + y,
-                               hasAlpha ? platform::MakeColor(straight(platform::ColorRed(c)),
-                                                              straight(platform::ColorGreen(c)),
-                                                              straight(platform::ColorBlue(c)))
-                                        : c);
-              opacity[static_cast<size_t>(outTop + y) * size.width + x] =
-                  static_cast<char>((alpha * constant + 127) / 255);
-            }
-        });
-  return {std::move(colours), std::move(opacity)};
+// The source area sampled to `size`, as AlphaBlend takes it: pixels the
+// source does not give are absent, alpha only where the source has it.
+platform::TDibPixels ReadTranslucent(const platform::TDibDecoder& decoder, bool loaded,
+                                     const BltFields& f, int32_t cxSrc, int32_t cySrc,
+                                     PictureBudget::Size size) {
+  platform::TDibPixels pixels;
+  pixels.width = size.width;
+  pixels.height = size.height;
+  const size_t count = static_cast<size_t>(size.width) * static_cast<size_t>(size.height);
+  pixels.colors.assign(count, platform::kBlack);
+  pixels.present.assign(count, 0);
+  if (!loaded) return pixels;
+  decoder.ReadAreaInBands(
+      f.xSrc, f.ySrc, cxSrc, cySrc, size.width, size.height,
+      [&](const platform::TDibPixels& band, int outTop) {
+        if (!band.alpha.empty() && pixels.alpha.empty()) pixels.alpha.assign(count, 0);
+        const int width = std::min(band.width, size.width);
+        for (int y = 0; y < band.height && outTop + y < size.height; ++y) {
+          const size_t from = band.IndexOf(0, y), to = pixels.IndexOf(0, outTop + y);
+          std::copy_n(band.colors.begin() + from, width, pixels.colors.begin() + to);
+          std::copy_n(band.present.begin() + from, width, pixels.present.begin() + to);
+          if (!band.alpha.empty())
+            std::copy_n(band.alpha.begin() + from, width, pixels.alpha.begin() + to);
+        }
+      });
+  return pixels;
 }
 
 }  // namespace
@@ -668,7 +650,7 @@ void TEMWParser::OnPlgBlt(RecordReader& in) {
   at.topRight = Map(corners[1]);
   at.bottomLeft = Map(corners[2]);
   FlushPendingMask();
-  ShowImageAt(AddBitmapImage(bitmap), at);
+  ShowBitmap(bitmap, at);
 }
 
 void TEMWParser::OnAlphaBlend(RecordReader& in) {
@@ -691,23 +673,13 @@ void TEMWParser::OnAlphaBlend(RecordReader& in) {
   const Placement at = DestinationPlacement(f.bounds, f.xDest, f.yDest, f.cxDest, f.cyDest);
   platform::TDibDecoder decoder;
   const bool loaded = decoder.Load(source.info, source.bits, source.usage);
-  if (document_->Version() >= pdf::v14) {
-    const Translucent made = MakeTranslucent(decoder, loaded, f, cxSrc, cySrc, *size);
-    FlushPendingMask();
-    ShowImageAt(AddBitmapImage(made.colours, -1, made.opacity), at);
-    return;
-  }
-  // Before PDF 1.4 no image is translucent: blended onto paper, so that
-  // transparent pixels do not become black boxes.
-  TBitmap paper(size->width, size->height, TPixelFormat::pf24bit);
-  paper.Fill(platform::kWhite);
-  if (loaded)
-    decoder.ReadAreaInBands(f.xSrc, f.ySrc, cxSrc, cySrc, paper.Width(), paper.Height(),
-                            [&](const platform::TDibPixels& band, int outTop) {
-                              platform::AlphaBlendPixels(paper, band, f.rop, outTop);
-                            });
+  const platform::TDibPixels pixels = ReadTranslucent(decoder, loaded, f, cxSrc, cySrc, *size);
   FlushPendingMask();
-  ShowImageAt(AddBitmapImage(paper), at);
+  DeviceImage image;
+  image.translucent = &pixels;
+  image.perPixelAlpha = (f.rop >> 24) & 1;  // AC_SRC_ALPHA
+  image.constantAlpha = static_cast<uint8_t>((f.rop >> 16) & 0xFF);
+  device_->DrawImage(image, at);
 }
 
 }  // namespace emf2pdf

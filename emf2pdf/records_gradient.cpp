@@ -80,10 +80,10 @@ void TEMWParser::OnGradientFill(RecordReader& in) {
   path_.Clear();
   auto shaded = [&](double x, double y, const Vertex& colour) {
     const auto p = MapPoint(x, y);
-    return pdf::TPDFShadedVertex{p.x, p.y, colour.r, colour.g, colour.b};
+    return ShadedVertex{p.x, p.y, colour.r, colour.g, colour.b};
   };
   // All triangles of the record are one Gouraud shading.
-  std::vector<pdf::TPDFShadedVertex> triangles;
+  std::vector<ShadedVertex> triangles;
   int64_t budget = kShadingBudget;
   for (uint32_t i = 0; i < nTri; ++i) {
     const uint32_t a = in.U32(), b = in.U32(), c = mode == kTriangle ? in.U32() : 0;

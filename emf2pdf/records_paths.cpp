@@ -5,7 +5,6 @@
 
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
-#include "pdf/page.h"
 
 namespace emf2pdf {
 
@@ -84,7 +83,7 @@ void TEMWParser::DrawPolyPoly(RecordReader& in, bool small, bool polygons) {
   for (uint32_t c : counts) total += c;
   if (total > cptl) throw MalformedRecord("polygon counts exceed cptl");
   const std::vector<PointL> points = small ? in.PointsS(cptl) : in.PointsL(cptl);
-  std::vector<pdf::TPDFDevicePoint> mapped;
+  std::vector<DevicePoint> mapped;
   mapped.reserve(points.size());
   for (const PointL& p : points) mapped.push_back(Map(p));
 
@@ -104,7 +103,7 @@ void TEMWParser::DrawPolyPoly(RecordReader& in, bool small, bool polygons) {
 
 void TEMWParser::DrawPolyBezier(const std::vector<PointL>& points) {
   if (points.size() < 4) return;
-  std::vector<pdf::TPDFDevicePoint> mapped;
+  std::vector<DevicePoint> mapped;
   mapped.reserve(points.size());
   for (const PointL& p : points) mapped.push_back(Map(p));
   PathMoveTo(mapped[0].x, mapped[0].y);
@@ -116,7 +115,7 @@ void TEMWParser::DrawPolyBezier(const std::vector<PointL>& points) {
 
 void TEMWParser::DrawPolyBezierTo(const std::vector<PointL>& points) {
   if (points.size() < 3) return;
-  std::vector<pdf::TPDFDevicePoint> mapped;
+  std::vector<DevicePoint> mapped;
   mapped.reserve(points.size());
   for (const PointL& p : points) mapped.push_back(Map(p));
   if (!state_.pathBracket) {
@@ -134,7 +133,7 @@ void TEMWParser::DrawPolyBezierTo(const std::vector<PointL>& points) {
 void TEMWParser::DrawPolyDraw(RecordReader& in, bool small) {
   const std::vector<PointL> points = ReadPoints(in, small);
   const std::span<const uint8_t> types = in.Bytes(points.size());
-  std::vector<pdf::TPDFDevicePoint> mapped;
+  std::vector<DevicePoint> mapped;
   mapped.reserve(points.size());
   for (const PointL& p : points) mapped.push_back(Map(p));
   const auto start = Map(state_.position);

@@ -6,7 +6,6 @@
 
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/emw_parser.h"
-#include "pdf/page.h"
 
 namespace emf2pdf {
 

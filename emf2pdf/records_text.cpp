@@ -49,10 +49,10 @@ const FontRequest& TEMWParser::SelectTextFont() {
   if (state_.fontChanged) {
     const LogFont& font = state_.font;
     uint8_t style = 0;
-    if (font.lfWeight >= 600) style |= pdf::kStyleBold;
-    if (font.lfItalic) style |= pdf::kStyleItalic;
-    if (font.lfUnderline) style |= pdf::kStyleUnderline;
-    if (font.lfStrikeOut) style |= pdf::kStyleStrikeOut;
+    if (font.lfWeight >= 600) style |= kFontBold;
+    if (font.lfItalic) style |= kFontItalic;
+    if (font.lfUnderline) style |= kFontUnderline;
+    if (font.lfStrikeOut) style |= kFontStrikeOut;
 
     const ResolvedFont resolved = ResolveFont(font);
     state_.symbolFont = resolved.symbol;
@@ -117,7 +117,7 @@ void TEMWParser::EndTextBackground(TextBackground pushed) {
   if (pushed) device_->PopClip();
 }
 
-void TEMWParser::ShowTextRun(TextRun run, pdf::TPDFDevicePoint at, bool baseline) {
+void TEMWParser::ShowTextRun(TextRun run, DevicePoint at, bool baseline) {
   run.x = at.x;
   run.y = at.y;
   run.baselineOrigin = baseline;
@@ -164,8 +164,7 @@ void TEMWParser::FillTextCells(double startX, double startY, double width) {
 
 // --- Reference point --------------------------------------------------------------
 
-pdf::TPDFDevicePoint TEMWParser::TextReferencePoint(const PointL& reference, double width,
-                                                    bool& baseline) {
+DevicePoint TEMWParser::TextReferencePoint(const PointL& reference, double width, bool& baseline) {
   double x = reference.x, y = reference.y;
   const double escapement = state_.font.lfEscapement;
   const double a = escapement * std::numbers::pi / 1800;
@@ -284,7 +283,7 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
       }
       const PointL start = state_.updateCP ? state_.position : reference;
       bool baseline = false;
-      const pdf::TPDFDevicePoint at = TextReferencePoint(reference, width, baseline);
+      const DevicePoint at = TextReferencePoint(reference, width, baseline);
       if (state_.bkOpaque) FillTextCells(start.x, start.y, dx.empty() ? measured() : width);
       TextRun run;
       run.angle = PageAngle(state_.font.lfEscapement);
@@ -314,7 +313,7 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
 
 // --- EMR_SMALLTEXTOUT -----------------------------------------------------------------
 
-pdf::TPDFDevicePoint TEMWParser::SmallTextPoint(double x, int32_t y, bool& baseline) {
+DevicePoint TEMWParser::SmallTextPoint(double x, int32_t y, bool& baseline) {
   if (state_.vAlign == VAlign::kBaseline) {
     baseline = true;
     return MapPoint(x, y);

@@ -24,13 +24,6 @@ std::unique_ptr<PageTrace> PageTrace::Start(TraceMode mode, int page, const std:
   return std::make_unique<PageTrace>(mode, page, file, pagePixelsPerPoint);
 }
 
-void PageTrace::Watch(TEMWParser& parser) {
-  parser.SetObserver(this);
-  parser.SetDeviceWrap([this](std::unique_ptr<DrawingDevice> device) {
-    return std::make_unique<TraceDevice>(std::move(device), *this);
-  });
-}
-
 std::string PageTrace::Where() const {
   return "page " + std::to_string(page_) + " (" + file_ + ")";
 }
@@ -142,10 +135,24 @@ const char* BlendName(Blend blend) {
 }
 
 std::string FillText(const FillStyle& fill) {
-  std::string text = fill.pattern != nullptr ? "fill pattern on " + Color(fill.color)
-                                             : "fill " + Color(fill.color);
+  std::string text = "fill " + Color(fill.color);
+  if (fill.pattern != nullptr)
+    text = fill.pattern->hatch >= 0 ? "fill hatch " + std::to_string(fill.pattern->hatch) + " in " +
+                                          Color(fill.pattern->color)
+                                    : std::string("fill pattern");
   if (fill.evenOdd) text += " even-odd";
   return text + BlendName(fill.blend);
+}
+
+// "24 x 16", with what shapes its edges and how much shows through.
+std::string ImageText(const DeviceImage& image) {
+  if (image.translucent != nullptr)
+    return std::to_string(image.translucent->width) + " x " +
+           std::to_string(image.translucent->height) + " blended, alpha " +
+           std::to_string(image.constantAlpha);
+  if (image.pixels == nullptr) return "of no pixels";
+  return std::to_string(image.pixels->Width()) + " x " + std::to_string(image.pixels->Height()) +
+         (image.stencil != nullptr ? " through a stencil" : "");
 }
 
 std::string StrokeText(const StrokeStyle& stroke) {
@@ -196,7 +203,7 @@ void TraceDevice::Marked(std::string text) {
   trace_.DeviceCall(std::move(text), !bounds_.LastCovered().Empty(), !bounds_.LastKept().Empty());
 }
 
-void TraceDevice::Begin(const StrokeStyle& pen) {
+void TraceDevice::DoBegin(const StrokeStyle& pen) {
   target_.Begin(pen);
   bounds_.Begin(pen);
   trace_.DeviceCall(trace_.Full()
@@ -205,7 +212,7 @@ void TraceDevice::Begin(const StrokeStyle& pen) {
                         : std::string());
 }
 
-void TraceDevice::End() {
+void TraceDevice::DoEnd() {
   target_.End();
   bounds_.End();
   trace_.DeviceCall(trace_.Full() ? "end" : std::string());
@@ -246,7 +253,7 @@ void TraceDevice::SetClip(const ClipState& clip) {
   trace_.DeviceCall(std::move(text));
 }
 
-void TraceDevice::PushClip(const DevicePath& path, const FillStyle* fill) {
+void TraceDevice::DoPushClip(const DevicePath& path, const FillStyle* fill) {
   target_.PushClip(path, fill);
   bounds_.PushClip(path, fill);
   std::string text;
@@ -260,7 +267,7 @@ void TraceDevice::PushClip(const DevicePath& path, const FillStyle* fill) {
     trace_.DeviceCall(std::move(text));
 }
 
-void TraceDevice::PopClip() {
+void TraceDevice::DoPopClip() {
   target_.PopClip();
   bounds_.PopClip();
   trace_.DeviceCall(trace_.Full() ? "pop clip" : std::string());
@@ -279,21 +286,20 @@ void TraceDevice::ShowText(const TextRun& run) {
   Marked(std::move(text));
 }
 
-void TraceDevice::ShowImage(int index, const ImagePlacement& at) {
-  target_.ShowImage(index, at);
-  bounds_.ShowImage(index, at);
-  Marked(trace_.Full() ? "image " + std::to_string(index) + " in " + Box(ImageBox(at))
-                       : std::string());
+void TraceDevice::DrawImage(const DeviceImage& image, const ImagePlacement& at) {
+  target_.DrawImage(image, at);
+  bounds_.DrawImage(image, at);
+  Marked(trace_.Full() ? "image " + ImageText(image) + " in " + Box(ImageBox(at)) : std::string());
 }
 
-void TraceDevice::ShadeAxial(const pdf::TPDFShadedVertex& from, const pdf::TPDFShadedVertex& to) {
+void TraceDevice::ShadeAxial(const ShadedVertex& from, const ShadedVertex& to) {
   target_.ShadeAxial(from, to);
   bounds_.ShadeAxial(from, to);
   Marked(trace_.Full() ? "axial shading " + Point(from.x, from.y) + " to " + Point(to.x, to.y)
                        : std::string());
 }
 
-void TraceDevice::ShadeTriangles(std::span<const pdf::TPDFShadedVertex> vertices) {
+void TraceDevice::ShadeTriangles(std::span<const ShadedVertex> vertices) {
   target_.ShadeTriangles(vertices);
   bounds_.ShadeTriangles(vertices);
   Marked(trace_.Full() ? "triangle shading, " + std::to_string(vertices.size()) + " corners"

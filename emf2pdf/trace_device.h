@@ -38,8 +38,6 @@ class PageTrace final : public RecordObserver {
   static std::unique_ptr<PageTrace> Start(TraceMode mode, int page, const std::string& file,
                                           double pagePixelsPerPoint);
 
-  // Tees the device the parser draws with and watches its records.
-  void Watch(TEMWParser& parser);
   // Prints the count of dropped records; once.
   void Finish();
 
@@ -88,17 +86,19 @@ class TraceDevice final : public DrawingDevice {
         trace_(trace),
         bounds_(trace.PagePixelsPerPoint()) {}
 
-  void Begin(const StrokeStyle& pen) override;
-  void End() override;
   void DrawPath(const DevicePath& path, const FillStyle* fill, const StrokeStyle* stroke) override;
   void FillDifference(const DevicePath& path, uint32_t color) override;
   void SetClip(const ClipState& clip) override;
-  void PushClip(const DevicePath& path, const FillStyle* fill = nullptr) override;
-  void PopClip() override;
   void ShowText(const TextRun& run) override;
-  void ShowImage(int index, const ImagePlacement& at) override;
-  void ShadeAxial(const pdf::TPDFShadedVertex& from, const pdf::TPDFShadedVertex& to) override;
-  void ShadeTriangles(std::span<const pdf::TPDFShadedVertex> vertices) override;
+  void DrawImage(const DeviceImage& image, const ImagePlacement& at) override;
+  void ShadeAxial(const ShadedVertex& from, const ShadedVertex& to) override;
+  void ShadeTriangles(std::span<const ShadedVertex> vertices) override;
+
+ protected:
+  void DoBegin(const StrokeStyle& pen) override;
+  void DoEnd() override;
+  void DoPushClip(const DevicePath& path, const FillStyle* fill) override;
+  void DoPopClip() override;
 
  private:
   // Tells the trace of a call that draws, as the bounds device measured it.

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "emf2pdf/emf_reader.h"
-#include "emf2pdf/emw_parser.h"
+#include "emf2pdf/emw_form_player.h"
 #include "pdf/document.h"
 #include "pdf/page.h"
 
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   document.SetFileName(path);
   document.BeginDoc();
   pdf::TPDFPage& page = document.CurrentPage();
-  emf2pdf::TEMWParser parser(*emf);
+  emf2pdf::TEMWFormPlayer parser(*emf);
   try {
     page.PlayMetaFile(parser, 0, 0, 1, 1);
   } catch (const std::exception&) {

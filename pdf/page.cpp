@@ -1,5 +1,6 @@
 #include "pdf/page.h"
 
+#include <cassert>
 #include <cmath>
 #include <utility>
 
@@ -112,20 +113,21 @@ void TPDFPage::EndText() {
 void TPDFPage::GStateSave() {
   EndText();
   AppendLine("q");
-  ++saveDepth_;
-  PushTextState();
+  levels_.push_back({state_, SavedTextState()});
 }
 
 void TPDFPage::GStateRestore() {
-  if (saveDepth_ <= 1) return;
+  if (levels_.size() <= 1) {
+    assert(!"GStateRestore without its GStateSave");
+    ++strayRestores_;
+    return;
+  }
   EndText();
   AppendLine("Q");
-  --saveDepth_;
-  if (saveDepth_ < fontSaveDepth_) fontSelected_ = false;
-  // Q brings back the dash of the matching q, which may not be the one
-  // remembered here: the next SetDash must be written.
-  dash_.clear();
-  PopTextState();
+  state_ = std::move(levels_.back().graphics);
+  RestoreTextState(levels_.back().text);
+  levels_.pop_back();
+  if (SaveDepth() < fontSaveDepth_) fontSelected_ = false;
 }
 
 void TPDFPage::SetFormMatrix(double a, double b, double c, double d, double e, double f) {
@@ -134,7 +136,7 @@ void TPDFPage::SetFormMatrix(double a, double b, double c, double d, double e, d
 }
 
 void TPDFPage::Write() {
-  while (saveDepth_ > 1) GStateRestore();
+  while (SaveDepth() > 1) GStateRestore();
   WriteUsedImages();
   for (int index : usedPatterns_) document_.Patterns().Write(document_, index);
   WriteShadings();
@@ -148,7 +150,7 @@ void TPDFPage::Write() {
 
   EndText();
   AppendLine("Q");
-  saveDepth_ = 0;
+  levels_.clear();
 
   WriteAnnotations();
   WriteResources();
@@ -171,7 +173,7 @@ void TPDFPage::ReleaseWritten() {
   std::vector<int>().swap(usedImages_);
   std::vector<int>().swap(usedPatterns_);
   std::vector<Shading>().swap(shadings_);
-  std::vector<TextStateSave>().swap(textStateStack_);
+  std::vector<Level>().swap(levels_);
   std::string().swap(content_);
 }
 

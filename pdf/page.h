@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,6 +34,20 @@ struct TPDFShadedVertex {
   double r = 0;
   double g = 0;
   double b = 0;
+};
+
+// What a page has in force at its current q level, as far as it is known:
+// colours as given (components 0..1), the width in device units, the dash
+// as written ("" when not known), cap and join. A new page or form starts
+// from PDF's initial colours and solid line; a form is drawn where they
+// are in force.
+struct TPDFGraphicsState {
+  std::optional<std::array<double, 3>> fill = std::array<double, 3>{0, 0, 0};
+  std::optional<std::array<double, 3>> stroke = std::array<double, 3>{0, 0, 0};
+  std::optional<double> width;
+  std::string dash = "[] 0";
+  std::optional<int> cap;
+  std::optional<int> join;
 };
 
 // One page of the document, or one form XObject drawn by a page. Content is
@@ -68,10 +84,16 @@ class TPDFPage {
   double IntX(double x);
   double IntY(double y);
 
-  // Graphics state stack.
+  // Graphics state stack. The page's own level (depth 1) is closed only
+  // when the page is written: a restore there is a fault of the caller,
+  // refused (an assertion in debug builds) and counted.
   void GStateSave();
   void GStateRestore();
-  int SaveDepth() const { return saveDepth_; }
+  int SaveDepth() const { return static_cast<int>(levels_.size()); }
+  int StrayRestores() const { return strayRestores_; }
+  // The state in force at the current level; restores bring back that of
+  // the matching save.
+  const TPDFGraphicsState& GraphicsState() const { return state_; }
 
   // Content text, each line followed by CR LF.
   const std::string& Content() const { return content_; }
@@ -192,7 +214,7 @@ class TPDFPage {
   double CurrentX() const { return currentX_; }  // page space
   double CurrentY() const { return currentY_; }
   double CurrentMatrix(int i) const { return currentMatrix_[i]; }
-  const std::string& DashPattern() const { return dash_; }
+  const std::string& DashPattern() const { return state_.dash; }
 
   TPDFPages& Forms() { return forms_; }
   double FormMatrix(int i) const { return formMatrix_[i]; }
@@ -240,7 +262,21 @@ class TPDFPage {
   std::string content_;
   double formMatrix_[6] = {1, 0, 0, 1, 0, 0};
 
-  int saveDepth_ = 0;
+  // The state saved by each q in force, innermost last: the graphics and
+  // the text state (page_text.cpp).
+  struct TextStateSave {
+    double characterSpacing;
+    double wordSpacing;
+    double horizontalScaling;
+    int renderingMode;
+  };
+  struct Level {
+    TPDFGraphicsState graphics;
+    TextStateSave text;
+  };
+  std::vector<Level> levels_;
+  TPDFGraphicsState state_;
+  int strayRestores_ = 0;
   int fontSaveDepth_ = 0;
   bool fontSelected_ = false;
   bool inText_ = false;
@@ -254,14 +290,8 @@ class TPDFPage {
   bool usesScreen_ = false;
 
   // --- Page text state (page_text.cpp) ---
-  struct TextStateSave {
-    double characterSpacing;
-    double wordSpacing;
-    double horizontalScaling;
-    int renderingMode;
-  };
-  void PushTextState();
-  void PopTextState();
+  TextStateSave SavedTextState() const;
+  void RestoreTextState(const TextStateSave& saved);
   void WriteFontResources();
   void OpenTextObject();
   TPDFFont& SelectFont(int variant);
@@ -277,7 +307,6 @@ class TPDFPage {
   void CreateTextLinks(const std::string& lowered, const std::string& original, double x, double y);
   std::vector<double> TextSpaceAdvances(std::span<const double> advances, size_t count) const;
 
-  std::vector<TextStateSave> textStateStack_;
   std::string fontName_ = "Helvetica";
   uint8_t fontStyle_ = 0;
   double fontSize_ = 8;
@@ -311,7 +340,6 @@ class TPDFPage {
   double currentX_ = 0;
   double currentY_ = 0;
   double currentMatrix_[6] = {1, 0, 0, 1, 0, 0};
-  std::string dash_ = "[] 0";
   // Numbers of forms dropped for empty pictures; each still needs an object.
   std::vector<int64_t> emptyFormNumbers_;
   std::vector<std::unique_ptr<TPDFActionAnnotation>> annotations_;

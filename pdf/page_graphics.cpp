@@ -271,12 +271,13 @@ void TPDFPage::SetLineWidth(double width) {
   EndText();
   const double values[] = {ExtLength(width)};
   AppendOperator(values, 1, "w");
+  state_.width = width;
 }
 
 void TPDFPage::SetDash(const std::string& pattern) {
   EndText();
-  if (pattern == dash_) return;
-  dash_ = pattern;
+  if (pattern == state_.dash) return;
+  state_.dash = pattern;
   AppendLine(pattern + " d");
 }
 
@@ -285,21 +286,25 @@ void TPDFPage::NoDash() { SetDash("[] 0"); }
 void TPDFPage::SetLineCap(int cap) {
   EndText();
   AppendLine(IntToStr(cap) + " J");
+  state_.cap = cap;
 }
 
 void TPDFPage::SetLineJoin(int join) {
   EndText();
   AppendLine(IntToStr(join) + " j");
+  state_.join = join;
 }
 
 void TPDFPage::SetRGBFillColor(double r, double g, double b) {
   const double values[] = {r, g, b};
   AppendOperator(values, 3, "rg");
+  state_.fill = std::array<double, 3>{r, g, b};
 }
 
 void TPDFPage::SetRGBStrokeColor(double r, double g, double b) {
   const double values[] = {r, g, b};
   AppendOperator(values, 3, "RG");
+  state_.stroke = std::array<double, 3>{r, g, b};
 }
 
 void TPDFPage::SetDifferenceBlend() {
@@ -332,6 +337,7 @@ void TPDFPage::SetFillPattern(TPDFTilingPattern pattern, TPDFDevicePoint origin,
   AppendInteger(line, index);
   line += " scn";
   AppendLine(line);
+  state_.fill.reset();
 }
 
 void TPDFPage::SetRGBColor(double r, double g, double b) {

@@ -44,16 +44,13 @@ std::u16string ToUnicode(int charset, std::string_view bytes) {
 
 // --- Text state ---------------------------------------------------------------
 
-void TPDFPage::PushTextState() {
-  textStateStack_.push_back({characterSpacing_, wordSpacing_, horizontalScaling_, renderingMode_});
+TPDFPage::TextStateSave TPDFPage::SavedTextState() const {
+  return {characterSpacing_, wordSpacing_, horizontalScaling_, renderingMode_};
 }
 
 // Q brings back the text state of the matching q; the remembered values must
 // follow, or a later Tz/Tw/Tc equal to the forgotten value is not written.
-void TPDFPage::PopTextState() {
-  if (textStateStack_.empty()) return;
-  const TextStateSave saved = textStateStack_.back();
-  textStateStack_.pop_back();
+void TPDFPage::RestoreTextState(const TextStateSave& saved) {
   characterSpacing_ = saved.characterSpacing;
   wordSpacing_ = saved.wordSpacing;
   horizontalScaling_ = saved.horizontalScaling;
@@ -134,7 +131,7 @@ TPDFFont& TPDFPage::SelectFont(int variant) {
   fontDirty_ = false;
   fontSelected_ = true;
   fontVariant_ = variant;
-  fontSaveDepth_ = saveDepth_;
+  fontSaveDepth_ = SaveDepth();
   return font;
 }
 

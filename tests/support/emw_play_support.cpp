@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "emf2pdf/emf_reader.h"
-#include "emf2pdf/emw_parser.h"
+#include "emf2pdf/emw_form_player.h"
 #include "emf2pdf/trace_device.h"
 #include "pdf/document.h"
 #include "pdf/page.h"
@@ -15,23 +15,26 @@ namespace emw_test {
 
 namespace {
 
-// The form's content lines of `emf` played at `resolution`, prepared by
-// `prepare` before it plays.
+// The form's content lines of `emf` played at `resolution`, traced by
+// `trace` when one is given.
 std::vector<std::string> Play(const std::vector<uint8_t>& emf, int resolution,
-                              const std::function<void(emf2pdf::TEMWParser&)>& prepare,
-                              int* droppedRecords = nullptr) {
+                              emf2pdf::PageTrace* trace, int* droppedRecords = nullptr) {
   graphics_test::TempPdf file("emw_play");
   pdf::TPDFDocument document;
   document.SetFileName(file.Path());
   document.SetResolution(resolution);
   document.BeginDoc();
   const auto reader = emf2pdf::EmfReader::FromBytes(emf);
-  emf2pdf::TEMWParser parser(reader);
-  if (prepare) prepare(parser);
+  emf2pdf::TEMWFormPlayer parser(reader);
+  parser.SetTrace(trace);
   pdf::TPDFPage& page = document.CurrentPage();
   page.PlayMetaFile(parser, 0, 0, 1, 1);
   std::vector<std::string> lines;
-  if (page.Forms().Count() == 1) lines = graphics_test::ContentLines(page.Forms().Items(0));
+  if (page.Forms().Count() == 1) {
+    lines = graphics_test::ContentLines(page.Forms().Items(0));
+    // Every picture closes what it opens, and nothing more.
+    EXPECT_EQ(page.Forms().Items(0).StrayRestores(), 0);
+  }
   document.Abort();
   if (droppedRecords) *droppedRecords = parser.DroppedRecords();
   return lines;
@@ -65,8 +68,7 @@ std::vector<std::string> TraceLines(const std::vector<uint8_t>& emf, emf2pdf::Tr
   std::vector<std::string> trace;
   emf2pdf::PageTrace pageTrace(mode, 1, "page.emf", 1,
                                [&trace](const std::string& line) { trace.push_back(line); });
-  std::vector<std::string> lines =
-      Play(emf, 72, [&pageTrace](emf2pdf::TEMWParser& parser) { pageTrace.Watch(parser); });
+  std::vector<std::string> lines = Play(emf, 72, &pageTrace);
   pageTrace.Finish();
   if (formLines) *formLines = std::move(lines);
   return trace;

@@ -29,8 +29,12 @@ TEST_F(PageTest, newPage_isA4PortraitWithItsOwnSaveLevel) {
   EXPECT_EQ(page.Height(), 842);
   EXPECT_EQ(page.Content(), "q\r\n");
   EXPECT_EQ(page.SaveDepth(), 1);
-  page.GStateRestore();  // the page's own level stays
+  // The page's own level stays: a restore there is refused and counted.
+  EXPECT_DEBUG_DEATH(page.GStateRestore(), "without its GStateSave");
   EXPECT_EQ(page.Content(), "q\r\n");
+#ifdef NDEBUG
+  EXPECT_EQ(page.StrayRestores(), 1);
+#endif
 }
 
 TEST_F(PageTest, sizesAndOrientations_followTheTable) {
@@ -77,15 +81,23 @@ TEST_F(PageTest, newPath_leavesNoPathForAClip) {
   EXPECT_EQ(page.Content().find("W"), std::string::npos);
 }
 
-TEST_F(PageTest, restore_forgetsTheRememberedDash) {
+// Q brings back the state of its q, which the page then has in force: the
+// dash written again only where it differs, the colours known again.
+TEST_F(PageTest, restore_bringsBackTheStateOfItsLevel) {
   TPDFPage& page = doc_.CurrentPage();
+  page.SetDash("[3] 0");
+  page.SetRGBFillColor(1, 0, 0);
   page.GStateSave();
-  page.SetDash("[3] 0");
+  page.SetDash("[1] 0");
+  page.SetFillPattern(TPDFTilingPattern(), {}, 1, 1);
+  EXPECT_FALSE(page.GraphicsState().fill.has_value());
   page.GStateRestore();
-  page.SetDash("[3] 0");  // Q dropped it from the PDF state: written again
-  page.SetDash("[3] 0");
-  const std::string& content = page.Content();
-  EXPECT_EQ(content, "q\r\nq\r\n[3] 0 d\r\nQ\r\n[3] 0 d\r\n");
+  page.SetDash("[3] 0");  // in force again: not written
+  page.SetDash("[1] 0");
+  EXPECT_EQ(page.Content(),
+            "q\r\n[3] 0 d\r\n1 0 0 rg\r\nq\r\n[1] 0 d\r\n/Pattern cs /P0 scn\r\nQ\r\n[1] 0 d\r\n");
+  EXPECT_EQ(page.GraphicsState().fill, (std::array<double, 3>{1, 0, 0}));
+  EXPECT_EQ(page.StrayRestores(), 0);
 }
 
 TEST_F(PageTest, geometryChangesAfterDrawing_areRefused) {

@@ -105,5 +105,49 @@ TEST(PdfPageDevice, stateIsWrittenOnlyWhereItChanges) {
   for (const auto& c : kCases) EXPECT_EQ(Draw(c.draw), c.expected) << c.name;
 }
 
+// The device encodes the pixels it is handed as the document allows: an
+// equal bitmap is one image, a stencil a mask, opacity a soft mask from PDF
+// 1.4 and blended onto paper before; colour images as JPEG when asked.
+TEST(PdfPageDevice, imagesAreEncodedAsTheDocumentAllows) {
+  platform::TBitmap colours(2, 1, platform::TPixelFormat::pf24bit);
+  colours.SetPixel(0, 0, platform::MakeColor(128, 0, 0));
+  platform::TBitmap stencil(2, 1, platform::TPixelFormat::pf1bit);
+  platform::TDibPixels translucent;
+  translucent.width = 2;
+  translucent.height = 1;
+  translucent.colors = {platform::MakeColor(128, 0, 0), 0};
+  translucent.present = {1, 1};
+  translucent.alpha = {128, 0};
+  for (const pdf::TPDFVersion version : {pdf::v13, pdf::v14}) {
+    SCOPED_TRACE(version);
+    graphics_test::TempPdf file("pdf_page_device_images");
+    pdf::TPDFDocument document;
+    document.SetFileName(file.Path());
+    document.SetVersion(version);
+    document.EMFOptions().ColorImagesAsJPEG = version == pdf::v14;
+    document.BeginDoc();
+    PdfPageDevice device(document.CurrentPage());
+    device.Begin(StrokeStyle());
+    DeviceImage image;
+    image.pixels = &colours;
+    device.DrawImage(image, {});
+    device.DrawImage(image, {});
+    image.stencil = &stencil;
+    device.DrawImage(image, {});
+    image = DeviceImage();
+    image.translucent = &translucent;
+    image.perPixelAlpha = true;
+    device.DrawImage(image, {});
+    device.End();
+    const pdf::TPDFImages& images = document.Images();
+    ASSERT_EQ(images.Count(), 4);
+    EXPECT_EQ(images.Items(0).Compression(), version == pdf::v14 ? pdf::icJPEG : pdf::icFlate);
+    EXPECT_TRUE(images.Items(1).IsMask());
+    EXPECT_EQ(images.Items(2).MaskIndex(), 1);
+    EXPECT_EQ(images.Items(3).SoftMask().empty(), version < pdf::v14);
+    document.Abort();
+  }
+}
+
 }  // namespace
 }  // namespace emf2pdf

@@ -1,5 +1,5 @@
 // Brushes that GDI draws as repeated device-pixel cells, as PDF pattern cells.
-#include "emf2pdf/brush_patterns.h"
+#include "emf2pdf/pdf_pattern_cells.h"
 
 #include "emf2pdf/emf_records.h"
 #include "pdf/deflate.h"
@@ -72,19 +72,19 @@ char HexDigit(unsigned value) { return "0123456789ABCDEF"[value & 0xF]; }
 
 }  // namespace
 
-pdf::TPDFTilingPattern HatchCell(int hatch, uint32_t color, std::optional<uint32_t> background) {
+pdf::TPDFTilingPattern HatchCell(const FillPattern& hatch) {
   pdf::TPDFTilingPattern cell;
   const int side = 8 * Repeats(8);
   cell.width = cell.height = side;
   std::string& out = cell.content;
-  if (background) {
-    AppendColor(out, *background, "rg");
+  if (hatch.background) {
+    AppendColor(out, *hatch.background, "rg");
     AppendRect(out, 0, 0, side, side);
     out += "f\n";
   }
-  AppendColor(out, color, "RG");
+  AppendColor(out, hatch.color, "RG");
   out += "1 w [] 0 d 0 J\n";
-  AppendHatchLines(out, hatch, side);
+  AppendHatchLines(out, hatch.hatch, side);
   out += "S\n";
   return cell;
 }
@@ -138,8 +138,15 @@ bool SameTile(const BrushTile& a, const BrushTile& b) {
 
 }  // namespace
 
-const pdf::TPDFTilingPattern& TileCells::Cell(const std::shared_ptr<const BrushTile>& tile,
-                                              uint32_t textColor, uint32_t bkColor) {
+// A hatch cell is quick to write: it is made for each fill.
+const pdf::TPDFTilingPattern& PatternCells::Cell(const FillPattern& pattern) {
+  if (pattern.tile) return Tile(pattern.tile, pattern.textColor, pattern.bkColor);
+  hatch_ = HatchCell(pattern);
+  return hatch_;
+}
+
+const pdf::TPDFTilingPattern& PatternCells::Tile(const std::shared_ptr<const BrushTile>& tile,
+                                                 uint32_t textColor, uint32_t bkColor) {
   // Only a mono brush takes its colours from the context.
   if (!tile->mono) textColor = bkColor = 0;
   for (const Entry& entry : entries_)
