@@ -140,6 +140,9 @@ template <typename... F>
 struct Visitor : F... {
   using F::operator()...;
 };
+// Clang before 17 deduces no aggregate's arguments by itself.
+template <typename... F>
+Visitor(F...) -> Visitor<F...>;
 
 void SetDefault(const PdfOptionField& field, PdfOptions& options) {
   std::visit(Visitor{[&](bool O::*m) { options.*m = field.fallback != 0; },
