@@ -74,6 +74,14 @@ std::vector<std::string> TraceLines(const std::vector<uint8_t>& emf, emf2pdf::Tr
   return trace;
 }
 
+std::vector<std::string> RecordTrace(const std::vector<uint8_t>& emf) {
+  std::vector<std::string> lines = TraceLines(emf);
+  std::erase_if(lines, [](const std::string& line) {
+    return !line.starts_with("  @") && !line.starts_with("    ");
+  });
+  return lines;
+}
+
 std::vector<std::string> FormLines(const std::vector<uint8_t>& emf) {
   return Play(emf, 72, nullptr);
 }

@@ -22,6 +22,9 @@ std::string PlayText(const std::vector<uint8_t>& emf, int resolution = 72);
 std::vector<std::string> TraceLines(const std::vector<uint8_t>& emf,
                                     emf2pdf::TraceMode mode = emf2pdf::TraceMode::kFull,
                                     std::vector<std::string>* formLines = nullptr);
+// The trace's lines of the records and the calls they made, without the
+// picture's start and end: what was drawn, not how it is written.
+std::vector<std::string> RecordTrace(const std::vector<uint8_t>& emf);
 // All of the form's content lines of `emf` played without a trace.
 std::vector<std::string> FormLines(const std::vector<uint8_t>& emf);
 

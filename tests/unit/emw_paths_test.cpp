@@ -14,57 +14,50 @@ namespace {
 using emfbuild::EmfBuilder;
 using emw_test::PlayLines;
 using emw_test::PlayText;
+using emw_test::RecordTrace;
 using Lines = std::vector<std::string>;
 
 constexpr uint32_t kNullPen = 0x80000008;
 constexpr uint32_t kBlackPen = 0x80000007;
 constexpr uint32_t kNullBrush = 0x80000005;
 
-// The trace's lines of the records and the calls they made, without the
-// picture's start and end.
-Lines RecordTrace(const std::vector<uint8_t>& emf) {
-  Lines lines = emw_test::TraceLines(emf);
-  std::erase_if(lines, [](const std::string& line) {
-    return !line.starts_with("  @") && !line.starts_with("    ");
-  });
-  return lines;
-}
-
 TEST(EmwPaths, lineTo_movesFromTheCurrentPositionAndStrokes) {
   EXPECT_EQ(PlayLines(EmfBuilder().moveTo(40, 20).lineTo(80, 40).lineTo(0, 0).bytes()),
             (Lines{"30 60 m", "60 45 l", "S", "60 45 m", "0 75 l", "S"}));
 }
 
+// What the polygon record draws, as the trace lists it.
 TEST(EmwPaths, polygonPainting_followsPenBrushAndFillRule) {
   const std::vector<emfbuild::Point> triangle = {{0, 0}, {40, 0}, {0, 40}};
+  const std::string kPen = "stroke #000000 width 0.75";
   const struct {
     const char* name;
     uint32_t fillMode;
     uint32_t pen;
     uint32_t brush;
-    const char* paint;
+    std::string paint;
   } kCases[] = {
-      {"winding, null pen", 2, kNullPen, 0x80000004, "f"},
-      {"alternate, null pen", 1, kNullPen, 0x80000004, "f*"},
-      {"winding, black pen", 2, kBlackPen, 0x80000004, "B"},
-      {"alternate, black pen", 1, kBlackPen, 0x80000004, "B*"},
-      {"null brush", 1, kBlackPen, kNullBrush, "S"},
-      {"null brush and pen", 1, kNullPen, kNullBrush, nullptr},
+      {"winding, null pen", 2, kNullPen, 0x80000004, "fill #000000"},
+      {"alternate, null pen", 1, kNullPen, 0x80000004, "fill #000000 even-odd"},
+      {"winding, black pen", 2, kBlackPen, 0x80000004, "fill #000000, " + kPen},
+      {"alternate, black pen", 1, kBlackPen, 0x80000004, "fill #000000 even-odd, " + kPen},
+      {"null brush", 1, kBlackPen, kNullBrush, kPen},
+      {"null brush and pen", 1, kNullPen, kNullBrush, ""},
   };
   for (const auto& c : kCases) {
-    const Lines lines = PlayLines(EmfBuilder()
-                                      .setPolyFillMode(c.fillMode)
-                                      .selectObject(c.pen)
-                                      .selectObject(c.brush)
-                                      .polygon16(triangle)
-                                      .bytes());
-    if (c.paint == nullptr) {  // nothing to see, nothing written
-      EXPECT_EQ(lines, Lines{}) << c.name;
-      continue;
-    }
-    ASSERT_GE(lines.size(), 2u) << c.name;
-    EXPECT_EQ(lines[lines.size() - 2], "h") << c.name;
-    EXPECT_EQ(lines.back(), c.paint) << c.name;
+    const Lines trace = RecordTrace(EmfBuilder()
+                                        .setPolyFillMode(c.fillMode)
+                                        .selectObject(c.pen)
+                                        .selectObject(c.brush)
+                                        .polygon16(triangle)
+                                        .bytes());
+    const auto polygon = std::find(trace.begin(), trace.end(), "  @144 EMR_POLYGON16");
+    ASSERT_NE(polygon, trace.end()) << c.name;
+    const Lines drawn(polygon + 1, std::find_if(polygon + 1, trace.end(), [](const auto& line) {
+                        return line.starts_with("  @");
+                      }));
+    // Nothing to see, nothing drawn.
+    EXPECT_EQ(drawn, c.paint.empty() ? Lines{} : Lines{"    path 0,0 30,30: " + c.paint}) << c.name;
   }
 }
 

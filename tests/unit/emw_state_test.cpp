@@ -183,16 +183,19 @@ TEST(EmwSavedStates, restoreDC_bringsBackTheSavedTransform) {
 // The restored context holds the platform's defaults: a black pen of width
 // 0 (drawn 1 wide) and a white brush.
 TEST(EmwSavedStates, restoreDC_takesBackPenAndBrush) {
-  const Lines lines = PlayLines(EmfBuilder()
-                                    .saveDC()
-                                    .createPen(1, 0, 2, 0x0000FF)
-                                    .selectObject(1)
-                                    .rectangle({0, 0, 40, 40})
-                                    .restoreDC(-1)
-                                    .rectangle({0, 0, 40, 40})
-                                    .bytes());
-  EXPECT_EQ(lines, (Lines{"1 0 0 RG", "1.5 w", "1 1 1 rg", "0 45 30 30 re", "B", "0 0 0 RG",
-                          "0.75 w", "0 45 30 30 re", "B"}));
+  const Lines trace = emw_test::RecordTrace(EmfBuilder()
+                                                .saveDC()
+                                                .createPen(1, 0, 2, 0x0000FF)
+                                                .selectObject(1)
+                                                .rectangle({0, 0, 40, 40})
+                                                .restoreDC(-1)
+                                                .rectangle({0, 0, 40, 40})
+                                                .bytes());
+  Lines drawn;
+  std::copy_if(trace.begin(), trace.end(), std::back_inserter(drawn),
+               [](const std::string& line) { return line.starts_with("    path"); });
+  EXPECT_EQ(drawn, (Lines{"    path 0,0 30,30: fill #FFFFFF, stroke #FF0000 width 1.5",
+                          "    path 0,0 30,30: fill #FFFFFF, stroke #000000 width 0.75"}));
 }
 
 TEST(EmwSavedStates, deepNesting_isBoundedAndPlayable) {
