@@ -110,9 +110,9 @@ class OpenFileAllowance {
   bool raised_ = false;
 };
 
-// One page as JPEG data with its density written in.
-std::string DrawJpegPage(const std::string& page, const JpegResolution& resolution) {
-  const auto picture = emf2pdf::PagePicture::Load(page);
+// Page `number` as JPEG data with its density written in.
+std::string DrawJpegPage(const std::string& page, int number, const JpegResolution& resolution) {
+  const auto picture = emf2pdf::PagePicture::Load(page, number);
   const auto density = PageDensity(picture, resolution, page);
   std::string jpeg = pdf::EncodeJpeg(
       picture.Render(picture.PixelWidth(density.first), picture.PixelHeight(density.second)),
@@ -170,7 +170,7 @@ JpegRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
   std::vector<std::unique_ptr<pdf::OutputFile>> files;
   for (int i = 0; i < count; ++i) {
     try {
-      const std::string jpeg = DrawJpegPage(pageFiles[static_cast<size_t>(i)], resolution);
+      const std::string jpeg = DrawJpegPage(pageFiles[static_cast<size_t>(i)], i + 1, resolution);
       files.push_back(std::make_unique<pdf::OutputFile>(names[static_cast<size_t>(i)]));
       files.back()->write(jpeg);
     } catch (const std::exception& error) {

@@ -152,7 +152,8 @@ void TEMF2PDFConverter::DrawPage(const EmfReader& emf, const std::string& file) 
   pdf::TPDFPage& page = CurrentPage();
   page.SetOrientation(pageOrientation_);
   page.SetSize(pageSize_);
-  pageTrace_ = PageTrace::Start(traceMode_, PageCount(), file, Resolution() / 72.0);
+  pageTrace_ =
+      PageTrace::Start(traceMode_, firstPageNumber_ - 1 + PageCount(), file, Resolution() / 72.0);
   // A header without a usable frame takes one from what the picture draws.
   const std::optional<EmfReader> framed = WithMeasuredFrame(emf, *this);
   const EmfReader& picture = framed ? *framed : emf;

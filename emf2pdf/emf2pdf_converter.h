@@ -77,6 +77,9 @@ class TEMF2PDFConverter : public pdf::TPDFDocument {
   // what TALLOWCRAFT_TRACE asks for.
   TraceMode GetTraceMode() const { return traceMode_; }
   void SetTraceMode(TraceMode value) { traceMode_ = value; }
+  // The number a trace gives the first page drawn (a job's later page drawn
+  // on a document of its own).
+  void SetFirstPageNumber(int value) { firstPageNumber_ = value; }
 
  private:
   TElMTree::Item& FolderItem(const std::string& relativeName);
@@ -111,6 +114,7 @@ class TEMF2PDFConverter : public pdf::TPDFDocument {
   bool addWatermarks_ = false;
   std::string waterMarkText_;
   TraceMode traceMode_ = TraceModeFromEnvironment();
+  int firstPageNumber_ = 1;
   std::unique_ptr<PageTrace> pageTrace_;  // of the page being drawn, when traced
 };
 

@@ -64,7 +64,7 @@ DeviceDpi ReferenceDeviceDpi(const EmfHeader& header) {
   return {x, y};
 }
 
-PagePicture PagePicture::Load(const std::string& file) {
+PagePicture PagePicture::Load(const std::string& file, int pageNumber) {
   const EmfReader emf = EmfReader::Load(file);
   PagePicture picture;
   picture.file_ = file;
@@ -80,6 +80,7 @@ PagePicture PagePicture::Load(const std::string& file) {
   converter.SetMarginTop(0);
   converter.SetMarginBottom(0);
   converter.SetGenerateBookmarks(false);
+  converter.SetFirstPageNumber(pageNumber);
   converter.BeginDoc();
   try {
     converter.DrawPage(emf, file);

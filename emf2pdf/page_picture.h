@@ -26,7 +26,8 @@ class PagePicture {
  public:
   // Throws NotAMetafile or std::runtime_error (file unreadable, or a page
   // that cannot be drawn); a picture without a usable size is not an error.
-  static PagePicture Load(const std::string& file);
+  // `pageNumber` names the page in a trace (--trace).
+  static PagePicture Load(const std::string& file, int pageNumber = 1);
 
   // The page in inches.
   double WidthInches() const { return widthInches_; }

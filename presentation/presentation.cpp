@@ -92,8 +92,9 @@ void WriteSlideMovie(SwfSink& sink, const std::vector<std::string>& pageFiles,
   std::optional<SwfMovieWriter> movie;
   int stageWidth = 0;
   int stageHeight = 0;
-  for (const std::string& file : pageFiles) {
-    const auto picture = emf2pdf::PagePicture::Load(file);
+  for (size_t i = 0; i < pageFiles.size(); ++i) {
+    const std::string& file = pageFiles[i];
+    const auto picture = emf2pdf::PagePicture::Load(file, static_cast<int>(i) + 1);
     if (!movie) {
       dpi = StageResolution(picture, dpi, file);
       stageWidth = picture.PixelWidth(dpi);
