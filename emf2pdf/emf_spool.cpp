@@ -17,6 +17,9 @@ constexpr uint32_t kSpoolHeaderMinimum = 16;
 constexpr size_t kEmfHeaderMinimum = 88;
 // The limit a page file has; the spool file as a whole is held to it too.
 constexpr uint64_t kMaxBytes = uint64_t{1} << 30;
+// Skipped records listed; a file of nothing but tiny font records would
+// otherwise cost twice its size in notes.
+constexpr size_t kMaxSkippedNotes = 4096;
 
 // DEVMODE: where its fields lie and which dmFields bits say they are set.
 constexpr size_t kDmSize = 68;
@@ -79,11 +82,12 @@ bool HeaderOffsetFits(uint32_t offset, uint32_t headerSize) {
   return offset == 0 || (offset >= kSpoolHeaderMinimum && offset < headerSize && offset % 2 == 0);
 }
 
-// The header's size when the bytes start with a plausible spool header, else 0.
+// The header's size when the bytes start with a plausible spool header, else
+// 0. The size may reach past the bytes: a file cut short is still a spool file.
 uint32_t SpoolHeaderSize(std::span<const uint8_t> bytes) {
   if (bytes.size() < kSpoolHeaderMinimum || U32At(bytes, 0) != kSpoolVersion) return 0;
   const uint32_t size = U32At(bytes, 4);
-  if (size < kSpoolHeaderMinimum || size % 4 != 0 || size > bytes.size()) return 0;
+  if (size < kSpoolHeaderMinimum || size % 4 != 0) return 0;
   if (!HeaderOffsetFits(U32At(bytes, 8), size) || !HeaderOffsetFits(U32At(bytes, 12), size))
     return 0;
   return size;
@@ -160,7 +164,8 @@ class SpoolWalk {
         devMode_ = ReadDevMode(data);
         return devMode_ ? std::string() : "is too short for the fields it claims";
       case Role::Skipped:
-        spool_.skipped.push_back({entry.type, at});
+        if (spool_.skipped.size() < kMaxSkippedNotes) spool_.skipped.push_back({entry.type, at});
+        ++spool_.skippedCount;
         return {};
     }
     return {};
@@ -233,9 +238,17 @@ EmfSpool ReadEmfSpool(std::span<const uint8_t> bytes, const std::string& name) {
   if (kind != InputKind::EmfSpool) throw NotASpoolFile(InputKindRefusal(kind, name));
   const uint32_t headerSize = SpoolHeaderSize(bytes);
   EmfSpool spool;
-  spool.documentName = HeaderString(bytes.first(headerSize), U32At(bytes, 8));
+  spool.documentName =
+      HeaderString(bytes.first(std::min<size_t>(headerSize, bytes.size())), U32At(bytes, 8));
   uint64_t at = headerSize;
-  const std::string why = SpoolWalk(bytes, spool).Run(at);
+  std::string why;
+  if (headerSize > bytes.size()) {
+    at = 0;
+    why = "the header is cut short: it claims " + std::to_string(headerSize) + " bytes, " +
+          std::to_string(bytes.size()) + " are there";
+  } else {
+    why = SpoolWalk(bytes, spool).Run(at);
+  }
   if (!why.empty()) {
     spool.damageOffset = at;
     spool.damage = name + " is damaged at byte " + std::to_string(at) + ": " + why +

@@ -64,7 +64,8 @@ std::string SpoolRecordName(uint32_t type);
 struct EmfSpool {
   std::string documentName;  // UTF-8; empty when the header has none
   std::vector<SpoolPage> pages;
-  std::vector<SpoolRecordNote> skipped;
+  std::vector<SpoolRecordNote> skipped;  // the first 4096
+  size_t skippedCount = 0;
   // Empty when every record was read; else where the walk stopped and why,
   // as a sentence naming the file. The pages before that place are kept.
   std::string damage;

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();  // the spool reader checked the page's header
       }
     }
-    if (spool.Spool().damage.empty() != (spool.Spool().damageOffset == 0)) std::abort();
+    if (spool.Spool().damage.empty() && spool.Spool().damageOffset != 0) std::abort();
   } catch (const emf2pdf::NotASpoolFile&) {
   }
   return 0;

@@ -148,6 +148,7 @@ TEST(EmfSpool, builtRecords_givePagesDevModesAndSkippedFonts) {
   EXPECT_TRUE(s.pages[1].monochrome);
   EXPECT_TRUE(s.pages[2].monochrome);
   ASSERT_EQ(s.skipped.size(), 2u);
+  EXPECT_EQ(s.skippedCount, 2u);
   EXPECT_EQ(SpoolRecordName(s.skipped[0].type), "EMRI_PRESTARTPAGE");
   EXPECT_EQ(SpoolRecordName(s.skipped[1].type), "EMRI_ENGINE_FONT");
   EXPECT_EQ(s.skipped[1].offset, font);
@@ -181,6 +182,7 @@ TEST(EmfSpool, damagedRecords_endThePagesThere) {
   PatchU32(unknown, second, 0x99);
   std::vector<uint8_t> stub = whole;
   stub.insert(stub.end(), {1, 2, 3});
+  const std::vector<uint8_t> headerCut(whole.begin(), whole.begin() + 20);
   SpoolBuilder shortDevMode;
   shortDevMode.page(EmfBuilder().bytes())
       .record(spoolbuild::EMRI_DEVMODE, std::vector<uint8_t>(80));
@@ -202,6 +204,7 @@ TEST(EmfSpool, damagedRecords_endThePagesThere) {
       {"offset to no page", nowhere, secondOffset, 2, "EMRI_METAFILE_EXT points to no page"},
       {"offset past 4 GiB", highBits, secondOffset, 2, "EMRI_METAFILE_EXT points outside the file"},
       {"unknown record", unknown, second, 1, "record type 153 is unknown"},
+      {"header cut", headerCut, 0, 0, "the header is cut short: it claims"},
       {"stub", stub, whole.size(), 2, "a record is cut short"},
       {"short DEVMODE", shortDevMode.bytes(), second, 1, "EMRI_DEVMODE is too short"},
   };
