@@ -16,6 +16,7 @@
 #include "pdf/pages.h"
 #include "pdf/patterns.h"
 #include "pdf/pdf_types.h"
+#include "pdf/standard_security.h"
 
 namespace pdf {
 
@@ -77,6 +78,10 @@ class TPDFDocument {
   void WriteStream(std::string data, int64_t objectNumber);
 
   const FileKey& fileKey() const { return fileKey_; }
+  // The /Length of a stream of `plainSize` bytes once encrypted.
+  int64_t StreamLength(size_t plainSize) const {
+    return static_cast<int64_t>(EncryptedSize(fileKey_, plainSize));
+  }
   const std::string& FileIdentifier() const { return fileId_; }
 
   // Properties.
@@ -155,6 +160,7 @@ class TPDFDocument {
   void WritePageTree();
   void WriteCatalog();
   void WriteEncryptDictionary();
+  void PrepareFileKey();
   void WriteXref();
   void WriteTrailer();
   void LaunchViewer() const;
@@ -202,6 +208,7 @@ class TPDFDocument {
   std::string fileId_;
   int32_t permissions_ = 0;
   std::string ownerEntry_;
+  Revision6Entries revision6_;
   FileKey fileKey_;
 
   // Navigation.

@@ -1,0 +1,118 @@
+#include "pdf/aes_crypto.h"
+
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+#include <openssl/sha.h>
+
+#include <memory>
+
+#include "pdf/pdf_exception.h"
+
+namespace pdf {
+
+namespace {
+
+constexpr size_t kBlock = 16;
+
+[[noreturn]] void Fail(const char* what) {
+  throw TPDFException(std::string("Cannot encrypt the document: ") + what + " failed");
+}
+
+using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)>;
+
+const EVP_CIPHER* Cipher(size_t keySize, bool cbc) {
+  if (keySize == 16) return cbc ? EVP_aes_128_cbc() : EVP_aes_128_ecb();
+  if (keySize == 32) return cbc ? EVP_aes_256_cbc() : EVP_aes_256_ecb();
+  Fail("an AES key of that size");
+}
+
+// Runs one whole message through the cipher into `out` (which it sizes).
+void Run(bool encrypt, bool cbc, bool pad, std::span<const uint8_t> key, const uint8_t* iv,
+         const uint8_t* in, size_t size, std::string& out) {
+  CipherContext context(EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free);
+  if (!context ||
+      EVP_CipherInit_ex(context.get(), Cipher(key.size(), cbc), nullptr, key.data(), iv,
+                        encrypt ? 1 : 0) != 1 ||
+      EVP_CIPHER_CTX_set_padding(context.get(), pad ? 1 : 0) != 1)
+    Fail("AES setup");
+  const size_t start = out.size();
+  out.resize(start + size + kBlock);
+  auto* to = reinterpret_cast<unsigned char*>(out.data() + start);
+  int written = 0;
+  int last = 0;
+  // EVP lengths are int: long streams go through in pieces.
+  constexpr size_t kPiece = size_t{1} << 30;
+  for (size_t done = 0; done < size;) {
+    const size_t piece = std::min(kPiece, size - done);
+    int n = 0;
+    if (EVP_CipherUpdate(context.get(), to + written, &n, in + done, static_cast<int>(piece)) != 1)
+      Fail("AES");
+    written += n;
+    done += piece;
+  }
+  if (EVP_CipherFinal_ex(context.get(), to + written, &last) != 1) Fail("AES");
+  out.resize(start + static_cast<size_t>(written + last));
+}
+
+Bytes ToBytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+}  // namespace
+
+Bytes CryptoRandomBytes(size_t count) {
+  Bytes bytes(count);
+  if (count > 0 && RAND_bytes(bytes.data(), static_cast<int>(count)) != 1) Fail("random bytes");
+  return bytes;
+}
+
+std::string AesCbcEncryptWithRandomIv(std::span<const uint8_t> key, std::string_view plain) {
+  const Bytes iv = CryptoRandomBytes(kBlock);
+  std::string out(iv.begin(), iv.end());
+  out.reserve(kBlock + plain.size() + kBlock);
+  Run(true, true, true, key, iv.data(), reinterpret_cast<const uint8_t*>(plain.data()),
+      plain.size(), out);
+  return out;
+}
+
+Bytes AesCbcEncryptNoPadding(std::span<const uint8_t> key, std::span<const uint8_t> iv,
+                             std::span<const uint8_t> plain) {
+  if (plain.size() % kBlock != 0 || iv.size() != kBlock) Fail("AES of a partial block");
+  std::string out;
+  Run(true, true, false, key, iv.data(), plain.data(), plain.size(), out);
+  return ToBytes(out);
+}
+
+Bytes AesEcbEncryptBlock(std::span<const uint8_t> key, std::span<const uint8_t> block) {
+  if (block.size() != kBlock) Fail("AES of a partial block");
+  std::string out;
+  Run(true, false, false, key, nullptr, block.data(), block.size(), out);
+  return ToBytes(out);
+}
+
+std::string AesCbcDecryptWithIv(std::span<const uint8_t> key, std::string_view ivAndCipher) {
+  if (ivAndCipher.size() < 2 * kBlock || ivAndCipher.size() % kBlock != 0)
+    throw TPDFException("Cannot decrypt: not an AES message");
+  const auto* data = reinterpret_cast<const uint8_t*>(ivAndCipher.data());
+  std::string out;
+  Run(false, true, true, key, data, data + kBlock, ivAndCipher.size() - kBlock, out);
+  return out;
+}
+
+Bytes Sha256(std::span<const uint8_t> data) {
+  Bytes digest(SHA256_DIGEST_LENGTH);
+  SHA256(data.data(), data.size(), digest.data());
+  return digest;
+}
+
+Bytes Sha384(std::span<const uint8_t> data) {
+  Bytes digest(SHA384_DIGEST_LENGTH);
+  SHA384(data.data(), data.size(), digest.data());
+  return digest;
+}
+
+Bytes Sha512(std::span<const uint8_t> data) {
+  Bytes digest(SHA512_DIGEST_LENGTH);
+  SHA512(data.data(), data.size(), digest.data());
+  return digest;
+}
+
+}  // namespace pdf
