@@ -231,7 +231,7 @@ void TPDFDocument::BeginDoc() {
   permissions_ = PermissionWord(protectionOptions_, keyLength_);
   fileKey_ = FileKey{};
   ownerEntry_.clear();
-  revision6_ = Revision6Entries{};
+  revision6_ = {};
   if (protectionEnabled_) PrepareFileKey();
 
   output_ = std::make_unique<OutputFile>(fileName_);
@@ -255,7 +255,8 @@ void TPDFDocument::PrepareFileKey() {
     const std::string owner = ownerPassword_.empty() ? user : SaslPrepared(ownerPassword_, "owner");
     fileKey_.method = CryptMethod::aesV3;
     fileKey_.key = CryptoRandomBytes(32);
-    revision6_ = ComputeRevision6Entries(user, owner, fileKey_.key, permissions_);
+    revision6_ = std::async(std::launch::async, ComputeRevision6Entries, user, owner, fileKey_.key,
+                            permissions_);
     return;
   }
   fileKey_.method = keyLength_ == klAES128 ? CryptMethod::aesV2 : CryptMethod::rc4;
@@ -416,11 +417,12 @@ void TPDFDocument::WriteEncryptDictionary() {
   WriteLine(kHandlers[keyLength_]);
   WriteKeyInteger("/P ", permissions_);
   if (keyLength_ == klAES256) {
-    WriteLine("/O (" + EscapeString(revision6_.owner) + ")");
-    WriteLine("/U (" + EscapeString(revision6_.user) + ")");
-    WriteLine("/OE (" + EscapeString(revision6_.ownerKey) + ")");
-    WriteLine("/UE (" + EscapeString(revision6_.userKey) + ")");
-    WriteLine("/Perms (" + EscapeString(revision6_.permissions) + ")");
+    const Revision6Entries entries = revision6_.get();
+    WriteLine("/O (" + EscapeString(entries.owner) + ")");
+    WriteLine("/U (" + EscapeString(entries.user) + ")");
+    WriteLine("/OE (" + EscapeString(entries.ownerKey) + ")");
+    WriteLine("/UE (" + EscapeString(entries.userKey) + ")");
+    WriteLine("/Perms (" + EscapeString(entries.permissions) + ")");
   } else {
     const std::string userEntry =
         ComputeUserEntry(fileKey_.key, FileIdFromHex(fileId_), keyLength_);

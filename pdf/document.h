@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -208,7 +209,9 @@ class TPDFDocument {
   std::string fileId_;
   int32_t permissions_ = 0;
   std::string ownerEntry_;
-  Revision6Entries revision6_;
+  // Computed beside the pages: the password hashes are deliberately slow,
+  // and nothing needs them before the encryption dictionary.
+  std::future<Revision6Entries> revision6_;
   FileKey fileKey_;
 
   // Navigation.

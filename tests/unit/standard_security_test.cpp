@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "pdf/aes_crypto.h"
 #include "pdf/document.h"
 #include "pdf/md5.h"
 #include "pdf/object_encryption.h"
+#include "pdf/pdf_exception.h"
 #include "pdf/standard_security.h"
 
 namespace pdf {
@@ -133,6 +136,25 @@ TEST(DocumentKeyLength, aesRaisesTheVersionAndOldVersionsLowerTheKey) {
   doc.SetVersion(v13);
   EXPECT_EQ(doc.ProtectionKeyLength(), kl40);
   EXPECT_EQ(TPDFDocument::PermissionWord(coPrint | coPrintHi, klAES256), -1852);
+
+  // A password SASLprep refuses is refused before anything is written.
+  const std::string path = ::testing::TempDir() + "refused_aes256.pdf";
+  doc.SetFileName(path);
+  doc.SetProtectionEnabled(true);
+  doc.SetProtectionKeyLength(klAES256);
+  doc.SetOwnerPassword("bell\x07");
+  try {
+    doc.BeginDoc();
+    ADD_FAILURE() << "a control character was accepted";
+  } catch (const TPDFException& error) {
+    EXPECT_EQ(
+        std::string(error.what())
+            .rfind("The owner password cannot protect a document with 256-bit AES: it holds", 0),
+        0u)
+        << error.what();
+  }
+  EXPECT_FALSE(doc.Active());
+  EXPECT_FALSE(std::ifstream(path).good());
   EXPECT_EQ(TPDFDocument::PermissionWord(coPrint | coPrintHi, klAES128), -1852);
 }
 
