@@ -1,9 +1,11 @@
 #include "pdf/aes_crypto.h"
 
+#include <dlfcn.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "pdf/pdf_exception.h"
@@ -18,28 +20,67 @@ constexpr size_t kBlock = 16;
   throw TPDFException(std::string("Cannot encrypt the document: ") + what + " failed");
 }
 
-using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)>;
+// libcrypto is opened when a document is encrypted with AES: loading it
+// with the program would cost every job, most of which encrypt nothing,
+// most of a millisecond and two megabytes. It stays loaded.
+struct CryptoLibrary {
+  void* handle = nullptr;
+  decltype(&OPENSSL_init_crypto) initCrypto = nullptr;
+  decltype(&EVP_CIPHER_fetch) fetchCipher = nullptr;
+  decltype(&EVP_MD_fetch) fetchDigest = nullptr;
+  decltype(&EVP_CIPHER_CTX_new) newContext = nullptr;
+  decltype(&EVP_CIPHER_CTX_free) freeContext = nullptr;
+  decltype(&EVP_CipherInit_ex) cipherInit = nullptr;
+  decltype(&EVP_CIPHER_CTX_set_padding) setPadding = nullptr;
+  decltype(&EVP_CipherUpdate) cipherUpdate = nullptr;
+  decltype(&EVP_CipherFinal_ex) cipherFinal = nullptr;
+  decltype(&EVP_MD_get_size) digestSize = nullptr;
+  decltype(&EVP_Digest) digest = nullptr;
+  decltype(&RAND_bytes) randomBytes = nullptr;
+  bool usable = false;
 
-// The library's configuration file can change nothing we ask of it; reading
-// it would cost every protected job a millisecond.
-void InitialiseOnce() {
-  static const bool done = OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG, nullptr) == 1;
-  if (!done) Fail("starting the cryptographic library");
+  CryptoLibrary() {
+    handle = dlopen("libcrypto.so.3", RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) return;
+    usable = Bind(initCrypto, "OPENSSL_init_crypto") && Bind(fetchCipher, "EVP_CIPHER_fetch") &&
+             Bind(fetchDigest, "EVP_MD_fetch") && Bind(newContext, "EVP_CIPHER_CTX_new") &&
+             Bind(freeContext, "EVP_CIPHER_CTX_free") && Bind(cipherInit, "EVP_CipherInit_ex") &&
+             Bind(setPadding, "EVP_CIPHER_CTX_set_padding") &&
+             Bind(cipherUpdate, "EVP_CipherUpdate") && Bind(cipherFinal, "EVP_CipherFinal_ex") &&
+             Bind(digestSize, "EVP_MD_get_size") && Bind(digest, "EVP_Digest") &&
+             Bind(randomBytes, "RAND_bytes") &&
+             // The configuration file can change nothing asked of it here;
+             // reading it would cost every protected job a millisecond.
+             initCrypto(OPENSSL_INIT_NO_LOAD_CONFIG, nullptr) == 1;
+  }
+  template <typename Function>
+  bool Bind(Function& function, const char* name) {
+    function = reinterpret_cast<Function>(dlsym(handle, name));
+    return function != nullptr;
+  }
+};
+
+const CryptoLibrary& Crypto() {
+  static const CryptoLibrary library;
+  if (!library.usable)
+    throw TPDFException(
+        "Cannot encrypt the document: OpenSSL's libcrypto (libcrypto.so.3) cannot be loaded");
+  return library;
 }
+
+using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, void (*)(EVP_CIPHER_CTX*)>;
 
 // Algorithms are looked up once: an implicit look-up on every use costs more
 // than encrypting a short string, and the AES-256 password hash makes
 // hundreds of calls.
 const EVP_CIPHER* FetchedCipher(const char* name) {
-  InitialiseOnce();
-  const EVP_CIPHER* cipher = EVP_CIPHER_fetch(nullptr, name, nullptr);
+  const EVP_CIPHER* cipher = Crypto().fetchCipher(nullptr, name, nullptr);
   if (cipher == nullptr) Fail(name);
   return cipher;
 }
 
 const EVP_MD* FetchedDigest(const char* name) {
-  InitialiseOnce();
-  const EVP_MD* digest = EVP_MD_fetch(nullptr, name, nullptr);
+  const EVP_MD* digest = Crypto().fetchDigest(nullptr, name, nullptr);
   if (digest == nullptr) Fail(name);
   return digest;
 }
@@ -56,25 +97,28 @@ const EVP_CIPHER* Cipher(size_t keySize, bool cbc) {
 
 // One context per thread, set up afresh for each message.
 EVP_CIPHER_CTX* Context() {
-  thread_local CipherContext context(EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free);
+  thread_local CipherContext context(Crypto().newContext(), Crypto().freeContext);
   if (!context) Fail("AES setup");
   return context.get();
 }
 
 Bytes Digest(const EVP_MD* md, std::span<const uint8_t> data) {
-  Bytes digest(static_cast<size_t>(EVP_MD_get_size(md)));
+  const CryptoLibrary& crypto = Crypto();
+  Bytes digest(static_cast<size_t>(crypto.digestSize(md)));
   unsigned int size = 0;
-  if (EVP_Digest(data.data(), data.size(), digest.data(), &size, md, nullptr) != 1) Fail("SHA-2");
+  if (crypto.digest(data.data(), data.size(), digest.data(), &size, md, nullptr) != 1)
+    Fail("SHA-2");
   return digest;
 }
 
 // Runs one whole message through the cipher into `out` (which it sizes).
 void Run(bool encrypt, bool cbc, bool pad, std::span<const uint8_t> key, const uint8_t* iv,
          const uint8_t* in, size_t size, std::string& out) {
+  const CryptoLibrary& crypto = Crypto();
   EVP_CIPHER_CTX* context = Context();
-  if (EVP_CipherInit_ex(context, Cipher(key.size(), cbc), nullptr, key.data(), iv,
+  if (crypto.cipherInit(context, Cipher(key.size(), cbc), nullptr, key.data(), iv,
                         encrypt ? 1 : 0) != 1 ||
-      EVP_CIPHER_CTX_set_padding(context, pad ? 1 : 0) != 1)
+      crypto.setPadding(context, pad ? 1 : 0) != 1)
     Fail("AES setup");
   const size_t start = out.size();
   out.resize(start + size + kBlock);
@@ -86,12 +130,12 @@ void Run(bool encrypt, bool cbc, bool pad, std::span<const uint8_t> key, const u
   for (size_t done = 0; done < size;) {
     const size_t piece = std::min(kPiece, size - done);
     int n = 0;
-    if (EVP_CipherUpdate(context, to + written, &n, in + done, static_cast<int>(piece)) != 1)
+    if (crypto.cipherUpdate(context, to + written, &n, in + done, static_cast<int>(piece)) != 1)
       Fail("AES");
     written += n;
     done += piece;
   }
-  if (EVP_CipherFinal_ex(context, to + written, &last) != 1) Fail("AES");
+  if (crypto.cipherFinal(context, to + written, &last) != 1) Fail("AES");
   out.resize(start + static_cast<size_t>(written + last));
 }
 
@@ -101,8 +145,8 @@ Bytes ToBytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 Bytes CryptoRandomBytes(size_t count) {
   Bytes bytes(count);
-  InitialiseOnce();
-  if (count > 0 && RAND_bytes(bytes.data(), static_cast<int>(count)) != 1) Fail("random bytes");
+  if (count > 0 && Crypto().randomBytes(bytes.data(), static_cast<int>(count)) != 1)
+    Fail("random bytes");
   return bytes;
 }
 

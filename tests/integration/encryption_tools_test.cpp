@@ -5,12 +5,14 @@
 #include "pdf/document.h"
 #include "pdf/page.h"
 #include "support/silent_job.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using testing_support::HaveTool;
 using testing_support::ProgramResult;
 using testing_support::ReadFile;
+using testing_support::RunCommand;
 using testing_support::RunProgram;
 using testing_support::SilentJob;
 using testing_support::TempFolder;
@@ -298,6 +300,16 @@ TEST(ProtectedPdf, aes256Passwords_followSaslPrep) {
       Contains(result.standardError, "cannot be used with 256-bit AES: it holds a character"))
       << result.standardError;
   EXPECT_FALSE(std::filesystem::exists(refused.documents() + "/protected.pdf"));
+}
+
+// Most jobs encrypt nothing: the program opens libcrypto and ICU only when a
+// document needs AES, so that loading them costs the other jobs nothing.
+TEST(ProtectedPdf, programStart_loadsNoCryptographyLibraries) {
+  std::string needed;
+  ASSERT_EQ(RunCommand(std::string("readelf -d ") + TALLOWCRAFT_BIN + " | grep NEEDED", &needed),
+            0);
+  for (const char* library : {"libcrypto", "libssl", "libicu"})
+    EXPECT_EQ(needed.find(library), std::string::npos) << library << " in\n" << needed;
 }
 
 }  // namespace
