@@ -49,9 +49,10 @@ struct CryptoLibrary {
              Bind(cipherUpdate, "EVP_CipherUpdate") && Bind(cipherFinal, "EVP_CipherFinal_ex") &&
              Bind(digestSize, "EVP_MD_get_size") && Bind(digest, "EVP_Digest") &&
              Bind(randomBytes, "RAND_bytes") &&
-             // The configuration file can change nothing asked of it here;
-             // reading it would cost every protected job a millisecond.
-             initCrypto(OPENSSL_INIT_NO_LOAD_CONFIG, nullptr) == 1;
+             // The configuration file can change nothing asked of it here,
+             // and reading it would cost every protected job a millisecond;
+             // freeing the library's state at exit is work the exit does.
+             initCrypto(OPENSSL_INIT_NO_LOAD_CONFIG | OPENSSL_INIT_NO_ATEXIT, nullptr) == 1;
   }
   template <typename Function>
   bool Bind(Function& function, const char* name) {
