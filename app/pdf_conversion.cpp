@@ -16,6 +16,18 @@ namespace {
 // As long as a PDF password can be.
 constexpr size_t kRandomOwnerPasswordBytes = 32;
 
+// A random owner password of `bytes` random bytes as hexadecimal digits, a
+// password SASLprep leaves as it is (for 256-bit AES).
+std::string RandomHexPassword(size_t bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : platform::RandomBytes(bytes)) {
+    text += kDigits[static_cast<uint8_t>(c) >> 4];
+    text += kDigits[static_cast<uint8_t>(c) & 15];
+  }
+  return text;
+}
+
 std::chrono::system_clock::time_point StartOfToday() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -42,17 +54,20 @@ void ApplyPdfOptions(const PdfOptions& options, const std::optional<std::string>
   converter.SetMarginTop(options.topMargin);
   converter.SetMarginBottom(options.bottomMargin);
   converter.SetProtectionEnabled(options.protectionEnabled);
-  // The options hold only passwords PdfPasswordBytes takes: the silent run
+  // The options hold only passwords PdfPasswordFor takes: the silent run
   // refuses others and the dialog does not let them through.
-  const std::string userPassword = PdfPasswordBytes(options.userPassword).value_or("");
-  const std::string ownerPassword = PdfPasswordBytes(options.masterPassword).value_or("");
+  const int keyLength = options.protectionKeyLength;
+  const std::string userPassword = PdfPasswordFor(options.userPassword, keyLength).value_or("");
+  const std::string ownerPassword = PdfPasswordFor(options.masterPassword, keyLength).value_or("");
   if (options.userPasswordEnabled) converter.SetUserPassword(userPassword);
   if (options.masterPasswordEnabled) converter.SetOwnerPassword(ownerPassword);
   // Without an owner password of its own, anyone who opens the file would
   // have the owner's rights and the permissions would bind nobody; a random
   // one that nobody knows keeps them.
   if (options.protectionEnabled && (!options.masterPasswordEnabled || ownerPassword.empty()))
-    converter.SetOwnerPassword(platform::RandomBytes(kRandomOwnerPasswordBytes));
+    converter.SetOwnerPassword(keyLength == kAes256KeyLength
+                                   ? RandomHexPassword(kRandomOwnerPasswordBytes)
+                                   : platform::RandomBytes(kRandomOwnerPasswordBytes));
   converter.SetPageSize(Allowed<pdf::TPDFPageSize>("PageSize", options.pageSize));
   converter.SetPageOrientation(
       Allowed<pdf::TPDFPageOrientation>("PageOrientation", options.pageOrientation));

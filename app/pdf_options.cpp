@@ -4,6 +4,7 @@
 
 #include "app/registry_readers.h"
 #include "app/settings_store.h"
+#include "pdf/saslprep.h"
 #include "platform/code_pages.h"
 
 namespace app {
@@ -14,7 +15,14 @@ using O = PdfOptions;
 
 namespace {
 
-constexpr PdfOptionChoice kKeyLengths[] = {{0, "40-bit"}, {1, "128-bit"}};
+constexpr PdfOptionChoice kKeyLengths[] = {
+    {0, "40-bit"}, {1, "128-bit"}, {2, "128-bit AES"}, {kAes256KeyLength, "256-bit AES"}};
+// PDF 1.3 to 1.7; the dialog offers 1.3, 1.4 and 1.7.
+constexpr PdfOptionChoice kVersions[] = {{0, "Acrobat 4.x and higher"},
+                                         {1, "Acrobat 5.x and higher"},
+                                         {2, "Acrobat 6.x and higher", false},
+                                         {3, "Acrobat 7.x and higher", false},
+                                         {4, "Acrobat 8.x and higher"}};
 constexpr PdfOptionChoice kCompressions[] = {{0, "None"}, {1, "Flate"}};
 constexpr PdfOptionChoice kOrientations[] = {{0, "Portrait"}, {1, "Landscape"}};
 
@@ -113,8 +121,7 @@ const PdfOptionField kFields[] = {
     Flag("AllowAssemble", true, &O::allowAssemble),
     Choice("ProtectionKeyLength", 0, kKeyLengths, &O::protectionKeyLength),
     Choice("CompressionType", 1, kCompressions, &O::compressionType),
-    // 1.3 to 1.6; the dialog offers the first two.
-    Range("PDFVersion", 0, 0, 3, &O::pdfVersion),
+    Choice("PDFVersion", 0, kVersions, &O::pdfVersion),
     Choice("PageOrientation", 0, kOrientations, &O::pageOrientation),
     Choice("PageSize", 2, kPageSizes, &O::pageSize),
     Margin("LeftMargin", &O::leftMargin),
@@ -180,7 +187,7 @@ bool PasswordEnabled(const PdfOptionField& field, const PdfOptions& options) {
 }
 
 // The plain value wins over the scrambled one; both may be missing.
-std::string SilentPassword(const RegistryReader& key, const PdfOptionField& field) {
+std::string SilentPassword(const RegistryReader& key, const PdfOptionField& field, int keyLength) {
   const char* from = field.plainName;
   std::string text;
   if (key.ValueExists(field.plainName)) {
@@ -189,11 +196,10 @@ std::string SilentPassword(const RegistryReader& key, const PdfOptionField& fiel
     from = field.name;
     text = UnscramblePassword(kPasswordKey, key.ReadString(field.name, ""));
   }
-  if (!PdfPasswordBytes(text))
+  std::string problem;
+  if (!PdfPasswordFor(text, keyLength, &problem))
     throw platform::RegistryError(std::string("the password in settings value \"") + from +
-                                  "\" in HKEY_CURRENT_USER\\" + kPdfOptionsKey +
-                                  " has characters that a PDF password cannot hold (only "
-                                  "Windows-1252 characters can be used)");
+                                  "\" in HKEY_CURRENT_USER\\" + kPdfOptionsKey + " " + problem);
   return text;
 }
 
@@ -207,10 +213,14 @@ std::string PasswordText(const std::string& bytes) {
   return platform::Utf16ToUtf8(platform::MultiByteToWide(1252, bytes));
 }
 
-std::string StoredPassword(const std::string& text) {
+// Windows-1252 bytes where they exist, as the silent run of every version
+// reads them; other 256-bit AES passwords as UTF-8.
+std::string StoredPassword(const std::string& text, int keyLength) {
+  std::string problem;
+  if (!PdfPasswordFor(text, keyLength, &problem))
+    throw std::invalid_argument("the PDF password " + problem);
   const auto bytes = PdfPasswordBytes(text);
-  if (!bytes) throw std::invalid_argument("a PDF password holds only Windows-1252 characters");
-  return ScramblePassword(kPasswordKey, *bytes);
+  return ScramblePassword(kPasswordKey, bytes ? *bytes : PasswordText(text));
 }
 
 RegValue Stored(const PdfOptionField& field, const PdfOptions& options) {
@@ -218,8 +228,10 @@ RegValue Stored(const PdfOptionField& field, const PdfOptions& options) {
       Visitor{[&](bool O::*m) { return RegValue::Dword(options.*m ? 1 : 0); },
               [&](int O::*m) { return RegValue::Dword(static_cast<uint32_t>(options.*m)); },
               [&](std::string O::*m) {
-                return RegValue::String(field.type == Type::Password ? StoredPassword(options.*m)
-                                                                     : options.*m);
+                return RegValue::String(
+                    field.type == Type::Password
+                        ? StoredPassword(options.*m, options.protectionKeyLength)
+                        : options.*m);
               }},
       field.member);
 }
@@ -260,7 +272,7 @@ PdfOptions ReadPdfOptions(platform::RegistryStore& store) {
   PdfOptions options = ReadFields(key);
   for (const PdfOptionField& field : kFields)
     if (field.type == Type::Password && PasswordEnabled(field, options))
-      PasswordOf(field, options) = SilentPassword(key, field);
+      PasswordOf(field, options) = SilentPassword(key, field, options.protectionKeyLength);
   return options;
 }
 
@@ -285,6 +297,25 @@ void SavePdfOptions(platform::RegistryStore& store, const PdfOptions& options) {
 std::optional<std::string> PdfPasswordBytes(const std::string& text) {
   if (!IsUtf8(text)) return text;
   return platform::WideToMultiByteExact(1252, platform::Utf8ToUtf16(text));
+}
+
+std::optional<std::string> PdfPasswordFor(const std::string& text, int keyLength,
+                                          std::string* problem) {
+  if (keyLength != kAes256KeyLength) {
+    auto bytes = PdfPasswordBytes(text);
+    if (!bytes && problem)
+      *problem =
+          "has characters that a PDF password cannot hold (only Windows-1252 characters can be "
+          "used)";
+    return bytes;
+  }
+  const std::string unicode = PasswordText(text);
+  const pdf::PreparedPassword prepared = pdf::SaslPrepPassword(unicode);
+  if (!prepared.ok) {
+    if (problem) *problem = "cannot be used with 256-bit AES: " + prepared.problem;
+    return std::nullopt;
+  }
+  return unicode;
 }
 
 // The document writes its information strings as Windows-1252 bytes; a

@@ -42,7 +42,11 @@ enum class PdfOptionType {
 struct PdfOptionChoice {
   int value;
   const char* caption;  // as the dialog lists it
+  bool listed = true;   // false: allowed in the settings, not offered by the dialog
 };
+
+// ProtectionKeyLength's value for 256-bit AES, whose passwords are Unicode.
+inline constexpr int kAes256KeyLength = 3;
 
 // One stored value. A number outside the allowed values reads as the default;
 // a value of another registry type is refused by the silent run, naming it,
@@ -71,8 +75,8 @@ bool IsAllowed(const PdfOptionField& field, int64_t value);
 
 // The silent run's options: strict (a value of the wrong type is refused with
 // a RegistryError naming it), passwords only while their flag is on, from the
-// plain value when it exists, else the scrambled one. A password with
-// characters outside Windows-1252 is refused naming its value.
+// plain value when it exists, else the scrambled one. A password that
+// PdfPasswordFor refuses for the key length is refused naming its value.
 PdfOptions ReadPdfOptions(platform::RegistryStore& store);
 
 // The dialog's options: lenient (wrong types read as defaults); the passwords
@@ -80,14 +84,21 @@ PdfOptions ReadPdfOptions(platform::RegistryStore& store);
 PdfOptions LoadPdfOptions(platform::RegistryStore& store);
 
 // Writes every value back as one change. A password is stored (scrambled, as
-// Windows-1252 bytes, as the silent run reads it) only while its flag is on;
-// throws std::invalid_argument for one PdfPasswordBytes refuses.
+// Windows-1252 bytes when it has them, else as UTF-8, as the silent run reads
+// it) only while its flag is on; throws std::invalid_argument for one
+// PdfPasswordFor refuses.
 void SavePdfOptions(platform::RegistryStore& store, const PdfOptions& options);
 
 // The bytes a PDF password is made of, the encoding PDF readers turn a typed
 // password into. `text` is UTF-8; bytes that are not UTF-8 are taken as
 // Windows-1252 already. nullopt when a character has no Windows-1252 byte.
 std::optional<std::string> PdfPasswordBytes(const std::string& text);
+
+// The password the PDF writer takes under a ProtectionKeyLength: 256-bit AES
+// takes Unicode (UTF-8) text that SASLprep accepts, the other key lengths
+// PdfPasswordBytes. nullopt when it cannot be one; `problem` then says why.
+std::optional<std::string> PdfPasswordFor(const std::string& text, int keyLength,
+                                          std::string* problem = nullptr);
 
 // UTF-8 text as the PDF writer's single-byte (Windows-1252) text; characters
 // without a byte become "?".

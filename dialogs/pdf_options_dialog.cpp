@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "emf2pdf/picture_fit.h"
 
@@ -51,10 +52,18 @@ QComboBox* List(const char* name, const QStringList& items) {
   return combo;
 }
 
-// The field's allowed values, by their captions.
+// The allowed values the dialog offers.
+std::vector<app::PdfOptionChoice> Listed(const app::PdfOptionField& field) {
+  std::vector<app::PdfOptionChoice> listed;
+  for (const app::PdfOptionChoice& choice : field.choices)
+    if (choice.listed) listed.push_back(choice);
+  return listed;
+}
+
+// The field's offered values, by their captions.
 QComboBox* Choices(const char* name, const char* field) {
   QStringList captions;
-  for (const app::PdfOptionChoice& choice : app::PdfOptionFieldNamed(field).choices)
+  for (const app::PdfOptionChoice& choice : Listed(app::PdfOptionFieldNamed(field)))
     captions << choice.caption;
   return List(name, captions);
 }
@@ -70,17 +79,18 @@ QSpinBox* Margin(const char* name, const char* field) {
 // itself when the field has no captions of its own; a number the list does
 // not offer shows the default.
 int ListPosition(const app::PdfOptionField& field, int value, int count) {
+  const std::vector<app::PdfOptionChoice> listed = Listed(field);
   for (const int wanted : {value, field.fallback}) {
     if (field.choices.empty() && wanted >= 0 && wanted < count) return wanted;
-    for (int i = 0; i < static_cast<int>(field.choices.size()); ++i)
-      if (field.choices[i].value == wanted) return i;
+    for (int i = 0; i < static_cast<int>(listed.size()); ++i)
+      if (listed[i].value == wanted) return i;
   }
   return 0;
 }
 
 int ListValue(const app::PdfOptionField& field, int position) {
   if (position < 0) return field.fallback;
-  return field.choices.empty() ? position : field.choices[position].value;
+  return field.choices.empty() ? position : Listed(field)[static_cast<size_t>(position)].value;
 }
 
 template <typename T>
@@ -165,9 +175,7 @@ QWidget* TfrmSavePDFDlg::makeGeneralTab() {
   edSubject_ = Bound(Named(new QLineEdit, "edSubject"), "Subject");
   edKeywords_ = Bound(Named(new QLineEdit, "edKeywords"), "Keywords");
   cbxCompressionType_ = Bound(Choices("cbxCompressionType", "CompressionType"), "CompressionType");
-  // The versions the dialog offers: 1.3 and 1.4.
-  cbxCompatibility_ = Bound(
-      List("cbxCompatibility", {"Acrobat 4.x and higher", "Acrobat 5.x and higher"}), "PDFVersion");
+  cbxCompatibility_ = Bound(Choices("cbxCompatibility", "PDFVersion"), "PDFVersion");
   form->addRow("Title:", edTitle_);
   form->addRow("Author:", edAuthor_);
   form->addRow("Subject:", edSubject_);
@@ -297,13 +305,21 @@ QString TfrmSavePDFDlg::inputProblem() const {
   const bool master = cbMasterPassword_->isChecked();
   if ((user && IsBlank(edUserPassword_->text())) || (master && IsBlank(edMasterPassword_->text())))
     return "Please enter password or uncheck User or Master passwords options to continue!";
-  // PDF readers turn a typed password into Windows-1252 bytes; any other
-  // character could never be typed back.
+  // PDF readers turn a typed password into Windows-1252 bytes, or for
+  // 256-bit AES into Unicode after SASLprep; any other could never be typed
+  // back.
+  const int keyLength = ListValue(app::PdfOptionFieldNamed("ProtectionKeyLength"),
+                                  cbxProtectionKeyLength_->currentIndex());
   for (const QLineEdit* edit :
-       {user ? edUserPassword_ : nullptr, master ? edMasterPassword_ : nullptr})
-    if (edit != nullptr && !app::PdfPasswordBytes(Utf8(edit->text())))
+       {user ? edUserPassword_ : nullptr, master ? edMasterPassword_ : nullptr}) {
+    std::string problem;
+    if (edit == nullptr || app::PdfPasswordFor(Utf8(edit->text()), keyLength, &problem)) continue;
+    if (keyLength != app::kAes256KeyLength)
       return "A PDF password can only hold Western European (Windows-1252) characters. Please "
              "change the password to continue!";
+    return QString::fromStdString("This password " + problem +
+                                  ". Please change the password to continue!");
+  }
   return {};
 }
 

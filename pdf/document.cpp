@@ -2,15 +2,18 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <exception>
 
+#include "pdf/aes_crypto.h"
 #include "pdf/fonts.h"
 #include "pdf/md5.h"
 #include "pdf/number_format.h"
 #include "pdf/page.h"
 #include "pdf/pdf_exception.h"
 #include "pdf/pdf_strings.h"
+#include "pdf/saslprep.h"
 #include "pdf/standard_security.h"
 #include "platform/shell.h"
 
@@ -45,6 +48,22 @@ std::string InfoDate(std::chrono::system_clock::time_point when) {
   std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1,
                 t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
   return text;
+}
+
+// The oldest version that can hold a key length's security handler.
+TPDFVersion OldestVersionFor(TPDFKeyLength keyLength) {
+  static constexpr TPDFVersion kOldest[] = {v13, v14, v16, v17};
+  return kOldest[keyLength];
+}
+
+// An AES-256 password as the handler hashes it; refused with the reason.
+std::string SaslPrepared(const std::string& password, const char* which) {
+  PreparedPassword prepared = SaslPrepPassword(password);
+  if (!prepared.ok)
+    throw TPDFException(
+        std::string("The ") + which +
+        " password cannot protect a document with 256-bit AES: " + prepared.problem);
+  return prepared.bytes;
 }
 
 }  // namespace
@@ -103,15 +122,17 @@ void TPDFDocument::SetOnePass(bool value) {
 }
 
 void TPDFDocument::SetVersion(TPDFVersion value) {
-  version_ = value > v16 ? v13 : value;
-  if (version_ == v13) keyLength_ = kl40;
+  version_ = value > v17 ? v13 : value;
+  // A version too old for the key length keeps the strongest key it holds.
+  while (OldestVersionFor(keyLength_) > version_)
+    keyLength_ = static_cast<TPDFKeyLength>(keyLength_ - 1);
 }
 
 void TPDFDocument::SetProtectionKeyLength(TPDFKeyLength value) {
   if (value == keyLength_) return;
   if (active_) throw TPDFException(msg::kCannotChange);
-  keyLength_ = value == kl128 ? kl128 : kl40;
-  if (keyLength_ == kl128 && version_ == v13) version_ = v14;
+  keyLength_ = value <= klAES256 ? value : kl40;
+  version_ = std::max(version_, OldestVersionFor(keyLength_));
 }
 
 void TPDFDocument::SetEmulateStandardFont(bool value) {
@@ -121,12 +142,13 @@ void TPDFDocument::SetEmulateStandardFont(bool value) {
 }
 
 int32_t TPDFDocument::PermissionWord(TPDFCtiptoOptions options, TPDFKeyLength keyLength) {
-  uint32_t word = keyLength == kl128 ? 0xFFFFF0C0u : 0xFFFFFFC0u;
+  const bool revision2 = keyLength == kl40;
+  uint32_t word = revision2 ? 0xFFFFFFC0u : 0xFFFFF0C0u;
   if (options & coPrint) word |= 4;
   if (options & coModifyStructure) word |= 8;
   if (options & coCopyInformation) word |= 16;
   if (options & coModifyAnnotation) word |= 32;
-  if (keyLength == kl128) {
+  if (!revision2) {
     if (options & coFillAnnotation) word |= 256;
     if (options & coExtractInfo) word |= 512;
     if (options & coAssemble) word |= 1024;
@@ -209,15 +231,12 @@ void TPDFDocument::BeginDoc() {
   permissions_ = PermissionWord(protectionOptions_, keyLength_);
   fileKey_ = FileKey{};
   ownerEntry_.clear();
-  if (protectionEnabled_) {
-    const FileIdBytes id = FileIdFromHex(fileId_);
-    ownerEntry_ = ComputeOwnerEntry(ownerPassword_, userPassword_, keyLength_);
-    fileKey_.enabled = true;
-    fileKey_.key = ComputeFileKey(userPassword_, ownerEntry_, permissions_, id, keyLength_);
-  }
+  revision6_ = {};
+  if (protectionEnabled_) PrepareFileKey();
 
   output_ = std::make_unique<OutputFile>(fileName_);
-  static constexpr const char* kHeaders[] = {"%PDF-1.3", "%PDF-1.4", "%PDF-1.5", "%PDF-1.6"};
+  static constexpr const char* kHeaders[] = {"%PDF-1.3", "%PDF-1.4", "%PDF-1.5", "%PDF-1.6",
+                                             "%PDF-1.7"};
   WriteLine(kHeaders[version_]);
   WriteLine("%\xD2\xE5\xD1\xF2");
 
@@ -225,6 +244,25 @@ void TPDFDocument::BeginDoc() {
   aborted_ = false;
   pageTreeNumber_ = AllocObjectNumber();
   currentPage_ = &pages_.Add();
+}
+
+void TPDFDocument::PrepareFileKey() {
+  fileKey_.enabled = true;
+  if (keyLength_ == klAES256) {
+    // Without an owner password the user password guards owner access too,
+    // as with RC4.
+    const std::string user = SaslPrepared(userPassword_, "user");
+    const std::string owner = ownerPassword_.empty() ? user : SaslPrepared(ownerPassword_, "owner");
+    fileKey_.method = CryptMethod::aesV3;
+    fileKey_.key = CryptoRandomBytes(32);
+    revision6_ = std::async(std::launch::async, ComputeRevision6Entries, user, owner, fileKey_.key,
+                            permissions_);
+    return;
+  }
+  fileKey_.method = keyLength_ == klAES128 ? CryptMethod::aesV2 : CryptMethod::rc4;
+  ownerEntry_ = ComputeOwnerEntry(ownerPassword_, userPassword_, keyLength_);
+  fileKey_.key =
+      ComputeFileKey(userPassword_, ownerEntry_, permissions_, FileIdFromHex(fileId_), keyLength_);
 }
 
 TPDFPage& TPDFDocument::CurrentPage() {
@@ -354,25 +392,43 @@ void TPDFDocument::WriteCatalog() {
   }
   WriteLine(kModes[pageMode_ <= pmFullScreen ? pageMode_ : 0]);
   WriteOutlinesReference();
+  // AES-256 came to PDF 1.7 as an extension; readers look for it here.
+  if (protectionEnabled_ && keyLength_ == klAES256)
+    WriteLine("/Extensions << /ADBE << /BaseVersion /1.7 /ExtensionLevel 3 >> >>");
   EndDictionary();
   EndObject();
 }
 
 void TPDFDocument::WriteEncryptDictionary() {
-  const std::string userEntry = ComputeUserEntry(fileKey_.key, FileIdFromHex(fileId_), keyLength_);
+  // The handler's version, revision and key length in bits; AES adds one
+  // crypt filter for strings and streams alike.
+  static constexpr const char* kHandlers[] = {
+      "/V 1\r\n/R 2",
+      "/V 2\r\n/R 3\r\n/Length 128",
+      "/V 4\r\n/R 4\r\n/Length 128\r\n"
+      "/CF << /StdCF << /CFM /AESV2 /Length 16 /AuthEvent /DocOpen >> >>\r\n"
+      "/StmF /StdCF\r\n/StrF /StdCF",
+      "/V 5\r\n/R 6\r\n/Length 256\r\n"
+      "/CF << /StdCF << /CFM /AESV3 /Length 32 /AuthEvent /DocOpen >> >>\r\n"
+      "/StmF /StdCF\r\n/StrF /StdCF",
+  };
   BeginObject(encryptNumber_);
   WriteLine("/Filter /Standard");
-  if (keyLength_ == kl128) {
-    WriteLine("/V 2");
-    WriteLine("/R 3");
-    WriteLine("/Length 128");
-  } else {
-    WriteLine("/V 1");
-    WriteLine("/R 2");
-  }
+  WriteLine(kHandlers[keyLength_]);
   WriteKeyInteger("/P ", permissions_);
-  WriteLine("/O (" + EscapeString(ownerEntry_) + ")");
-  WriteLine("/U (" + EscapeString(userEntry) + ")");
+  if (keyLength_ == klAES256) {
+    const Revision6Entries entries = revision6_.get();
+    WriteLine("/O (" + EscapeString(entries.owner) + ")");
+    WriteLine("/U (" + EscapeString(entries.user) + ")");
+    WriteLine("/OE (" + EscapeString(entries.ownerKey) + ")");
+    WriteLine("/UE (" + EscapeString(entries.userKey) + ")");
+    WriteLine("/Perms (" + EscapeString(entries.permissions) + ")");
+  } else {
+    const std::string userEntry =
+        ComputeUserEntry(fileKey_.key, FileIdFromHex(fileId_), keyLength_);
+    WriteLine("/O (" + EscapeString(ownerEntry_) + ")");
+    WriteLine("/U (" + EscapeString(userEntry) + ")");
+  }
   EndDictionary();
   EndObject();
 }

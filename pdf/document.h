@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "pdf/pages.h"
 #include "pdf/patterns.h"
 #include "pdf/pdf_types.h"
+#include "pdf/standard_security.h"
 
 namespace pdf {
 
@@ -77,6 +79,10 @@ class TPDFDocument {
   void WriteStream(std::string data, int64_t objectNumber);
 
   const FileKey& fileKey() const { return fileKey_; }
+  // The /Length of a stream of `plainSize` bytes once encrypted.
+  int64_t StreamLength(size_t plainSize) const {
+    return static_cast<int64_t>(EncryptedSize(fileKey_, plainSize));
+  }
   const std::string& FileIdentifier() const { return fileId_; }
 
   // Properties.
@@ -155,6 +161,7 @@ class TPDFDocument {
   void WritePageTree();
   void WriteCatalog();
   void WriteEncryptDictionary();
+  void PrepareFileKey();
   void WriteXref();
   void WriteTrailer();
   void LaunchViewer() const;
@@ -202,6 +209,9 @@ class TPDFDocument {
   std::string fileId_;
   int32_t permissions_ = 0;
   std::string ownerEntry_;
+  // Computed beside the pages: the password hashes are deliberately slow,
+  // and nothing needs them before the encryption dictionary.
+  std::future<Revision6Entries> revision6_;
   FileKey fileKey_;
 
   // Navigation.

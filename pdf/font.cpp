@@ -120,8 +120,9 @@ int64_t TPDFFont::WriteFontFile(TPDFDocument& document, const std::string& progr
   std::string data = Deflate(program, kFontProgramDeflateLevel);
   int64_t number = 0;
   document.BeginObject(number);
-  document.WriteLine("/Filter /FlateDecode /Length " + IntToStr(static_cast<int64_t>(data.size())) +
-                     " /Length1 " + IntToStr(static_cast<int64_t>(program.size())));
+  document.WriteLine("/Filter /FlateDecode /Length " +
+                     IntToStr(document.StreamLength(data.size())) + " /Length1 " +
+                     IntToStr(static_cast<int64_t>(program.size())));
   document.WriteStream(std::move(data), number);
   return number;
 }
@@ -250,7 +251,8 @@ void TPDFFont::WriteUnicode(TPDFDocument& document) {
   std::string cmap = Deflate(GlyphTable->ToUnicode(ResourceName));
   int64_t toUnicode = 0;
   document.BeginObject(toUnicode);
-  document.WriteLine("/Filter /FlateDecode /Length " + IntToStr(static_cast<int64_t>(cmap.size())));
+  document.WriteLine("/Filter /FlateDecode /Length " +
+                     IntToStr(document.StreamLength(cmap.size())));
   document.WriteStream(std::move(cmap), toUnicode);
 
   int64_t number = ObjectNumber;

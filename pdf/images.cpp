@@ -188,7 +188,7 @@ void TPDFImage::WriteImage(TPDFDocument& document) {
     document.WriteLine("/BitsPerComponent 8 /Filter /FlateDecode");
     document.WriteKeyInteger("/Width ", width_);
     document.WriteKeyInteger("/Height ", height_);
-    document.WriteKeyInteger("/Length ", static_cast<int64_t>(softMask_.size()));
+    document.WriteKeyInteger("/Length ", document.StreamLength(softMask_.size()));
     document.WriteStream(std::exchange(softMask_, std::string()), softMaskNumber);
   }
   int64_t maskNumber = 0;
@@ -211,7 +211,7 @@ void TPDFImage::WriteImage(TPDFDocument& document) {
   document.WriteLine(compression_ == icFlate  ? "/Filter /FlateDecode"
                      : compression_ == icJPEG ? "/Filter /DCTDecode"
                                               : "/Filter [/CCITTFaxDecode]");
-  document.WriteKeyInteger("/Length ", static_cast<int64_t>(imageData_.size()));
+  document.WriteKeyInteger("/Length ", document.StreamLength(imageData_.size()));
   if (compression_ >= icCCITT31)
     document.WriteLine(DecodeParmsLine(compression_, width_, height_, blackIs1_));
   document.EndDictionary();

@@ -229,7 +229,7 @@ void TPDFPage::WriteContentStream(int64_t number) {
   const bool deflate = document_.Compression() == ctFlate;
   if (deflate) data = Deflate(data, kPageContentDeflateLevel);
   if (number != objectNumber_) document_.BeginObject(number);
-  document_.WriteKeyInteger("/Length ", static_cast<int64_t>(data.size()));
+  document_.WriteKeyInteger("/Length ", document_.StreamLength(data.size()));
   if (deflate) document_.WriteLine("/Filter /FlateDecode");
   document_.WriteStream(std::move(data), number);
 }

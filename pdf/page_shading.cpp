@@ -109,7 +109,7 @@ void TPDFPage::WriteShadings() {
     }
     std::string data = std::move(shading.stream);
     if (deflate) data = Deflate(data);
-    document_.WriteKeyInteger("/Length ", static_cast<int64_t>(data.size()));
+    document_.WriteKeyInteger("/Length ", document_.StreamLength(data.size()));
     if (deflate) document_.WriteLine("/Filter /FlateDecode");
     document_.WriteStream(std::move(data), shading.number);
   }

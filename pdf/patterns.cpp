@@ -53,7 +53,7 @@ void TPDFPatterns::Write(TPDFDocument& document, int index) {
   if (deflate) data = Deflate(data);
   document.BeginObject(entry.number);
   document.WriteLine(entry.dictionary);
-  document.WriteKeyInteger("/Length ", static_cast<int64_t>(data.size()));
+  document.WriteKeyInteger("/Length ", document.StreamLength(data.size()));
   if (deflate) document.WriteLine("/Filter /FlateDecode");
   document.WriteStream(std::move(data), entry.number);
 }

@@ -30,9 +30,10 @@ enum TPDFPageSize : uint8_t {
 inline constexpr int kPageSizeCount = 20;
 
 enum TPDFPageOrientation : uint8_t { poPagePortrait, poPageLandscape };
-enum TPDFVersion : uint8_t { v13, v14, v15, v16 };
+enum TPDFVersion : uint8_t { v13, v14, v15, v16, v17 };
 enum TCompressionType : uint8_t { ctNone, ctFlate };
-enum TPDFKeyLength : uint8_t { kl40, kl128 };
+// RC4 40 and 128 bits, AES-128 (from PDF 1.6), AES-256 (from PDF 1.7).
+enum TPDFKeyLength : uint8_t { kl40, kl128, klAES128, klAES256 };
 enum TPageLayout : uint8_t { plSinglePage, plOneColumn, plTwoColumnLeft, plTwoColumnRight };
 enum TPageMode : uint8_t { pmUseNone, pmUseOutlines, pmUseThumbs, pmFullScreen };
 

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "pdf/aes_crypto.h"
 #include "pdf/md5.h"
 #include "pdf/rc4.h"
 
@@ -52,13 +53,13 @@ std::string ComputeOwnerEntry(const std::string& ownerPassword, const std::strin
   // padding an empty one would let anyone open the file as its owner.
   const auto paddedOwner = Pad(ownerPassword.empty() ? userPassword : ownerPassword);
   auto digest = Md5::of({reinterpret_cast<const char*>(paddedOwner.data()), 32});
-  if (keyLength == kl128) digest = Rehash50(digest);
-  const size_t keySize = keyLength == kl128 ? 16 : 5;
+  if (keyLength != kl40) digest = Rehash50(digest);
+  const size_t keySize = keyLength != kl40 ? 16 : 5;
   std::vector<uint8_t> key(digest.begin(), digest.begin() + static_cast<std::ptrdiff_t>(keySize));
 
   auto entry = Pad(userPassword);
   Rc4With(key, entry.data(), entry.size());
-  if (keyLength == kl128) ExtraPasses(key, entry.data(), entry.size(), 1);
+  if (keyLength != kl40) ExtraPasses(key, entry.data(), entry.size(), 1);
   return {reinterpret_cast<const char*>(entry.data()), entry.size()};
 }
 
@@ -75,7 +76,7 @@ std::vector<uint8_t> ComputeFileKey(const std::string& userPassword, const std::
   md5.update(pBytes, 4);
   md5.update(fileId.data(), fileId.size());
   auto digest = md5.finish();
-  if (keyLength == kl128) {
+  if (keyLength != kl40) {
     digest = Rehash50(digest);
     return {digest.begin(), digest.end()};
   }
@@ -115,6 +116,90 @@ FileIdBytes FileIdFromHex(const std::string& hex) {
   for (size_t i = 0; i < 16 && 2 * i + 1 < hex.size(); ++i)
     bytes[i] = static_cast<uint8_t>(value(hex[2 * i]) * 16 + value(hex[2 * i + 1]));
   return bytes;
+}
+
+namespace {
+
+constexpr size_t kSaltSize = 8;
+constexpr size_t kLongestPassword = 127;
+
+std::span<const uint8_t> AsBytes(std::string_view text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+std::string AsText(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
+// The key sealed under a password's key: CBC with a zero vector, no padding.
+std::string SealFileKey(const std::vector<uint8_t>& passwordKey,
+                        const std::vector<uint8_t>& fileKey) {
+  const std::vector<uint8_t> zeroIv(16, 0);
+  return AsText(AesCbcEncryptNoPadding(passwordKey, zeroIv, fileKey));
+}
+
+}  // namespace
+
+std::vector<uint8_t> Revision6Hash(std::string_view password, std::string_view salt,
+                                   std::string_view userEntry) {
+  password = password.substr(0, kLongestPassword);
+  std::string input = std::string(password) + std::string(salt) + std::string(userEntry);
+  std::vector<uint8_t> k = Sha256(AsBytes(input));
+  std::vector<uint8_t> e;
+  // At least 64 rounds, then on until the last byte of E allows stopping.
+  for (int round = 0; round < 64 || e.back() > round - 32; ++round) {
+    const std::string block = std::string(password) + AsText(k) + std::string(userEntry);
+    std::string k1;
+    k1.reserve(block.size() * 64);
+    for (int i = 0; i < 64; ++i) k1 += block;
+    const std::span<const uint8_t> key(k.data(), 16);
+    const std::span<const uint8_t> iv(k.data() + 16, 16);
+    e = AesCbcEncryptNoPadding(key, iv, AsBytes(k1));
+    int sum = 0;
+    for (int i = 0; i < 16; ++i) sum += e[static_cast<size_t>(i)];
+    switch (sum % 3) {
+      case 0:
+        k = Sha256(e);
+        break;
+      case 1:
+        k = Sha384(e);
+        break;
+      default:
+        k = Sha512(e);
+        break;
+    }
+  }
+  k.resize(32);
+  return k;
+}
+
+Revision6Entries ComputeRevision6Entries(const std::string& userPassword,
+                                         const std::string& ownerPassword,
+                                         const std::vector<uint8_t>& fileKey, int32_t permissions) {
+  Revision6Entries entries;
+  const std::string userSalts = AsText(CryptoRandomBytes(2 * kSaltSize));
+  const std::string validation = userSalts.substr(0, kSaltSize);
+  const std::string keySalt = userSalts.substr(kSaltSize);
+  entries.user = AsText(Revision6Hash(userPassword, validation, "")) + userSalts;
+  entries.userKey = SealFileKey(Revision6Hash(userPassword, keySalt, ""), fileKey);
+
+  const std::string ownerSalts = AsText(CryptoRandomBytes(2 * kSaltSize));
+  const std::string ownerValidation = ownerSalts.substr(0, kSaltSize);
+  const std::string ownerKeySalt = ownerSalts.substr(kSaltSize);
+  entries.owner = AsText(Revision6Hash(ownerPassword, ownerValidation, entries.user)) + ownerSalts;
+  entries.ownerKey = SealFileKey(Revision6Hash(ownerPassword, ownerKeySalt, entries.user), fileKey);
+
+  // The permission word as readers check it: P low byte first, four 0xFF
+  // bytes, "T" (metadata encrypted), "adb" and four random bytes.
+  std::vector<uint8_t> perms(16, 0xFF);
+  const auto p = static_cast<uint32_t>(permissions);
+  for (int i = 0; i < 4; ++i) perms[static_cast<size_t>(i)] = static_cast<uint8_t>(p >> (8 * i));
+  perms[8] = 'T';
+  perms[9] = 'a';
+  perms[10] = 'd';
+  perms[11] = 'b';
+  const auto tail = CryptoRandomBytes(4);
+  std::copy(tail.begin(), tail.end(), perms.begin() + 12);
+  entries.permissions = AsText(AesEcbEncryptBlock(fileKey, perms));
+  return entries;
 }
 
 }  // namespace pdf

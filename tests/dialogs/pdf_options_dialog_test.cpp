@@ -149,6 +149,9 @@ TEST_F(PdfOptionsDialogTest, storedValues_selectTheirItemsAndOddOnesTheDefaults)
       {"PageSize", RegValue::String("3"), "cbxPageSize", "A4"},
       {"PDFVersion", RegValue::Dword(1), "cbxCompatibility", "Acrobat 5.x and higher"},
       {"PDFVersion", RegValue::Dword(3), "cbxCompatibility", "Acrobat 4.x and higher"},
+      {"PDFVersion", RegValue::Dword(4), "cbxCompatibility", "Acrobat 8.x and higher"},
+      {"ProtectionKeyLength", RegValue::Dword(2), "cbxProtectionKeyLength", "128-bit AES"},
+      {"ProtectionKeyLength", RegValue::Dword(3), "cbxProtectionKeyLength", "256-bit AES"},
       {"CompressionType", RegValue::Dword(7), "cbxCompressionType", "Flate"},
       {"PageOrientation", RegValue::Binary("\1"), "cbxPageOrientation", "Portrait"},
   };
@@ -204,9 +207,14 @@ TEST_F(PdfOptionsDialogTest, continue_refusesInputThatCannotMakeThePdf) {
     const char* password;
     int leftMargin;
     const char* message;
+    int keyLengthPosition = 0;
   } kCases[] = {
       {"blank password", " \t ", 5, "Enter Password: Please enter password or uncheck"},
       {"outside Windows-1252", "\xd0\xb6", 5, "Enter Password: A PDF password can only hold"},
+      {"outside Windows-1252 for AES-128", "\xd0\xb6", 5,
+       "Enter Password: A PDF password can only hold", 2},
+      {"prohibited by SASLprep", "bell\x07", 5,
+       "Enter Password: This password cannot be used with 256-bit AES: it holds a character", 3},
       {"margins wider than A4", "ok", 205, "Page Setup: The margins leave no room"},
   };
   for (const auto& c : kCases) {
@@ -215,6 +223,7 @@ TEST_F(PdfOptionsDialogTest, continue_refusesInputThatCannotMakeThePdf) {
     shown.clear();
     box("cbProtectionEnabled")->click();
     box("cbUserPassword")->click();
+    find<QComboBox>("cbxProtectionKeyLength")->setCurrentIndex(c.keyLengthPosition);
     edit("edUserPassword")->setText(QString::fromUtf8(c.password));
     find<QSpinBox>("seLeftMargin")->setValue(c.leftMargin);
     EXPECT_FALSE(pressContinue()) << c.what;
@@ -227,8 +236,8 @@ TEST_F(PdfOptionsDialogTest, continue_refusesInputThatCannotMakeThePdf) {
 // silent run and to the dialog.
 TEST_F(PdfOptionsDialogTest, everyFieldRoundTripsThroughTheDialog) {
   testing_support::TempFolder folder;
+  // PDF 1.7 and 256-bit AES, the last values of their lists.
   app::PdfOptions saved = testing_support::OptionsOffTheDefaults();
-  saved.pdfVersion = 1;  // the dialog offers 1.3 and 1.4 only
   platform::RegistryHive store(folder.file("registry.reg"));
   app::SavePdfOptions(store, saved);
   loadFrom(store);

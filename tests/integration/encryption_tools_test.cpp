@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "pdf/document.h"
 #include "pdf/page.h"
 #include "support/silent_job.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using testing_support::HaveTool;
 using testing_support::ProgramResult;
 using testing_support::ReadFile;
+using testing_support::RunCommand;
 using testing_support::RunProgram;
 using testing_support::SilentJob;
 using testing_support::TempFolder;
@@ -74,6 +78,60 @@ const ProtectedCase kProtectedCases[] = {
      nullptr,
      {"AllowAssemble", "AllowExtractInfo"},
      -1540},
+    {"AES-128, both passwords, printing only",
+     2,
+     "u-aes",
+     "o-aes",
+     "u-aes",
+     "o-aes",
+     {"AllowModifyStructure", "AllowCopyInformation", "AllowModifyAnnotation",
+      "AllowFillAnnotation", "AllowExtractInfo", "AllowAssemble"},
+     -1852},
+    {"AES-128, owner only, no copying",
+     2,
+     nullptr,
+     "owner",
+     "",
+     "owner",
+     {"AllowCopyInformation"},
+     -20},
+    {"AES-128, no passwords", 2, nullptr, nullptr, "", nullptr, {}, -4},
+    {"AES-256, a French user and a Russian owner password, nothing allowed",
+     3,
+     "caf\xC3\xA9",
+     "\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C",
+     "caf\xC3\xA9",
+     "\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C",
+     {"AllowPrinting", "AllowModifyStructure", "AllowCopyInformation", "AllowModifyAnnotation",
+      "AllowHiQualityPrinting", "AllowFillAnnotation", "AllowExtractInfo", "AllowAssemble"},
+     -3904},
+    {"AES-256, user only, no assembly",
+     3,
+     "user256",
+     nullptr,
+     "user256",
+     nullptr,
+     {"AllowAssemble"},
+     -1028},
+    {"AES-256, no passwords", 3, nullptr, nullptr, "", nullptr, {}, -4},
+};
+
+// What each ProtectionKeyLength writes and what qpdf reports of it.
+struct Handler {
+  const char* dictionary;
+  const char* header;
+  const char* revision;
+  const char* method;  // nullptr: qpdf names none (RC4 before crypt filters)
+};
+const Handler kHandlers[] = {
+    {"/V 1\r\n/R 2\r\n", "%PDF-1.3", "R = 2\n", nullptr},
+    {"/V 2\r\n/R 3\r\n/Length 128\r\n", "%PDF-1.4", "R = 3\n", nullptr},
+    {"/V 4\r\n/R 4\r\n/Length 128\r\n/CF << /StdCF << /CFM /AESV2 /Length 16 /AuthEvent "
+     "/DocOpen >> >>\r\n/StmF /StdCF\r\n/StrF /StdCF\r\n",
+     "%PDF-1.6", "R = 4\n", "stream encryption method: AESv2\n"},
+    {"/V 5\r\n/R 6\r\n/Length 256\r\n/CF << /StdCF << /CFM /AESV3 /Length 32 /AuthEvent "
+     "/DocOpen >> >>\r\n/StmF /StdCF\r\n/StrF /StdCF\r\n",
+     "%PDF-1.7", "R = 6\n", "stream encryption method: AESv3\n"},
 };
 
 std::string SettingsFor(const ProtectedCase& c) {
@@ -108,8 +166,11 @@ TEST(ProtectedPdf, opensWithEachPasswordAndReportsItsPermissions) {
     const std::string pdf = job.documents() + "/protected.pdf";
     const std::string bytes = ReadFile(pdf);
     EXPECT_FALSE(Contains(bytes, "Quarterly secrets")) << "the title is not encrypted";
-    EXPECT_TRUE(
-        Contains(bytes, c.keyLength == 1 ? "/V 2\r\n/R 3\r\n/Length 128\r\n" : "/V 1\r\n/R 2\r\n"));
+    const Handler& handler = kHandlers[c.keyLength];
+    EXPECT_TRUE(Contains(bytes, handler.dictionary));
+    EXPECT_EQ(bytes.rfind(handler.header, 0), 0u);
+    EXPECT_EQ(Contains(bytes, "/Extensions << /ADBE << /BaseVersion /1.7 /ExtensionLevel 3 >> >>"),
+              c.keyLength == 3);
 
     for (const char* password : {c.userBytes, c.ownerBytes}) {
       if (password == nullptr) continue;
@@ -124,7 +185,13 @@ TEST(ProtectedPdf, opensWithEachPasswordAndReportsItsPermissions) {
     const auto owner = Qpdf({"--show-encryption", "--password=" + ownerOrUser, pdf});
     EXPECT_TRUE(Contains(owner.standardOutput, "P = " + std::to_string(c.permissionWord) + "\n"))
         << owner.standardOutput;
-    EXPECT_TRUE(Contains(owner.standardOutput, c.keyLength == 1 ? "R = 3\n" : "R = 2\n"));
+    EXPECT_TRUE(Contains(owner.standardOutput, handler.revision)) << owner.standardOutput;
+    if (handler.method != nullptr) {
+      EXPECT_TRUE(Contains(owner.standardOutput, handler.method)) << owner.standardOutput;
+      EXPECT_TRUE(Contains(owner.standardOutput,
+                           std::string("string encryption method: ") + (handler.method + 26)))
+          << owner.standardOutput;
+    }
     EXPECT_TRUE(Contains(owner.standardOutput, c.ownerBytes != nullptr
                                                    ? "Supplied password is owner password"
                                                    : "Supplied password is user password"))
@@ -140,6 +207,9 @@ TEST(ProtectedPdf, opensWithEachPasswordAndReportsItsPermissions) {
       const auto empty = Qpdf({"--show-encryption", "--password=", pdf});
       EXPECT_FALSE(Contains(empty.standardOutput, "Supplied password is owner password"))
           << empty.standardOutput;
+      // A wrong password opens nothing, in either tool.
+      EXPECT_NE(Qpdf({"--check", "--password=wrong", pdf}).exitStatus, 0);
+      EXPECT_NE(RunProgram("pdftotext", {"-upw", "wrong", pdf, "-"}).exitStatus, 0);
     }
 
     const auto info = RunProgram("pdfinfo", {"-upw", c.userBytes, pdf});
@@ -157,7 +227,7 @@ TEST(ProtectedPdf, opensWithEachPasswordAndReportsItsPermissions) {
 // written, and pdftotext finds the text with the user password.
 TEST(ProtectedPdf, streamsAndText_decryptWithTheirObjectKeys) {
   if (!HaveTool("qpdf")) GTEST_SKIP() << "qpdf is not installed";
-  for (const pdf::TPDFKeyLength length : {pdf::kl40, pdf::kl128}) {
+  for (const pdf::TPDFKeyLength length : {pdf::kl40, pdf::kl128, pdf::klAES128, pdf::klAES256}) {
     for (const pdf::TCompressionType compression : {pdf::ctNone, pdf::ctFlate}) {
       TempFolder temp;
       const std::string path = temp.file("drawn.pdf");
@@ -203,6 +273,43 @@ TEST(ProtectedPdf, streamsAndText_decryptWithTheirObjectKeys) {
       }
     }
   }
+}
+
+// 256-bit AES passwords go through SASLprep: what it maps away opens the
+// file as the mapped password does, and what it prohibits ends the run with
+// the reason and no file.
+TEST(ProtectedPdf, aes256Passwords_followSaslPrep) {
+  SilentJob job;
+  const ProtectedCase mapped{"", 3, "I\xC2\xADX\xC2\xA0pass", nullptr, "", nullptr, {}, -4};
+  job.WriteSettings(SettingsFor(mapped));
+  const auto run = job.Run();
+  ASSERT_EQ(run.exitStatus, 0) << run.standardError;
+  const std::string pdf = job.documents() + "/protected.pdf";
+  EXPECT_EQ(Qpdf({"--check", "--password=IX pass", pdf}).exitStatus, 0);
+  EXPECT_NE(Qpdf({"--check", "--password=I X pass", pdf}).exitStatus, 0);
+
+  SilentJob refused;
+  const ProtectedCase bell{"", 3, "ring\x07", nullptr, "", nullptr, {}, -4};
+  refused.WriteSettings(SettingsFor(bell));
+  const auto result = refused.Run();
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_TRUE(
+      Contains(result.standardError, "\"SilentUserPassword\" in HKEY_CURRENT_USER\\Software\\"))
+      << result.standardError;
+  EXPECT_TRUE(
+      Contains(result.standardError, "cannot be used with 256-bit AES: it holds a character"))
+      << result.standardError;
+  EXPECT_FALSE(std::filesystem::exists(refused.documents() + "/protected.pdf"));
+}
+
+// Most jobs encrypt nothing: the program opens libcrypto and ICU only when a
+// document needs AES, so that loading them costs the other jobs nothing.
+TEST(ProtectedPdf, programStart_loadsNoCryptographyLibraries) {
+  std::string needed;
+  ASSERT_EQ(RunCommand(std::string("readelf -d ") + TALLOWCRAFT_BIN + " | grep NEEDED", &needed),
+            0);
+  for (const char* library : {"libcrypto", "libssl", "libicu"})
+    EXPECT_EQ(needed.find(library), std::string::npos) << library << " in\n" << needed;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/pdf_conversion.h"
 #include "app/settings_store.h"
 #include "emf2pdf/emf2pdf_converter.h"
+#include "pdf/saslprep.h"
 #include "platform/registry_hive.h"
 #include "support/hive_fixture.h"
 #include "support/pdf_option_values.h"
@@ -93,10 +94,10 @@ TEST(PdfOptions, numbersOutsideTheAllowedValues_readAsTheDefault) {
   MemoryRegistry store;
   for (const auto& [name, value] :
        std::vector<std::pair<const char*, uint32_t>>{{"PageSize", 40},
-                                                     {"PDFVersion", 4},
+                                                     {"PDFVersion", 5},
                                                      {"PageOrientation", 0xFFFFFFFF},
                                                      {"CompressionType", 256},
-                                                     {"ProtectionKeyLength", 2},
+                                                     {"ProtectionKeyLength", 4},
                                                      {"LeftMargin", 10000},
                                                      {"TopMargin", 0xFFFFFFFB},
                                                      {"FontCharset", 200}})
@@ -199,6 +200,45 @@ TEST(PdfOptions, passwordOutsideWindows1252_isRefusedNamingTheValue) {
     ADD_FAILURE() << "a Cyrillic password was accepted";
   } catch (const platform::RegistryError& error) {
     EXPECT_NE(std::string(error.what()).find("\"SilentUserPassword\""), std::string::npos)
+        << error.what();
+  }
+}
+
+// 256-bit AES takes any password SASLprep accepts, as UTF-8; other key
+// lengths keep the Windows-1252 rule, and a prohibited character is refused
+// naming the value.
+TEST(PdfOptions, aes256Passwords_areUnicodeAfterSaslPrep) {
+  const std::string russian = "\xD0\xBF\xD0\xB0\xD1\x80";
+  EXPECT_EQ(PdfPasswordFor(russian, kAes256KeyLength), russian);
+  EXPECT_EQ(PdfPasswordFor(russian, 2), std::nullopt);
+  EXPECT_EQ(PdfPasswordFor("caf\xC3\xA9", 2), "caf\xE9");
+  EXPECT_EQ(PdfPasswordFor("caf\xE9", kAes256KeyLength), "caf\xC3\xA9");  // stored Windows-1252
+
+  MemoryRegistry store;
+  store.Set(kPdfOptionsKey, "ProtectionEnabled", RegValue::Dword(1));
+  store.Set(kPdfOptionsKey, "ProtectionKeyLength", RegValue::Dword(3));
+  store.Set(kPdfOptionsKey, "UserPasswordEnabled", RegValue::Dword(1));
+  store.Set(kPdfOptionsKey, "SilentUserPassword", RegValue::String(russian));
+  emf2pdf::TEMF2PDFConverter converter;
+  ApplyPdfOptions(ReadPdfOptions(store), std::nullopt, converter);
+  EXPECT_EQ(converter.UserPassword(), russian);
+  EXPECT_EQ(converter.ProtectionKeyLength(), pdf::klAES256);
+  EXPECT_EQ(converter.Version(), pdf::v17);
+  // The random owner password is one SASLprep keeps.
+  EXPECT_TRUE(pdf::SaslPrepPassword(converter.OwnerPassword()).ok);
+
+  // Saved and read back as the same text.
+  PdfOptions options = ReadPdfOptions(store);
+  SavePdfOptions(store, options);
+  EXPECT_EQ(LoadPdfOptions(store).userPassword, russian);
+
+  store.Set(kPdfOptionsKey, "SilentUserPassword", RegValue::String("bell\x07"));
+  try {
+    ReadPdfOptions(store);
+    ADD_FAILURE() << "a password with a control character was accepted";
+  } catch (const platform::RegistryError& error) {
+    EXPECT_NE(std::string(error.what()).find("\"SilentUserPassword\""), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find("cannot be used with 256-bit AES"), std::string::npos)
         << error.what();
   }
 }
