@@ -1,6 +1,5 @@
 #include "pdf/aes_crypto.h"
 
-#include <dlfcn.h>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/rand.h>
@@ -9,6 +8,7 @@
 #include <memory>
 
 #include "pdf/pdf_exception.h"
+#include "platform/shared_library.h"
 
 namespace pdf {
 
@@ -24,7 +24,7 @@ constexpr size_t kBlock = 16;
 // with the program would cost every job, most of which encrypt nothing,
 // most of a millisecond and two megabytes. It stays loaded.
 struct CryptoLibrary {
-  void* handle = nullptr;
+  platform::SharedLibrary library{"libcrypto.so.3"};
   decltype(&OPENSSL_init_crypto) initCrypto = nullptr;
   decltype(&EVP_CIPHER_fetch) fetchCipher = nullptr;
   decltype(&EVP_MD_fetch) fetchDigest = nullptr;
@@ -40,8 +40,6 @@ struct CryptoLibrary {
   bool usable = false;
 
   CryptoLibrary() {
-    handle = dlopen("libcrypto.so.3", RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) return;
     usable = Bind(initCrypto, "OPENSSL_init_crypto") && Bind(fetchCipher, "EVP_CIPHER_fetch") &&
              Bind(fetchDigest, "EVP_MD_fetch") && Bind(newContext, "EVP_CIPHER_CTX_new") &&
              Bind(freeContext, "EVP_CIPHER_CTX_free") && Bind(cipherInit, "EVP_CipherInit_ex") &&
@@ -56,8 +54,7 @@ struct CryptoLibrary {
   }
   template <typename Function>
   bool Bind(Function& function, const char* name) {
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
+    return library.Bind(function, name);
   }
 };
 

@@ -1,6 +1,6 @@
 #include "pdf/saslprep.h"
+#include "platform/shared_library.h"
 
-#include <dlfcn.h>
 #include <unicode/usprep.h>
 #include <unicode/ustring.h>
 #include <unicode/uvernum.h>
@@ -24,7 +24,8 @@ constexpr size_t kLongestPassword = 127;
 // ICU is opened when an AES-256 password is prepared, not with the program:
 // most jobs never need it. It stays loaded.
 struct IcuLibrary {
-  void* handle = nullptr;
+  platform::SharedLibrary library{
+      ("libicuuc.so." + std::to_string(U_ICU_VERSION_MAJOR_NUM)).c_str()};
   decltype(&u_strFromUTF8) fromUtf8 = nullptr;
   decltype(&u_strToUTF8) toUtf8 = nullptr;
   decltype(&usprep_openByType) openProfile = nullptr;
@@ -34,9 +35,6 @@ struct IcuLibrary {
   bool usable = false;
 
   IcuLibrary() {
-    const std::string name = "libicuuc.so." + std::to_string(U_ICU_VERSION_MAJOR_NUM);
-    handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) return;
     usable = Bind(fromUtf8, TALLOWCRAFT_ICU_SYMBOL(u_strFromUTF8)) &&
              Bind(toUtf8, TALLOWCRAFT_ICU_SYMBOL(u_strToUTF8)) &&
              Bind(openProfile, TALLOWCRAFT_ICU_SYMBOL(usprep_openByType)) &&
@@ -46,8 +44,7 @@ struct IcuLibrary {
   }
   template <typename Function>
   bool Bind(Function& function, const char* name) {
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
+    return library.Bind(function, name);
   }
 };
 

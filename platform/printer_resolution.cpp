@@ -1,18 +1,16 @@
 #include "platform/printer_resolution.h"
+#include "platform/shared_library.h"
 
 #include <cups/cups.h>
-#include <dlfcn.h>
 #include <strings.h>
 
 namespace platform {
 
 namespace {
 
-// libcups is opened when needed, so that the program runs where it is not
-// installed: without it there is no printer to ask. It stays loaded: it keeps
-// per-thread state of its own that closing it would strand.
+// Without libcups installed there is no printer to ask.
 struct CupsLibrary {
-  void* handle = nullptr;
+  SharedLibrary library{"libcups.so.2"};
   decltype(&cupsGetDests2) getDests = nullptr;
   decltype(&cupsFreeDests) freeDests = nullptr;
   decltype(&cupsCopyDestInfo) copyDestInfo = nullptr;
@@ -21,18 +19,12 @@ struct CupsLibrary {
   decltype(&ippGetResolution) getResolution = nullptr;
 
   CupsLibrary() {
-    handle = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) return;
-    Bind(getDests, "cupsGetDests2");
-    Bind(freeDests, "cupsFreeDests");
-    Bind(copyDestInfo, "cupsCopyDestInfo");
-    Bind(freeDestInfo, "cupsFreeDestInfo");
-    Bind(findDestDefault, "cupsFindDestDefault");
-    Bind(getResolution, "ippGetResolution");
-  }
-  template <typename Function>
-  void Bind(Function& function, const char* name) {
-    function = reinterpret_cast<Function>(dlsym(handle, name));
+    library.Bind(getDests, "cupsGetDests2");
+    library.Bind(freeDests, "cupsFreeDests");
+    library.Bind(copyDestInfo, "cupsCopyDestInfo");
+    library.Bind(freeDestInfo, "cupsFreeDestInfo");
+    library.Bind(findDestDefault, "cupsFindDestDefault");
+    library.Bind(getResolution, "ippGetResolution");
   }
   bool Usable() const {
     return getDests && freeDests && copyDestInfo && freeDestInfo && findDestDefault &&

@@ -1,10 +1,10 @@
 #include "platform/window_message.h"
+#include "platform/shared_library.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <condition_variable>
@@ -38,27 +38,25 @@ struct XlibFunctions {
   bool usable = false;
 
   XlibFunctions() {
-    void* handle = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) return;
-    usable = true;
-    Bind(handle, XCloseDisplay, "XCloseDisplay");
-    Bind(handle, XFree, "XFree");
-    Bind(handle, XGetClassHint, "XGetClassHint");
-    Bind(handle, XGetWindowAttributes, "XGetWindowAttributes");
-    Bind(handle, XGetWindowProperty, "XGetWindowProperty");
-    Bind(handle, XInternAtom, "XInternAtom");
-    Bind(handle, XOpenDisplay, "XOpenDisplay");
-    Bind(handle, XQueryTree, "XQueryTree");
-    Bind(handle, XSendEvent, "XSendEvent");
-    Bind(handle, XSetErrorHandler, "XSetErrorHandler");
-    Bind(handle, XSetIOErrorHandler, "XSetIOErrorHandler");
-    Bind(handle, XSync, "XSync");
+    const auto bind = [this](auto& function, const char* name) {
+      usable = library.Bind(function, name) && usable;
+    };
+    usable = library.Loaded();
+    bind(XCloseDisplay, "XCloseDisplay");
+    bind(XFree, "XFree");
+    bind(XGetClassHint, "XGetClassHint");
+    bind(XGetWindowAttributes, "XGetWindowAttributes");
+    bind(XGetWindowProperty, "XGetWindowProperty");
+    bind(XInternAtom, "XInternAtom");
+    bind(XOpenDisplay, "XOpenDisplay");
+    bind(XQueryTree, "XQueryTree");
+    bind(XSendEvent, "XSendEvent");
+    bind(XSetErrorHandler, "XSetErrorHandler");
+    bind(XSetIOErrorHandler, "XSetIOErrorHandler");
+    bind(XSync, "XSync");
   }
-  template <typename Function>
-  void Bind(void* handle, Function& function, const char* name) {
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    usable = usable && function != nullptr;
-  }
+
+  SharedLibrary library{"libX11.so.6"};
 };
 
 const XlibFunctions& Xlib() {
