@@ -68,7 +68,9 @@ std::vector<std::string> SplitLines(std::string_view text) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     std::string line(text.substr(start, end - start));
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Every CR before the line feed is line-end debris ("\r\r\n" too), or a
+    // saved file would not read back as it was written.
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(std::move(line));
     start = end + 1;
   }

@@ -97,6 +97,16 @@ TEST(RegFile, parse_readsUtf16WithByteOrderMarks) {
   }
 }
 
+// Found by fuzzing: a line ended by "\r\r\n" must read back the same after a save.
+TEST(RegFile, lineEndsWithSeveralCarriageReturns_surviveASave) {
+  const std::string text =
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\r\n"
+      "\"V\"=dword:00000001\r\r\n; note\r\r\n";
+  const std::string saved = RegFile::Parse(text, "a.reg").Serialize();
+  EXPECT_EQ(RegFile::Parse(saved, "b.reg").Serialize(), saved);
+  ASSERT_NE(RegFile::Parse(text, "a.reg").Find("A", "V"), nullptr);
+}
+
 TEST(RegFile, keysAndNames_compareWithoutCaseAndLastCopyWins) {
   const RegFile file = RegFile::Parse(
       Hive("\"Silent\"=dword:0\n[hkey_current_user\\software\\quillmark\\tallowcraft\\]\n"
