@@ -1,15 +1,10 @@
 #include "app/html_text.h"
 
+#include "platform/hex_digits.h"
+
 namespace app {
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool Unreserved(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -64,8 +59,8 @@ std::optional<std::string> PercentDecodeSegment(const std::string& segment) {
     char c = segment[i];
     if (c == '%') {
       if (i + 2 >= segment.size()) return std::nullopt;
-      const int high = HexDigit(segment[i + 1]);
-      const int low = HexDigit(segment[i + 2]);
+      const int high = platform::HexDigitValue(segment[i + 1]);
+      const int low = platform::HexDigitValue(segment[i + 2]);
       if (high < 0 || low < 0) return std::nullopt;
       c = static_cast<char>(high * 16 + low);
       i += 2;

@@ -5,21 +5,13 @@
 #include "app/path_rules.h"
 #include "app/registry_readers.h"
 #include "platform/folders.h"
+#include "platform/hex_digits.h"
 
 namespace app {
 
 using platform::RegValue;
 
-namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 RunSettings LoadRunSettings(platform::RegistryStore& store) {
   const RegistryReader main(store, kMainKey, Strictness::Tolerant);
@@ -82,8 +74,8 @@ std::string UnscramblePassword(const std::string& key, const std::string& stored
   const size_t count = stored.size() / 2;
   plain.reserve(count);
   for (size_t j = 0; j < count; ++j) {
-    const int high = HexValue(stored[2 * j]);
-    const int low = HexValue(stored[2 * j + 1]);
+    const int high = platform::HexDigitValue(stored[2 * j]);
+    const int low = platform::HexDigitValue(stored[2 * j + 1]);
     auto c = static_cast<uint8_t>(high < 0 || low < 0 ? 32 : high * 16 + low);
     if (!key.empty()) c ^= static_cast<uint8_t>(key[j % key.size()]);
     plain.push_back(static_cast<char>(c));

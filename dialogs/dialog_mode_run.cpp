@@ -127,13 +127,13 @@ DialogModeRun::Outcome DialogModeRun::SaveOutputs() {
   const bool movie = app::MakesMovie(*output_);
   const bool pdf = app::MakesPdf(*output_);
   if (movie && !AskMovieOptions(movie_, job_.pageFiles)) return Outcome::Cancelled;
-  std::optional<app::PdfOptions> pdfOptions;
-  if (pdf && !(pdfOptions = AskPdfOptions())) return Outcome::Cancelled;
+  std::optional<PdfChoice> pdfChoice;
+  if (pdf && !(pdfChoice = AskPdfOptions())) return Outcome::Cancelled;
 
   // Discarded unless committed: a failed PDF takes the new movie with it.
   std::unique_ptr<pdf::OutputFile> movieFile;
   if (movie) movieFile = WriteMovie(movie_, app::MovieFileName(outputName_));
-  if (pdf && SavePdf(*pdfOptions) == Outcome::Failed) return Outcome::Failed;
+  if (pdf && SavePdf(*pdfChoice) == Outcome::Failed) return Outcome::Failed;
   if (movieFile) movieFile->commit();
   if (pdf) {
     const std::string pdfName = app::ChangeFileExt(outputName_, ".pdf");
@@ -143,22 +143,23 @@ DialogModeRun::Outcome DialogModeRun::SaveOutputs() {
   return Outcome::Made;
 }
 
-std::optional<app::PdfOptions> DialogModeRun::AskPdfOptions() {
-  app::PdfOptions options;
-  TfrmSavePDFDlg dialog(options, messages_);
+std::optional<DialogModeRun::PdfChoice> DialogModeRun::AskPdfOptions() {
+  PdfChoice choice;
+  TfrmSavePDFDlg dialog(choice.options, messages_);
   dialog.SetProducer(app::kProducer);
   dialog.LoadSettings(store_);
   dialog.SetAutoOpenPDF(settings_.openFileCheckBox);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   settings_.openFileCheckBox = dialog.AutoOpenPDF();
   dialog.SaveSettings(store_);
-  return options;
+  choice.producer = dialog.Producer();
+  return choice;
 }
 
-DialogModeRun::Outcome DialogModeRun::SavePdf(const app::PdfOptions& options) {
+DialogModeRun::Outcome DialogModeRun::SavePdf(const PdfChoice& choice) {
   WarnWhenNotReplaceable(messages_, app::ChangeFileExt(outputName_, ".pdf"));
   try {
-    app::ConvertToPdf(job_.pageFiles, outputName_, options, app::kProducer,
+    app::ConvertToPdf(job_.pageFiles, outputName_, choice.options, choice.producer,
                       [] { QCoreApplication::processEvents(); });
   } catch (const std::exception& error) {
     messages_.Show(error.what(), "Error of converting", platform::MessageIcon::Error);

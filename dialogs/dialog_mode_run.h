@@ -43,9 +43,15 @@ class DialogModeRun {
   // files; cancelling anywhere makes nothing, and a movie made with a PDF
   // replaces its name only once the PDF is made too.
   Outcome SaveOutputs();
+  // What the PDF options dialog was closed with: the options and the
+  // document's producer.
+  struct PdfChoice {
+    app::PdfOptions options;
+    std::string producer;
+  };
   // The PDF options dialog; nothing when it is cancelled.
-  std::optional<app::PdfOptions> AskPdfOptions();
-  Outcome SavePdf(const app::PdfOptions& options);
+  std::optional<PdfChoice> AskPdfOptions();
+  Outcome SavePdf(const PdfChoice& choice);
   void MoviePostActions();
   void DeleteJobFiles() const;
 

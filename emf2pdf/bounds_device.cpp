@@ -282,6 +282,11 @@ std::optional<EmfReader> WithMeasuredFrame(const EmfReader& emf, pdf::TPDFDocume
           0 &&
       FramePixels(static_cast<double>(f.bottom) - f.top, h.szlDevice.cy, h.szlMillimeters.cy) != 0)
     return std::nullopt;
+  // Bounds that say something are kept to as the rest of the header is: the
+  // page of such a picture stays blank.
+  if (!BoundsEmpty(h.rclBounds)) return std::nullopt;
+  const std::optional<RectL> ink = MeasureInk(emf, like);
+  if (!ink) return std::nullopt;
   SizeL device = h.szlDevice;
   SizeL millimetres = h.szlMillimeters;
   if (device.cx <= 0 || device.cy <= 0 || millimetres.cx <= 0 || millimetres.cy <= 0) {
@@ -289,11 +294,6 @@ std::optional<EmfReader> WithMeasuredFrame(const EmfReader& emf, pdf::TPDFDocume
     device = {9600, 9600};
     millimetres = {2540, 2540};
   }
-  // Bounds that say something are kept to as the rest of the header is: the
-  // page of such a picture stays blank.
-  if (!BoundsEmpty(h.rclBounds)) return std::nullopt;
-  const std::optional<RectL> ink = MeasureInk(emf, like);
-  if (!ink) return std::nullopt;
   std::vector<uint8_t> bytes(emf.Bytes().begin(), emf.Bytes().end());
   // The frame's far edges lie past the last pixel.
   PutI32At(bytes, kFrameAt, Hundredths(ink->left, device.cx, millimetres.cx));

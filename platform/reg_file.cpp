@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/file_bytes.h"
+#include "platform/hex_digits.h"
 
 namespace platform {
 
@@ -29,13 +30,6 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = LowerAscii(c);
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
 }
 
 // Number of bytes of the UTF-8 sequence at `at`, or 0 when it is malformed.
@@ -218,7 +212,7 @@ class RegFile::Parser {
     if (digits.empty() || digits.size() > 8) Fail("dword: needs 1 to 8 hexadecimal digits");
     uint32_t number = 0;
     for (char c : digits) {
-      const int digit = HexDigit(c);
+      const int digit = HexDigitValue(c);
       if (digit < 0) Fail("dword: needs 1 to 8 hexadecimal digits");
       number = number << 4 | static_cast<uint32_t>(digit);
     }
@@ -232,8 +226,8 @@ class RegFile::Parser {
       if (close == std::string_view::npos || close == 1 || close > 9) Fail("bad hex(type)");
       uint32_t type = 0;
       for (char c : text.substr(1, close - 1)) {
-        if (HexDigit(c) < 0) Fail("bad hex(type)");
-        type = type << 4 | static_cast<uint32_t>(HexDigit(c));
+        if (HexDigitValue(c) < 0) Fail("bad hex(type)");
+        type = type << 4 | static_cast<uint32_t>(HexDigitValue(c));
       }
       value.type = type;
       text.remove_prefix(close + 1);
@@ -256,11 +250,11 @@ class RegFile::Parser {
     while (!Trim(list).empty()) {
       const size_t comma = list.find(',');
       const std::string_view item = Trim(list.substr(0, comma));
-      if (item.empty() || item.size() > 2 || HexDigit(item[0]) < 0 ||
-          (item.size() == 2 && HexDigit(item[1]) < 0))
+      if (item.empty() || item.size() > 2 || HexDigitValue(item[0]) < 0 ||
+          (item.size() == 2 && HexDigitValue(item[1]) < 0))
         Fail("hex data must be bytes of two hexadecimal digits separated by commas");
-      int byte = HexDigit(item[0]);
-      if (item.size() == 2) byte = byte * 16 + HexDigit(item[1]);
+      int byte = HexDigitValue(item[0]);
+      if (item.size() == 2) byte = byte * 16 + HexDigitValue(item[1]);
       bytes.push_back(static_cast<char>(byte));
       if (comma == std::string_view::npos) break;
       list.remove_prefix(comma + 1);
