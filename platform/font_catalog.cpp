@@ -94,26 +94,39 @@ std::vector<FontFaceEntry> ListFamily(const std::string& family, const std::stri
     FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   if (!language.empty())
     FcPatternAddString(pattern.get(), FC_LANG, reinterpret_cast<const FcChar8*>(language.c_str()));
-  std::unique_ptr<FcObjectSet, ObjectSetDeleter> objects(FcObjectSetBuild(
-      FC_FAMILY, FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_WIDTH, FC_FONTFORMAT, nullptr));
+  std::unique_ptr<FcObjectSet, ObjectSetDeleter> objects(
+      FcObjectSetBuild(FC_FAMILY, FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_WIDTH, FC_FONTFORMAT,
+                       FC_FONTVERSION, nullptr));
   std::unique_ptr<FcFontSet, FontSetDeleter> set(
       FcFontList(Config(), pattern.get(), objects.get()));
+  if (!set) return {};
+  std::vector<ListedFace> listed;
+  for (int i = 0; i < set->nfont; ++i) {
+    int version = 0;
+    FcPatternGetInteger(set->fonts[i], FC_FONTVERSION, 0, &version);
+    listed.push_back({EntryOf(set->fonts[i]), version});
+  }
+  std::sort(listed.begin(), listed.end(), ListedBefore);
   std::vector<FontFaceEntry> faces;
-  if (!set) return faces;
-  for (int i = 0; i < set->nfont; ++i) faces.push_back(EntryOf(set->fonts[i]));
-  std::sort(faces.begin(), faces.end(), [](const FontFaceEntry& a, const FontFaceEntry& b) {
-    if (a.family != b.family) return a.family < b.family;
-    if ((a.weight >= 600) != (b.weight >= 600)) return a.weight < b.weight;
-    if (a.italic != b.italic) return !a.italic;
-    if ((a.width == FC_WIDTH_NORMAL) != (b.width == FC_WIDTH_NORMAL))
-      return a.width == FC_WIDTH_NORMAL;
-    if (a.weight != b.weight) return std::abs(a.weight - 400) < std::abs(b.weight - 400);
-    return a.file < b.file;
-  });
+  faces.reserve(listed.size());
+  for (ListedFace& face : listed) faces.push_back(std::move(face.face));
   return faces;
 }
 
 }  // namespace
+
+bool ListedBefore(const ListedFace& first, const ListedFace& second) {
+  const FontFaceEntry& a = first.face;
+  const FontFaceEntry& b = second.face;
+  if (a.family != b.family) return a.family < b.family;
+  if ((a.weight >= 600) != (b.weight >= 600)) return a.weight < b.weight;
+  if (a.italic != b.italic) return !a.italic;
+  if ((a.width == FC_WIDTH_NORMAL) != (b.width == FC_WIDTH_NORMAL))
+    return a.width == FC_WIDTH_NORMAL;
+  if (a.weight != b.weight) return std::abs(a.weight - 400) < std::abs(b.weight - 400);
+  if (first.version != second.version) return first.version > second.version;
+  return a.file < b.file;
+}
 
 std::string CharsetLanguage(int charset) {
   switch (ResolveCharset(charset)) {

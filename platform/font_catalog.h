@@ -24,6 +24,18 @@ inline constexpr int kAnsiCharset = 0;
 inline constexpr int kDefaultCharset = 1;
 inline constexpr int kSymbolCharset = 2;
 
+// A face as fontconfig lists it, with its font revision (16.16 fixed point).
+struct ListedFace {
+  FontFaceEntry face;
+  int version = 0;
+};
+
+// The order of a family's faces: plain cut first (regular, italic, bold, bold
+// italic; normal width; nearest to regular weight), and of two copies of the
+// same cut (a font package and its successor both installed) the newer
+// revision, as fontconfig's own matching prefers it.
+bool ListedBefore(const ListedFace& first, const ListedFace& second);
+
 // Installed faces for a face name and character set, answered by fontconfig:
 // the name itself and its metric-compatible aliases (Arial -> Liberation Sans,
 // Calibri -> Carlito, ...) are tried in fontconfig's order and the first

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -141,6 +142,23 @@ TEST(FontFaceTest, repeatedLookups_giveTheSameAnswers) {
   EXPECT_EQ(FirstTrueTypeFamily(kAnsiCharset), FirstTrueTypeFamily(kAnsiCharset));
   EXPECT_FALSE(FirstTrueTypeFamily(kAnsiCharset).empty());
   EXPECT_TRUE(EnumerateFaces("", kAnsiCharset).empty());
+}
+
+// Two packages of one family installed side by side (an old and a new
+// Liberation): the newer revision of each cut comes first, as fontconfig's
+// matching picks it, and the order of the cuts is kept.
+TEST(FontFaceTest, newerRevisionOfTheSameCut_isListedFirst) {
+  const auto face = [](const char* file, int weight, int version) {
+    return ListedFace{{"Liberation Sans", file, 0, weight, false, 100, true}, version};
+  };
+  std::vector<ListedFace> faces{
+      face("/a/liberation/B.ttf", 700, 0x11000), face("/a/liberation/R.ttf", 400, 0x11000),
+      face("/a/liberation2/R.ttf", 400, 0x20000), face("/a/liberation2/B.ttf", 700, 0x20000)};
+  std::sort(faces.begin(), faces.end(), ListedBefore);
+  std::vector<std::string> files;
+  for (const auto& listed : faces) files.push_back(listed.face.file);
+  EXPECT_EQ(files, (std::vector<std::string>{"/a/liberation2/R.ttf", "/a/liberation/R.ttf",
+                                             "/a/liberation2/B.ttf", "/a/liberation/B.ttf"}));
 }
 
 // HarfBuzz composes a base letter and its combining mark into the face's
