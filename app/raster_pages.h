@@ -36,10 +36,12 @@ struct DrawnPage {
   int dpiY = 0;
 };
 
-// Draws each page in order and hands it to `take` with its number (from 1);
-// one page is in memory at a time. A failure throws, naming the page and
-// `fileOf(number)`, the file that page was to go to, and saying that
-// nothing of the job was saved (the caller makes that true).
+// Draws each page in order and hands it to `take` with its number (from 1).
+// `take` runs on a second thread while the next page is drawn, one call at a
+// time and in page order, so at most two pages are in memory. A failure
+// throws, naming the page and `fileOf(number)`, the file that page was to go
+// to, and saying that nothing of the job was saved (the caller makes that
+// true).
 void DrawEachPage(const std::vector<std::string>& pageFiles, const RasterResolution& resolution,
                   const std::function<std::string(int number)>& fileOf,
                   const std::function<void(DrawnPage& page, int number)>& take);
