@@ -17,10 +17,10 @@ namespace {
 constexpr const char* kDesktopProgram = "tallowcraft-desktop";
 
 // Most jobs are silent PDFs, made by this program alone. Dialogs, movies and
-// pages drawn to bitmaps need Qt and poppler, whose dozens of shared libraries
-// would cost every job more time at start-up than a small PDF takes to make;
-// for those this process becomes the desktop program (same process, same
-// arguments), so no launcher stays in between.
+// pages drawn to bitmaps (movies, JPEG, PNG and TIFF) need Qt and poppler, whose dozens of shared
+// libraries would cost every job more time at start-up than a small PDF takes to make; for those
+// this process becomes the desktop program (same process, same arguments), so no launcher stays in
+// between.
 [[noreturn]] void BecomeDesktopProgram(char** argv) {
   const std::string program = platform::ProgramFolder() + kDesktopProgram;
   std::fflush(nullptr);
@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   return app::RunProgram(argc, argv, [argv](app::PrintJobRun& run) {
     run.SetDialogMode([argv](auto&&...) -> int { BecomeDesktopProgram(argv); });
     run.SetSilentMovie([argv](auto&&...) -> std::shared_ptr<void> { BecomeDesktopProgram(argv); });
+    run.SetSilentPictures([argv](auto&&...) { BecomeDesktopProgram(argv); });
     // At a desktop nobody reads standard error: the message needs a box.
     run.SetNoJobMessage([argv](const std::string& text, const std::string& caption) {
       if (HasDesktop()) BecomeDesktopProgram(argv);

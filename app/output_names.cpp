@@ -45,6 +45,8 @@ bool MakesMovie(OutputKind kind) {
       return true;
     case OutputKind::Pdf:
     case OutputKind::JpegPages:
+    case OutputKind::PngPages:
+    case OutputKind::TiffDocument:
       break;
   }
   return false;
@@ -57,10 +59,14 @@ bool MakesPdf(OutputKind kind) {
       return true;
     case OutputKind::Movie:
     case OutputKind::JpegPages:
+    case OutputKind::PngPages:
+    case OutputKind::TiffDocument:
       break;
   }
   return false;
 }
+
+bool MakesPictures(OutputKind kind) { return !MakesMovie(kind) && !MakesPdf(kind); }
 
 std::optional<OutputKind> OutputKindOfFilter(int filterIndex) {
   switch (filterIndex) {
@@ -72,6 +78,10 @@ std::optional<OutputKind> OutputKindOfFilter(int filterIndex) {
       return OutputKind::MovieAndPdf;
     case kFilterJpeg:
       return OutputKind::JpegPages;
+    case kFilterPng:
+      return OutputKind::PngPages;
+    case kFilterTiff:
+      return OutputKind::TiffDocument;
     default:
       return std::nullopt;
   }
@@ -80,6 +90,9 @@ std::optional<OutputKind> OutputKindOfFilter(int filterIndex) {
 std::optional<OutputKind> OutputKindOfFormat(const std::string& format) {
   if (format == "pdf") return OutputKind::Pdf;
   if (format == "swf") return OutputKind::Movie;
+  if (format == "jpg" || format == "jpeg") return OutputKind::JpegPages;
+  if (format == "png") return OutputKind::PngPages;
+  if (format == "tif" || format == "tiff") return OutputKind::TiffDocument;
   return std::nullopt;
 }
 
@@ -98,6 +111,10 @@ std::string FilterExtension(int filterIndex) {
       return ".pdf";
     case kFilterJpeg:
       return ".jpg";
+    case kFilterPng:
+      return ".png";
+    case kFilterTiff:
+      return ".tif";
     default:
       return "";
   }
@@ -114,11 +131,12 @@ std::string ProposedFileName(const std::string& documentName, int filterIndex) {
 
 int FilterIndexForName(const std::string& chosen, int filterIndex) {
   const std::string extension = LowerCase(ExtractFileExt(chosen));
-  int named = 0;
-  for (int index : {kFilterSwf, kFilterPdf, kFilterJpeg})
+  int named = extension == ".tiff" ? kFilterTiff : 0;
+  for (int index : {kFilterSwf, kFilterPdf, kFilterJpeg, kFilterPng, kFilterTiff})
     if (extension == FilterExtension(index)) named = index;
   if (named == 0 || named == filterIndex) return filterIndex;
-  if (filterIndex == kFilterSwfAndPdf && named != kFilterJpeg) return filterIndex;
+  if (filterIndex == kFilterSwfAndPdf && (named == kFilterSwf || named == kFilterPdf))
+    return filterIndex;
   return named;
 }
 
@@ -127,9 +145,16 @@ std::string MovieFileName(const std::string& outputName) {
   return ChangeFileExt(outputName, ".swf");
 }
 
-std::string JpegPageName(const std::string& outputName, int pageNumber, int pageCount) {
+std::string PageFileName(const std::string& outputName, int pageNumber, int pageCount,
+                         const std::string& extension) {
   const std::string base = ChangeFileExt(outputName, "");
-  return base + (pageCount > 1 ? std::to_string(pageNumber) : std::string()) + ".jpg";
+  return base + (pageCount > 1 ? std::to_string(pageNumber) : std::string()) + extension;
+}
+
+std::string TiffFileName(const std::string& outputName) {
+  const std::string extension = LowerCase(ExtractFileExt(outputName));
+  if (extension == ".tif" || extension == ".tiff") return outputName;
+  return ChangeFileExt(outputName, ".tif");
 }
 
 std::string CompleteFileName(const std::string& chosen, int filterIndex) {
@@ -140,11 +165,13 @@ std::string CompleteFileName(const std::string& chosen, int filterIndex) {
 std::vector<std::string> FilesToWrite(const std::string& fileName, OutputKind output, int pageCount,
                                       bool htmlPage) {
   std::vector<std::string> files;
-  if (output == OutputKind::JpegPages) {
+  if (output == OutputKind::JpegPages || output == OutputKind::PngPages) {
+    const std::string extension = output == OutputKind::JpegPages ? ".jpg" : ".png";
     for (int page = 1; page <= std::max(1, pageCount); ++page)
-      files.push_back(JpegPageName(fileName, page, pageCount));
+      files.push_back(PageFileName(fileName, page, pageCount, extension));
     return files;
   }
+  if (output == OutputKind::TiffDocument) return {TiffFileName(fileName)};
   if (MakesMovie(output)) files.push_back(MovieFileName(fileName));
   if (MakesPdf(output)) files.push_back(ChangeFileExt(fileName, ".pdf"));
   if (MakesMovie(output) && htmlPage)
@@ -157,7 +184,7 @@ bool ConfirmOverwrite(platform::MessagePresenter& messages, const std::string& f
   std::vector<std::string> existing;
   for (const std::string& file : FilesToWrite(fileName, output, pageCount, htmlPage))
     if (platform::FileExists(file)) existing.push_back(file);
-  if (output == OutputKind::JpegPages && existing.size() > 1)
+  if (existing.size() > 1 && MakesPictures(output))
     return AskToReplace(messages, ReplaceManyQuestion(existing));
   for (const std::string& file : existing)
     if (!AskToReplace(messages, ReplaceOneQuestion(file))) return false;

@@ -22,7 +22,7 @@ constexpr int kNothingMade = 3;
 
 std::string SilentOutputFormat(const std::string& storedFormat, const std::string& outputName) {
   const std::string format = LowerCase(storedFormat);
-  if (format == "pdf" || format == "swf") return format;
+  if (OutputKindOfFormat(format)) return format;
   const std::string extension = ExtractFileExt(outputName);
   return LowerCase(extension.empty() ? extension : extension.substr(1));
 }
@@ -111,14 +111,18 @@ int PrintJobRun::RunSilent() {
         outputName_ = ConvertToPdf(job_.pageFiles, outputName_, ReadPdfOptions(*store_));
         NotifyController(settings_);
         return 0;
-      case OutputKind::MovieAndPdf:  // no format name asks for these
       case OutputKind::JpegPages:
+      case OutputKind::PngPages:
+      case OutputKind::TiffDocument:
+        return SaveSilentPictures(*output);
+      case OutputKind::MovieAndPdf:  // no format name asks for it
         break;
     }
   }
   std::fprintf(stderr,
-               "tallowcraft: silent mode makes \"pdf\" or \"swf\" output only; the output "
-               "format \"%s\" (from OutputFileFormat or the extension of %s) makes nothing\n",
+               "tallowcraft: silent mode makes \"pdf\", \"swf\", \"jpg\", \"png\" or \"tif\" "
+               "output only; the output format \"%s\" (from OutputFileFormat or the extension "
+               "of %s) makes nothing\n",
                format_.c_str(), settings_.outputFileName.c_str());
   return kNothingMade;
 }
@@ -134,6 +138,17 @@ int PrintJobRun::SaveSilentMovie() {
   // or one without extension must not become a movie under that name.
   outputName_ = MovieFileName(outputName_);
   movieComponent_ = silentMovie_(*store_, job_.pageFiles, outputName_);
+  NotifyController(settings_);
+  return 0;
+}
+
+int PrintJobRun::SaveSilentPictures(OutputKind kind) {
+  if (!silentPictures_) {
+    std::fprintf(stderr, "tallowcraft: pictures are not made by this run; nothing was made\n");
+    return kNothingMade;
+  }
+  if (kind == OutputKind::TiffDocument) outputName_ = TiffFileName(outputName_);
+  silentPictures_(*store_, kind, job_.pageFiles, outputName_);
   NotifyController(settings_);
   return 0;
 }

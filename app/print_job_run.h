@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/job_description.h"
+#include "app/output_names.h"
 #include "app/run_settings.h"
 #include "platform/registry_store.h"
 
@@ -24,6 +25,13 @@ using SilentMovie = std::function<std::shared_ptr<void>(platform::RegistryStore&
                                                         const std::vector<std::string>& pageFiles,
                                                         const std::string& outputName)>;
 
+// Makes the picture output of silent mode (JPEG or PNG pages, the TIFF
+// document: MakesPictures) under `outputName`; errors propagate. Like the
+// movie, it needs the desktop libraries (pages are drawn through poppler).
+using SilentPictures =
+    std::function<void(platform::RegistryStore&, OutputKind,
+                       const std::vector<std::string>& pageFiles, const std::string& outputName)>;
+
 // Shows the message that ends a run before it could start on its job: no
 // job description, or settings that cannot be read.
 using NoJobMessage = std::function<void(const std::string& text, const std::string& caption)>;
@@ -40,6 +48,10 @@ class PrintJobRun {
   void SetNoJobMessage(NoJobMessage noJobMessage) { noJobMessage_ = std::move(noJobMessage); }
   // Without one, a silent movie is refused.
   void SetSilentMovie(SilentMovie silentMovie) { silentMovie_ = std::move(silentMovie); }
+  // Without one, silent pictures are refused.
+  void SetSilentPictures(SilentPictures silentPictures) {
+    silentPictures_ = std::move(silentPictures);
+  }
 
   // Returns the process exit status.
   int Run(const std::vector<std::string>& arguments);
@@ -54,10 +66,12 @@ class PrintJobRun {
   void ShowRefusal(const std::string& text) const;
   int RunSilent();
   int SaveSilentMovie();
+  int SaveSilentPictures(OutputKind kind);
   int RefuseDialogMode() const;
 
   DialogMode dialogMode_;
   SilentMovie silentMovie_;
+  SilentPictures silentPictures_;
   NoJobMessage noJobMessage_;
   platform::RegistryStore* store_;
   std::unique_ptr<platform::RegistryStore> ownStore_;
@@ -69,8 +83,9 @@ class PrintJobRun {
   std::string outputName_;
 };
 
-// The output format silent mode uses: the stored format when it is "pdf" or
-// "swf" in any case, else the output name's extension; lower case.
+// The output format silent mode uses: the stored format when it names an
+// output (OutputKindOfFormat) in any case, else the output name's extension;
+// lower case.
 std::string SilentOutputFormat(const std::string& storedFormat, const std::string& outputName);
 
 // How to turn on silent mode: the value and the settings file, for messages.

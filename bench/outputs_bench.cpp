@@ -6,8 +6,12 @@
 // With "noise", the job is instead a movie of pages of a 2875 x 2875 picture
 // of noise at 600 dpi, lossless (the largest slides there are), and the peak
 // is that movie's alone: slides go to the file as they are made.
+// With "pictures", each picture output (JPEG, PNG, TIFF in colour, grey and
+// black and white) makes the job at 300 dpi, then a job of four times the
+// pages, each in a process of its own, so that each peak is that job's.
 //   bench_outputs_bench [pages]
 //   bench_outputs_bench noise [pages]
+//   bench_outputs_bench pictures [pages]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +26,8 @@
 
 #include "app/jpeg_output.h"
 #include "app/pdf_conversion.h"
+#include "app/picture_outputs.h"
+#include "app/tiff_output.h"
 #include "presentation/presentation.h"
 #include "support/emf_builder.h"
 
@@ -101,15 +107,65 @@ int NoiseMovie(const fs::path& folder, int pages) {
   return 0;
 }
 
+// One picture output of the pages at 300 dpi in a child process: its pages
+// per second and its peak.
+void PictureJob(const std::string& what, const std::vector<std::string>& pages,
+                const fs::path& folder) {
+  if (fork() == 0) {
+    const app::RasterResolution resolution{300, 300, "bench"};
+    const std::string name = (folder / "job").string();
+    const double seconds = Seconds([&] {
+      if (what == "JPEG")
+        app::WriteJpegPages(pages, name + ".jpg", resolution);
+      else if (what == "PNG")
+        app::WritePngPages(pages, name + ".png", resolution);
+      else
+        app::WriteTiffDocument(pages, name + ".tif", resolution,
+                               what == "TIFF colour" ? platform::TiffColors::Color
+                               : what == "TIFF grey" ? platform::TiffColors::Grey
+                                                     : platform::TiffColors::BlackAndWhite);
+    });
+    uintmax_t bytes = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (entry.path().stem().string().rfind("job", 0) == 0) bytes += entry.file_size();
+    std::printf(
+        "%-11s 300 dpi: %3zu pages in %6.2f s, %5.1f pages/s, %6.1f KiB a page, peak %.0f MiB\n",
+        what.c_str(), pages.size(), seconds, pages.size() / seconds, bytes / 1024.0 / pages.size(),
+        PeakMiB());
+    std::fflush(stdout);
+    _exit(0);
+  }
+  int status = 0;
+  wait(&status);
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().stem().string().rfind("job", 0) == 0) fs::remove(entry.path());
+}
+
+int Pictures(const fs::path& folder, int pages) {
+  const auto files = MakePages(folder, pages);
+  std::vector<std::string> longer;
+  for (int i = 0; i < 4; ++i) longer.insert(longer.end(), files.begin(), files.end());
+  for (const char* what : {"JPEG", "PNG", "TIFF colour", "TIFF grey", "TIFF bw"}) {
+    PictureJob(what, files, folder);
+    PictureJob(what, longer, folder);
+  }
+  fs::remove_all(folder);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool noise = argc > 1 && std::string(argv[1]) == "noise";
-  const int count = argc > 1 + noise ? std::max(1, std::atoi(argv[1 + noise])) : 0;
+  const std::string mode = argc > 1 ? argv[1] : "";
+  const bool noise = mode == "noise";
+  const bool pictures = mode == "pictures";
+  const int count =
+      argc > 1 + (noise || pictures) ? std::max(1, std::atoi(argv[1 + (noise || pictures)])) : 0;
   const fs::path folder =
       fs::temp_directory_path() / ("tallowcraft-bench-" + std::to_string(getpid()));
   fs::create_directories(folder);
   if (noise) return NoiseMovie(folder, count > 0 ? count : 20);
+  if (pictures) return Pictures(folder, count > 0 ? count : 20);
   const int pages = count > 0 ? count : 100;
   const auto files = MakePages(folder, pages);
 

@@ -114,15 +114,10 @@ bool DialogModeRun::AskForOutput() {
 
 DialogModeRun::Outcome DialogModeRun::SaveOutputs() {
   if (!output_) return Outcome::Cancelled;
-  switch (*output_) {
-    case app::OutputKind::JpegPages:
-      SaveJpegPages(job_.pageFiles, outputName_, settings_.openFileCheckBox,
-                    settings_.exploreFileCheckBox);
-      return Outcome::Made;
-    case app::OutputKind::Movie:
-    case app::OutputKind::Pdf:
-    case app::OutputKind::MovieAndPdf:
-      break;
+  if (app::MakesPictures(*output_)) {
+    SavePictures(*output_, store_, job_.pageFiles, outputName_, settings_.openFileCheckBox,
+                 settings_.exploreFileCheckBox);
+    return Outcome::Made;
   }
   const bool movie = app::MakesMovie(*output_);
   const bool pdf = app::MakesPdf(*output_);

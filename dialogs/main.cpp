@@ -1,13 +1,19 @@
+#include "app/picture_outputs.h"
 #include "app/program_entry.h"
 #include "app/swf_output.h"
 #include "dialogs/dialog_mode_run.h"
 
 // The program for the jobs that need the desktop libraries: dialog mode and
-// silent movies. `tallowcraft` hands those jobs over to it.
+// silent movies and pictures. `tallowcraft` hands those jobs over to it.
 int main(int argc, char** argv) {
   return app::RunProgram(argc, argv, [](app::PrintJobRun& run) {
     run.SetDialogMode(&dialogs::RunDialogMode);
     run.SetSilentMovie(&app::SaveSilentMovie);
+    run.SetSilentPictures([](platform::RegistryStore& store, app::OutputKind kind,
+                             const std::vector<std::string>& pageFiles,
+                             const std::string& outputName) {
+      app::RunPictureOutput(kind, store, pageFiles, outputName);
+    });
     run.SetNoJobMessage(&dialogs::ShowNoJobMessage);
   });
 }

@@ -1,7 +1,7 @@
 #include "dialogs/movie_and_jpeg_outputs.h"
 
 #include "app/html_page.h"
-#include "app/jpeg_output.h"
+#include "app/picture_outputs.h"
 #include "app/swf_output.h"
 #include "dialogs/explore_to_file.h"
 #include "pdf/output_file.h"
@@ -41,10 +41,12 @@ void OpenMoviePage(platform::MessagePresenter& messages, const std::string& page
   }
 }
 
-void SaveJpegPages(const std::vector<std::string>& pageFiles, const std::string& outputName,
-                   bool openFile, bool& exploreFile) {
-  const app::JpegRunResult result = app::RunJpegOutput(pageFiles, outputName);
-  const app::JpegPostActions actions = app::DecideJpegPostActions(result, openFile, exploreFile);
+void SavePictures(app::OutputKind kind, platform::RegistryStore& store,
+                  const std::vector<std::string>& pageFiles, const std::string& outputName,
+                  bool openFile, bool& exploreFile) {
+  const app::RasterRunResult result = app::RunPictureOutput(kind, store, pageFiles, outputName);
+  const app::PicturePostActions actions =
+      app::DecidePicturePostActions(result, openFile, exploreFile);
   if (actions.open) OpenFile(*actions.open);
   if (actions.explore) {
     exploreFile = true;

@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "app/output_names.h"
 #include "platform/message_box.h"
+#include "platform/registry_store.h"
 
 namespace pdf {
 class OutputFile;
@@ -15,7 +17,7 @@ class TPresentation;
 
 namespace dialogs {
 
-// The movie and JPEG outputs of dialog mode, with the questions and
+// The movie and picture outputs of dialog mode, with the questions and
 // post-actions they bring at a desktop.
 
 // Takes the pages as the movie's slides and shows the movie's own options
@@ -39,10 +41,12 @@ void MakeMoviePage(platform::MessagePresenter& messages, const std::string& movi
 void OpenMoviePage(platform::MessagePresenter& messages, const std::string& pageName,
                    const std::string& movieName);
 
-// One JPEG file per page, named after `outputName`, then the open and explore
-// post-actions by the flags; with more than one page the explore flag is
-// turned on instead of opening. Errors propagate.
-void SaveJpegPages(const std::vector<std::string>& pageFiles, const std::string& outputName,
-                   bool openFile, bool& exploreFile);
+// A picture output (JPEG or PNG pages, the TIFF document) named after
+// `outputName`, then the open and explore post-actions by the flags; with
+// more than one file the explore flag is turned on instead of opening.
+// Errors propagate.
+void SavePictures(app::OutputKind kind, platform::RegistryStore& store,
+                  const std::vector<std::string>& pageFiles, const std::string& outputName,
+                  bool openFile, bool& exploreFile);
 
 }  // namespace dialogs

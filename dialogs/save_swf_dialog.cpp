@@ -18,6 +18,8 @@ const QStringList kFileTypes = {
     "PDF documents (*.pdf)",
     "Both SWF and PDF documents (*.swf;*.pdf)",
     "JPEG Image File (*.jpg)",
+    "PNG images (*.png)",
+    "TIFF document (*.tif)",
 };
 
 QCheckBox* Box(const char* name, const char* caption, QWidget* parent) {

@@ -8,7 +8,7 @@ class QCheckBox;
 namespace dialogs {
 
 // The save dialog of dialog mode: Qt's own (non-native) file dialog, the same
-// under every desktop, with the file types of the four outputs and a panel of
+// under every desktop, with the file types of the six outputs and a panel of
 // three post-action check boxes under the standard controls.
 class TSaveSWFDialog : public QFileDialog {
  public:
@@ -21,7 +21,7 @@ class TSaveSWFDialog : public QFileDialog {
   bool FileExplore() const;
   void SetFileExplore(bool on);
 
-  // Counted from 1; anything outside 1..4 shows the first file type.
+  // Counted from 1; anything outside 1..6 shows the first file type.
   int FilterIndex() const;
   void SetFilterIndex(int index);
   void SetInitialDir(const std::string& folder);

@@ -11,11 +11,12 @@
 namespace dialogs {
 namespace {
 
-TEST(TSaveSWFDialog, offersTheFourTypesAndThreeBoxesUnderTheTypeList) {
+TEST(TSaveSWFDialog, offersTheSixTypesAndThreeBoxesUnderTheTypeList) {
   TSaveSWFDialog dialog;
   EXPECT_EQ(dialog.nameFilters(),
             QStringList({"Flash animations files (*.swf)", "PDF documents (*.pdf)",
-                         "Both SWF and PDF documents (*.swf;*.pdf)", "JPEG Image File (*.jpg)"}));
+                         "Both SWF and PDF documents (*.swf;*.pdf)", "JPEG Image File (*.jpg)",
+                         "PNG images (*.png)", "TIFF document (*.tif)"}));
   EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
   EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
   const char* kBoxes[][2] = {{"cbHtml", "Generate HTML page with movie"},
@@ -41,7 +42,9 @@ TEST(TSaveSWFDialog, offersTheFourTypesAndThreeBoxesUnderTheTypeList) {
 
 TEST(TSaveSWFDialog, propertiesAndFilterIndexReadBackAsSet) {
   TSaveSWFDialog dialog;
-  const struct { int set, read; } kIndexes[] = {{0, 1}, {1, 1}, {3, 3}, {4, 4}, {9, 1}, {-2, 1}};
+  const struct {
+    int set, read;
+  } kIndexes[] = {{0, 1}, {1, 1}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 1}, {-2, 1}};
   for (const auto& c : kIndexes) {
     dialog.SetFilterIndex(c.set);
     EXPECT_EQ(dialog.FilterIndex(), c.read) << c.set;

@@ -184,6 +184,28 @@ TEST_F(DialogModeRun, movieAndPdf_takeTheirExtensionsAndCancellingLateMakesNothi
   EXPECT_TRUE(Contains(ReadFile(base + ".html"), "Both.swf"));
 }
 
+// A typed ".tif" picks the TIFF document: an existing one is asked about,
+// then every page goes into it, and the one file is opened.
+TEST_F(DialogModeRun, typedTifName_makesTheTiffDocumentAndOpensIt) {
+  ASSERT_TRUE(testing_support::HaveTool("tiffinfo")) << "tiffinfo is missing: run scripts/deps";
+  const std::string tiff = job.documents() + "/fax.tif";
+  WriteFile(tiff, "old fax");
+  job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
+                    "\"DefaultFilterIndex\"=dword:00000002\n\"ExploreFileCheckBox\"=dword:0\n");
+  auto run = start();
+  answer("Save As", "key ctrl+a type --delay 5 '" + tiff + "'");
+  display.Xdotool("key Return");
+  answer("Replace File", "key Return");
+  const ProgramResult result = run.get();
+  EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+  std::string info;
+  RunCommand("tiffinfo '" + tiff + "' 2>&1 | grep -c 'TIFF Directory'", &info);
+  EXPECT_EQ(info, "2\n");
+  EXPECT_EQ(setting("DefaultFilterIndex"), "\"DefaultFilterIndex\"=dword:00000006");
+  EXPECT_FALSE(jobFilesExist());
+  EXPECT_EQ(ReadFile(job.folder().file("opened")), tiff + "\n");
+}
+
 TEST_F(DialogModeRun, noJob_isSaidInAMessageBoxAtTheDesktop) {
   auto run = std::async(std::launch::async, [this] {
     return RunCommand("DISPLAY=" + display.display() +

@@ -10,9 +10,11 @@
 
 #include "app/jpeg_output.h"
 #include "app/output_names.h"
+#include "app/picture_outputs.h"
 #include "emf2pdf/page_picture.h"
 #include "pdf/jpeg_codec.h"
 #include "support/emf_builder.h"
+#include "support/hive_fixture.h"
 #include "support/image_tools.h"
 #include "support/output_pages.h"
 #include "support/temp_folder.h"
@@ -34,7 +36,7 @@ TEST(JpegOutput, pageNames_numberPagesOnlyForJobsOfManyPages) {
                 {"/out/scan.jpg", 3, 3, "/out/scan3.jpg"},
                 {"/out.d/scan", 2, 2, "/out.d/scan2.jpg"}};
   for (const auto& c : kCases)
-    EXPECT_EQ(app::JpegPageName(c.output, c.page, c.count), c.expected) << c.output;
+    EXPECT_EQ(app::PageFileName(c.output, c.page, c.count, ".jpg"), c.expected) << c.output;
 }
 
 TEST(JpegOutput, density_isPatchedOnlyWithinTheFirst50Bytes) {
@@ -54,7 +56,7 @@ TEST(JpegOutput, pages_haveTheirDensityAndLookLikeThePage) {
   TempFolder temp;
   const auto pages = testing_support::WriteTwoDistinctPages(temp.path());
   testing_support::WriteFile(temp.file("scan2.jpg"), "old");
-  const app::JpegResolution resolution{150, 150, "test"};
+  const app::RasterResolution resolution{150, 150, "test"};
   const auto result = app::WriteJpegPages(pages, temp.file("scan.jpg"), resolution);
   ASSERT_EQ(result.written,
             (std::vector<std::string>{temp.file("scan1.jpg"), temp.file("scan2.jpg")}));
@@ -100,7 +102,9 @@ TEST(JpegOutput, withoutAPrinter_theFirstPagesDeviceGivesTheDensity) {
   const auto pages = testing_support::WriteTwoDistinctPages(temp.path());
   setenv("CUPS_SERVER", "127.0.0.1:9", 1);  // the discard port: nothing answers
   testing::internal::CaptureStderr();
-  const auto result = app::RunJpegOutput({pages[0]}, temp.file("one.jpeg"));
+  testing_support::MemoryRegistry store;
+  const auto result =
+      app::RunPictureOutput(app::OutputKind::JpegPages, store, {pages[0]}, temp.file("one.jpeg"));
   const std::string said = testing::internal::GetCapturedStderr();
   unsetenv("CUPS_SERVER");
   ASSERT_EQ(result.written, std::vector<std::string>{temp.file("one.jpg")});
@@ -183,13 +187,13 @@ TEST(JpegOutput, jobOfMorePagesThanTheOpenFileLimit_succeeds) {
 }
 
 TEST(JpegOutput, postActions_openOnePageAndShowTheFirstOfMany) {
-  app::JpegRunResult one{{"/o/a.jpg"}, {}};
-  app::JpegRunResult many{{"/o/a1.jpg", "/o/a2.jpg"}, {}};
-  EXPECT_EQ(app::DecideJpegPostActions(one, true, false).open, "/o/a.jpg");
-  EXPECT_FALSE(app::DecideJpegPostActions(one, true, false).explore);
-  EXPECT_FALSE(app::DecideJpegPostActions(many, true, false).open);
-  EXPECT_EQ(app::DecideJpegPostActions(many, true, false).explore, "/o/a1.jpg");
-  EXPECT_FALSE(app::DecideJpegPostActions(many, false, false).explore);
+  app::RasterRunResult one{{"/o/a.jpg"}, {}};
+  app::RasterRunResult many{{"/o/a1.jpg", "/o/a2.jpg"}, {}};
+  EXPECT_EQ(app::DecidePicturePostActions(one, true, false).open, "/o/a.jpg");
+  EXPECT_FALSE(app::DecidePicturePostActions(one, true, false).explore);
+  EXPECT_FALSE(app::DecidePicturePostActions(many, true, false).open);
+  EXPECT_EQ(app::DecidePicturePostActions(many, true, false).explore, "/o/a1.jpg");
+  EXPECT_FALSE(app::DecidePicturePostActions(many, false, false).explore);
 }
 
 }  // namespace

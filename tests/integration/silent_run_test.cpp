@@ -87,7 +87,7 @@ TEST(ProgramStart, loadsNoDesktopLibrariesAndHasItsDesktopPartner) {
   std::string needed;
   ASSERT_EQ(RunCommand(std::string("readelf -d ") + TALLOWCRAFT_BIN + " | grep NEEDED", &needed),
             0);
-  for (const char* library : {"Qt6", "poppler", "X11"})
+  for (const char* library : {"Qt6", "poppler", "X11", "libpng", "libtiff"})
     EXPECT_EQ(needed.find(library), std::string::npos) << library << " in\n" << needed;
   const auto partner = std::filesystem::path(TALLOWCRAFT_BIN).parent_path() / "tallowcraft-desktop";
   EXPECT_TRUE(std::filesystem::is_regular_file(partner));

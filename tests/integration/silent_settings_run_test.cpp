@@ -37,9 +37,9 @@ TEST(SilentSettingsRun, formatAndName_followTheStoredValuesAndTheSaveFolder) {
       {"a stored save folder that is gone",
        "\"OutputFileFormat\"=\"pdf\"\n\"OutputFileName\"=\"x\"\n\"FileSavePath\"=\"@/gone/\"\n",
        "docs/x.pdf", 0, ""},
-      {"an extension that is no output format", "\"OutputFileName\"=\"a.jpg\"\n", "", 3, "\"jpg\""},
+      {"an extension that is no output format", "\"OutputFileName\"=\"a.gif\"\n", "", 3, "\"gif\""},
       {"an unknown stored format falls back to the extension",
-       "\"OutputFileFormat\"=\"tiff\"\n\"OutputFileName\"=\"a.pdf\"\n", "docs/a.pdf", 0, ""},
+       "\"OutputFileFormat\"=\"gif\"\n\"OutputFileName\"=\"a.pdf\"\n", "docs/a.pdf", 0, ""},
   };
   for (const auto& c : kCases) {
     SilentJob job;

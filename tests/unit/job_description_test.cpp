@@ -134,7 +134,8 @@ TEST(SilentMode, formatAndNameRules) {
   EXPECT_EQ(SilentOutputFormat("", "/jobs/a.SWF"), "swf");
   EXPECT_EQ(SilentOutputFormat("", "a.jpg"), "jpg");
   EXPECT_EQ(SilentOutputFormat("swf", "report.pdf"), "swf");
-  EXPECT_EQ(SilentOutputFormat("tiff", "noextension"), "");
+  EXPECT_EQ(SilentOutputFormat("TIF", "report.pdf"), "tif");
+  EXPECT_EQ(SilentOutputFormat("gif", "noextension"), "");
   const struct {
     const char* name;
     const char* folder;

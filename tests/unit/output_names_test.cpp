@@ -29,6 +29,8 @@ TEST(ProposedFileName, takesTheNamePartWithoutExtensionAndAddsTheTypes) {
       {"http://example.com/", 2, "Printer.pdf"},
       {"..", 1, "Printer.swf"},
       {". .xls", 4, "Printer.jpg"},
+      {"scan.xls", 5, "scan.png"},
+      {"fax.doc", 6, "fax.tif"},
   };
   for (const auto& c : kCases)
     EXPECT_EQ(ProposedFileName(c.document, c.index), c.proposed) << c.document;
@@ -40,9 +42,10 @@ TEST(FilterIndexForName, aTypedExtensionPicksTheTypeThatMakesIt) {
     int selected;
     int index;
   } kCases[] = {
-      {"/t/out.pdf", 1, 2}, {"/t/out.PDF", 4, 2}, {"/t/out.swf", 2, 1},
-      {"/t/out.jpg", 3, 4}, {"/t/out.pdf", 3, 3}, {"/t/out.swf", 3, 3},
-      {"/t/out.txt", 1, 1}, {"/t/out", 2, 2},     {"/t.pdf/out", 1, 1},
+      {"/t/out.pdf", 1, 2}, {"/t/out.PDF", 4, 2}, {"/t/out.swf", 2, 1},  {"/t/out.jpg", 3, 4},
+      {"/t/out.pdf", 3, 3}, {"/t/out.swf", 3, 3}, {"/t/out.txt", 1, 1},  {"/t/out", 2, 2},
+      {"/t.pdf/out", 1, 1}, {"/t/out.png", 3, 5}, {"/t/out.Tiff", 2, 6}, {"/t/out.tif", 5, 6},
+      {"/t/out.jpg", 6, 4}, {"/t/out.png", 5, 5},
   };
   for (const auto& c : kCases)
     EXPECT_EQ(FilterIndexForName(c.name, c.selected), c.index) << c.name << " " << c.selected;
@@ -75,16 +78,22 @@ TEST(OutputKind, bothModesChooseFromTheSameKinds) {
   EXPECT_EQ(OutputKindOfFilter(kFilterPdf), OutputKind::Pdf);
   EXPECT_EQ(OutputKindOfFilter(kFilterSwfAndPdf), OutputKind::MovieAndPdf);
   EXPECT_EQ(OutputKindOfFilter(kFilterJpeg), OutputKind::JpegPages);
+  EXPECT_EQ(OutputKindOfFilter(5), OutputKind::PngPages);
+  EXPECT_EQ(OutputKindOfFilter(6), OutputKind::TiffDocument);
   EXPECT_EQ(OutputKindOfFilter(0), std::nullopt);
-  EXPECT_EQ(OutputKindOfFilter(5), std::nullopt);
+  EXPECT_EQ(OutputKindOfFilter(7), std::nullopt);
   EXPECT_EQ(OutputKindOfFormat("pdf"), OutputKind::Pdf);
   EXPECT_EQ(OutputKindOfFormat("swf"), OutputKind::Movie);
-  EXPECT_EQ(OutputKindOfFormat("jpg"), std::nullopt);
+  EXPECT_EQ(OutputKindOfFormat("jpg"), OutputKind::JpegPages);
+  EXPECT_EQ(OutputKindOfFormat("png"), OutputKind::PngPages);
+  EXPECT_EQ(OutputKindOfFormat("tif"), OutputKind::TiffDocument);
+  EXPECT_EQ(OutputKindOfFormat("gif"), std::nullopt);
   EXPECT_EQ(OutputKindOfFormat(""), std::nullopt);
-  for (const auto kind :
-       {OutputKind::Movie, OutputKind::Pdf, OutputKind::MovieAndPdf, OutputKind::JpegPages}) {
+  for (const auto kind : {OutputKind::Movie, OutputKind::Pdf, OutputKind::MovieAndPdf,
+                          OutputKind::JpegPages, OutputKind::PngPages, OutputKind::TiffDocument}) {
     EXPECT_EQ(MakesMovie(kind), kind == OutputKind::Movie || kind == OutputKind::MovieAndPdf);
     EXPECT_EQ(MakesPdf(kind), kind == OutputKind::Pdf || kind == OutputKind::MovieAndPdf);
+    EXPECT_EQ(MakesPictures(kind), !MakesMovie(kind) && !MakesPdf(kind));
   }
 }
 
@@ -145,6 +154,10 @@ TEST(ConfirmOverwrite, jpegPagesOfSeveralPages_areAskedAboutInOneQuestion) {
             std::vector<std::string>{
                 "Replace File: These files already exist:\r\n" + folder.file("photo1.jpg") +
                 "\r\n" + folder.file("photo2.jpg") + "\r\nDo you want to overwrite them?"});
+  // PNG pages are the same files with their own extension.
+  messages.asked.clear();
+  EXPECT_TRUE(ConfirmOverwrite(messages, folder.file("photo.jpg"), OutputKind::PngPages, 3));
+  EXPECT_TRUE(messages.asked.empty());
   messages.asked.clear();
   messages.answers = {platform::MessageAnswer::No};
   EXPECT_FALSE(ConfirmOverwrite(messages, folder.file("photo"), OutputKind::JpegPages, 1));
@@ -165,6 +178,12 @@ TEST(FilesToWrite, movieNamesTakeTheMovieExtension) {
             std::vector<std::string>{"/t/a.SWF"});
   EXPECT_EQ(FilesToWrite("/t/scan.jpeg", OutputKind::JpegPages, 2, true),
             (std::vector<std::string>{"/t/scan1.jpg", "/t/scan2.jpg"}));
+  EXPECT_EQ(FilesToWrite("/t/scan.tif", OutputKind::PngPages, 2, false),
+            (std::vector<std::string>{"/t/scan1.png", "/t/scan2.png"}));
+  EXPECT_EQ(FilesToWrite("/t/fax.TIFF", OutputKind::TiffDocument, 3, false),
+            std::vector<std::string>{"/t/fax.TIFF"});
+  EXPECT_EQ(FilesToWrite("/t/fax.png", OutputKind::TiffDocument, 3, false),
+            std::vector<std::string>{"/t/fax.tif"});
 }
 
 }  // namespace

@@ -1,0 +1,232 @@
+#include "app/raster_pages.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <future>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+
+#include <sys/resource.h>
+
+#include "app/output_names.h"
+#include "emf2pdf/page_picture.h"
+#include "pdf/output_file.h"
+#include "platform/folders.h"
+#include "platform/printer_resolution.h"
+
+namespace app {
+
+namespace {
+
+// JPEG's sizes are 16-bit; every picture output keeps to them so that a page
+// has the same pixels in each.
+constexpr double kMaxSide = 65500;
+
+std::optional<RasterResolution> FirstPageDevice(const std::vector<std::string>& pageFiles) {
+  if (pageFiles.empty()) return std::nullopt;
+  try {
+    const auto device =
+        emf2pdf::ReferenceDeviceDpi(emf2pdf::EmfReader::Load(pageFiles.front()).Header());
+    const int x = static_cast<int>(std::lround(device.x));
+    const int y = static_cast<int>(std::lround(device.y));
+    if (x < 1 || y < 1 || x > 0xFFFF || y > 0xFFFF) return std::nullopt;
+    return RasterResolution{x, y, "reference device of " + pageFiles.front()};
+  } catch (const std::exception&) {
+    return std::nullopt;  // the page itself reports its fault when it is drawn
+  }
+}
+
+// The densities a page is drawn at: the resolution asked for, lowered for a
+// picture so large that its bitmap could not be made, so that its header
+// still tells its true size. Pages are at most 200 inches (PDF's largest),
+// so 1 dpi always fits.
+std::pair<int, int> PageDensity(const emf2pdf::PagePicture& picture, const RasterResolution& asked,
+                                const std::string& name) {
+  const double width = picture.WidthInches() * asked.x;
+  const double height = picture.HeightInches() * asked.y;
+  const double fit =
+      std::min({1.0, std::sqrt(double(platform::TBitmap::kMaxPixels) / (width * height)),
+                kMaxSide / width, kMaxSide / height});
+  if (fit >= 1) return {asked.x, asked.y};
+  const int x = std::max(1, static_cast<int>(asked.x * fit));
+  const int y = std::max(1, static_cast<int>(asked.y * fit));
+  std::fprintf(stderr,
+               "tallowcraft: %s is too large to draw at %d x %d dpi; drawn at %d x %d dpi\n",
+               name.c_str(), asked.x, asked.y, x, y);
+  return {x, y};
+}
+
+// Each page's file stays open and uncommitted until every page is made, so
+// that a failed job leaves nothing. For a job of many pages the soft limit
+// on open files is raised to the hard one (and restored afterwards); a job
+// that even the hard limit cannot hold is refused before any page is drawn.
+// Open unnamed files, unlike closed named ones, vanish with the process
+// however it ends.
+class OpenFileAllowance {
+ public:
+  explicit OpenFileAllowance(size_t pages) {
+    if (::getrlimit(RLIMIT_NOFILE, &saved_) != 0) return;
+    const rlim_t needed = OpenFileCount() + pages + kSpareFiles;
+    if (saved_.rlim_cur == RLIM_INFINITY || saved_.rlim_cur >= needed) return;
+    rlimit raised = saved_;
+    raised.rlim_cur = saved_.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) {
+      raised_ = true;
+    } else {
+      raised = saved_;
+    }
+    if (raised.rlim_cur != RLIM_INFINITY && raised.rlim_cur < needed)
+      throw std::runtime_error("Cannot save " + std::to_string(pages) + " pages: they would need " +
+                               std::to_string(needed) + " open files and the system allows " +
+                               std::to_string(raised.rlim_cur) + "; no page was saved");
+  }
+  ~OpenFileAllowance() {
+    if (raised_) ::setrlimit(RLIMIT_NOFILE, &saved_);
+  }
+  OpenFileAllowance(const OpenFileAllowance&) = delete;
+  OpenFileAllowance& operator=(const OpenFileAllowance&) = delete;
+
+ private:
+  // Files the drawing of a page opens for a moment (the page's scratch PDF,
+  // fonts, the folder sweep).
+  static constexpr rlim_t kSpareFiles = 64;
+
+  static rlim_t OpenFileCount() {
+    std::error_code error;
+    rlim_t count = 0;
+    for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end;
+         it.increment(error))
+      ++count;
+    return count;
+  }
+
+  rlimit saved_{};
+  bool raised_ = false;
+};
+
+DrawnPage DrawPage(const std::string& page, int number, const RasterResolution& resolution) {
+  const auto picture = emf2pdf::PagePicture::Load(page, number);
+  const auto [x, y] = PageDensity(picture, resolution, page);
+  return {picture.Render(picture.PixelWidth(x), picture.PixelHeight(y)), x, y};
+}
+
+// A folder cannot be replaced; found only at the renames, it would stop the
+// job halfway.
+void RefuseFolder(const std::string& name) {
+  std::error_code error;
+  if (std::filesystem::symlink_status(name, error).type() == std::filesystem::file_type::directory)
+    throw std::runtime_error("Cannot save " + name +
+                             ": a folder has that name; no page of the job was saved");
+}
+
+}  // namespace
+
+RasterResolution ChooseRasterResolution(const std::vector<std::string>& pageFiles,
+                                        const std::string& pictures) {
+  if (const auto printer = platform::QueryPrinterResolution())
+    return {printer->x, printer->y, "printer " + printer->printer};
+  RasterResolution chosen;
+  chosen.source = "default";
+  if (const auto device = FirstPageDevice(pageFiles)) chosen = *device;
+  std::fprintf(stderr,
+               "tallowcraft: no printer resolution (no CUPS printer \"Tallowcraft\" or default "
+               "printer that reports one); %s use %d x %d dpi from the %s\n",
+               pictures.c_str(), chosen.x, chosen.y,
+               chosen.source == "default" ? "default screen resolution" : chosen.source.c_str());
+  return chosen;
+}
+
+void DrawEachPage(const std::vector<std::string>& pageFiles, const RasterResolution& resolution,
+                  const std::function<std::string(int number)>& fileOf,
+                  const std::function<void(DrawnPage& page, int number)>& take) {
+  const int count = static_cast<int>(pageFiles.size());
+  const auto failure = [&](int number, const char* reason) {
+    return std::runtime_error("Cannot make " + fileOf(number) + " (page " + std::to_string(number) +
+                              " of " + std::to_string(count) + "): " + reason +
+                              "; no page of the job was saved");
+  };
+  // A page is encoded on a second thread while the next one is drawn: the
+  // two take about as long on a page of text and graphics, so a job goes
+  // nearly twice as fast, and two pages at most are in memory.
+  std::future<void> taking;
+  int takingNumber = 0;
+  const auto finishTaking = [&] {
+    if (!taking.valid()) return;
+    try {
+      taking.get();
+    } catch (const std::exception& error) {
+      throw failure(takingNumber, error.what());
+    }
+  };
+  for (int number = 1; number <= count; ++number) {
+    DrawnPage page;
+    try {
+      page = DrawPage(pageFiles[static_cast<size_t>(number - 1)], number, resolution);
+    } catch (const std::exception& error) {
+      finishTaking();  // an earlier page's failure is the one to report
+      throw failure(number, error.what());
+    }
+    finishTaking();
+    taking = std::async(std::launch::async,
+                        [&take, number, page = std::move(page)]() mutable { take(page, number); });
+    takingNumber = number;
+  }
+  finishTaking();
+}
+
+RasterRunResult WritePageFiles(const std::vector<std::string>& pageFiles,
+                               const std::string& outputName, const std::string& extension,
+                               const RasterResolution& resolution, const PageEncoder& encode) {
+  const int count = static_cast<int>(pageFiles.size());
+  const OpenFileAllowance allowance(pageFiles.size());
+  std::vector<std::string> names;
+  for (int number = 1; number <= count; ++number) {
+    names.push_back(PageFileName(outputName, number, count, extension));
+    RefuseFolder(names.back());
+  }
+  // The files made so far are discarded if a page fails.
+  std::vector<std::unique_ptr<pdf::OutputFile>> files;
+  DrawEachPage(
+      pageFiles, resolution,
+      [&names](int number) { return names[static_cast<size_t>(number - 1)]; },
+      [&](DrawnPage& page, int number) {
+        const std::string bytes = encode(page);
+        files.push_back(std::make_unique<pdf::OutputFile>(names[static_cast<size_t>(number - 1)]));
+        files.back()->write(bytes);
+      });
+  RasterRunResult result;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const bool existed = platform::FileExists(names[i]);
+    files[i]->commit();
+    files[i].reset();
+    AddWritten(result, names[i], existed);
+  }
+  return result;
+}
+
+void AddWritten(RasterRunResult& result, const std::string& file, bool existed) {
+  if (existed) {
+    std::fprintf(stderr, "tallowcraft: replaced %s\n", file.c_str());
+    result.replaced.push_back(file);
+  }
+  result.written.push_back(file);
+}
+
+PicturePostActions DecidePicturePostActions(const RasterRunResult& result, bool openFile,
+                                            bool exploreFile) {
+  PicturePostActions actions;
+  if (result.written.empty()) return actions;
+  if (openFile) {
+    if (result.written.size() == 1)
+      actions.open = result.written.front();
+    else
+      exploreFile = true;
+  }
+  if (exploreFile) actions.explore = result.written.front();
+  return actions;
+}
+
+}  // namespace app
