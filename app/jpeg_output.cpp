@@ -27,15 +27,14 @@ constexpr int kJpegQuality = 100;
 constexpr size_t kJfifSearchLength = 50;
 constexpr double kMaxJpegSide = 65500;
 
-std::optional<JpegResolution> FirstPageDevice(const std::vector<std::string>& pageFiles) {
-  if (pageFiles.empty()) return std::nullopt;
+std::optional<JpegResolution> FirstPageDevice(const std::vector<emf2pdf::PageSource>& pages) {
+  if (pages.empty()) return std::nullopt;
   try {
-    const auto device =
-        emf2pdf::ReferenceDeviceDpi(emf2pdf::EmfReader::Load(pageFiles.front()).Header());
+    const auto device = emf2pdf::ReferenceDeviceDpi(emf2pdf::LoadPage(pages.front()).Header());
     const int x = static_cast<int>(std::lround(device.x));
     const int y = static_cast<int>(std::lround(device.y));
     if (x < 1 || y < 1 || x > 0xFFFF || y > 0xFFFF) return std::nullopt;
-    return JpegResolution{x, y, "reference device of " + pageFiles.front()};
+    return JpegResolution{x, y, "reference device of " + pages.front().label};
   } catch (const std::exception&) {
     return std::nullopt;  // the page itself reports its fault when it is drawn
   }
@@ -111,9 +110,10 @@ class OpenFileAllowance {
 };
 
 // Page `number` as JPEG data with its density written in.
-std::string DrawJpegPage(const std::string& page, int number, const JpegResolution& resolution) {
+std::string DrawJpegPage(const emf2pdf::PageSource& page, int number,
+                         const JpegResolution& resolution) {
   const auto picture = emf2pdf::PagePicture::Load(page, number);
-  const auto density = PageDensity(picture, resolution, page);
+  const auto density = PageDensity(picture, resolution, page.label);
   std::string jpeg = pdf::EncodeJpeg(
       picture.Render(picture.PixelWidth(density.first), picture.PixelHeight(density.second)),
       kJpegQuality);
@@ -123,12 +123,17 @@ std::string DrawJpegPage(const std::string& page, int number, const JpegResoluti
 
 }  // namespace
 
-JpegResolution ChooseJpegResolution(const std::vector<std::string>& pageFiles) {
-  if (const auto printer = platform::QueryPrinterResolution())
-    return {printer->x, printer->y, "printer " + printer->printer};
+JpegResolution PictureResolution(const std::vector<emf2pdf::PageSource>& pages) {
   JpegResolution chosen;
   chosen.source = "default";
-  if (const auto device = FirstPageDevice(pageFiles)) chosen = *device;
+  if (const auto device = FirstPageDevice(pages)) chosen = *device;
+  return chosen;
+}
+
+JpegResolution ChooseJpegResolution(const std::vector<emf2pdf::PageSource>& pages) {
+  if (const auto printer = platform::QueryPrinterResolution())
+    return {printer->x, printer->y, "printer " + printer->printer};
+  const JpegResolution chosen = PictureResolution(pages);
   std::fprintf(stderr,
                "tallowcraft: no printer resolution (no CUPS printer \"Tallowcraft\" or default "
                "printer that reports one); JPEG pages use %d x %d dpi from the %s\n",
@@ -152,10 +157,10 @@ void SetJpegDensity(std::string& jpeg, int x, int y) {
   jpeg[at + 11] = static_cast<char>(y & 0xFF);
 }
 
-JpegRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
+JpegRunResult WriteJpegPages(const std::vector<emf2pdf::PageSource>& pages,
                              const std::string& outputName, const JpegResolution& resolution) {
-  const int count = static_cast<int>(pageFiles.size());
-  const OpenFileAllowance allowance(pageFiles.size());
+  const int count = static_cast<int>(pages.size());
+  const OpenFileAllowance allowance(pages.size());
   std::vector<std::string> names;
   for (int i = 0; i < count; ++i) {
     names.push_back(JpegPageName(outputName, i + 1, count));
@@ -170,7 +175,7 @@ JpegRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
   std::vector<std::unique_ptr<pdf::OutputFile>> files;
   for (int i = 0; i < count; ++i) {
     try {
-      const std::string jpeg = DrawJpegPage(pageFiles[static_cast<size_t>(i)], i + 1, resolution);
+      const std::string jpeg = DrawJpegPage(pages[static_cast<size_t>(i)], i + 1, resolution);
       files.push_back(std::make_unique<pdf::OutputFile>(names[static_cast<size_t>(i)]));
       files.back()->write(jpeg);
     } catch (const std::exception& error) {
@@ -194,9 +199,9 @@ JpegRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
   return result;
 }
 
-JpegRunResult RunJpegOutput(const std::vector<std::string>& pageFiles,
+JpegRunResult RunJpegOutput(const std::vector<emf2pdf::PageSource>& pages,
                             const std::string& outputName) {
-  return WriteJpegPages(pageFiles, outputName, ChooseJpegResolution(pageFiles));
+  return WriteJpegPages(pages, outputName, ChooseJpegResolution(pages));
 }
 
 JpegPostActions DecideJpegPostActions(const JpegRunResult& result, bool openFile,

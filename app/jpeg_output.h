@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/page_source.h"
+
 namespace app {
 
 // Dots per inch of the JPEG pages and where they came from.
@@ -16,7 +18,11 @@ struct JpegResolution {
 // The virtual printer's resolution (CUPS "Tallowcraft", else the default
 // printer), else the reference device of the first page, else 96 dpi. Says
 // on standard error which source it took when it is not a printer.
-JpegResolution ChooseJpegResolution(const std::vector<std::string>& pageFiles);
+JpegResolution ChooseJpegResolution(const std::vector<emf2pdf::PageSource>& pages);
+
+// The reference device of the first page, else 96 dpi, without a word: a
+// converter's pages keep the resolution they were recorded at.
+JpegResolution PictureResolution(const std::vector<emf2pdf::PageSource>& pages);
 
 // Writes density unit 1 (dots per inch) and the two densities into the JFIF
 // header when "JFIF\0" starts within the first 50 bytes; otherwise leaves
@@ -36,11 +42,11 @@ struct JpegRunResult {
 // made; a failure throws, naming the page, and leaves no file of the job.
 // Replaced files are named on standard error. One page is in memory at a
 // time.
-JpegRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
+JpegRunResult WriteJpegPages(const std::vector<emf2pdf::PageSource>& pages,
                              const std::string& outputName, const JpegResolution& resolution);
 
 // The JPEG run of a job: the resolution chosen as above, then the pages.
-JpegRunResult RunJpegOutput(const std::vector<std::string>& pageFiles,
+JpegRunResult RunJpegOutput(const std::vector<emf2pdf::PageSource>& pages,
                             const std::string& outputName);
 
 // What the JPEG run opens or shows in the file manager afterwards, by the

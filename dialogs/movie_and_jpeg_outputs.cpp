@@ -10,9 +10,9 @@
 namespace dialogs {
 
 bool AskMovieOptions(presentation::TPresentation& component,
-                     const std::vector<std::string>& pageFiles) {
+                     const std::vector<emf2pdf::PageSource>& pages) {
   component.SetOptionsDialog(presentation::ShowSwfOptionsDialog);
-  return app::PrepareDialogSwf(component, pageFiles);
+  return app::PrepareDialogSwf(component, pages);
 }
 
 std::unique_ptr<pdf::OutputFile> WriteMovie(presentation::TPresentation& component,
@@ -41,9 +41,9 @@ void OpenMoviePage(platform::MessagePresenter& messages, const std::string& page
   }
 }
 
-void SaveJpegPages(const std::vector<std::string>& pageFiles, const std::string& outputName,
+void SaveJpegPages(const std::vector<emf2pdf::PageSource>& pages, const std::string& outputName,
                    bool openFile, bool& exploreFile) {
-  const app::JpegRunResult result = app::RunJpegOutput(pageFiles, outputName);
+  const app::JpegRunResult result = app::RunJpegOutput(pages, outputName);
   const app::JpegPostActions actions = app::DecideJpegPostActions(result, openFile, exploreFile);
   if (actions.open) OpenFile(*actions.open);
   if (actions.explore) {

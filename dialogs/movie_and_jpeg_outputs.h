@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/page_source.h"
 #include "platform/message_box.h"
 
 namespace pdf {
@@ -21,7 +22,7 @@ namespace dialogs {
 // Takes the pages as the movie's slides and shows the movie's own options
 // dialog; false when it is cancelled.
 bool AskMovieOptions(presentation::TPresentation& component,
-                     const std::vector<std::string>& pageFiles);
+                     const std::vector<emf2pdf::PageSource>& pages);
 
 // The movie of those slides in a temporary file that replaces `movieName`
 // when the caller commits it. Errors propagate.
@@ -42,7 +43,7 @@ void OpenMoviePage(platform::MessagePresenter& messages, const std::string& page
 // One JPEG file per page, named after `outputName`, then the open and explore
 // post-actions by the flags; with more than one page the explore flag is
 // turned on instead of opening. Errors propagate.
-void SaveJpegPages(const std::vector<std::string>& pageFiles, const std::string& outputName,
+void SaveJpegPages(const std::vector<emf2pdf::PageSource>& pages, const std::string& outputName,
                    bool openFile, bool& exploreFile);
 
 }  // namespace dialogs
