@@ -158,7 +158,8 @@ void SetJpegDensity(std::string& jpeg, int x, int y) {
 }
 
 JpegRunResult WriteJpegPages(const std::vector<emf2pdf::PageSource>& pages,
-                             const std::string& outputName, const JpegResolution& resolution) {
+                             const std::string& outputName, const JpegResolution& resolution,
+                             const std::function<void()>& afterPage) {
   const int count = static_cast<int>(pages.size());
   const OpenFileAllowance allowance(pages.size());
   std::vector<std::string> names;
@@ -178,6 +179,7 @@ JpegRunResult WriteJpegPages(const std::vector<emf2pdf::PageSource>& pages,
       const std::string jpeg = DrawJpegPage(pages[static_cast<size_t>(i)], i + 1, resolution);
       files.push_back(std::make_unique<pdf::OutputFile>(names[static_cast<size_t>(i)]));
       files.back()->write(jpeg);
+      if (afterPage) afterPage();
     } catch (const std::exception& error) {
       // The files made so far are discarded as `files` goes.
       throw std::runtime_error("Cannot make " + names[static_cast<size_t>(i)] + " (page " +

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,9 +42,10 @@ struct JpegRunResult {
 // temporary file, and the files replace their names only once every page is
 // made; a failure throws, naming the page, and leaves no file of the job.
 // Replaced files are named on standard error. One page is in memory at a
-// time.
+// time. `afterPage` runs after each page is drawn.
 JpegRunResult WriteJpegPages(const std::vector<emf2pdf::PageSource>& pages,
-                             const std::string& outputName, const JpegResolution& resolution);
+                             const std::string& outputName, const JpegResolution& resolution,
+                             const std::function<void()>& afterPage = nullptr);
 
 // The JPEG run of a job: the resolution chosen as above, then the pages.
 JpegRunResult RunJpegOutput(const std::vector<emf2pdf::PageSource>& pages,

@@ -1,13 +1,18 @@
+#include "app/convert_raster.h"
 #include "app/program_entry.h"
 #include "app/swf_output.h"
 #include "dialogs/dialog_mode_run.h"
 
-// The program for the jobs that need the desktop libraries: dialog mode and
-// silent movies. `tallowcraft` hands those jobs over to it.
+// The program for the jobs that need the desktop libraries: dialog mode,
+// silent movies and conversions to bitmaps. `tallowcraft` hands those jobs
+// over to it.
 int main(int argc, char** argv) {
-  return app::RunProgram(argc, argv, [](app::PrintJobRun& run) {
-    run.SetDialogMode(&dialogs::RunDialogMode);
-    run.SetSilentMovie(&app::SaveSilentMovie);
-    run.SetNoJobMessage(&dialogs::ShowNoJobMessage);
-  });
+  return app::RunProgram(
+      argc, argv,
+      [](app::PrintJobRun& run) {
+        run.SetDialogMode(&dialogs::RunDialogMode);
+        run.SetSilentMovie(&app::SaveSilentMovie);
+        run.SetNoJobMessage(&dialogs::ShowNoJobMessage);
+      },
+      &app::DesktopRasterWriter);
 }

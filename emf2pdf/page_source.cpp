@@ -85,12 +85,12 @@ class MappedFile {
   const uint8_t* data_ = nullptr;
 };
 
-std::vector<PageSource> SpoolPages(const std::string& path, std::span<const uint8_t> bytes,
-                                   const SkippedRecords& skipped) {
-  const EmfSpool spool = ReadEmfSpool(bytes, path);
-  if (skipped) skipped(path, spool);
+std::vector<PageSource> SpoolPages(const std::string& path, const std::string& name,
+                                   std::span<const uint8_t> bytes, const SkippedRecords& skipped) {
+  const EmfSpool spool = ReadEmfSpool(bytes, name);
+  if (skipped) skipped(name, spool);
   if (!spool.damage.empty()) throw std::runtime_error(spool.damage + "; nothing was made");
-  if (spool.pages.empty()) throw std::runtime_error(path + " is an EMF spool file without pages");
+  if (spool.pages.empty()) throw std::runtime_error(name + " is an EMF spool file without pages");
   std::vector<PageSource> pages;
   pages.reserve(spool.pages.size());
   for (size_t i = 0; i < spool.pages.size(); ++i) {
@@ -98,7 +98,7 @@ std::vector<PageSource> SpoolPages(const std::string& path, std::span<const uint
     page.file = path;
     page.offset = spool.pages[i].offset;
     page.size = spool.pages[i].size;
-    page.label = path + ", page " + std::to_string(i + 1);
+    page.label = name + ", page " + std::to_string(i + 1);
     page.paper = spool.pages[i].devMode;
     pages.push_back(std::move(page));
   }
@@ -114,8 +114,8 @@ std::vector<PageSource> WholeFilePages(const std::vector<std::string>& files) {
 }
 
 EmfReader LoadPage(const PageSource& page) {
-  if (!page.size) return EmfReader::Load(page.file);
-  return EmfReader::LoadRange(page.file, page.offset, *page.size, page.label);
+  if (!page.size && page.label == page.file) return EmfReader::Load(page.file);
+  return EmfReader::LoadRange(page.file, page.offset, page.size.value_or(UINT64_MAX), page.label);
 }
 
 std::optional<PaperSize> DevModePaper(const SpoolDevMode& mode) {
@@ -133,7 +133,8 @@ std::optional<PaperSize> DevModePaper(const SpoolDevMode& mode) {
 }
 
 std::vector<PageSource> PagesOfFile(const std::string& path, OtherInput other,
-                                    const SkippedRecords& skipped) {
+                                    const SkippedRecords& skipped, const std::string& name) {
+  const std::string& shown = name.empty() ? path : name;
   std::optional<MappedFile> mapped;
   try {
     mapped.emplace(path);
@@ -143,9 +144,13 @@ std::vector<PageSource> PagesOfFile(const std::string& path, OtherInput other,
     throw;
   }
   const InputKind kind = DetectInputKind(mapped->Bytes());
-  if (kind == InputKind::EmfSpool) return SpoolPages(path, mapped->Bytes(), skipped);
-  if (kind == InputKind::Emf || other == OtherInput::WholeFile) return {PageSource(path)};
-  throw std::runtime_error(InputKindRefusal(kind, path));
+  if (kind == InputKind::EmfSpool) return SpoolPages(path, shown, mapped->Bytes(), skipped);
+  if (kind == InputKind::Emf || other == OtherInput::WholeFile) {
+    PageSource page(path);
+    page.label = shown;
+    return {page};
+  }
+  throw std::runtime_error(InputKindRefusal(kind, shown));
 }
 
 }  // namespace emf2pdf

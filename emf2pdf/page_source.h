@@ -57,8 +57,10 @@ using SkippedRecords = std::function<void(const std::string& file, const EmfSpoo
 // The pages of an input file in order: an EMF file is one page, an EMF
 // spool file every page in it. A damaged spool file is refused with its
 // damage message, so that no output is made of part of it. The spool file is
-// mapped, not read, to find its pages. Throws std::runtime_error.
+// mapped, not read, to find its pages. Messages and labels name the file
+// `name` (the path when empty). Throws std::runtime_error.
 std::vector<PageSource> PagesOfFile(const std::string& path, OtherInput other,
-                                    const SkippedRecords& skipped = nullptr);
+                                    const SkippedRecords& skipped = nullptr,
+                                    const std::string& name = {});
 
 }  // namespace emf2pdf

@@ -85,7 +85,8 @@ double StageResolution(const emf2pdf::PagePicture& first, double dpi, const std:
 }  // namespace
 
 void WriteSlideMovie(SwfSink& sink, const std::vector<emf2pdf::PageSource>& pages,
-                     const SwfOptions& options, const std::string& templatesFolder) {
+                     const SwfOptions& options, const std::string& templatesFolder,
+                     const std::function<void()>& afterSlide) {
   if (pages.empty()) throw std::runtime_error("The job has no page to make a movie of");
   CheckSlideCount(pages.size());
   double dpi = std::clamp(options.resolution, kMinResolution, kMaxResolution);
@@ -107,6 +108,7 @@ void WriteSlideMovie(SwfSink& sink, const std::vector<emf2pdf::PageSource>& page
     const int width = std::clamp(picture.PixelWidth(dpi * scale), 1, stageWidth);
     const int height = std::clamp(picture.PixelHeight(dpi * scale), 1, stageHeight);
     movie->AddSlide(picture.Render(width, height));
+    if (afterSlide) afterSlide();
   }
   movie->Finish();
 }
@@ -121,7 +123,8 @@ std::string MakeSlideMovie(const std::vector<emf2pdf::PageSource>& pages, const 
 void TPresentation::WriteMovie(pdf::OutputFile& file) {
   ReadSettings(WrongType::kRaise);
   FileSink sink(file);
-  WriteSlideMovie(sink, slides_, options_.Movie(), options_.NavigationTemplatesFolder());
+  WriteSlideMovie(sink, slides_, options_.Movie(), options_.NavigationTemplatesFolder(),
+                  afterSlide_);
 }
 
 }  // namespace presentation

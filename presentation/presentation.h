@@ -75,6 +75,8 @@ class TPresentation {
   void WriteMovie(pdf::OutputFile& file);
 
   void SetOptionsDialog(SwfOptionsPrompt dialog) { dialog_ = std::move(dialog); }
+  // Runs after each slide is written (a progress display).
+  void SetAfterSlide(std::function<void()> afterSlide) { afterSlide_ = std::move(afterSlide); }
   int SlideCount() const { return static_cast<int>(slides_.size()); }
 
  private:
@@ -86,14 +88,16 @@ class TPresentation {
   TPresentationOptions options_;
   std::vector<emf2pdf::PageSource> slides_;
   SwfOptionsPrompt dialog_;
+  std::function<void()> afterSlide_;
 };
 
 // Writes the movie of the pages with the given settings into `sink`:
 // the stage is the first page at the settings' resolution, each page fitted
 // inside it. No page, or more than kMaxSlides, is refused before any page is
-// read.
+// read. `afterSlide` runs after each slide is written.
 void WriteSlideMovie(SwfSink& sink, const std::vector<emf2pdf::PageSource>& pages,
-                     const SwfOptions& options, const std::string& templatesFolder);
+                     const SwfOptions& options, const std::string& templatesFolder,
+                     const std::function<void()>& afterSlide = nullptr);
 // The same movie as bytes in memory, for small jobs.
 std::string MakeSlideMovie(const std::vector<emf2pdf::PageSource>& pages, const SwfOptions& options,
                            const std::string& templatesFolder);
