@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 #include <utility>
 
@@ -89,7 +90,12 @@ std::vector<PageSource> SpoolPages(const std::string& path, const std::string& n
                                    std::span<const uint8_t> bytes, const SkippedRecords& skipped) {
   const EmfSpool spool = ReadEmfSpool(bytes, name);
   if (skipped) skipped(name, spool);
-  if (!spool.damage.empty()) throw std::runtime_error(spool.damage + "; nothing was made");
+  if (!spool.damage.empty() && spool.pages.empty()) {
+    // Nothing is kept, so the message does not say that something is.
+    const std::string damage = spool.damage.substr(0, spool.damage.rfind("; the pages before it"));
+    throw std::runtime_error(damage + "; no page comes before it, so nothing was made");
+  }
+  if (!spool.damage.empty()) std::fprintf(stderr, "tallowcraft: %s\n", spool.damage.c_str());
   if (spool.pages.empty()) throw std::runtime_error(name + " is an EMF spool file without pages");
   std::vector<PageSource> pages;
   pages.reserve(spool.pages.size());

@@ -55,9 +55,10 @@ enum class OtherInput {
 using SkippedRecords = std::function<void(const std::string& file, const EmfSpool& spool)>;
 
 // The pages of an input file in order: an EMF file is one page, an EMF
-// spool file every page in it. A damaged spool file is refused with its
-// damage message, so that no output is made of part of it. The spool file is
-// mapped, not read, to find its pages. Messages and labels name the file
+// spool file every page in it. A damaged spool file gives the pages before
+// the damage, which is reported on standard error; one without any is
+// refused with that message. The spool file is mapped, not read, to find its
+// pages. Messages and labels name the file
 // `name` (the path when empty). Throws std::runtime_error.
 std::vector<PageSource> PagesOfFile(const std::string& path, OtherInput other,
                                     const SkippedRecords& skipped = nullptr,

@@ -160,14 +160,11 @@ TEST(ConvertCommand, refusals_makeNothing) {
   cut.resize(cut.size() - 40);
   WriteFile(temp.file("cut.spl"), Text(cut));
   WriteFile(temp.file("lying.spl"),
-            Text(SpoolBuilder()
-                     .page(Picture(200, 100), spoolbuild::EMRI_METAFILE_DATA, 0)
-                     .pageOffset(4)
-                     .bytes()));
+            Text(SpoolBuilder().pageOffset(4).page(Picture(200, 100)).bytes()));
   const std::vector<std::pair<std::string, std::string>> cases = {
       {kXps, "is a ZIP package (an XPS print job's spool file), not an EMF spool file"},
       {temp.file("notes.txt"), "notes.txt is neither an EMF file nor an EMF spool file"},
-      {temp.file("cut.spl"), "cut.spl is damaged at byte"},
+      {temp.file("cut.spl"), "no page comes before it, so nothing was made"},
       {temp.file("lying.spl"), "points to no page"},
       {temp.file("missing.emf"), "missing.emf"},
   };
@@ -244,3 +241,24 @@ TEST(ConvertCommand, jobFileKey_mayNameASpoolFile) {
 }
 
 }  // namespace
+
+// Damage after a page keeps that page and says where the file broke;
+// --verbose lists the font records read past.
+TEST(ConvertCommand, damagedSpool_keepsThePagesBefore_andVerboseListsFonts) {
+  if (!testing_support::HaveTool("pdfinfo")) GTEST_SKIP() << "tool missing";
+  TempFolder temp;
+  WriteFile(temp.file("damaged.spl"),
+            Text(SpoolBuilder()
+                     .record(spoolbuild::EMRI_ENGINE_FONT, std::vector<uint8_t>(12, 0))
+                     .page(Picture(200, 100), spoolbuild::EMRI_METAFILE_DATA, 0)
+                     .pageOffset(4)
+                     .bytes()));
+  const auto result = Convert({"--verbose", temp.file("damaged.spl"), "-o", temp.file("k.pdf")});
+  ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+  EXPECT_EQ(PageSizes(temp.file("k.pdf")).size(), 1u);
+  EXPECT_NE(result.standardError.find("points to no page; the pages before it (1) are kept"),
+            std::string::npos)
+      << result.standardError;
+  EXPECT_NE(result.standardError.find("damaged.spl: EMRI_ENGINE_FONT at byte "), std::string::npos)
+      << result.standardError;
+}
