@@ -279,6 +279,10 @@ int Convert(const ConvertArguments& arguments, const RasterWriterFor& raster) {
 }  // namespace
 
 int RunConvert(const std::vector<std::string>& arguments, const RasterWriterFor& raster) {
+  if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
+    std::fputs(kConvertUsage, stdout);
+    return 0;
+  }
   try {
     return Convert(ParseConvertArguments(arguments), raster);
   } catch (const ConvertUsageError& error) {
