@@ -1,6 +1,7 @@
 #include "app/job_description.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -53,6 +54,15 @@ std::optional<JobDescription> ReadJobDescription(const std::string& path) {
   if (job.missingKey.empty() && present.size() < static_cast<size_t>(count))
     job.missingKey = "File" + std::to_string(present.size());
   return job;
+}
+
+void ExpandJobPages(JobDescription& job) {
+  job.pages.clear();
+  for (const std::string& file : job.pageFiles) {
+    auto pages = emf2pdf::PagesOfFile(file, emf2pdf::OtherInput::WholeFile);
+    job.pages.insert(job.pages.end(), std::make_move_iterator(pages.begin()),
+                     std::make_move_iterator(pages.end()));
+  }
 }
 
 void RequireUsablePages(const JobDescription& job) {

@@ -34,9 +34,10 @@ void SetJpegDensity(std::string& jpeg, int x, int y) {
   jpeg[at + 11] = static_cast<char>(y & 0xFF);
 }
 
-RasterRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
-                               const std::string& outputName, const RasterResolution& resolution) {
-  return WritePageFiles(pageFiles, outputName, ".jpg", resolution, EncodeJpegPage);
+RasterRunResult WriteJpegPages(const std::vector<emf2pdf::PageSource>& pages,
+                               const std::string& outputName, const RasterResolution& resolution,
+                               const std::function<void()>& afterPage) {
+  return WritePageFiles(pages, outputName, ".jpg", resolution, EncodeJpegPage, afterPage);
 }
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,8 @@ void SetJpegDensity(std::string& jpeg, int x, int y);
 
 // One JPEG per page (WritePageFiles), quality 100, baseline, with the page's
 // density in its JFIF header.
-RasterRunResult WriteJpegPages(const std::vector<std::string>& pageFiles,
-                               const std::string& outputName, const RasterResolution& resolution);
+RasterRunResult WriteJpegPages(const std::vector<emf2pdf::PageSource>& pages,
+                               const std::string& outputName, const RasterResolution& resolution,
+                               const std::function<void()>& afterPage = nullptr);
 
 }  // namespace app

@@ -37,14 +37,19 @@ bool HasDesktop() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return app::RunProgram(argc, argv, [argv](app::PrintJobRun& run) {
-    run.SetDialogMode([argv](auto&&...) -> int { BecomeDesktopProgram(argv); });
-    run.SetSilentMovie([argv](auto&&...) -> std::shared_ptr<void> { BecomeDesktopProgram(argv); });
-    run.SetSilentPictures([argv](auto&&...) { BecomeDesktopProgram(argv); });
-    // At a desktop nobody reads standard error: the message needs a box.
-    run.SetNoJobMessage([argv](const std::string& text, const std::string& caption) {
-      if (HasDesktop()) BecomeDesktopProgram(argv);
-      platform::StandardErrorMessages().Show(text, caption, platform::MessageIcon::Error);
-    });
-  });
+  return app::RunProgram(
+      argc, argv,
+      [argv](app::PrintJobRun& run) {
+        run.SetDialogMode([argv](auto&&...) -> int { BecomeDesktopProgram(argv); });
+        run.SetSilentMovie(
+            [argv](auto&&...) -> std::shared_ptr<void> { BecomeDesktopProgram(argv); });
+        run.SetSilentPictures([argv](auto&&...) { BecomeDesktopProgram(argv); });
+        // At a desktop nobody reads standard error: the message needs a box.
+        run.SetNoJobMessage([argv](const std::string& text, const std::string& caption) {
+          if (HasDesktop()) BecomeDesktopProgram(argv);
+          platform::StandardErrorMessages().Show(text, caption, platform::MessageIcon::Error);
+        });
+      },
+      // Converting to bitmaps draws pages with poppler.
+      [argv](app::ConvertFormat) -> app::ConvertWriter { BecomeDesktopProgram(argv); });
 }

@@ -91,8 +91,8 @@ void ApplyPdfOptions(const PdfOptions& options, const std::optional<std::string>
   converter.SetGenerateBookmarks(false);
 }
 
-std::string ConvertToPdf(const std::vector<std::string>& pageFiles, const std::string& outputName,
-                         const PdfOptions& options,
+std::string ConvertToPdf(const std::vector<emf2pdf::PageSource>& pages,
+                         const std::string& outputName, const PdfOptions& options,
                          const std::optional<std::string>& dialogProducer,
                          const std::function<void()>& afterPage) {
   emf2pdf::TEMF2PDFConverter converter;
@@ -105,8 +105,8 @@ std::string ConvertToPdf(const std::vector<std::string>& pageFiles, const std::s
   // the new one is complete.
   converter.BeginDoc();
   try {
-    std::vector<std::string> scratch;
-    for (const std::string& page : pageFiles) {
+    std::vector<emf2pdf::PageSource> scratch;
+    for (const emf2pdf::PageSource& page : pages) {
       scratch.assign(1, page);
       converter.AddDocument(scratch);
       if (afterPage) afterPage();

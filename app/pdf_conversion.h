@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/pdf_options.h"
+#include "emf2pdf/page_source.h"
 
 namespace emf2pdf {
 class TEMF2PDFConverter;
@@ -19,11 +20,11 @@ namespace app {
 void ApplyPdfOptions(const PdfOptions& options, const std::optional<std::string>& dialogProducer,
                      emf2pdf::TEMF2PDFConverter& converter);
 
-// Makes the PDF of the page list under `outputName` with its extension
+// Makes the PDF of the pages under `outputName` with its extension
 // changed to ".pdf". Errors propagate; no partial file is left behind.
 // Returns the PDF's path. `afterPage` runs after each page is handed over.
-std::string ConvertToPdf(const std::vector<std::string>& pageFiles, const std::string& outputName,
-                         const PdfOptions& options,
+std::string ConvertToPdf(const std::vector<emf2pdf::PageSource>& pages,
+                         const std::string& outputName, const PdfOptions& options,
                          const std::optional<std::string>& dialogProducer = std::nullopt,
                          const std::function<void()>& afterPage = nullptr);
 

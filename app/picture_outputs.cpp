@@ -8,26 +8,28 @@
 
 namespace app {
 
-RasterRunResult WritePngPages(const std::vector<std::string>& pageFiles,
-                              const std::string& outputName, const RasterResolution& resolution) {
-  return WritePageFiles(pageFiles, outputName, ".png", resolution, [](const DrawnPage& page) {
-    return platform::EncodePng(page.bitmap, page.dpiX, page.dpiY);
-  });
+RasterRunResult WritePngPages(const std::vector<emf2pdf::PageSource>& pages,
+                              const std::string& outputName, const RasterResolution& resolution,
+                              const std::function<void()>& afterPage) {
+  return WritePageFiles(
+      pages, outputName, ".png", resolution,
+      [](const DrawnPage& page) { return platform::EncodePng(page.bitmap, page.dpiX, page.dpiY); },
+      afterPage);
 }
 
 RasterRunResult RunPictureOutput(OutputKind kind, platform::RegistryStore& store,
-                                 const std::vector<std::string>& pageFiles,
+                                 const std::vector<emf2pdf::PageSource>& pages,
                                  const std::string& outputName) {
   switch (kind) {
     case OutputKind::JpegPages:
-      return WriteJpegPages(pageFiles, outputName, ChooseRasterResolution(pageFiles, "JPEG pages"));
+      return WriteJpegPages(pages, outputName, ChooseRasterResolution(pages, "JPEG pages"));
     case OutputKind::PngPages:
-      return WritePngPages(pageFiles, outputName, ChooseRasterResolution(pageFiles, "PNG pages"));
+      return WritePngPages(pages, outputName, ChooseRasterResolution(pages, "PNG pages"));
     case OutputKind::TiffDocument: {
       // A colour setting of the wrong type is refused before any page is drawn.
       const platform::TiffColors colors = ReadTiffColors(store);
-      return WriteTiffDocument(pageFiles, TiffFileName(outputName),
-                               ChooseRasterResolution(pageFiles, "TIFF pages"), colors);
+      return WriteTiffDocument(pages, TiffFileName(outputName),
+                               ChooseRasterResolution(pages, "TIFF pages"), colors);
     }
     case OutputKind::Movie:
     case OutputKind::Pdf:

@@ -50,6 +50,7 @@ int PrintJobRun::Run(const std::vector<std::string>& arguments) {
   if (!job) return RefuseWithoutJob();
   job_ = std::move(*job);
   RequireUsablePages(job_);
+  ExpandJobPages(job_);
   if (store_ == nullptr) {
     ownStore_ = platform::OpenCurrentUserHive();
     store_ = ownStore_.get();
@@ -108,7 +109,7 @@ int PrintJobRun::RunSilent() {
       case OutputKind::Movie:
         return SaveSilentMovie();
       case OutputKind::Pdf:
-        outputName_ = ConvertToPdf(job_.pageFiles, outputName_, ReadPdfOptions(*store_));
+        outputName_ = ConvertToPdf(job_.pages, outputName_, ReadPdfOptions(*store_));
         NotifyController(settings_);
         return 0;
       case OutputKind::JpegPages:
@@ -137,7 +138,7 @@ int PrintJobRun::SaveSilentMovie() {
   // The movie takes its own extension: a name meant for the PDF ("Printer.pdf")
   // or one without extension must not become a movie under that name.
   outputName_ = MovieFileName(outputName_);
-  movieComponent_ = silentMovie_(*store_, job_.pageFiles, outputName_);
+  movieComponent_ = silentMovie_(*store_, job_.pages, outputName_);
   NotifyController(settings_);
   return 0;
 }
@@ -148,7 +149,7 @@ int PrintJobRun::SaveSilentPictures(OutputKind kind) {
     return kNothingMade;
   }
   if (kind == OutputKind::TiffDocument) outputName_ = TiffFileName(outputName_);
-  silentPictures_(*store_, kind, job_.pageFiles, outputName_);
+  silentPictures_(*store_, kind, job_.pages, outputName_);
   NotifyController(settings_);
   return 0;
 }

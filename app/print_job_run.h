@@ -21,16 +21,16 @@ using DialogMode =
 // needs the desktop libraries, so the run is handed it like dialog mode. It
 // returns the movie component it made with the store, which the run keeps
 // until it ends, inside the life of that store.
-using SilentMovie = std::function<std::shared_ptr<void>(platform::RegistryStore&,
-                                                        const std::vector<std::string>& pageFiles,
-                                                        const std::string& outputName)>;
+using SilentMovie = std::function<std::shared_ptr<void>(
+    platform::RegistryStore&, const std::vector<emf2pdf::PageSource>& pages,
+    const std::string& outputName)>;
 
 // Makes the picture output of silent mode (JPEG or PNG pages, the TIFF
 // document: MakesPictures) under `outputName`; errors propagate. Like the
 // movie, it needs the desktop libraries (pages are drawn through poppler).
-using SilentPictures =
-    std::function<void(platform::RegistryStore&, OutputKind,
-                       const std::vector<std::string>& pageFiles, const std::string& outputName)>;
+using SilentPictures = std::function<void(platform::RegistryStore&, OutputKind,
+                                          const std::vector<emf2pdf::PageSource>& pages,
+                                          const std::string& outputName)>;
 
 // Shows the message that ends a run before it could start on its job: no
 // job description, or settings that cannot be read.

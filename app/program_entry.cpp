@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/convert_arguments.h"
 #include "emf2pdf/record_trace.h"
 
 namespace app {
@@ -26,6 +27,7 @@ void KeepFreedMemory() {
 
 constexpr const char* kUsage =
     "Usage: tallowcraft [--trace | --verbose] JOB.ini\n"
+    "       tallowcraft convert [OPTIONS] INPUT... -o OUTPUT   (see below)\n"
     "Saves a spooled print job (one EMF file per page, listed in JOB.ini) as PDF, as a\n"
     "Flash movie with its HTML page, or as JPEG pages.\n"
     "\n"
@@ -48,6 +50,8 @@ int AnswerOption(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return -1;
   if (arguments[0] == "--help" || arguments[0] == "-h") {
     std::fputs(kUsage, stdout);
+    std::fputs("\n", stdout);
+    std::fputs(kConvertUsage, stdout);
     return 0;
   }
   if (arguments[0] == "--version") {
@@ -74,11 +78,14 @@ void TakeTraceOptions(std::vector<std::string>& arguments) {
 
 }  // namespace
 
-int RunProgram(int argc, char** argv, const std::function<void(PrintJobRun&)>& equip) {
+int RunProgram(int argc, char** argv, const std::function<void(PrintJobRun&)>& equip,
+               const RasterWriterFor& raster) {
   KeepFreedMemory();
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   TakeTraceOptions(arguments);
   if (const int answered = AnswerOption(arguments); answered >= 0) return answered;
+  if (!arguments.empty() && arguments[0] == "convert")
+    return RunConvert({arguments.begin() + 1, arguments.end()}, raster);
   try {
     PrintJobRun run;
     equip(run);

@@ -25,15 +25,14 @@ namespace {
 // has the same pixels in each.
 constexpr double kMaxSide = 65500;
 
-std::optional<RasterResolution> FirstPageDevice(const std::vector<std::string>& pageFiles) {
-  if (pageFiles.empty()) return std::nullopt;
+std::optional<RasterResolution> FirstPageDevice(const std::vector<emf2pdf::PageSource>& pages) {
+  if (pages.empty()) return std::nullopt;
   try {
-    const auto device =
-        emf2pdf::ReferenceDeviceDpi(emf2pdf::EmfReader::Load(pageFiles.front()).Header());
+    const auto device = emf2pdf::ReferenceDeviceDpi(emf2pdf::LoadPage(pages.front()).Header());
     const int x = static_cast<int>(std::lround(device.x));
     const int y = static_cast<int>(std::lround(device.y));
     if (x < 1 || y < 1 || x > 0xFFFF || y > 0xFFFF) return std::nullopt;
-    return RasterResolution{x, y, "reference device of " + pageFiles.front()};
+    return RasterResolution{x, y, "reference device of " + pages.front().label};
   } catch (const std::exception&) {
     return std::nullopt;  // the page itself reports its fault when it is drawn
   }
@@ -107,9 +106,10 @@ class OpenFileAllowance {
   bool raised_ = false;
 };
 
-DrawnPage DrawPage(const std::string& page, int number, const RasterResolution& resolution) {
+DrawnPage DrawPage(const emf2pdf::PageSource& page, int number,
+                   const RasterResolution& resolution) {
   const auto picture = emf2pdf::PagePicture::Load(page, number);
-  const auto [x, y] = PageDensity(picture, resolution, page);
+  const auto [x, y] = PageDensity(picture, resolution, page.label);
   return {picture.Render(picture.PixelWidth(x), picture.PixelHeight(y)), x, y};
 }
 
@@ -124,13 +124,18 @@ void RefuseFolder(const std::string& name) {
 
 }  // namespace
 
-RasterResolution ChooseRasterResolution(const std::vector<std::string>& pageFiles,
+RasterResolution PictureResolution(const std::vector<emf2pdf::PageSource>& pages) {
+  RasterResolution chosen;
+  chosen.source = "default";
+  if (const auto device = FirstPageDevice(pages)) chosen = *device;
+  return chosen;
+}
+
+RasterResolution ChooseRasterResolution(const std::vector<emf2pdf::PageSource>& pages,
                                         const std::string& pictures) {
   if (const auto printer = platform::QueryPrinterResolution())
     return {printer->x, printer->y, "printer " + printer->printer};
-  RasterResolution chosen;
-  chosen.source = "default";
-  if (const auto device = FirstPageDevice(pageFiles)) chosen = *device;
+  const RasterResolution chosen = PictureResolution(pages);
   std::fprintf(stderr,
                "tallowcraft: no printer resolution (no CUPS printer \"Tallowcraft\" or default "
                "printer that reports one); %s use %d x %d dpi from the %s\n",
@@ -139,10 +144,11 @@ RasterResolution ChooseRasterResolution(const std::vector<std::string>& pageFile
   return chosen;
 }
 
-void DrawEachPage(const std::vector<std::string>& pageFiles, const RasterResolution& resolution,
+void DrawEachPage(const std::vector<emf2pdf::PageSource>& pages, const RasterResolution& resolution,
                   const std::function<std::string(int number)>& fileOf,
-                  const std::function<void(DrawnPage& page, int number)>& take) {
-  const int count = static_cast<int>(pageFiles.size());
+                  const std::function<void(DrawnPage& page, int number)>& take,
+                  const std::function<void()>& afterPage) {
+  const int count = static_cast<int>(pages.size());
   const auto failure = [&](int number, const char* reason) {
     return std::runtime_error("Cannot make " + fileOf(number) + " (page " + std::to_string(number) +
                               " of " + std::to_string(count) + "): " + reason +
@@ -164,12 +170,13 @@ void DrawEachPage(const std::vector<std::string>& pageFiles, const RasterResolut
   for (int number = 1; number <= count; ++number) {
     DrawnPage page;
     try {
-      page = DrawPage(pageFiles[static_cast<size_t>(number - 1)], number, resolution);
+      page = DrawPage(pages[static_cast<size_t>(number - 1)], number, resolution);
     } catch (const std::exception& error) {
       finishTaking();  // an earlier page's failure is the one to report
       throw failure(number, error.what());
     }
     finishTaking();
+    if (afterPage) afterPage();
     taking = std::async(std::launch::async,
                         [&take, number, page = std::move(page)]() mutable { take(page, number); });
     takingNumber = number;
@@ -177,11 +184,12 @@ void DrawEachPage(const std::vector<std::string>& pageFiles, const RasterResolut
   finishTaking();
 }
 
-RasterRunResult WritePageFiles(const std::vector<std::string>& pageFiles,
+RasterRunResult WritePageFiles(const std::vector<emf2pdf::PageSource>& pages,
                                const std::string& outputName, const std::string& extension,
-                               const RasterResolution& resolution, const PageEncoder& encode) {
-  const int count = static_cast<int>(pageFiles.size());
-  const OpenFileAllowance allowance(pageFiles.size());
+                               const RasterResolution& resolution, const PageEncoder& encode,
+                               const std::function<void()>& afterPage) {
+  const int count = static_cast<int>(pages.size());
+  const OpenFileAllowance allowance(pages.size());
   std::vector<std::string> names;
   for (int number = 1; number <= count; ++number) {
     names.push_back(PageFileName(outputName, number, count, extension));
@@ -190,13 +198,13 @@ RasterRunResult WritePageFiles(const std::vector<std::string>& pageFiles,
   // The files made so far are discarded if a page fails.
   std::vector<std::unique_ptr<pdf::OutputFile>> files;
   DrawEachPage(
-      pageFiles, resolution,
-      [&names](int number) { return names[static_cast<size_t>(number - 1)]; },
+      pages, resolution, [&names](int number) { return names[static_cast<size_t>(number - 1)]; },
       [&](DrawnPage& page, int number) {
         const std::string bytes = encode(page);
         files.push_back(std::make_unique<pdf::OutputFile>(names[static_cast<size_t>(number - 1)]));
         files.back()->write(bytes);
-      });
+      },
+      afterPage);
   RasterRunResult result;
   for (size_t i = 0; i < files.size(); ++i) {
     const bool existed = platform::FileExists(names[i]);

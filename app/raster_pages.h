@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/page_source.h"
 #include "platform/bitmap.h"
 
 namespace app {
@@ -23,8 +24,12 @@ struct RasterResolution {
 // printer), else the reference device of the first page, else 96 dpi. Says
 // on standard error which source it took when it is not a printer, naming
 // the output (`pictures`, such as "JPEG pages").
-RasterResolution ChooseRasterResolution(const std::vector<std::string>& pageFiles,
+RasterResolution ChooseRasterResolution(const std::vector<emf2pdf::PageSource>& pages,
                                         const std::string& pictures);
+
+// The reference device of the first page, else 96 dpi, without a word: a
+// converter's pages keep the resolution they were recorded at.
+RasterResolution PictureResolution(const std::vector<emf2pdf::PageSource>& pages);
 
 // One page drawn: the page the PDF converter makes of the picture with "same
 // as the printed page" and no margins (the frame's size, else A4), on white,
@@ -36,15 +41,17 @@ struct DrawnPage {
   int dpiY = 0;
 };
 
-// Draws each page in order and hands it to `take` with its number (from 1).
+// Draws each page in order and hands it to `take` with its number (from 1);
+// `afterPage`, when given, runs on the calling thread once a page is drawn.
 // `take` runs on a second thread while the next page is drawn, one call at a
 // time and in page order, so at most two pages are in memory. A failure
 // throws, naming the page and `fileOf(number)`, the file that page was to go
 // to, and saying that nothing of the job was saved (the caller makes that
 // true).
-void DrawEachPage(const std::vector<std::string>& pageFiles, const RasterResolution& resolution,
+void DrawEachPage(const std::vector<emf2pdf::PageSource>& pages, const RasterResolution& resolution,
                   const std::function<std::string(int number)>& fileOf,
-                  const std::function<void(DrawnPage& page, int number)>& take);
+                  const std::function<void(DrawnPage& page, int number)>& take,
+                  const std::function<void()>& afterPage = nullptr);
 
 struct RasterRunResult {
   std::vector<std::string> written;   // in page order
@@ -59,9 +66,10 @@ using PageEncoder = std::function<std::string(const DrawnPage& page)>;
 // their names only once every page is made; a failure throws, naming the
 // page, and leaves no file of the job. Replaced files are named on standard
 // error.
-RasterRunResult WritePageFiles(const std::vector<std::string>& pageFiles,
+RasterRunResult WritePageFiles(const std::vector<emf2pdf::PageSource>& pages,
                                const std::string& outputName, const std::string& extension,
-                               const RasterResolution& resolution, const PageEncoder& encode);
+                               const RasterResolution& resolution, const PageEncoder& encode,
+                               const std::function<void()>& afterPage = nullptr);
 
 // Lists `file` among the written ones and, when it replaced one, among the
 // replaced ones, saying so on standard error.

@@ -12,18 +12,19 @@ void UseSettingsKey(presentation::TPresentation& component) {
   component.Options().SetRegistryKey(kSwfOptionsKey);
 }
 
-void AddSlides(presentation::TPresentation& component, const std::vector<std::string>& pages) {
-  for (const std::string& page : pages) component.AddSlideFromFileName(page, 0);
+void AddSlides(presentation::TPresentation& component,
+               const std::vector<emf2pdf::PageSource>& pages) {
+  for (const emf2pdf::PageSource& page : pages) component.AddSlide(page);
 }
 
 }  // namespace
 
 std::string NavigationTemplatesFolder() { return platform::ProgramFolder() + "swfbuttons"; }
 
-void RunSilentSwf(presentation::TPresentation& component, const std::vector<std::string>& pageFiles,
-                  const std::string& outputName) {
+void RunSilentSwf(presentation::TPresentation& component,
+                  const std::vector<emf2pdf::PageSource>& pages, const std::string& outputName) {
   UseSettingsKey(component);
-  AddSlides(component, pageFiles);
+  AddSlides(component, pages);
   component.Options().SetNavigationTemplatesFolder(NavigationTemplatesFolder());
   UseSettingsKey(component);
   std::string name = outputName;
@@ -31,16 +32,16 @@ void RunSilentSwf(presentation::TPresentation& component, const std::vector<std:
 }
 
 std::shared_ptr<presentation::TPresentation> SaveSilentMovie(
-    platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
+    platform::RegistryStore& store, const std::vector<emf2pdf::PageSource>& pages,
     const std::string& outputName) {
   auto component = std::make_shared<presentation::TPresentation>(&store);
-  RunSilentSwf(*component, pageFiles, outputName);
+  RunSilentSwf(*component, pages, outputName);
   return component;
 }
 
 bool PrepareDialogSwf(presentation::TPresentation& component,
-                      const std::vector<std::string>& pageFiles) {
-  AddSlides(component, pageFiles);
+                      const std::vector<emf2pdf::PageSource>& pages) {
+  AddSlides(component, pages);
   component.Options().SetNavigationTemplatesFolder(NavigationTemplatesFolder());
   UseSettingsKey(component);
   return component.ShowOptionsDialog(0);

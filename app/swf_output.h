@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/page_source.h"
 #include "presentation/presentation.h"
 
 namespace app {
@@ -15,13 +16,13 @@ std::string NavigationTemplatesFolder();
 // SWFFormatOptions key, takes every page as a slide and saves the movie under
 // `outputName` unchanged. The movie replaces an existing file only once it is
 // complete, so a failure keeps the old one. Errors propagate.
-void RunSilentSwf(presentation::TPresentation& component, const std::vector<std::string>& pageFiles,
-                  const std::string& outputName);
+void RunSilentSwf(presentation::TPresentation& component,
+                  const std::vector<emf2pdf::PageSource>& pages, const std::string& outputName);
 
 // The silent sequence with a component of its own for `store`, returned for
 // the caller to keep until the process ends (and before the store ends).
 std::shared_ptr<presentation::TPresentation> SaveSilentMovie(
-    platform::RegistryStore& store, const std::vector<std::string>& pageFiles,
+    platform::RegistryStore& store, const std::vector<emf2pdf::PageSource>& pages,
     const std::string& outputName);
 
 // The dialog sequence up to the component's options dialog (the caller
@@ -30,6 +31,6 @@ std::shared_ptr<presentation::TPresentation> SaveSilentMovie(
 // not confirmed. The caller then writes the movie with component.WriteMovie,
 // so that it can hold the movie back until its other outputs are made too.
 bool PrepareDialogSwf(presentation::TPresentation& component,
-                      const std::vector<std::string>& pageFiles);
+                      const std::vector<emf2pdf::PageSource>& pages);
 
 }  // namespace app

@@ -35,18 +35,20 @@ platform::TiffColors ReadTiffColors(platform::RegistryStore& store) {
   }
 }
 
-RasterRunResult WriteTiffDocument(const std::vector<std::string>& pageFiles,
+RasterRunResult WriteTiffDocument(const std::vector<emf2pdf::PageSource>& pages,
                                   const std::string& fileName, const RasterResolution& resolution,
-                                  platform::TiffColors colors) {
+                                  platform::TiffColors colors,
+                                  const std::function<void()>& afterPage) {
   pdf::OutputFile file(fileName);  // discarded unless committed
   OutputFileSink sink(file);
   platform::TiffDocument document(sink, colors);
-  const int count = static_cast<int>(pageFiles.size());
+  const int count = static_cast<int>(pages.size());
   DrawEachPage(
-      pageFiles, resolution, [&fileName](int) { return fileName; },
+      pages, resolution, [&fileName](int) { return fileName; },
       [&](DrawnPage& page, int number) {
         document.AddPage(page.bitmap, page.dpiX, page.dpiY, number, count);
-      });
+      },
+      afterPage);
   document.Finish();
   const bool existed = platform::FileExists(fileName);
   file.commit();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ platform::TiffColors ReadTiffColors(platform::RegistryStore& store);
 // a temporary file that replaces the name only once the last page is in; a
 // failure throws, naming the page, and leaves nothing. A replaced file is
 // named on standard error.
-RasterRunResult WriteTiffDocument(const std::vector<std::string>& pageFiles,
+RasterRunResult WriteTiffDocument(const std::vector<emf2pdf::PageSource>& pages,
                                   const std::string& fileName, const RasterResolution& resolution,
-                                  platform::TiffColors colors);
+                                  platform::TiffColors colors,
+                                  const std::function<void()>& afterPage = nullptr);
 
 }  // namespace app

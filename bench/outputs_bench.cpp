@@ -109,9 +109,10 @@ int NoiseMovie(const fs::path& folder, int pages) {
 
 // One picture output of the pages at 300 dpi in a child process: its pages
 // per second and its peak.
-void PictureJob(const std::string& what, const std::vector<std::string>& pages,
+void PictureJob(const std::string& what, const std::vector<std::string>& files,
                 const fs::path& folder) {
   if (fork() == 0) {
+    const auto pages = emf2pdf::WholeFilePages(files);
     const app::RasterResolution resolution{300, 300, "bench"};
     const std::string name = (folder / "job").string();
     const double seconds = Seconds([&] {
@@ -171,7 +172,8 @@ int main(int argc, char** argv) {
 
   for (const int dpi : {96, 300}) {
     const double seconds = Seconds([&] {
-      app::WriteJpegPages(files, (folder / ("dpi" + std::to_string(dpi) + ".jpg")).string(),
+      app::WriteJpegPages(emf2pdf::WholeFilePages(files),
+                          (folder / ("dpi" + std::to_string(dpi) + ".jpg")).string(),
                           {dpi, dpi, "bench"});
     });
     std::printf("JPEG %3d dpi: %d pages in %.2f s, %.1f pages/s, peak %.0f MiB\n", dpi, pages,
@@ -182,8 +184,10 @@ int main(int argc, char** argv) {
                 SaveMovie(files, presentation::SwfOptions{}, folder / "job.swf"));
   });
   std::printf("%d slides in %.2f s, %.3f s per slide\n", pages, swf, swf / pages);
-  const double pdfSeconds =
-      Seconds([&] { app::ConvertToPdf(files, (folder / "job.pdf").string(), app::PdfOptions{}); });
+  const double pdfSeconds = Seconds([&] {
+    app::ConvertToPdf(emf2pdf::WholeFilePages(files), (folder / "job.pdf").string(),
+                      app::PdfOptions{});
+  });
   std::printf("PDF: %d pages in %.2f s, %.1f pages/s\n", pages, pdfSeconds, pages / pdfSeconds);
   fs::remove_all(folder);
   return 0;

@@ -93,7 +93,7 @@ bool DialogModeRun::AskForOutput() {
   const int stored = app::ReadDefaultFilterIndex(store_);
   dialog.SetFilterIndex(stored);
   dialog.SetFileName(app::ProposedFileName(job_.documentName, stored));
-  const int pageCount = static_cast<int>(job_.pageFiles.size());
+  const int pageCount = static_cast<int>(job_.pages.size());
   for (;;) {
     if (!dialog.Execute()) return false;
     filterIndex_ = app::FilterIndexForName(dialog.FileName(), dialog.FilterIndex());
@@ -115,13 +115,13 @@ bool DialogModeRun::AskForOutput() {
 DialogModeRun::Outcome DialogModeRun::SaveOutputs() {
   if (!output_) return Outcome::Cancelled;
   if (app::MakesPictures(*output_)) {
-    SavePictures(*output_, store_, job_.pageFiles, outputName_, settings_.openFileCheckBox,
+    SavePictures(*output_, store_, job_.pages, outputName_, settings_.openFileCheckBox,
                  settings_.exploreFileCheckBox);
     return Outcome::Made;
   }
   const bool movie = app::MakesMovie(*output_);
   const bool pdf = app::MakesPdf(*output_);
-  if (movie && !AskMovieOptions(movie_, job_.pageFiles)) return Outcome::Cancelled;
+  if (movie && !AskMovieOptions(movie_, job_.pages)) return Outcome::Cancelled;
   std::optional<PdfChoice> pdfChoice;
   if (pdf && !(pdfChoice = AskPdfOptions())) return Outcome::Cancelled;
 
@@ -154,7 +154,7 @@ std::optional<DialogModeRun::PdfChoice> DialogModeRun::AskPdfOptions() {
 DialogModeRun::Outcome DialogModeRun::SavePdf(const PdfChoice& choice) {
   WarnWhenNotReplaceable(messages_, app::ChangeFileExt(outputName_, ".pdf"));
   try {
-    app::ConvertToPdf(job_.pageFiles, outputName_, choice.options, choice.producer,
+    app::ConvertToPdf(job_.pages, outputName_, choice.options, choice.producer,
                       [] { QCoreApplication::processEvents(); });
   } catch (const std::exception& error) {
     messages_.Show(error.what(), "Error of converting", platform::MessageIcon::Error);

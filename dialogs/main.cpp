@@ -1,19 +1,24 @@
+#include "app/convert_raster.h"
 #include "app/picture_outputs.h"
 #include "app/program_entry.h"
 #include "app/swf_output.h"
 #include "dialogs/dialog_mode_run.h"
 
-// The program for the jobs that need the desktop libraries: dialog mode and
-// silent movies and pictures. `tallowcraft` hands those jobs over to it.
+// The program for the jobs that need the desktop libraries: dialog mode,
+// silent movies and pictures, and conversions to bitmaps. `tallowcraft`
+// hands those jobs over to it.
 int main(int argc, char** argv) {
-  return app::RunProgram(argc, argv, [](app::PrintJobRun& run) {
-    run.SetDialogMode(&dialogs::RunDialogMode);
-    run.SetSilentMovie(&app::SaveSilentMovie);
-    run.SetSilentPictures([](platform::RegistryStore& store, app::OutputKind kind,
-                             const std::vector<std::string>& pageFiles,
-                             const std::string& outputName) {
-      app::RunPictureOutput(kind, store, pageFiles, outputName);
-    });
-    run.SetNoJobMessage(&dialogs::ShowNoJobMessage);
-  });
+  return app::RunProgram(
+      argc, argv,
+      [](app::PrintJobRun& run) {
+        run.SetDialogMode(&dialogs::RunDialogMode);
+        run.SetSilentMovie(&app::SaveSilentMovie);
+        run.SetSilentPictures([](platform::RegistryStore& store, app::OutputKind kind,
+                                 const std::vector<emf2pdf::PageSource>& pages,
+                                 const std::string& outputName) {
+          app::RunPictureOutput(kind, store, pages, outputName);
+        });
+        run.SetNoJobMessage(&dialogs::ShowNoJobMessage);
+      },
+      &app::DesktopRasterWriter);
 }

@@ -10,9 +10,9 @@
 namespace dialogs {
 
 bool AskMovieOptions(presentation::TPresentation& component,
-                     const std::vector<std::string>& pageFiles) {
+                     const std::vector<emf2pdf::PageSource>& pages) {
   component.SetOptionsDialog(presentation::ShowSwfOptionsDialog);
-  return app::PrepareDialogSwf(component, pageFiles);
+  return app::PrepareDialogSwf(component, pages);
 }
 
 std::unique_ptr<pdf::OutputFile> WriteMovie(presentation::TPresentation& component,
@@ -42,9 +42,9 @@ void OpenMoviePage(platform::MessagePresenter& messages, const std::string& page
 }
 
 void SavePictures(app::OutputKind kind, platform::RegistryStore& store,
-                  const std::vector<std::string>& pageFiles, const std::string& outputName,
+                  const std::vector<emf2pdf::PageSource>& pages, const std::string& outputName,
                   bool openFile, bool& exploreFile) {
-  const app::RasterRunResult result = app::RunPictureOutput(kind, store, pageFiles, outputName);
+  const app::RasterRunResult result = app::RunPictureOutput(kind, store, pages, outputName);
   const app::PicturePostActions actions =
       app::DecidePicturePostActions(result, openFile, exploreFile);
   if (actions.open) OpenFile(*actions.open);

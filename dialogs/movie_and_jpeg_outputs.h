@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/output_names.h"
+#include "emf2pdf/page_source.h"
 #include "platform/message_box.h"
 #include "platform/registry_store.h"
 
@@ -23,7 +24,7 @@ namespace dialogs {
 // Takes the pages as the movie's slides and shows the movie's own options
 // dialog; false when it is cancelled.
 bool AskMovieOptions(presentation::TPresentation& component,
-                     const std::vector<std::string>& pageFiles);
+                     const std::vector<emf2pdf::PageSource>& pages);
 
 // The movie of those slides in a temporary file that replaces `movieName`
 // when the caller commits it. Errors propagate.
@@ -46,7 +47,7 @@ void OpenMoviePage(platform::MessagePresenter& messages, const std::string& page
 // more than one file the explore flag is turned on instead of opening.
 // Errors propagate.
 void SavePictures(app::OutputKind kind, platform::RegistryStore& store,
-                  const std::vector<std::string>& pageFiles, const std::string& outputName,
+                  const std::vector<emf2pdf::PageSource>& pages, const std::string& outputName,
                   bool openFile, bool& exploreFile);
 
 }  // namespace dialogs

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/page_source.h"
+
 namespace pdf {
 class TPDFOutlineNode;
 }
@@ -27,7 +29,7 @@ using TPageLinksList = std::vector<TUrlPositionList>;
 // A folder or a document of the converter's tree.
 struct TConverterNode {
   TPageLinksList Links;
-  std::vector<std::string> Files;
+  std::vector<PageSource> Files;
   std::string Name;
   bool IsFolder = false;
   pdf::TPDFOutlineNode* Outline = nullptr;  // owned by the document's outlines

@@ -44,6 +44,39 @@ int RoundEven(double value) {
   return static_cast<int>(r);
 }
 
+bool FrameEmpty(const EmfHeader& h) {
+  const RectL& f = h.rclFrame;
+  return FramePixels(static_cast<double>(f.right) - f.left, h.szlDevice.cx, h.szlMillimeters.cx) ==
+             0 ||
+         FramePixels(static_cast<double>(f.bottom) - f.top, h.szlDevice.cy, h.szlMillimeters.cy) ==
+             0;
+}
+
+void PutI32At(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
+  const auto bits = static_cast<uint32_t>(value);
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+// The picture with the paper as its frame, from the top-left corner of the
+// page, on a 96 dpi device where its own gives no size; nullopt when it
+// has a frame of its own or the paper is unknown.
+std::optional<EmfReader> WithPaperFrame(const EmfReader& emf, const SpoolDevMode& mode) {
+  const std::optional<PaperSize> paper = DevModePaper(mode);
+  if (!paper || !FrameEmpty(emf.Header())) return std::nullopt;
+  constexpr size_t kFrameAt = 24;
+  constexpr size_t kDeviceAt = 72;
+  std::vector<uint8_t> bytes(emf.Bytes().begin(), emf.Bytes().end());
+  const int32_t frame[] = {0, 0, paper->width, paper->height};
+  for (size_t i = 0; i < 4; ++i) PutI32At(bytes, kFrameAt + 4 * i, frame[i]);
+  const EmfHeader& h = emf.Header();
+  if (h.szlDevice.cx <= 0 || h.szlDevice.cy <= 0 || h.szlMillimeters.cx <= 0 ||
+      h.szlMillimeters.cy <= 0) {
+    const int32_t device[] = {9600, 9600, 2540, 2540};
+    for (size_t i = 0; i < 4; ++i) PutI32At(bytes, kDeviceAt + 4 * i, device[i]);
+  }
+  return EmfReader::FromBytes(std::move(bytes), emf.Name());
+}
+
 }  // namespace
 
 TEMF2PDFConverter::TEMF2PDFConverter() {
@@ -57,12 +90,11 @@ TEMF2PDFConverter::TEMF2PDFConverter() {
 
 TEMF2PDFConverter::~TEMF2PDFConverter() { tree_.Clear(); }
 
-void TEMF2PDFConverter::AddDocument(const std::vector<std::string>& files,
-                                    const std::string& name) {
+void TEMF2PDFConverter::AddDocument(const std::vector<PageSource>& files, const std::string& name) {
   AddDocument(files, {}, name);
 }
 
-void TEMF2PDFConverter::AddDocument(const std::vector<std::string>& files,
+void TEMF2PDFConverter::AddDocument(const std::vector<PageSource>& files,
                                     const TPageLinksList& links, const std::string& name) {
   try {
     std::string root = rootFolder_;
@@ -137,13 +169,15 @@ void TEMF2PDFConverter::ConvertItem(TElMTree::Item& item) {
     return;
   }
   for (size_t i = 0; i < node.Files.size(); ++i) {
-    DrawPage(EmfReader::Load(node.Files[i]), node.Files[i]);
+    const PageSource& source = node.Files[i];
+    DrawPage(LoadPage(source), source.label, source.paper);
     if (i < node.Links.size()) AddLinks(node.Links[i]);
     if (generateBookmarks_ && i == 0) AddBookmark(item, PageCount() - 1);
   }
 }
 
-void TEMF2PDFConverter::DrawPage(const EmfReader& emf, const std::string& file) {
+void TEMF2PDFConverter::DrawPage(const EmfReader& emf, const std::string& file,
+                                 const std::optional<SpoolDevMode>& paper) {
   if (firstPageDrawn_) {
     NewPage();
   } else {
@@ -154,8 +188,11 @@ void TEMF2PDFConverter::DrawPage(const EmfReader& emf, const std::string& file) 
   page.SetSize(pageSize_);
   pageTrace_ =
       PageTrace::Start(traceMode_, firstPageNumber_ - 1 + PageCount(), file, Resolution() / 72.0);
-  // A header without a usable frame takes one from what the picture draws.
-  const std::optional<EmfReader> framed = WithMeasuredFrame(emf, *this);
+  // A header without a usable frame takes the paper it was printed on, else
+  // one from what the picture draws.
+  std::optional<EmfReader> framed;
+  if (pageSize_ == pdf::psUserDefined && paper) framed = WithPaperFrame(emf, *paper);
+  if (!framed) framed = WithMeasuredFrame(emf, *this);
   const EmfReader& picture = framed ? *framed : emf;
   const bool trueSize =
       pageSize_ == pdf::psUserDefined && SizeToFrame(page, picture.Header(), file);

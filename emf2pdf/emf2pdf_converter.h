@@ -7,6 +7,7 @@
 
 #include "emf2pdf/converter_node.h"
 #include "emf2pdf/converter_tree.h"
+#include "emf2pdf/page_source.h"
 #include "emf2pdf/record_trace.h"
 #include "pdf/document.h"
 
@@ -28,19 +29,22 @@ class TEMF2PDFConverter : public pdf::TPDFDocument {
   TEMF2PDFConverter();
   ~TEMF2PDFConverter() override;
 
-  // Registers one document (one file per page), in order; `links` holds one
-  // link list per page (fewer lists than pages: the rest have none).
-  void AddDocument(const std::vector<std::string>& files, const std::string& name = {});
-  void AddDocument(const std::vector<std::string>& files, const TPageLinksList& links,
+  // Registers one document (its pages), in order; `links` holds one link
+  // list per page (fewer lists than pages: the rest have none).
+  void AddDocument(const std::vector<PageSource>& pages, const std::string& name = {});
+  void AddDocument(const std::vector<PageSource>& pages, const TPageLinksList& links,
                    const std::string& name);
   // Draws every registered document; false when anything failed, with the
   // reason in LastError.
   bool Convert();
   const std::string& LastError() const { return lastError_; }
   // Draws one picture on a page of its own by the same rules, between
-  // BeginDoc and EndDoc; `file` names the picture in messages. Throws what
-  // the page cannot be made for.
-  void DrawPage(const EmfReader& emf, const std::string& file);
+  // BeginDoc and EndDoc; `file` names the picture in messages. With "same as
+  // the printed page", a picture without a frame takes `paper` (the DEVMODE
+  // it was printed with) as its frame when there is one. Throws what the
+  // page cannot be made for.
+  void DrawPage(const EmfReader& emf, const std::string& file,
+                const std::optional<SpoolDevMode>& paper = std::nullopt);
   int DocumentCount() const { return documentCount_; }
 
   double EMFToPDFFactor() const { return emfToPdfFactor_; }

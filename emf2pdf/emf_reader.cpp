@@ -37,11 +37,13 @@ uint64_t ReadLimit(const std::vector<uint8_t>& header, uint64_t fileSize) {
 // The bytes the walk can use: records up to EMR_EOF, the header's nBytes,
 // the first record whose size cannot be right, or the end of the file. A
 // sparse file that claims gigabytes past its EOF record costs what its
-// records hold.
-std::vector<uint8_t> ReadRecords(platform::ReadableFile& file) {
+// records hold. `available` bytes follow the file's current position;
+// `name` names the page in messages.
+std::vector<uint8_t> ReadRecords(platform::ReadableFile& file, uint64_t available,
+                                 const std::string& name) {
   std::vector<uint8_t> bytes;
-  file.Append(bytes, kHeaderMinimum);
-  const uint64_t limit = ReadLimit(bytes, file.Size());
+  file.Append(bytes, static_cast<size_t>(std::min<uint64_t>(kHeaderMinimum, available)));
+  const uint64_t limit = ReadLimit(bytes, available);
   bytes.reserve(static_cast<size_t>(std::min(limit, kMaxReserve)));
   size_t scan = 0;  // the first record not yet known to be complete
   size_t chunk = 1 << 16;
@@ -49,7 +51,7 @@ std::vector<uint8_t> ReadRecords(platform::ReadableFile& file) {
     while (bytes.size() - scan >= 8) {
       const uint32_t size = U32At(bytes, scan + 4);
       if (size < 8 || size % 4 != 0 || scan + size > limit) return bytes;
-      if (scan + size > kMaxPageBytes) throw platform::TooLargeError(file.Path(), kMaxPageBytes);
+      if (scan + size > kMaxPageBytes) throw platform::TooLargeError(name, kMaxPageBytes);
       if (size > bytes.size() - scan) break;
       if (U32At(bytes, scan) == emr::EMR_EOF) {
         bytes.resize(scan + size);
@@ -76,7 +78,16 @@ double FramePixels(double hundredthsOfMillimetre, int32_t devicePixels, int32_t 
 
 EmfReader EmfReader::Load(const std::string& path) {
   platform::ReadableFile file(path);
-  return EmfReader(ReadRecords(file), path);
+  return EmfReader(ReadRecords(file, file.Size(), path), path);
+}
+
+EmfReader EmfReader::LoadRange(const std::string& path, uint64_t offset, uint64_t size,
+                               const std::string& name) {
+  platform::ReadableFile file(path);
+  // A file that shrank since its pages were found gives what is still there.
+  const uint64_t available = offset < file.Size() ? std::min(size, file.Size() - offset) : 0;
+  file.Seek(offset);
+  return EmfReader(ReadRecords(file, available, name), name);
 }
 
 EmfReader EmfReader::FromBytes(std::vector<uint8_t> bytes, const std::string& name) {

@@ -41,6 +41,10 @@ class EmfReader {
   // throws NotAMetafile (or std::runtime_error when the file is not a regular
   // file, holds records past 1 GiB or cannot be read).
   static EmfReader Load(const std::string& path);
+  // The same for the metafile in `size` bytes from `offset` of a file (a
+  // spool file's page): only that range is read. `name` appears in messages.
+  static EmfReader LoadRange(const std::string& path, uint64_t offset, uint64_t size,
+                             const std::string& name);
   // Takes bytes already in memory; `name` appears in messages.
   static EmfReader FromBytes(std::vector<uint8_t> bytes, const std::string& name = "data");
 

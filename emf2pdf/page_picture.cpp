@@ -64,10 +64,10 @@ DeviceDpi ReferenceDeviceDpi(const EmfHeader& header) {
   return {x, y};
 }
 
-PagePicture PagePicture::Load(const std::string& file, int pageNumber) {
-  const EmfReader emf = EmfReader::Load(file);
+PagePicture PagePicture::Load(const PageSource& page, int pageNumber) {
+  const EmfReader emf = LoadPage(page);
   PagePicture picture;
-  picture.file_ = file;
+  picture.file_ = page.label;
   picture.deviceDpi_ = ReferenceDeviceDpi(emf.Header());
   // The writer only writes files (temporary file and rename); the page is
   // read back into memory at once and the file removed.
@@ -83,10 +83,10 @@ PagePicture PagePicture::Load(const std::string& file, int pageNumber) {
   converter.SetFirstPageNumber(pageNumber);
   converter.BeginDoc();
   try {
-    converter.DrawPage(emf, file);
-    const pdf::TPDFPage& page = converter.CurrentPage();
-    picture.widthInches_ = page.Width() / kPointsPerInch;
-    picture.heightInches_ = page.Height() / kPointsPerInch;
+    converter.DrawPage(emf, page.label, page.paper);
+    const pdf::TPDFPage& drawn = converter.CurrentPage();
+    picture.widthInches_ = drawn.Width() / kPointsPerInch;
+    picture.heightInches_ = drawn.Height() / kPointsPerInch;
     converter.EndDoc();
   } catch (...) {
     if (converter.Active()) converter.Abort();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "emf2pdf/emf_reader.h"
+#include "emf2pdf/page_source.h"
 #include "platform/bitmap.h"
 
 namespace emf2pdf {
@@ -15,7 +16,7 @@ struct DeviceDpi {
 };
 DeviceDpi ReferenceDeviceDpi(const EmfHeader& header);
 
-// One page file as a picture of its own size, for outputs that show pages as
+// One page as a picture of its own size, for outputs that show pages as
 // bitmaps (JPEG pages, movie slides). The page is the one the PDF converter
 // makes of the file with "same as the printed page" and no margins, so a
 // bitmap page and a PDF page follow the same rules: the frame's size, A4 for
@@ -27,7 +28,7 @@ class PagePicture {
   // Throws NotAMetafile or std::runtime_error (file unreadable, or a page
   // that cannot be drawn); a picture without a usable size is not an error.
   // `pageNumber` names the page in a trace (--trace).
-  static PagePicture Load(const std::string& file, int pageNumber = 1);
+  static PagePicture Load(const PageSource& page, int pageNumber = 1);
 
   // The page in inches.
   double WidthInches() const { return widthInches_; }

@@ -59,6 +59,11 @@ ReadableFile::ReadableFile(const std::string& path) : path_(path) {
 
 ReadableFile::~ReadableFile() { ::close(fd_); }
 
+void ReadableFile::Seek(uint64_t offset) {
+  if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+    throw SystemError("Cannot read", path_);
+}
+
 size_t ReadableFile::Append(std::vector<uint8_t>& bytes, size_t count) {
   const size_t start = bytes.size();
   bytes.resize(start + count);

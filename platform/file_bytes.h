@@ -24,6 +24,10 @@ class ReadableFile {
   uint64_t Size() const { return size_; }
   // Appends up to `count` bytes to `bytes`; returns how many (0 at the end).
   size_t Append(std::vector<uint8_t>& bytes, size_t count);
+  // Moves to `offset` from the start: the next Append reads from there.
+  void Seek(uint64_t offset);
+  // For mapping the file; the object keeps owning it.
+  int Descriptor() const { return fd_; }
 
  private:
   std::string path_;

@@ -84,22 +84,22 @@ double StageResolution(const emf2pdf::PagePicture& first, double dpi, const std:
 
 }  // namespace
 
-void WriteSlideMovie(SwfSink& sink, const std::vector<std::string>& pageFiles,
-                     const SwfOptions& options, const std::string& templatesFolder) {
-  if (pageFiles.empty()) throw std::runtime_error("The job has no page to make a movie of");
-  CheckSlideCount(pageFiles.size());
+void WriteSlideMovie(SwfSink& sink, const std::vector<emf2pdf::PageSource>& pages,
+                     const SwfOptions& options, const std::string& templatesFolder,
+                     const std::function<void()>& afterSlide) {
+  if (pages.empty()) throw std::runtime_error("The job has no page to make a movie of");
+  CheckSlideCount(pages.size());
   double dpi = std::clamp(options.resolution, kMinResolution, kMaxResolution);
   std::optional<SwfMovieWriter> movie;
   int stageWidth = 0;
   int stageHeight = 0;
-  for (size_t i = 0; i < pageFiles.size(); ++i) {
-    const std::string& file = pageFiles[i];
-    const auto picture = emf2pdf::PagePicture::Load(file, static_cast<int>(i) + 1);
+  for (size_t i = 0; i < pages.size(); ++i) {
+    const auto picture = emf2pdf::PagePicture::Load(pages[i], static_cast<int>(i) + 1);
     if (!movie) {
-      dpi = StageResolution(picture, dpi, file);
+      dpi = StageResolution(picture, dpi, pages[i].label);
       stageWidth = picture.PixelWidth(dpi);
       stageHeight = picture.PixelHeight(dpi);
-      movie.emplace(sink, stageWidth, stageHeight, static_cast<int>(pageFiles.size()), options,
+      movie.emplace(sink, stageWidth, stageHeight, static_cast<int>(pages.size()), options,
                     LoadNavigationTemplates(templatesFolder));
     }
     // A page of another size keeps its proportions inside the stage.
@@ -108,21 +108,23 @@ void WriteSlideMovie(SwfSink& sink, const std::vector<std::string>& pageFiles,
     const int width = std::clamp(picture.PixelWidth(dpi * scale), 1, stageWidth);
     const int height = std::clamp(picture.PixelHeight(dpi * scale), 1, stageHeight);
     movie->AddSlide(picture.Render(width, height));
+    if (afterSlide) afterSlide();
   }
   movie->Finish();
 }
 
-std::string MakeSlideMovie(const std::vector<std::string>& pageFiles, const SwfOptions& options,
+std::string MakeSlideMovie(const std::vector<emf2pdf::PageSource>& pages, const SwfOptions& options,
                            const std::string& templatesFolder) {
   StringSwfSink sink;
-  WriteSlideMovie(sink, pageFiles, options, templatesFolder);
+  WriteSlideMovie(sink, pages, options, templatesFolder);
   return sink.Take();
 }
 
 void TPresentation::WriteMovie(pdf::OutputFile& file) {
   ReadSettings(WrongType::kRaise);
   FileSink sink(file);
-  WriteSlideMovie(sink, slides_, options_.Movie(), options_.NavigationTemplatesFolder());
+  WriteSlideMovie(sink, slides_, options_.Movie(), options_.NavigationTemplatesFolder(),
+                  afterSlide_);
 }
 
 }  // namespace presentation

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "emf2pdf/page_source.h"
 #include "platform/registry_store.h"
 #include "presentation/swf_options.h"
 
@@ -57,6 +58,8 @@ class TPresentation {
   TPresentationOptions& Options() { return options_; }
 
   void AddSlideFromFileName(const std::string& file, int reserved);
+  // A page of any source (a spool file's page) as the next slide.
+  void AddSlide(const emf2pdf::PageSource& page) { slides_.push_back(page); }
   // False (and nothing shown) when no dialog front end was installed.
   bool ShowOptionsDialog(int reserved);
   // Writes the movie through a temporary file that replaces `fileName` only
@@ -72,6 +75,8 @@ class TPresentation {
   void WriteMovie(pdf::OutputFile& file);
 
   void SetOptionsDialog(SwfOptionsPrompt dialog) { dialog_ = std::move(dialog); }
+  // Runs after each slide is written (a progress display).
+  void SetAfterSlide(std::function<void()> afterSlide) { afterSlide_ = std::move(afterSlide); }
   int SlideCount() const { return static_cast<int>(slides_.size()); }
 
  private:
@@ -81,18 +86,20 @@ class TPresentation {
   platform::RegistryStore* store_;
   std::unique_ptr<platform::RegistryStore> ownStore_;
   TPresentationOptions options_;
-  std::vector<std::string> slides_;
+  std::vector<emf2pdf::PageSource> slides_;
   SwfOptionsPrompt dialog_;
+  std::function<void()> afterSlide_;
 };
 
-// Writes the movie of the page files with the given settings into `sink`:
+// Writes the movie of the pages with the given settings into `sink`:
 // the stage is the first page at the settings' resolution, each page fitted
 // inside it. No page, or more than kMaxSlides, is refused before any page is
-// read.
-void WriteSlideMovie(SwfSink& sink, const std::vector<std::string>& pageFiles,
-                     const SwfOptions& options, const std::string& templatesFolder);
+// read. `afterSlide` runs after each slide is written.
+void WriteSlideMovie(SwfSink& sink, const std::vector<emf2pdf::PageSource>& pages,
+                     const SwfOptions& options, const std::string& templatesFolder,
+                     const std::function<void()>& afterSlide = nullptr);
 // The same movie as bytes in memory, for small jobs.
-std::string MakeSlideMovie(const std::vector<std::string>& pageFiles, const SwfOptions& options,
+std::string MakeSlideMovie(const std::vector<emf2pdf::PageSource>& pages, const SwfOptions& options,
                            const std::string& templatesFolder);
 
 }  // namespace presentation

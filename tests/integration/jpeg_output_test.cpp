@@ -57,7 +57,8 @@ TEST(JpegOutput, pages_haveTheirDensityAndLookLikeThePage) {
   const auto pages = testing_support::WriteTwoDistinctPages(temp.path());
   testing_support::WriteFile(temp.file("scan2.jpg"), "old");
   const app::RasterResolution resolution{150, 150, "test"};
-  const auto result = app::WriteJpegPages(pages, temp.file("scan.jpg"), resolution);
+  const auto result =
+      app::WriteJpegPages(emf2pdf::WholeFilePages(pages), temp.file("scan.jpg"), resolution);
   ASSERT_EQ(result.written,
             (std::vector<std::string>{temp.file("scan1.jpg"), temp.file("scan2.jpg")}));
   EXPECT_EQ(result.replaced, std::vector<std::string>{temp.file("scan2.jpg")});
@@ -173,7 +174,9 @@ TEST(JpegOutput, jobOfMorePagesThanTheOpenFileLimit_succeeds) {
   std::string failure;
   size_t written = 0;
   try {
-    written = app::WriteJpegPages(many, temp.file("many.jpg"), {4, 4, "test"}).written.size();
+    written =
+        app::WriteJpegPages(emf2pdf::WholeFilePages(many), temp.file("many.jpg"), {4, 4, "test"})
+            .written.size();
   } catch (const std::exception& error) {
     failure = error.what();
   }

@@ -69,8 +69,8 @@ TEST(PngPages, haveTheJpegPagesSizeDensityAndPicture) {
   TempFolder temp;
   const auto pages = testing_support::WriteTwoDistinctPages(temp.path());
   const app::RasterResolution resolution{150, 150, "test"};
-  const auto png = app::WritePngPages(pages, temp.file("scan.pdf"), resolution);
-  const auto jpeg = app::WriteJpegPages(pages, temp.file("scan.jpg"), resolution);
+  const auto png = app::WritePngPages(emf2pdf::WholeFilePages(pages), temp.file("scan.pdf"), resolution);
+  const auto jpeg = app::WriteJpegPages(emf2pdf::WholeFilePages(pages), temp.file("scan.jpg"), resolution);
   ASSERT_EQ(png.written,
             (std::vector<std::string>{temp.file("scan1.png"), temp.file("scan2.png")}));
   // The first page is black on its left half, the second on its bottom half.
