@@ -250,10 +250,14 @@ std::vector<std::string> WatchedPaths() {
   return paths;
 }
 
-// Answers of another fontconfig or given under another environment do not
-// count: the environment picks the configuration and the default language.
+// Answers of another fontconfig, of another copy of the program (another
+// build may ask or sort differently) or given under another environment do
+// not count: the environment picks the configuration and the default
+// language.
 std::string Context() {
   std::string context = "fontconfig " + std::to_string(FcGetVersion());
+  std::error_code error;
+  context.append("\nprogram=").append(std::filesystem::read_symlink("/proc/self/exe", error));
   for (const char* name :
        {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "HOME", "XDG_CONFIG_HOME",
         "XDG_DATA_HOME", "XDG_CACHE_HOME", "FC_LANG", "LC_ALL", "LC_CTYPE", "LANG"})
