@@ -76,6 +76,8 @@ void ApplyPdfOptions(const PdfOptions& options, const std::optional<std::string>
       Allowed<pdf::TCompressionType>("CompressionType", options.compressionType));
   converter.SetProtectionKeyLength(
       Allowed<pdf::TPDFKeyLength>("ProtectionKeyLength", options.protectionKeyLength));
+  // A PDF/A document takes the version of its part.
+  converter.SetConformance(Allowed<pdf::TPDFConformance>("PDFACompliance", options.pdfaCompliance));
   converter.SetBookmarksFontCharset(options.fontCharset);
   converter.SetAutoLaunch(false);
   auto& info = converter.DocumentInfo();

@@ -23,6 +23,8 @@ constexpr PdfOptionChoice kVersions[] = {{0, "Acrobat 4.x and higher"},
                                          {2, "Acrobat 6.x and higher", false},
                                          {3, "Acrobat 7.x and higher", false},
                                          {4, "Acrobat 8.x and higher"}};
+constexpr PdfOptionChoice kCompliances[] = {
+    {0, "None"}, {kPdfA1b, "PDF/A-1b"}, {kPdfA2b, "PDF/A-2b"}};
 constexpr PdfOptionChoice kCompressions[] = {{0, "None"}, {1, "Flate"}};
 constexpr PdfOptionChoice kOrientations[] = {{0, "Portrait"}, {1, "Landscape"}};
 
@@ -122,6 +124,7 @@ const PdfOptionField kFields[] = {
     Choice("ProtectionKeyLength", 0, kKeyLengths, &O::protectionKeyLength),
     Choice("CompressionType", 1, kCompressions, &O::compressionType),
     Choice("PDFVersion", 0, kVersions, &O::pdfVersion),
+    Choice("PDFACompliance", 0, kCompliances, &O::pdfaCompliance),
     Choice("PageOrientation", 0, kOrientations, &O::pageOrientation),
     Choice("PageSize", 2, kPageSizes, &O::pageSize),
     Margin("LeftMargin", &O::leftMargin),
@@ -203,6 +206,18 @@ std::string SilentPassword(const RegistryReader& key, const PdfOptionField& fiel
   return text;
 }
 
+// Archival files cannot be encrypted; a run asked for both makes neither
+// rather than dropping one of them unseen.
+void RefusePdfAWithProtection(const PdfOptions& options) {
+  if (options.pdfaCompliance == 0 || !options.protectionEnabled) return;
+  const std::string where = std::string("in HKEY_CURRENT_USER\\") + kPdfOptionsKey;
+  throw platform::RegistryError(
+      "settings value \"PDFACompliance\"=dword:" + std::to_string(options.pdfaCompliance) + " (" +
+      kCompliances[options.pdfaCompliance].caption + ") and \"ProtectionEnabled\"=dword:1 " +
+      where +
+      " cannot both be on: PDF/A forbids encryption. Nothing was made; turn one of them off");
+}
+
 bool IsUtf8(const std::string& text) {
   return platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)) == text;
 }
@@ -254,6 +269,12 @@ uint8_t PdfOptions::Permissions() const {
 
 std::span<const PdfOptionField> PdfOptionFields() { return kFields; }
 
+std::optional<int> PdfVersionForCompliance(int compliance) {
+  if (compliance == kPdfA1b) return kPdfA1bVersion;
+  if (compliance == kPdfA2b) return kPdfA2bVersion;
+  return std::nullopt;
+}
+
 const PdfOptionField& PdfOptionFieldNamed(std::string_view name) {
   for (const PdfOptionField& field : kFields)
     if (name == field.name) return field;
@@ -270,6 +291,7 @@ bool IsAllowed(const PdfOptionField& field, int64_t value) {
 PdfOptions ReadPdfOptions(platform::RegistryStore& store) {
   const RegistryReader key(store, kPdfOptionsKey, Strictness::Strict);
   PdfOptions options = ReadFields(key);
+  RefusePdfAWithProtection(options);
   for (const PdfOptionField& field : kFields)
     if (field.type == Type::Password && PasswordEnabled(field, options))
       PasswordOf(field, options) = SilentPassword(key, field, options.protectionKeyLength);

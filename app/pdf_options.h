@@ -21,6 +21,8 @@ struct PdfOptions {
   bool allowPrinting, allowModifyStructure, allowCopyInformation, allowModifyAnnotation;
   bool allowHiQualityPrinting, allowFillAnnotation, allowExtractInfo, allowAssemble;
   int protectionKeyLength, compressionType, pdfVersion, pageOrientation, pageSize;
+  // 0 none, 1 PDF/A-1b, 2 PDF/A-2b (kPdfA1b, kPdfA2b).
+  int pdfaCompliance;
   int leftMargin, rightMargin, topMargin, bottomMargin;
   bool protectionEnabled, userPasswordEnabled, masterPasswordEnabled;
   std::string masterPassword, userPassword;
@@ -44,6 +46,14 @@ struct PdfOptionChoice {
   const char* caption;  // as the dialog lists it
   bool listed = true;   // false: allowed in the settings, not offered by the dialog
 };
+
+// PDFACompliance's values beside 0 (none), and the PDFVersion each needs.
+inline constexpr int kPdfA1b = 1;
+inline constexpr int kPdfA2b = 2;
+inline constexpr int kPdfA1bVersion = 1;  // PDF 1.4
+inline constexpr int kPdfA2bVersion = 4;  // PDF 1.7
+// The PDFVersion a PDFACompliance value needs; nullopt for none.
+std::optional<int> PdfVersionForCompliance(int compliance);
 
 // ProtectionKeyLength's value for 256-bit AES, whose passwords are Unicode.
 inline constexpr int kAes256KeyLength = 3;
@@ -76,7 +86,8 @@ bool IsAllowed(const PdfOptionField& field, int64_t value);
 // The silent run's options: strict (a value of the wrong type is refused with
 // a RegistryError naming it), passwords only while their flag is on, from the
 // plain value when it exists, else the scrambled one. A password that
-// PdfPasswordFor refuses for the key length is refused naming its value.
+// PdfPasswordFor refuses for the key length is refused naming its value;
+// PDF/A with protection on is refused naming both values.
 PdfOptions ReadPdfOptions(platform::RegistryStore& store);
 
 // The dialog's options: lenient (wrong types read as defaults); the passwords

@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <optional>
 #include <vector>
 
 #include "emf2pdf/picture_fit.h"
@@ -133,6 +134,11 @@ bool IsBlank(const QString& text) {
 
 }  // namespace
 
+// Why the Security tab's protection cannot be turned on.
+constexpr const char* kNoEncryption =
+    "Protection is off: PDF/A documents cannot be encrypted. Choose \"None\" as PDF/A on the "
+    "General tab to protect the document.";
+
 template <typename W>
 W* TfrmSavePDFDlg::Bound(W* widget, const char* field) {
   bindings_.push_back({&app::PdfOptionFieldNamed(field), widget});
@@ -176,12 +182,18 @@ QWidget* TfrmSavePDFDlg::makeGeneralTab() {
   edKeywords_ = Bound(Named(new QLineEdit, "edKeywords"), "Keywords");
   cbxCompressionType_ = Bound(Choices("cbxCompressionType", "CompressionType"), "CompressionType");
   cbxCompatibility_ = Bound(Choices("cbxCompatibility", "PDFVersion"), "PDFVersion");
+  cbxPdfA_ = Bound(Choices("cbxPdfA", "PDFACompliance"), "PDFACompliance");
+  pdfaReason_ = Named(new QLabel, "lblPdfAVersion");
+  pdfaReason_->setWordWrap(true);
   form->addRow("Title:", edTitle_);
   form->addRow("Author:", edAuthor_);
   form->addRow("Subject:", edSubject_);
   form->addRow("Keywords:", edKeywords_);
   form->addRow("Compression:", cbxCompressionType_);
   form->addRow("Compatibility:", cbxCompatibility_);
+  form->addRow("PDF/A:", cbxPdfA_);
+  form->addRow(pdfaReason_);
+  connect(cbxPdfA_, &QComboBox::currentIndexChanged, this, [this] { UpdateControlStates(); });
   return tab;
 }
 
@@ -200,6 +212,9 @@ QWidget* TfrmSavePDFDlg::makeSecurityTab() {
   edUserPassword_ = Bound(Named(new QLineEdit, "edUserPassword"), "UserPassword");
   edMasterPassword_->setEchoMode(QLineEdit::Password);
   edUserPassword_->setEchoMode(QLineEdit::Password);
+  protectionReason_ = Named(new QLabel(kNoEncryption), "lblPdfAProtection");
+  protectionReason_->setWordWrap(true);
+  grid->addWidget(protectionReason_, 12, 0, 1, 2);
   grid->addWidget(cbProtectionEnabled_, 0, 0, 1, 2);
   keyLengthLabel_ = new QLabel("Protection Key Length:");
   keyLengthLabel_->setBuddy(cbxProtectionKeyLength_);
@@ -279,6 +294,23 @@ void TfrmSavePDFDlg::SaveSettings(platform::RegistryStore& store) const {
 }
 
 void TfrmSavePDFDlg::UpdateControlStates() {
+  // PDF/A fixes the version of its part and forbids encryption.
+  const auto& compliance = app::PdfOptionFieldNamed("PDFACompliance");
+  const std::optional<int> version =
+      app::PdfVersionForCompliance(ListValue(compliance, cbxPdfA_->currentIndex()));
+  if (version) {
+    cbxCompatibility_->setCurrentIndex(
+        ListPosition(app::PdfOptionFieldNamed("PDFVersion"), *version, cbxCompatibility_->count()));
+    cbProtectionEnabled_->setChecked(false);
+    pdfaReason_->setText(cbxPdfA_->currentText() + " needs " +
+                         (*version == app::kPdfA1bVersion ? "PDF 1.4" : "PDF 1.7") +
+                         ", which sets the compatibility, and cannot be encrypted.");
+  }
+  cbxCompatibility_->setEnabled(!version);
+  cbProtectionEnabled_->setEnabled(!version);
+  pdfaReason_->setVisible(version.has_value());
+  protectionReason_->setVisible(version.has_value());
+
   const bool p = cbProtectionEnabled_->isChecked();
   cbxProtectionKeyLength_->setEnabled(p);
   keyLengthLabel_->setEnabled(p);

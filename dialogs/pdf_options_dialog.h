@@ -31,7 +31,8 @@ class TfrmSavePDFDlg : public QDialog {
   void LoadSettings(platform::RegistryStore& store);
   // The key <- options (as taken from the widgets on Continue).
   void SaveSettings(platform::RegistryStore& store) const;
-  // Protection, its key length, passwords and permissions follow the boxes.
+  // Protection, its key length, passwords and permissions follow the boxes;
+  // PDF/A sets the version and turns protection off, both then locked.
   void UpdateControlStates();
 
   const std::string& Producer() const { return producer_; }
@@ -75,6 +76,9 @@ class TfrmSavePDFDlg : public QDialog {
   QLineEdit* edKeywords_ = nullptr;
   QComboBox* cbxCompressionType_ = nullptr;
   QComboBox* cbxCompatibility_ = nullptr;
+  QComboBox* cbxPdfA_ = nullptr;
+  QLabel* pdfaReason_ = nullptr;        // why the version list is fixed
+  QLabel* protectionReason_ = nullptr;  // why protection cannot be turned on
   QCheckBox* cbProtectionEnabled_ = nullptr;
   QComboBox* cbxProtectionKeyLength_ = nullptr;
   QLabel* keyLengthLabel_ = nullptr;

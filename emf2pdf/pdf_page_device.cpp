@@ -228,7 +228,9 @@ void PdfPageDevice::UseBlend(Blend blend) {
 }
 
 void PdfPageDevice::FillDifference(const DevicePath& path, uint32_t color) {
-  if (path.Empty()) return;
+  // Without blend modes (PDF/A-1) an inversion cannot be drawn; painting
+  // its colour instead would cover what it should invert.
+  if (path.Empty() || !page_.Document().AllowsBlendModes()) return;
   ShowClip();
   Save();
   page_.SetDifferenceBlend();
@@ -299,13 +301,13 @@ int PdfPageDevice::AddBitmap(const platform::TBitmap& bitmap, int maskIndex,
 }
 
 // From PDF 1.4 the colours go straight, with their opacity as a soft mask;
-// before, no image is translucent, and the image is blended onto paper so
-// that transparent pixels do not become black boxes.
+// before (and in PDF/A-1), no image is translucent, and the image is blended
+// onto paper so that transparent pixels do not become black boxes.
 int PdfPageDevice::AddTranslucent(const DeviceImage& image) {
   const platform::TDibPixels& source = *image.translucent;
   const uint32_t constant = image.constantAlpha;
   const bool perPixel = image.perPixelAlpha && !source.alpha.empty();
-  if (page_.Document().Version() < pdf::v14) {
+  if (!page_.Document().AllowsTransparency()) {
     platform::TBitmap paper(source.width, source.height, platform::TPixelFormat::pf24bit);
     paper.Fill(platform::kWhite);
     const uint32_t blend = constant << 16 | uint32_t{perPixel} << 24;  // AC_SRC_ALPHA

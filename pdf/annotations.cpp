@@ -66,7 +66,8 @@ void TPDFActionAnnotation::Write() {
   document.WriteLine("/Type /Annot");
   document.WriteLine("/Subtype /Link");
   document.WriteLine("/Border " + border_);
-  document.WriteKeyInteger("/F ", flags_);
+  // An archived link prints and is never hidden (Invisible, Hidden, NoView).
+  document.WriteKeyInteger("/F ", document.IsPdfA() ? (flags_ & ~0x23) | 4 : flags_);
   document.WriteLine("/C " + ColorArray(color_));
   document.WriteLine("/Rect [" + IntToStr(left_) + " " + IntToStr(bottom_) + " " +
                      IntToStr(right_) + " " + IntToStr(top_) + "]");

@@ -15,6 +15,7 @@
 #include "pdf/pdf_strings.h"
 #include "pdf/saslprep.h"
 #include "pdf/standard_security.h"
+#include "pdf/xmp_metadata.h"
 #include "platform/shell.h"
 
 namespace pdf {
@@ -128,6 +129,17 @@ void TPDFDocument::SetVersion(TPDFVersion value) {
     keyLength_ = static_cast<TPDFKeyLength>(keyLength_ - 1);
 }
 
+TPDFVersion TPDFDocument::Version() const {
+  if (conformance_ == pcPDFA1b) return v14;
+  if (conformance_ == pcPDFA2b) return v17;
+  return version_;
+}
+
+void TPDFDocument::SetConformance(TPDFConformance value) {
+  RefuseWhileActive();
+  conformance_ = value <= pcPDFA2b ? value : pcNone;
+}
+
 void TPDFDocument::SetProtectionKeyLength(TPDFKeyLength value) {
   if (value == keyLength_) return;
   if (active_) throw TPDFException(msg::kCannotChange);
@@ -212,6 +224,8 @@ void TPDFDocument::Reset() {
   pageTreeNumber_ = 0;
   catalogNumber_ = 0;
   encryptNumber_ = 0;
+  metadataNumber_ = 0;
+  outputProfileNumber_ = 0;
   offsets_.clear();
   currentPage_ = nullptr;
   pages_.Clear();
@@ -225,6 +239,8 @@ void TPDFDocument::Reset() {
 
 void TPDFDocument::BeginDoc() {
   if (active_) throw TPDFException(msg::kInProgress);
+  if (protectionEnabled_ && IsPdfA())
+    throw TPDFException("A PDF/A document cannot be protected: PDF/A forbids encryption");
   Reset();
 
   fileId_ = Md5::hexOf(fileName_ + IdentifierTime(std::chrono::system_clock::now()));
@@ -237,7 +253,7 @@ void TPDFDocument::BeginDoc() {
   output_ = std::make_unique<OutputFile>(fileName_);
   static constexpr const char* kHeaders[] = {"%PDF-1.3", "%PDF-1.4", "%PDF-1.5", "%PDF-1.6",
                                              "%PDF-1.7"};
-  WriteLine(kHeaders[version_]);
+  WriteLine(kHeaders[Version()]);
   WriteLine("%\xD2\xE5\xD1\xF2");
 
   active_ = true;
@@ -325,6 +341,8 @@ void TPDFDocument::WriteRest() {
   if (!onePass_) WritePages();
   WriteActions();
   WriteOutlines();
+  WriteMetadata();
+  WriteOutputProfile();
   WriteCatalog();
   if (protectionEnabled_) WriteEncryptDictionary();
   fonts_->WriteFonts();
@@ -343,14 +361,18 @@ void TPDFDocument::WriteInfo() {
   auto line = [&](const char* key, const std::string& value) {
     WriteLine(std::string(key) + " (" + EscapeString(EncryptString(fileKey_, value, number)) + ")");
   };
+  auto text = [&](const char* key, const std::string& value) { line(key, InfoString(value)); };
   BeginObject(docInfo_.objectNumber);
-  line("/Creator", docInfo_.Creator);
-  line("/CreationDate", "D:" + InfoDate(docInfo_.CreationDate));
-  line("/Producer", docInfo_.Producer);
-  line("/Author", docInfo_.Author);
-  line("/Title", docInfo_.Title);
-  line("/Subject", docInfo_.Subject);
-  line("/Keywords", docInfo_.Keywords);
+  text("/Creator", docInfo_.Creator);
+  // With metadata beside it, the date names its time zone as the
+  // metadata's must.
+  line("/CreationDate", Version() >= v14 ? PdfDateWithZone(docInfo_.CreationDate)
+                                         : "D:" + InfoDate(docInfo_.CreationDate));
+  text("/Producer", docInfo_.Producer);
+  text("/Author", docInfo_.Author);
+  text("/Title", docInfo_.Title);
+  text("/Subject", docInfo_.Subject);
+  text("/Keywords", docInfo_.Keywords);
   EndDictionary();
   EndObject();
 }
@@ -392,6 +414,7 @@ void TPDFDocument::WriteCatalog() {
   }
   WriteLine(kModes[pageMode_ <= pmFullScreen ? pageMode_ : 0]);
   WriteOutlinesReference();
+  WriteCatalogMetadata();
   // AES-256 came to PDF 1.7 as an extension; readers look for it here.
   if (protectionEnabled_ && keyLength_ == klAES256)
     WriteLine("/Extensions << /ADBE << /BaseVersion /1.7 /ExtensionLevel 3 >> >>");

@@ -117,13 +117,24 @@ class TPDFDocument {
   void SetAutoCreateURL(bool value) { autoCreateUrl_ = value; }
   bool OnePass() const { return onePass_; }
   void SetOnePass(bool value);
-  TPDFVersion Version() const { return version_; }
+  // A PDF/A document has the version of its part, whatever was set.
+  TPDFVersion Version() const;
   void SetVersion(TPDFVersion value);
   TPDFKeyLength ProtectionKeyLength() const { return keyLength_; }
   void SetProtectionKeyLength(TPDFKeyLength value);
   bool EmulateStandardFont() const { return emulateStandardFont_; }
   void SetEmulateStandardFont(bool value);
   TPDFEMFParseOptions& EMFOptions() { return emfOptions_; }
+  // PDF/A: embeds every font, adds the output intent and the identification
+  // to the metadata; such a document cannot be protected (BeginDoc refuses).
+  TPDFConformance Conformance() const { return conformance_; }
+  void SetConformance(TPDFConformance value);
+  bool IsPdfA() const { return conformance_ != pcNone; }
+  // Whether images may carry soft masks and pages blend modes.
+  bool AllowsTransparency() const { return Version() >= v14 && conformance_ != pcPDFA1b; }
+  // Blend modes are written for every version (older readers ignore them)
+  // but PDF/A-1, which forbids them.
+  bool AllowsBlendModes() const { return conformance_ != pcPDFA1b; }
 
   // --- Navigation: actions and outlines (actions.cpp, outlines.cpp, document_navigation.cpp) ---
   TPDFActions& Actions() { return actions_; }
@@ -160,6 +171,15 @@ class TPDFDocument {
   void WriteInfo();
   void WritePageTree();
   void WriteCatalog();
+  // The XMP stream of the document information (from PDF 1.4) and the ICC
+  // profile of a PDF/A output intent (document_metadata.cpp).
+  void WriteMetadata();
+  void WriteOutputProfile();
+  void WriteCatalogMetadata();
+  // An information string as written: Windows-1252 bytes, or UTF-16 when
+  // the file has metadata and the text goes beyond ASCII, so that readers
+  // take it as the same text the metadata holds.
+  std::string InfoString(const std::string& value) const;
   void WriteEncryptDictionary();
   void PrepareFileKey();
   void WriteXref();
@@ -192,6 +212,7 @@ class TPDFDocument {
   TPDFKeyLength keyLength_ = kl40;
   bool emulateStandardFont_ = false;
   TPDFEMFParseOptions emfOptions_;
+  TPDFConformance conformance_ = pcNone;
 
   // Generation state.
   bool active_ = false;
@@ -201,6 +222,8 @@ class TPDFDocument {
   int64_t pageTreeNumber_ = 0;
   int64_t catalogNumber_ = 0;
   int64_t encryptNumber_ = 0;
+  int64_t metadataNumber_ = 0;
+  int64_t outputProfileNumber_ = 0;
   uint64_t xrefOffset_ = 0;
   std::unique_ptr<OutputFile> output_;
   TPDFPages pages_;

@@ -9,6 +9,7 @@
 #include "pdf/number_format.h"
 #include "pdf/pdf_strings.h"
 #include "pdf/standard_font_metrics.h"
+#include "pdf/to_unicode_cmap.h"
 #include "pdf/truetype_subset.h"
 
 namespace pdf {
@@ -42,6 +43,14 @@ void TPDFFont::NoteChar(uint8_t code) {
   LastUsed = std::max(LastUsed, code);
 }
 
+uint16_t TPDFFont::CodePointOf(uint8_t code) const {
+  if (Face && Face->IsSymbol()) return code;
+  const char16_t unit = WinAnsiToUnicode(code);
+  constexpr char16_t kBullet = 0x2022;
+  if (Archival && code >= 127 && unit == code && code < 160) return kBullet;
+  return unit;
+}
+
 int TPDFFont::GetAscent() const {
   return IsStandard ? kStandardFonts[StandardIndex % 14].ascent : Ascent;
 }
@@ -61,11 +70,9 @@ void TPDFFont::LoadMetrics() {
     GlyphTable = std::make_unique<TTTFData>(*Face, Embed, FixedPitch);
     return;
   }
-  for (int code = 0; code < 256; ++code) {
-    const uint32_t codePoint = Face->IsSymbol() ? static_cast<uint32_t>(code)
-                                                : WinAnsiToUnicode(static_cast<uint8_t>(code));
-    CharWidths[static_cast<size_t>(code)] = Face->AdvanceOfCodePoint(codePoint);
-  }
+  for (int code = 0; code < 256; ++code)
+    CharWidths[static_cast<size_t>(code)] =
+        Face->AdvanceOfCodePoint(CodePointOf(static_cast<uint8_t>(code)));
   if (FixedPitch) CharWidths.fill(CharWidths[0]);
 }
 
@@ -139,7 +146,7 @@ TShownGlyphs TPDFFont::Shown() const {
   TShownGlyphs shown;
   for (int code = FirstUsed; code <= LastUsed; ++code)
     if (UsedChars[static_cast<size_t>(code)])
-      shown.codePoints.push_back(WinAnsiToUnicode(static_cast<uint8_t>(code)));
+      shown.codePoints.push_back(CodePointOf(static_cast<uint8_t>(code)));
   return shown;
 }
 
@@ -191,10 +198,13 @@ void TPDFFont::WriteSingleByte(TPDFDocument& document) {
     std::sort(codePoints.begin(), codePoints.end());
     if (!codePoints.empty())
       fontFile = WriteFontFile(document, TryBuildProgram([&] {
-                                 return TAnsiFontSubset::MakeSubset(*Face, FaceName, codePoints);
+                                 return TAnsiFontSubset::MakeSubset(*Face, FaceName, codePoints,
+                                                                    document.IsPdfA());
                                }));
   }
   const int64_t descriptor = WriteDescriptor(document, fontFile);
+  // Archived text must stay extractable.
+  const int64_t toUnicode = document.IsPdfA() ? WriteToUnicode(document, SingleByteToUnicode()) : 0;
 
   int64_t number = ObjectNumber;
   document.BeginObject(number);
@@ -218,9 +228,33 @@ void TPDFFont::WriteSingleByte(TPDFDocument& document) {
   }
   widths += ']';
   document.WriteLine(widths);
+  if (toUnicode > 0) document.WriteKeyReference("/ToUnicode ", toUnicode);
   document.EndDictionary();
   document.EndObject();
   ObjectNumber = static_cast<int32_t>(number);
+}
+
+std::string TPDFFont::SingleByteToUnicode() const {
+  std::vector<TToUnicodeEntry> entries;
+  const bool symbol = Face && Face->IsSymbol();
+  for (int code = FirstUsed; code <= LastUsed; ++code) {
+    if (!UsedChars[static_cast<size_t>(code)]) continue;
+    // A symbol face's glyphs sit in the private use area its cmap maps.
+    const uint16_t codePoint =
+        symbol ? static_cast<uint16_t>(0xF000 + code) : CodePointOf(static_cast<uint8_t>(code));
+    entries.push_back({static_cast<uint16_t>(code), codePoint});
+  }
+  return MakeSingleByteToUnicodeCMap(ResourceName, entries);
+}
+
+int64_t TPDFFont::WriteToUnicode(TPDFDocument& document, const std::string& cmapText) {
+  std::string cmap = Deflate(cmapText);
+  int64_t number = 0;
+  document.BeginObject(number);
+  document.WriteLine("/Filter /FlateDecode /Length " +
+                     IntToStr(document.StreamLength(cmap.size())));
+  document.WriteStream(std::move(cmap), number);
+  return number;
 }
 
 void TPDFFont::WriteUnicode(TPDFDocument& document) {
@@ -245,15 +279,13 @@ void TPDFFont::WriteUnicode(TPDFDocument& document) {
   document.WriteLine("/DW 1000");
   document.WriteLine("/W" + GlyphTable->WidthArray());
   document.WriteKeyReference("/FontDescriptor ", descriptor);
+  // Character codes are the glyph numbers of the program, which keeps the
+  // face's numbering; PDF/A wants that said.
+  if (document.IsPdfA()) document.WriteLine("/CIDToGIDMap /Identity");
   document.EndDictionary();
   document.EndObject();
 
-  std::string cmap = Deflate(GlyphTable->ToUnicode(ResourceName));
-  int64_t toUnicode = 0;
-  document.BeginObject(toUnicode);
-  document.WriteLine("/Filter /FlateDecode /Length " +
-                     IntToStr(document.StreamLength(cmap.size())));
-  document.WriteStream(std::move(cmap), toUnicode);
+  const int64_t toUnicode = WriteToUnicode(document, GlyphTable->ToUnicode(ResourceName));
 
   int64_t number = ObjectNumber;
   document.BeginObject(number);

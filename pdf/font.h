@@ -65,10 +65,16 @@ class TPDFFont {
   std::string RequestedName;
   // The installed face behind a TrueType font (tables, whole file).
   std::shared_ptr<const platform::FontFace> Face;
+  // PDF/A: a code that Windows-1252 leaves unused (127, 129, ...) is read
+  // as the bullet, as WinAnsiEncoding defines it, so that the widths and the
+  // program agree with what readers show. Set before LoadMetrics.
+  bool Archival = false;
   // Set at save when another font of the face embeds the same program.
   std::shared_ptr<TSharedFontFile> SharedFontFile;
 
   void NoteText(std::string_view bytes);
+  // The Unicode character a single-byte code shows.
+  uint16_t CodePointOf(uint8_t code) const;
   void NoteChar(uint8_t code);
   int GetAscent() const;
   // Advance of a byte code in 1/1000 em (standard metrics or CharWidths).
@@ -92,6 +98,9 @@ class TPDFFont {
   // What this font shows, as code points of the face and glyphs.
   TShownGlyphs Shown() const;
   int64_t WriteDescriptor(TPDFDocument& document, int64_t fontFile);
+  // The ToUnicode map of the codes a single-byte font showed.
+  std::string SingleByteToUnicode() const;
+  int64_t WriteToUnicode(TPDFDocument& document, const std::string& cmapText);
   // Builds a program, or gives an empty one when the face cannot deliver it
   // (the font is then written without "/FontFile2").
   template <typename Build>

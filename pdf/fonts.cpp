@@ -28,6 +28,14 @@ uint8_t StyleOf(const platform::FontFaceEntry& face) {
                               (face.italic ? kStyleItalic : 0));
 }
 
+// PDF/A embeds every font: a standard font becomes the installed TrueType
+// face that fontconfig gives as metric-compatible with it (Liberation).
+// Symbol and ZapfDingbats have no such face and take the sans-serif one.
+constexpr const char* kMetricCompatibleFaces[14] = {
+    "Arial",           "Arial",           "Arial",           "Arial",       "Times New Roman",
+    "Times New Roman", "Times New Roman", "Times New Roman", "Courier New", "Courier New",
+    "Courier New",     "Courier New",     "Arial",           "Arial"};
+
 struct ResolvedFace {
   std::string name;
   uint8_t style = 0;
@@ -86,13 +94,18 @@ TPDFFont* TPDFFonts::FindTrueType(const std::string& upperName, uint8_t style, b
 TPDFFont& TPDFFonts::Request(const std::string& faceName, uint8_t style, bool isUnicode,
                              int depth) {
   const std::string upper = UpperCase(faceName);
+  const bool embedAll = document_.IsPdfA();
   if (!isUnicode) {
-    const int index = StandardIndexOf(upper, style);
-    if (index >= 0) return ObtainStandard(index);
-    if (document_.EmulateStandardFont()) {
-      if (upper == "ARIAL") return ObtainStandard(StandardIndexOf("HELVETICA", style));
-      if (upper == "TIMES NEW ROMAN") return ObtainStandard(StandardIndexOf("TIMES", style));
-      if (upper == "COURIER NEW") return ObtainStandard(StandardIndexOf("COURIER", style));
+    int index = StandardIndexOf(upper, style);
+    // Emulation means not embedding, which PDF/A forbids.
+    if (index < 0 && document_.EmulateStandardFont() && !embedAll) {
+      if (upper == "ARIAL") index = StandardIndexOf("HELVETICA", style);
+      if (upper == "TIMES NEW ROMAN") index = StandardIndexOf("TIMES", style);
+      if (upper == "COURIER NEW") index = StandardIndexOf("COURIER", style);
+    }
+    if (index >= 0) {
+      if (!embedAll || depth > 0) return ObtainStandard(index);
+      return Request(kMetricCompatibleFaces[index], style, false, depth + 1);
     }
   }
   if (TPDFFont* found = FindTrueType(upper, style, isUnicode)) return *found;
@@ -102,7 +115,7 @@ TPDFFont& TPDFFonts::Request(const std::string& faceName, uint8_t style, bool is
   if (resolved) face = platform::FontFace::Shared(resolved->face.file, resolved->face.index);
   // A face without TrueType outlines cannot be embedded as TrueType.
   if (!face || !face->HasGlyfTable()) {
-    if (isUnicode && depth == 0) return Request("Arial", style, true, 1);
+    if ((isUnicode || embedAll) && depth == 0) return Request("Arial", style, isUnicode, 1);
     return ObtainStandard(StandardIndexOf("HELVETICA", style));
   }
   if (resolved->style != style)
@@ -115,10 +128,13 @@ TPDFFont& TPDFFonts::Request(const std::string& faceName, uint8_t style, bool is
   font->IsUnicode = isUnicode;
   font->IsSymbolic = upper == "WINGDINGS";
   font->Embed = true;
-  for (const std::string& name : document_.NonEmbeddedFont())
-    if (UpperCase(name) == upper) font->Embed = false;
+  if (!embedAll)
+    for (const std::string& name : document_.NonEmbeddedFont())
+      if (UpperCase(name) == upper) font->Embed = false;
   font->Face = std::move(face);
+  font->Archival = embedAll;
   font->LoadMetrics();
+  if (font->GlyphTable) font->GlyphTable->SetArchival(embedAll);
   items_.push_back(std::move(font));
   int trueTypeCount = 0;
   for (auto& item : items_)

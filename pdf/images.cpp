@@ -217,7 +217,8 @@ void TPDFImage::WriteImage(TPDFDocument& document) {
   document.EndDictionary();
   document.BeginStreamData();
   EncryptStream(document.fileKey(), imageData_, objectNumber_);
-  document.WriteText(imageData_, false);
+  // Archival files want a line end before "endstream", as other streams have.
+  document.WriteText(imageData_, document.IsPdfA());
   document.EndStreamData();
   document.EndObject();
   std::string().swap(imageData_);

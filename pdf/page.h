@@ -331,6 +331,8 @@ class TPDFPage {
 
   // --- Page graphics state (page_graphics.cpp, page_metafile.cpp, page_annotations.cpp) ---
   void AppendOperator(const double* values, int count, std::string_view op);
+  // A content operand as the document's conformance can hold it.
+  double Operand(double value) const;
   void WriteEmptyForms();
   void NumberAnnotations();
   void WriteAnnotations();

@@ -21,11 +21,18 @@ double Radians(double degrees) { return degrees * std::numbers::pi / 180; }
 
 // One content line: the numbers separated by blanks, then the operator. The
 // line is built in a reused buffer; this is the hot path of every picture.
+double TPDFPage::Operand(double value) const {
+  // PDF/A-1 readers need reals within +-32767; only shapes reaching far
+  // off the page come near that.
+  if (document_.Conformance() != pcPDFA1b) return value;
+  return std::clamp(value, -32767.0, 32767.0);
+}
+
 void TPDFPage::AppendOperator(const double* values, int count, std::string_view op) {
   thread_local std::string line;
   line.clear();
   for (int i = 0; i < count; ++i) {
-    AppendNumber(line, values[i]);
+    AppendNumber(line, Operand(values[i]));
     line.push_back(' ');
   }
   line.append(op);
@@ -73,7 +80,7 @@ void TPDFPage::ConcatMatrix(double a, double b, double c, double d, double e, do
   const double values[] = {a, b, c, d, e, f};
   std::string line;
   for (int i = 0; i < 6; ++i) {
-    AppendNumber(line, values[i], i < 4);
+    AppendNumber(line, Operand(values[i]), i < 4);
     line.push_back(' ');
   }
   line.append("cm");
@@ -307,19 +314,23 @@ void TPDFPage::SetRGBStrokeColor(double r, double g, double b) {
   state_.stroke = std::array<double, 3>{r, g, b};
 }
 
+// PDF/A-1 has no blend modes: there the colours are painted as they are.
 void TPDFPage::SetDifferenceBlend() {
+  if (!document_.AllowsBlendModes()) return;
   EndText();
   usesDifference_ = true;
   AppendLine("/GSDiff gs");
 }
 
 void TPDFPage::SetMultiplyBlend() {
+  if (!document_.AllowsBlendModes()) return;
   EndText();
   usesMultiply_ = true;
   AppendLine("/GSMul gs");
 }
 
 void TPDFPage::SetScreenBlend() {
+  if (!document_.AllowsBlendModes()) return;
   EndText();
   usesScreen_ = true;
   AppendLine("/GSScr gs");

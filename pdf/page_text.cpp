@@ -166,7 +166,7 @@ bool TPDFPage::PlaceText(double x, double y, double angle, int variant) {
   OpenTextObject();
   std::string line;
   for (double value : {k * cosine, k * sine, -k * sine, k * cosine, X, Y}) {
-    AppendNumber(line, value);
+    AppendNumber(line, Operand(value));
     line += ' ';
   }
   line += "Tm";
@@ -231,7 +231,8 @@ void TPDFPage::WriteRun(int kind, std::u16string_view units) {
   }
   if (!font.GlyphTable) return;  // the Helvetica of last resort has no glyph codes
   std::string line = "<";
-  for (char16_t unit : units) AppendWordHex(line, font.GlyphTable->GlyphFor(unit));
+  for (char16_t unit : units)
+    AppendWordHex(line, font.GlyphTable->CodeFor(font.GlyphTable->GlyphFor(unit)));
   line += "> Tj";
   AppendLine(line);
 }
@@ -313,7 +314,7 @@ void TPDFPage::GlyphTextOut(std::span<const uint16_t> glyphs, std::span<const do
   for (uint16_t glyph : glyphs) {
     width += font.GlyphTable->UseGlyph(glyph);
     if (glyph == blankGlyph) ++blanks;
-    AppendWordHex(line, glyph);
+    AppendWordHex(line, font.GlyphTable->CodeFor(glyph));
   }
   line += "> Tj";
   AppendLine(line);
@@ -379,7 +380,7 @@ void TPDFPage::WriteSpacedRuns(std::u16string_view units, const std::vector<doub
     const std::u16string_view run = std::u16string_view(text).substr(start, end - start);
     if (glyphs) {
       std::string line = "<";
-      for (char16_t glyph : run) AppendWordHex(line, glyph);
+      for (char16_t glyph : run) AppendWordHex(line, font.GlyphTable->CodeFor(glyph));
       AppendLine(line + "> Tj");
     } else {
       WriteRun(kind, run);

@@ -34,6 +34,9 @@ enum TPDFVersion : uint8_t { v13, v14, v15, v16, v17 };
 enum TCompressionType : uint8_t { ctNone, ctFlate };
 // RC4 40 and 128 bits, AES-128 (from PDF 1.6), AES-256 (from PDF 1.7).
 enum TPDFKeyLength : uint8_t { kl40, kl128, klAES128, klAES256 };
+// Archival conformance: none, PDF/A-1b (PDF 1.4, nothing translucent),
+// PDF/A-2b (PDF 1.7).
+enum TPDFConformance : uint8_t { pcNone, pcPDFA1b, pcPDFA2b };
 enum TPageLayout : uint8_t { plSinglePage, plOneColumn, plTwoColumnLeft, plTwoColumnRight };
 enum TPageMode : uint8_t { pmUseNone, pmUseOutlines, pmUseThumbs, pmFullScreen };
 

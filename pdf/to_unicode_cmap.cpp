@@ -9,12 +9,15 @@ namespace pdf {
 
 namespace {
 
-void AppendBlock(std::string& out, const TToUnicodeEntry* first, size_t count) {
+void AppendBlock(std::string& out, const TToUnicodeEntry* first, size_t count, bool oneByte) {
   AppendInteger(out, static_cast<int64_t>(count));
   out += " beginbfchar\r";
   for (size_t i = 0; i < count; ++i) {
     out += '<';
-    AppendWordHex(out, first[i].glyph);
+    if (oneByte)
+      AppendByteHex(out, static_cast<uint8_t>(first[i].glyph));
+    else
+      AppendWordHex(out, first[i].glyph);
     out += "> <";
     AppendWordHex(out, first[i].codePoint);
     out += ">\r";
@@ -22,12 +25,10 @@ void AppendBlock(std::string& out, const TToUnicodeEntry* first, size_t count) {
   out += "endbfchar\r";
 }
 
-}  // namespace
-
-std::string MakeToUnicodeCMap(std::string_view resourceName,
-                              const std::vector<TToUnicodeEntry>& entries) {
-  uint16_t lo = 0, hi = 0xFFFF;
-  if (!entries.empty()) {
+std::string MakeCMap(std::string_view resourceName, const std::vector<TToUnicodeEntry>& entries,
+                     bool oneByte) {
+  uint16_t lo = 0, hi = oneByte ? 0xFF : 0xFFFF;
+  if (!entries.empty() && !oneByte) {
     lo = 0xFFFF;
     hi = 0;
     for (const auto& entry : entries) {
@@ -45,16 +46,30 @@ std::string MakeToUnicodeCMap(std::string_view resourceName,
   out += resourceName;
   out += "+0 def\r";
   out += "/CMapType 2 def\r";
-  out +=
-      "1 begincodespacerange <" + WordToHex(lo) + "> <" + WordToHex(hi) + "> endcodespacerange\r";
+  const auto hex = [&](uint16_t code) {
+    return oneByte ? ByteToHex(static_cast<uint8_t>(code)) : WordToHex(code);
+  };
+  out += "1 begincodespacerange <" + hex(lo) + "> <" + hex(hi) + "> endcodespacerange\r";
   size_t done = 0;
   while (entries.size() - done > 100) {
-    AppendBlock(out, entries.data() + done, 100);
+    AppendBlock(out, entries.data() + done, 100, oneByte);
     done += 100;
   }
-  AppendBlock(out, entries.data() + done, entries.size() - done);
+  AppendBlock(out, entries.data() + done, entries.size() - done, oneByte);
   out += "endcmap CMapName currentdict /CMap defineresource pop end end";
   return out;
+}
+
+}  // namespace
+
+std::string MakeToUnicodeCMap(std::string_view resourceName,
+                              const std::vector<TToUnicodeEntry>& entries) {
+  return MakeCMap(resourceName, entries, false);
+}
+
+std::string MakeSingleByteToUnicodeCMap(std::string_view resourceName,
+                                        const std::vector<TToUnicodeEntry>& entries) {
+  return MakeCMap(resourceName, entries, true);
 }
 
 }  // namespace pdf

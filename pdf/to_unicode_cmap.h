@@ -18,4 +18,9 @@ struct TToUnicodeEntry {
 std::string MakeToUnicodeCMap(std::string_view resourceName,
                               const std::vector<TToUnicodeEntry>& entries);
 
+// The same for a single-byte font: one-byte codes (`glyph` holds the code),
+// the code space 00 to FF.
+std::string MakeSingleByteToUnicodeCMap(std::string_view resourceName,
+                                        const std::vector<TToUnicodeEntry>& entries);
+
 }  // namespace pdf

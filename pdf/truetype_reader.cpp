@@ -44,6 +44,7 @@ uint16_t TTTFData::GlyphFor(uint16_t codePoint) {
   const TGlyphRow* row = FindRow(codePoint);
   if (row == nullptr) return 0;
   const_cast<TGlyphRow*>(row)->used = true;
+  if (archival_ && row->glyph == 0) standInsUsed_[0] = true;
   return row->glyph;
 }
 
@@ -57,7 +58,18 @@ int TTTFData::WidthFor(uint16_t codePoint) const {
   return row == nullptr ? 0 : row->width;
 }
 
+uint16_t TTTFData::CodeFor(uint16_t glyph) const {
+  if (!archival_) return glyph;
+  if (glyph == 0) return glyphCount_;
+  if (glyph >= glyphCount_) return static_cast<uint16_t>(glyphCount_ + 1);
+  return glyph;
+}
+
 int TTTFData::UseGlyph(uint16_t glyph) {
+  if (archival_ && (glyph == 0 || glyph >= glyphCount_)) {
+    standInsUsed_[glyph == 0 ? 0 : 1] = true;
+    return glyph == 0 ? GlyphWidth(0) : 0;
+  }
   if (rowOfGlyph_.empty()) {
     uint16_t last = 0;
     for (const TGlyphRow& row : rows_) last = std::max(last, row.glyph);
@@ -93,6 +105,8 @@ std::string TTTFData::WidthArray() const {
   for (const TGlyphRow& row : rows_)
     if (row.used) entry(row.glyph, row.width);
   for (const auto& [glyph, width] : extraGlyphs_) entry(glyph, width);
+  if (standInsUsed_[0]) entry(glyphCount_, GlyphWidth(0));
+  if (standInsUsed_[1]) entry(static_cast<uint16_t>(glyphCount_ + 1), 0);
   out += ']';
   return out;
 }
@@ -100,7 +114,7 @@ std::string TTTFData::WidthArray() const {
 std::string TTTFData::ToUnicode(const std::string& resourceName) const {
   std::vector<TToUnicodeEntry> entries;
   for (const TGlyphRow& row : rows_)
-    if (row.used) entries.push_back({row.glyph, row.codePoint});
+    if (row.used) entries.push_back({CodeFor(row.glyph), row.codePoint});
   return MakeToUnicodeCMap(resourceName, entries);
 }
 
@@ -159,14 +173,22 @@ std::string TTTFData::FontProgram(const TShownGlyphs& alsoShown) {
     if (!longOffsets && newGlyf.size() % 2) newGlyf.push_back('\0');
   }
   putOffset();
+  if (archival_) putOffset(), putOffset();  // the two empty stand-ins
   if (!longOffsets && newGlyf.size() / 2 > 0xFFFF) throw std::runtime_error(ttf::kUnknownFormat);
 
   // Only what was shown: a cmap of the shown code points, the metrics of
   // the kept glyphs (readers take widths from the PDF; the rest are zeros).
   const std::string cmap = ProgramCmap(alsoShown, kept);
-  const std::string hmtx = ttf::WithoutDroppedMetrics(hmtx_, longMetrics_, kept);
+  std::string hmtx = ttf::WithoutDroppedMetrics(hmtx_, longMetrics_, kept);
+  std::string hhea(hhea_), maxp(maxp_);
+  if (archival_) {
+    hmtx = ArchivalMetrics(kept);
+    const auto count = static_cast<uint16_t>(glyphCount_ + 2);
+    ttf::SetU16(hhea, 34, count);
+    ttf::SetU16(maxp, 4, count);
+  }
   std::vector<ttf::FontTable> tables = {
-      {"hhea", hhea_}, {"loca", newLoca}, {"cmap", cmap}, {"head", head_}, {"maxp", maxp_}};
+      {"hhea", hhea}, {"loca", newLoca}, {"cmap", cmap}, {"head", head_}, {"maxp", maxp}};
   const ttf::HintingTables hinting = ttf::HintingFor(source_, hinted);
   if (hinting.cvt) tables.push_back({"cvt ", *hinting.cvt});
   if (hinting.prep) tables.push_back({"prep", *hinting.prep});
@@ -174,6 +196,25 @@ std::string TTTFData::FontProgram(const TShownGlyphs& alsoShown) {
   tables.push_back({"hmtx", hmtx});
   if (hinting.fpgm) tables.push_back({"fpgm", *hinting.fpgm});
   return ttf::AssembleFont(tables);
+}
+
+std::string TTTFData::ArchivalMetrics(const std::vector<bool>& kept) const {
+  const ttf::HorizontalMetrics metrics{hmtx_, longMetrics_};
+  std::string hmtx;
+  hmtx.reserve((static_cast<size_t>(glyphCount_) + 2) * 4);
+  auto put = [&hmtx](uint16_t advance, int16_t sideBearing) {
+    ttf::PutU16(hmtx, advance);
+    ttf::PutU16(hmtx, static_cast<uint16_t>(sideBearing));
+  };
+  for (uint32_t glyph = 0; glyph < glyphCount_; ++glyph) {
+    if (glyph < kept.size() && kept[glyph])
+      put(metrics.Advance(glyph), metrics.SideBearing(glyph));
+    else
+      put(0, 0);
+  }
+  put(metrics.Advance(0), 0);
+  put(0, 0);
+  return hmtx;
 }
 
 }  // namespace pdf

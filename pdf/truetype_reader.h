@@ -46,6 +46,15 @@ class TTTFData {
   // Width of a glyph from 'hmtx', 1/1000 em.
   int GlyphWidth(uint16_t glyph) const;
 
+  // Archival files may not show the missing-glyph outline nor glyphs the
+  // program lacks (glyph numbers that came with the picture from another
+  // face). There such codes become two empty glyphs appended to the
+  // program, one with the missing glyph's advance, one with none, so the
+  // text shows and advances as before.
+  void SetArchival(bool value) { archival_ = value && glyphCount_ < 0xFFFE; }
+  // The code that shows a glyph (the glyph itself unless it needs a stand-in).
+  uint16_t CodeFor(uint16_t glyph) const;
+
   const std::vector<TGlyphRow>& GlyphTable() const { return rows_; }
   uint16_t GlyphCount() const { return glyphCount_; }
   bool Embed() const { return embed_; }
@@ -70,6 +79,9 @@ class TTTFData {
   // The program's cmap: the face's Windows subtable over the shown code
   // points whose glyphs are kept.
   std::string ProgramCmap(const TShownGlyphs& alsoShown, const std::vector<bool>& kept) const;
+  // Archival programs: 'hmtx', 'hhea' and 'maxp' with the two stand-ins
+  // after the face's glyphs, every metric a long one.
+  std::string ArchivalMetrics(const std::vector<bool>& kept) const;
 
   const platform::FontTableSource& source_;
   bool embed_;
@@ -81,6 +93,8 @@ class TTTFData {
   uint16_t longMetrics_ = 0;
   std::vector<TGlyphRow> rows_;
   std::map<uint16_t, int16_t> extraGlyphs_;  // shown glyphs outside the rows
+  bool archival_ = false;
+  bool standInsUsed_[2] = {false, false};  // for the missing glyph, for absent ones
   // The first row of each glyph (-1: none), made when text is first shown
   // by glyph index.
   std::vector<int32_t> rowOfGlyph_;

@@ -132,7 +132,7 @@ std::string PostTable() {
 
 std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
                                         const std::string& faceName,
-                                        std::vector<uint16_t> codePoints) {
+                                        std::vector<uint16_t> codePoints, bool spaceMetricOfFace) {
   if (UpperCase(faceName) == "MARLETT") {
     auto whole = source.WholeFile();
     if (!whole) throw std::runtime_error(ttf::kCannotReceive);
@@ -199,8 +199,9 @@ std::string TAnsiFontSubset::MakeSubset(const platform::FontTableSource& source,
   }
   const ttf::HorizontalMetrics metrics{hmtx, U16(hhea, 34)};
   std::string newHmtx(8, '\0');
-  PutU16(newHmtx, metrics.Advance(1));
-  PutU16(newHmtx, static_cast<uint16_t>(metrics.SideBearing(1)));
+  const uint16_t space = spaceMetricOfFace ? cmap.GlyphOf(32) : 1;
+  PutU16(newHmtx, metrics.Advance(space));
+  PutU16(newHmtx, static_cast<uint16_t>(metrics.SideBearing(space)));
   for (const KeptGlyph& glyph : subset) {
     PutU16(newHmtx, metrics.Advance(glyph.faceGlyph));
     PutU16(newHmtx, static_cast<uint16_t>(metrics.SideBearing(glyph.faceGlyph)));

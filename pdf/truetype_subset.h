@@ -16,9 +16,13 @@ class TAnsiFontSubset {
   // `codePoints` sorted ascending. Raises "Cannot recieve data from font"
   // (std::runtime_error) when a required table is missing. 'cvt ', 'fpgm'
   // and 'prep' are optional and copied only for outlines that kept their
-  // instructions.
+  // instructions. The space (glyph 2) takes the metric of the face's glyph
+  // 1, or with `spaceMetricOfFace` that of the face's own space, so that
+  // the program's advances agree with the widths written (as validators of
+  // archival files check).
   static std::string MakeSubset(const platform::FontTableSource& source,
-                                const std::string& faceName, std::vector<uint16_t> codePoints);
+                                const std::string& faceName, std::vector<uint16_t> codePoints,
+                                bool spaceMetricOfFace = false);
 };
 
 }  // namespace pdf

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -133,6 +134,41 @@ TEST_F(PdfOptionsDialogTest, enableRules_followTheThreeBoxes) {
   EXPECT_TRUE(edit("edUserPassword")->isEnabled());
 }
 
+TEST_F(PdfOptionsDialogTest, pdfa_setsItsVersionAndLocksItAndProtectionWithTheReason) {
+  MemoryRegistry store;
+  store.Set(app::kPdfOptionsKey, "ProtectionEnabled", RegValue::Dword(1));
+  loadFrom(store);
+  auto* pdfa = list("cbxPdfA");
+  ASSERT_EQ(pdfa->count(), 3);
+  EXPECT_EQ(pdfa->itemText(0), "None");
+  EXPECT_TRUE(list("cbxCompatibility")->isEnabled());
+  EXPECT_TRUE(box("cbProtectionEnabled")->isEnabled());
+  EXPECT_TRUE(find<QLabel>("lblPdfAProtection")->isHidden());
+  const struct {
+    const char* item;
+    const char* version;
+  } kCases[] = {{"PDF/A-1b", "Acrobat 5.x and higher"}, {"PDF/A-2b", "Acrobat 8.x and higher"}};
+  for (const auto& c : kCases) {
+    pdfa->setCurrentIndex(pdfa->findText(c.item));
+    EXPECT_EQ(current("cbxCompatibility"), c.version) << c.item;
+    EXPECT_FALSE(list("cbxCompatibility")->isEnabled()) << c.item;
+    EXPECT_FALSE(box("cbProtectionEnabled")->isChecked()) << c.item;
+    EXPECT_FALSE(box("cbProtectionEnabled")->isEnabled()) << c.item;
+    EXPECT_FALSE(box("cbAllowPrinting")->isEnabled()) << c.item;
+    EXPECT_FALSE(find<QLabel>("lblPdfAProtection")->isHidden()) << c.item;
+    EXPECT_TRUE(find<QLabel>("lblPdfAVersion")->text().startsWith(c.item)) << c.item;
+  }
+  ASSERT_TRUE(pressContinue());
+  EXPECT_EQ(record.pdfaCompliance, 2);
+  EXPECT_EQ(record.pdfVersion, 4);
+  EXPECT_FALSE(record.protectionEnabled);
+  // Back to none: both can be changed again.
+  pdfa->setCurrentIndex(0);
+  EXPECT_TRUE(list("cbxCompatibility")->isEnabled());
+  EXPECT_TRUE(box("cbProtectionEnabled")->isEnabled());
+  EXPECT_TRUE(find<QLabel>("lblPdfAVersion")->isHidden());
+}
+
 TEST_F(PdfOptionsDialogTest, storedValues_selectTheirItemsAndOddOnesTheDefaults) {
   const struct {
     const char* value;
@@ -236,8 +272,10 @@ TEST_F(PdfOptionsDialogTest, continue_refusesInputThatCannotMakeThePdf) {
 // silent run and to the dialog.
 TEST_F(PdfOptionsDialogTest, everyFieldRoundTripsThroughTheDialog) {
   testing_support::TempFolder folder;
-  // PDF 1.7 and 256-bit AES, the last values of their lists.
+  // PDF 1.7 and 256-bit AES, the last values of their lists; PDF/A, which
+  // would turn protection off, is left out (its rules are tested below).
   app::PdfOptions saved = testing_support::OptionsOffTheDefaults();
+  saved.pdfaCompliance = 0;
   platform::RegistryHive store(folder.file("registry.reg"));
   app::SavePdfOptions(store, saved);
   loadFrom(store);

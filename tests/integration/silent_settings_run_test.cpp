@@ -156,6 +156,24 @@ TEST(SilentSettingsRun, passwordOutsideWindows1252_endsTheRunWithoutAFile) {
   EXPECT_TRUE(Listing(job.documents()).empty());
 }
 
+// Archival files cannot be encrypted: a run asked for both makes neither and
+// says which two values clash.
+TEST(SilentSettingsRun, pdfaWithProtection_isRefusedNamingBothValues) {
+  SilentJob job;
+  WriteFile(job.documents() + "/a.pdf", "earlier");
+  job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
+                    "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"a.pdf\"\n\n" +
+                    SilentJob::kPdfKeyLine +
+                    "\"PDFACompliance\"=dword:00000002\n\"ProtectionEnabled\"=dword:1\n");
+  const auto result = job.Run();
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_TRUE(Contains(result.standardError,
+                       "\"PDFACompliance\"=dword:2 (PDF/A-2b) and \"ProtectionEnabled\"=dword:1"))
+      << result.standardError;
+  EXPECT_EQ(ReadFile(job.documents() + "/a.pdf"), "earlier");
+  EXPECT_EQ(Listing(job.documents()), std::vector<std::string>{"a.pdf"});
+}
+
 TEST(SilentSettingsRun, brokenSettingsFile_isReportedWithItsLineAndLeftAlone) {
   SilentJob job;
   const std::string broken =

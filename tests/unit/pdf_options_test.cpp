@@ -45,8 +45,19 @@ TEST(PdfOptions, everyFieldRoundTripsThroughTheSettingsFile) {
     SavePdfOptions(writer, saved);
   }
   platform::RegistryHive store(folder.file("r.reg"));
-  EXPECT_EQ(OptionDifferences(ReadPdfOptions(store), saved), std::vector<std::string>{});
   EXPECT_EQ(OptionDifferences(LoadPdfOptions(store), saved), std::vector<std::string>{});
+  // The silent run refuses PDF/A with protection: each is read without the other.
+  for (const bool pdfa : {false, true}) {
+    PdfOptions alone = saved;
+    if (pdfa)
+      alone.protectionEnabled = false;
+    else
+      alone.pdfaCompliance = 0;
+    testing_support::TempFolder other;
+    platform::RegistryHive hive(other.file("r.reg"));
+    SavePdfOptions(hive, alone);
+    EXPECT_EQ(OptionDifferences(ReadPdfOptions(hive), alone), std::vector<std::string>{});
+  }
   // Stored as the Windows program stores it: Windows-1252 bytes, scrambled.
   EXPECT_EQ(store.ReadValue(kPdfOptionsKey, "UserPassword")->Text(),
             ScramblePassword(kPasswordKey, "caf\xE9 \x80 UserPassword"));
