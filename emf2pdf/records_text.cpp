@@ -267,7 +267,10 @@ bool TEMWParser::NeedsGlyphAxes(bool advanced) const {
   const XForm m = LogicalToDevice();
   const double along = std::hypot(m.eM11, m.eM12), up = std::hypot(m.eM21, m.eM22);
   const double turn = m.eM11 * m.eM21 + m.eM12 * m.eM22;  // zero when the axes stay square
-  constexpr double kTolerance = 1e-3;
+  // Mappings a hair short of even (a window of 2000 on a viewport of 793)
+  // keep the size-and-angle form: under 1% the glyphs' shape cannot show
+  // it, their places come from the advances anyway.
+  constexpr double kTolerance = 0.01;
   return m.eM11 * m.eM22 - m.eM12 * m.eM21 < 0 ||
          std::fabs(along - up) > kTolerance * std::max(along, up) ||
          std::fabs(turn) > kTolerance * along * up;
