@@ -276,9 +276,6 @@ bool TEMWParser::NeedsGlyphAxes(bool advanced) const {
          std::fabs(turn) > kTolerance * along * up;
 }
 
-// The PDF's text space: x along the baseline, y up the glyphs, both in
-// units of the font size (its height up the glyphs), y upwards on the page.
-
 // As FillTextCells, for text on glyph axes of its own.
 void TEMWParser::FillGlyphCells(const TextAxes& axes, double width) {
   const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
@@ -562,7 +559,16 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
     const double shift = state_.hAlign == HAlign::kCenter  ? cx / 2
                          : state_.hAlign == HAlign::kRight ? cx
                                                            : 0;
-    const auto at = SmallTextPoint(x - shift, y, baseline);
+    DevicePoint at;
+    if (NeedsGlyphAxes(advanced)) {
+      const TextAxes axes = TextAxesAt({static_cast<double>(x), static_cast<double>(y)}, cx, true);
+      const XForm& t = Transform();
+      run.axes = PageAxes(axes.along, axes.up, std::hypot(t.eM21, t.eM22));
+      at = axes.origin;
+      baseline = true;
+    } else {
+      at = SmallTextPoint(x - shift, y, baseline);
+    }
     run.placed = false;
     if (small) {
       run.encoding = TextRun::Encoding::kBytes;

@@ -110,10 +110,26 @@ TEST(EmfTextOutline, hugeOrEndlessText_isDroppedAlone) {
   }
 }
 
-// The text matrix of one advanced-mode "A" of 12 points under `world`.
-std::string TextMatrix(const emfbuild::Xform& world, uint32_t graphicsMode) {
+// EMR_SMALLTEXTOUT of single-byte characters without a rectangle.
+std::vector<uint8_t> SmallTextRecord(const std::string& text, uint32_t graphicsMode) {
+  std::vector<uint8_t> p;
+  emfbuild::PutI32(p, 20);
+  emfbuild::PutI32(p, 20);
+  for (uint32_t v : {static_cast<uint32_t>(text.size()), 0x300u, graphicsMode, 0u, 0u})
+    emfbuild::PutU32(p, v);
+  p.insert(p.end(), text.begin(), text.end());
+  while (p.size() % 4 != 0) p.push_back(0);
+  return p;
+}
+
+// The text matrix of one "A" of 12 points under `world`.
+std::string TextMatrix(const emfbuild::Xform& world, uint32_t graphicsMode, bool small = false) {
   EmfBuilder b = WithFont(-16);
-  b.setWorldTransform(world).record(84, TextRecord(u"A", graphicsMode));
+  b.setWorldTransform(world);
+  if (small)
+    b.record(108, SmallTextRecord("A", graphicsMode));
+  else
+    b.record(84, TextRecord(u"A", graphicsMode));
   const std::string tm = LineEndingWith(emw_test::PlayLines(b.bytes()), "Tm");
   size_t end = 0;
   for (int i = 0; i < 4; ++i) end = tm.find(' ', end + 1);
@@ -124,6 +140,7 @@ TEST(EmfTextOutline, advancedText_isMirroredAndStretchedWithTheTransform) {
   EXPECT_EQ(TextMatrix({-1, 0, 0, 1, 200, 0}, kAdvanced), "-12 0 0 12");
   EXPECT_EQ(TextMatrix({1, 0, 0, -1, 0, 100}, kAdvanced), "12 0 0 -12");
   EXPECT_EQ(TextMatrix({0.8f, 0, 0, 1.6f, 0, 0}, kAdvanced), "9.6 0 0 19.2");
+  EXPECT_EQ(TextMatrix({0.8f, 0, 0, 1.6f, 0, 0}, kAdvanced, true), "9.6 0 0 19.2");
   // Compatible-mode text stands upright under the same mirror; even scales
   // keep the size-and-angle matrix.
   EXPECT_EQ(TextMatrix({1, 0, 0, -1, 0, 100}, kCompatible), "12 0 0 12");
