@@ -147,7 +147,7 @@ TEST(EmfTextOutline, advancedText_isMirroredAndStretchedWithTheTransform) {
   EXPECT_EQ(TextMatrix({2, 0, 0, 2, 0, 0}, kAdvanced), "24 0 0 24");
 }
 
-// Mirrored text stays text, read in its own order.
+// Mirrored and stretched text stays text, read in its own order.
 TEST(EmfTextOutline, mirroredText_isExtractedInReadingOrder) {
   if (!testing_support::HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils not installed";
   testing_support::TempFolder folder;
@@ -155,13 +155,15 @@ TEST(EmfTextOutline, mirroredText_isExtractedInReadingOrder) {
   b.extCreateFontIndirectW(1, -24, u"Arial").selectObject(1);
   b.setWorldTransform({-1, 0, 0, 1, 400, 0}).record(84, TextRecord(u"Backwards", kAdvanced));
   b.setWorldTransform({1, 0, 0, -1, 0, 300}).record(84, TextRecord(u"Headstand", kAdvanced));
+  b.setWorldTransform({0.8f, 0, 0, 1.6f, 0, 0})
+      .record(84, TextRecord(u"Stretched", kAdvanced, true, {20, 120}));
   b.writeFile(folder.file("p.emf"));
   ASSERT_TRUE(emw_test::ConvertPages({folder.file("p.emf")}, folder.file("p.pdf")));
   std::string text;
-  testing_support::RunCommand("cp '" + folder.file("p.pdf") + "' /tmp/gditext-scratch/m.pdf");
   testing_support::RunCommand("pdftotext -raw '" + folder.file("p.pdf") + "' -", &text);
   EXPECT_NE(text.find("Backwards"), std::string::npos) << text;
   EXPECT_NE(text.find("Headstand"), std::string::npos) << text;
+  EXPECT_NE(text.find("Stretched"), std::string::npos) << text;
 }
 
 }  // namespace
