@@ -149,7 +149,8 @@ TEST(EmfTextOutline, advancedText_isMirroredAndStretchedWithTheTransform) {
 
 // Mirrored and stretched text stays text, read in its own order.
 TEST(EmfTextOutline, mirroredText_isExtractedInReadingOrder) {
-  if (!testing_support::HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils not installed";
+  if (!testing_support::HaveTool("pdftotext") || !testing_support::HaveTool("qpdf"))
+    GTEST_SKIP() << "poppler-utils or qpdf not installed";
   testing_support::TempFolder folder;
   EmfBuilder b(400, 300);
   b.extCreateFontIndirectW(1, -24, u"Arial").selectObject(1);
@@ -164,6 +165,12 @@ TEST(EmfTextOutline, mirroredText_isExtractedInReadingOrder) {
   EXPECT_NE(text.find("Backwards"), std::string::npos) << text;
   EXPECT_NE(text.find("Headstand"), std::string::npos) << text;
   EXPECT_NE(text.find("Stretched"), std::string::npos) << text;
+  // The backwards runs are drawn mirrored, their characters kept beside.
+  std::string content;
+  testing_support::RunCommand(
+      "qpdf --qdf --object-streams=disable '" + folder.file("p.pdf") + "' -", &content);
+  EXPECT_NE(content.find("-18 0 0 18 "), std::string::npos);
+  EXPECT_NE(content.find("/ActualText"), std::string::npos);
 }
 
 }  // namespace
