@@ -102,6 +102,14 @@ InkBox TextBox(const TextRun& run, double pagePixelsPerPoint) {
   const double c = std::cos(angle);
   const double s = std::sin(angle);
   InkBox box;
+  if (run.axes) {
+    // The glyphs' own axes, their y parts turned over for the page's y.
+    const auto& a = *run.axes;
+    for (double u : {0.0, width})
+      for (double v : {above, below})
+        box.Add(run.x + u * a[0] - v * a[2], run.y - u * a[1] + v * a[3]);
+    return box;
+  }
   for (double u : {0.0, width})
     for (double v : {above, below}) box.Add(run.x + u * c + v * s, run.y - u * s + v * c);
   return box;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -104,6 +105,12 @@ struct TextRun {
   double x = 0, y = 0, angle = 0;
   bool baselineOrigin = false;  // (x, y) is on the baseline, not the top
   bool resetsCharacterSpacing = false;
+  // Mirrored or unevenly scaled text: the glyphs' x and y axes on the page
+  // (y upwards) in units of the font size, with (x, y) on the baseline and
+  // the advances measured along the x axis in those units (so many page
+  // pixels of the font size); unset, the glyphs stand upright, turned by
+  // `angle`.
+  std::optional<std::array<double, 4>> axes;
   uint32_t color = 0;                 // COLORREF
   const FontRequest* font = nullptr;  // borrowed for the call
 };

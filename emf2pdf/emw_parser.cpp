@@ -106,10 +106,6 @@ namespace {
 
 constexpr size_t kTypeLimit = 128;
 
-bool IsTextRecord(uint32_t type) {
-  return type == EMR_EXTTEXTOUTA || type == EMR_EXTTEXTOUTW || type == EMR_SMALLTEXTOUT;
-}
-
 // Halves to even; the extent of a picture cannot exceed the int range.
 double RoundExtent(double value) {
   if (!std::isfinite(value)) return 0;
@@ -323,9 +319,6 @@ void TEMWParser::Dispatch(const EmfRecord& record) {
 RecordOutcome TEMWParser::PlayRecord(const EmfRecord& record) {
   using Kind = RecordOutcome::Kind;
   const uint32_t type = record.type;
-  if (IsTextRecord(type) && state_.pathBracket)
-    return {Kind::kUnsupported, "text inside a path bracket"};
-
   const RecordEntry* entry = FindEntry(type);
   if (entry == nullptr) return {IgnoredByDesign(type) ? Kind::kIgnored : Kind::kUnsupported, {}};
   if (record.bytes.size() < entry->minimumSize) {

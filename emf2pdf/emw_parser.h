@@ -295,6 +295,24 @@ class TEMWParser {
   void ShowTextRun(TextRun run, DevicePoint at, bool baseline);
   DevicePoint TextReferencePoint(const PointL& reference, double width, bool& baseline);
   DevicePoint SmallTextPoint(double x, int32_t y, bool& baseline);
+  // The logical start of text `width` long: with TA_UPDATECP the current
+  // position, which then moves past the text.
+  DevicePoint TextStart(const PointL& reference, double width);
+  // How glyphs lie on the page: their baseline origin and the page-pixel
+  // vectors of one logical unit along the baseline and up the glyphs.
+  struct TextAxes {
+    DevicePoint origin, along, up;
+  };
+  // Text of `width` starting at the logical start point, placed by the
+  // alignment; `advanced`: the record's graphics mode is GM_ADVANCED.
+  TextAxes TextAxesAt(DevicePoint start, double width, bool advanced);
+  // Advanced-mode text under a mirror or an uneven scale, which a size and
+  // an angle cannot show.
+  bool NeedsGlyphAxes(bool advanced) const;
+  void FillGlyphCells(const TextAxes& axes, double width);
+  // Text inside a path bracket: the glyphs' outlines join the path.
+  void AddTextOutline(const TextAxes& axes, std::u16string_view units, bool glyphIndex,
+                      std::span<const double> dx);
   EmwFontMetrics fontMetrics_;
   FontRequest fontRequest_;
   double fontPoints_ = 0;  // the font's em in points, before the transform

@@ -250,6 +250,13 @@ void PdfPageDevice::ShowText(const TextRun& run) {
     page_.SetHorizontalScaling(run.font->horizontalScaling);
   }
   page_.SetBaselineOrigin(run.baselineOrigin);
+  page_.SetTextAxes(run.axes);
+  // Mirrored glyphs run against the order extraction expects of them: the
+  // characters go with them as they are (glyph indices have none to give).
+  const bool mirrored =
+      run.axes && (*run.axes)[0] * (*run.axes)[3] < (*run.axes)[1] * (*run.axes)[2];
+  if (mirrored && run.encoding == TextRun::Encoding::kUnits) page_.BeginActualText(run.units);
+  if (mirrored && run.encoding == TextRun::Encoding::kBytes) page_.BeginActualText(run.bytes);
   switch (run.encoding) {
     case TextRun::Encoding::kGlyphs:
       page_.GlyphTextOut(run.glyphs, run.advances, run.x, run.y, run.angle);
@@ -267,7 +274,9 @@ void PdfPageDevice::ShowText(const TextRun& run) {
         page_.TextOut(run.bytes, run.x, run.y, run.angle);
       break;
   }
+  if (mirrored && run.encoding != TextRun::Encoding::kGlyphs) page_.EndActualText();
   page_.SetBaselineOrigin(false);
+  page_.SetTextAxes(std::nullopt);
 }
 
 // --- images ---

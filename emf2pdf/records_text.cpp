@@ -1,7 +1,9 @@
 // Text records: font selection, reference point, background and clip
 // rectangles, and the hand-over of the characters to the page.
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,19 @@ int32_t RoundCoordinate(double value) {
   if (!std::isfinite(value) || std::fabs(value) > 2147483647.0)
     throw MalformedRecord("text moves the current position out of range");
   return static_cast<int32_t>(std::nearbyint(value));
+}
+
+constexpr uint32_t kGmAdvanced = 2;
+
+// A text record adds at most this many path elements (about 14 MiB): a
+// string of many thousand characters in a large face stops there.
+constexpr size_t kMaxTextOutlineElements = 200000;
+
+// The PDF's text space on the page for glyph axes in page pixels: x along
+// the baseline, y up the glyphs, y upwards, in units of the font size,
+// which stands for `size` page pixels per logical unit.
+std::array<double, 4> PageAxes(DevicePoint along, DevicePoint up, double size) {
+  return {along.x / size, -along.y / size, up.x / size, -up.y / size};
 }
 
 std::u16string UnitsOf(std::span<const uint8_t> bytes) {
@@ -164,21 +179,24 @@ void TEMWParser::FillTextCells(double startX, double startY, double width) {
 
 // --- Reference point --------------------------------------------------------------
 
-DevicePoint TEMWParser::TextReferencePoint(const PointL& reference, double width, bool& baseline) {
-  double x = reference.x, y = reference.y;
-  const double escapement = state_.font.lfEscapement;
-  const double a = escapement * std::numbers::pi / 1800;
-  if (state_.updateCP) {
-    x = state_.position.x;
-    y = state_.position.y;
-    if (state_.hAlign == HAlign::kLeft) {
-      state_.position.x = RoundCoordinate(x + width * std::cos(a));
-      state_.position.y = RoundCoordinate(y - width * std::sin(a));
-    } else if (state_.hAlign == HAlign::kRight) {
-      state_.position.x = RoundCoordinate(x - width * std::cos(a));
-      state_.position.y = RoundCoordinate(y + width * std::sin(a));
-    }
+DevicePoint TEMWParser::TextStart(const PointL& reference, double width) {
+  if (!state_.updateCP) return {static_cast<double>(reference.x), static_cast<double>(reference.y)};
+  const double x = state_.position.x, y = state_.position.y;
+  const double a = state_.font.lfEscapement * std::numbers::pi / 1800;
+  if (state_.hAlign == HAlign::kLeft) {
+    state_.position.x = RoundCoordinate(x + width * std::cos(a));
+    state_.position.y = RoundCoordinate(y - width * std::sin(a));
+  } else if (state_.hAlign == HAlign::kRight) {
+    state_.position.x = RoundCoordinate(x - width * std::cos(a));
+    state_.position.y = RoundCoordinate(y + width * std::sin(a));
   }
+  return {x, y};
+}
+
+DevicePoint TEMWParser::TextReferencePoint(const PointL& reference, double width, bool& baseline) {
+  const DevicePoint start = TextStart(reference, width);
+  double x = start.x, y = start.y;
+  const double escapement = state_.font.lfEscapement;
   const double g = state_.hAlign == HAlign::kCenter  ? width / 2
                    : state_.hAlign == HAlign::kRight ? width
                                                      : 0;
@@ -205,6 +223,144 @@ DevicePoint TEMWParser::TextReferencePoint(const PointL& reference, double width
   return {p.x - along * dx + up * dy, p.y - along * dy - up * dx};
 }
 
+// --- Glyph axes ---------------------------------------------------------------------
+
+// Compatible-mode text stands upright on the page whatever the transform
+// does: only its reference point, its size and its direction follow it.
+// Advanced-mode text follows the whole transform, mirrors and uneven
+// scales included.
+TEMWParser::TextAxes TEMWParser::TextAxesAt(DevicePoint start, double width, bool advanced) {
+  const XForm& t = Transform();
+  const double a = state_.font.lfEscapement * std::numbers::pi / 1800;
+  TextAxes axes;
+  if (advanced) {
+    // Logical (cos a, -sin a) along the baseline, (-sin a, -cos a) up.
+    const double c = std::cos(a), s = std::sin(a);
+    axes.along = {c * t.eM11 - s * t.eM21, c * t.eM12 - s * t.eM22};
+    axes.up = {-s * t.eM11 - c * t.eM21, -s * t.eM12 - c * t.eM22};
+  } else {
+    const double angle = PageAngle(state_.font.lfEscapement) * std::numbers::pi / 180;
+    const double c = std::cos(angle), s = std::sin(angle);
+    const double along = std::hypot(t.eM11, t.eM12), up = std::hypot(t.eM21, t.eM22);
+    axes.along = {c * along, -s * along};
+    axes.up = {-s * up, -c * up};
+  }
+  const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
+  const double g = state_.hAlign == HAlign::kCenter  ? width / 2
+                   : state_.hAlign == HAlign::kRight ? width
+                                                     : 0;
+  // How far the baseline lies below the start point.
+  const double drop = state_.vAlign == VAlign::kBaseline ? 0
+                      : state_.vAlign == VAlign::kBottom ? metrics.ascent - metrics.height
+                                                         : metrics.ascent;
+  const DevicePoint p = MapPoint(start.x, start.y);
+  axes.origin = {p.x - g * axes.along.x - drop * axes.up.x,
+                 p.y - g * axes.along.y - drop * axes.up.y};
+  for (double v : {axes.origin.x, axes.origin.y, axes.along.x, axes.along.y, axes.up.x, axes.up.y})
+    if (!std::isfinite(v) || std::fabs(v) > 2147483647.0)
+      throw MalformedRecord("text placed out of range");
+  return axes;
+}
+
+bool TEMWParser::NeedsGlyphAxes(bool advanced) const {
+  if (!advanced) return false;
+  const XForm m = LogicalToDevice();
+  const double along = std::hypot(m.eM11, m.eM12), up = std::hypot(m.eM21, m.eM22);
+  const double turn = m.eM11 * m.eM21 + m.eM12 * m.eM22;  // zero when the axes stay square
+  // Mappings a hair short of even (a window of 2000 on a viewport of 793)
+  // keep the size-and-angle form: under 1% the glyphs' shape cannot show
+  // it, their places come from the advances anyway.
+  constexpr double kTolerance = 0.01;
+  return m.eM11 * m.eM22 - m.eM12 * m.eM21 < 0 ||
+         std::fabs(along - up) > kTolerance * std::max(along, up) ||
+         std::fabs(turn) > kTolerance * along * up;
+}
+
+// As FillTextCells, for text on glyph axes of its own.
+void TEMWParser::FillGlyphCells(const TextAxes& axes, double width) {
+  const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
+  const double descent = metrics.height - metrics.ascent;
+  const DevicePoint& o = axes.origin;
+  DevicePath cells;
+  cells.MoveTo(o.x + metrics.ascent * axes.up.x, o.y + metrics.ascent * axes.up.y);
+  cells.LineTo(o.x + metrics.ascent * axes.up.x + width * axes.along.x,
+               o.y + metrics.ascent * axes.up.y + width * axes.along.y);
+  cells.LineTo(o.x - descent * axes.up.x + width * axes.along.x,
+               o.y - descent * axes.up.y + width * axes.along.y);
+  cells.LineTo(o.x - descent * axes.up.x, o.y - descent * axes.up.y);
+  cells.Close();
+  const FillStyle background = SolidFill(dc_.Current().bkColor);
+  device_->DrawPath(cells, &background, nullptr);
+}
+
+// --- Text in a path -----------------------------------------------------------------
+
+// The glyphs the text shows (code points looked up in the face, or glyph
+// indices as they are), each with its advance in logical units: the
+// record's own, or the face's when it has none.
+void TEMWParser::AddTextOutline(const TextAxes& axes, std::u16string_view units, bool glyphIndex,
+                                std::span<const double> dx) {
+  const platform::FontFace* face = fontMetrics_.Face(state_.font);
+  if (face == nullptr) return;
+  const EmwTextMetrics metrics = fontMetrics_.Metrics(state_.font);
+  const double em = metrics.em / 1000;  // logical units per outline unit
+  const double wide = em * metrics.widthScale;
+  const size_t budget = path_.Size() + kMaxTextOutlineElements;
+  double pen = 0;
+  for (size_t i = 0; i < units.size(); ++i) {
+    uint32_t glyph = units[i];
+    double advance = i < dx.size() ? dx[i] : 0;
+    if (!glyphIndex) {
+      uint32_t code = units[i];
+      // A surrogate pair is one character; its advance may sit on either half.
+      if (code >= 0xD800 && code < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+          units[i + 1] < 0xE000) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+        ++i;
+        if (i < dx.size()) advance += dx[i];
+      }
+      glyph = face->GlyphOf(code);
+    }
+    if (dx.empty()) advance = face->AdvanceOfGlyph(glyph) * wide;
+    const platform::GlyphOutline outline = face->OutlineOfGlyph(glyph);
+    if (path_.Size() + outline.segments.size() > budget)
+      throw MalformedRecord("the text's outline is too large for a path");
+    const auto at = [&](double gx, double gy) {
+      const double u = pen + gx * wide, v = gy * em;
+      const DevicePoint p{axes.origin.x + u * axes.along.x + v * axes.up.x,
+                          axes.origin.y + u * axes.along.y + v * axes.up.y};
+      if (!std::isfinite(p.x) || !std::isfinite(p.y) || std::fabs(p.x) > 2147483647.0 ||
+          std::fabs(p.y) > 2147483647.0)
+        throw MalformedRecord("the text's outline lies out of range");
+      return p;
+    };
+    for (const auto& segment : outline.segments) {
+      const double* v = segment.v;
+      switch (segment.op) {
+        case platform::GlyphOutline::Op::kMove: {
+          const DevicePoint p = at(v[0], v[1]);
+          PathMoveTo(p.x, p.y);
+          break;
+        }
+        case platform::GlyphOutline::Op::kLine: {
+          const DevicePoint p = at(v[0], v[1]);
+          PathLineTo(p.x, p.y);
+          break;
+        }
+        case platform::GlyphOutline::Op::kCubic: {
+          const DevicePoint p1 = at(v[0], v[1]), p2 = at(v[2], v[3]), p3 = at(v[4], v[5]);
+          PathCurveTo(p1.x, p1.y, p2.x, p2.y, p3.x, p3.y);
+          break;
+        }
+        case platform::GlyphOutline::Op::kClose:
+          PathClose();
+          break;
+      }
+    }
+    pen += advance;
+  }
+}
+
 // --- EMR_EXTTEXTOUTA / EMR_EXTTEXTOUTW ------------------------------------------------
 
 void TEMWParser::OnExtTextOutA(RecordReader& in) { DrawExtTextOut(in, false); }
@@ -213,9 +369,9 @@ void TEMWParser::OnExtTextOutW(RecordReader& in) { DrawExtTextOut(in, true); }
 
 void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
   in.RectL32();  // rclBounds
-  in.U32();      // iGraphicsMode
-  in.U32();      // exScale
-  in.U32();      // eyScale
+  const bool advanced = in.U32() == kGmAdvanced;
+  in.U32();  // exScale
+  in.U32();  // eyScale
   const PointL reference = in.PointL32();
   const uint32_t nChars = in.U32();
   const uint32_t offString = in.U32();
@@ -231,7 +387,9 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
                                   : std::span<const uint8_t>();
 
   bool glyphIndex = (options & ETO_GLYPH_INDEX) != 0;
-  const TextBackground background = BeginTextBackground(options, rcl, nChars);
+  // In a path bracket the text only adds its outlines to the path.
+  const bool outline = state_.pathBracket;
+  const TextBackground background = outline ? false : BeginTextBackground(options, rcl, nChars);
   try {
     if (nChars != 0) {
       SelectTextFont();
@@ -281,11 +439,39 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
         // is its width; aligning by nothing would misplace centred text.
         width = measured();
       }
+      if (outline) {
+        if (!wide)
+          units = glyphIndex
+                      ? std::u16string(chars.begin(), chars.end())
+                      : platform::MultiByteToWide(
+                            1252, std::string_view(reinterpret_cast<const char*>(chars.data()),
+                                                   chars.size()));
+        AddTextOutline(TextAxesAt(TextStart(reference, width), width, advanced), units, glyphIndex,
+                       dx);
+        return;  // no background was begun
+      }
       const PointL start = state_.updateCP ? state_.position : reference;
       bool baseline = false;
-      const DevicePoint at = TextReferencePoint(reference, width, baseline);
-      if (state_.bkOpaque) FillTextCells(start.x, start.y, dx.empty() ? measured() : width);
+      DevicePoint at;
+      std::optional<TextAxes> axes;
+      double sizeScale = 1;
+      if (NeedsGlyphAxes(advanced)) {
+        axes = TextAxesAt(TextStart(reference, width), width, true);
+        at = axes->origin;
+        baseline = true;
+        // The font size stands for the transform's length of a logical
+        // unit up the page (its size without the glyph axes); advances
+        // count in those units along the glyphs' own x axis.
+        const XForm& t = Transform();
+        sizeScale = std::hypot(t.eM21, t.eM22);
+        for (size_t i = 0; i < advances.size(); ++i) advances[i] = dx[i] * sizeScale;
+        if (state_.bkOpaque) FillGlyphCells(*axes, dx.empty() ? measured() : width);
+      } else {
+        at = TextReferencePoint(reference, width, baseline);
+        if (state_.bkOpaque) FillTextCells(start.x, start.y, dx.empty() ? measured() : width);
+      }
       TextRun run;
+      if (axes) run.axes = PageAxes(axes->along, axes->up, sizeScale);
       run.angle = PageAngle(state_.font.lfEscapement);
       run.advances = advances;
       std::vector<uint16_t> glyphs;
@@ -328,7 +514,7 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
   const int32_t y = in.I32();
   const uint32_t cChars = in.U32();
   const uint32_t options = in.U32();
-  in.U32();  // iGraphicsMode
+  const bool advanced = in.U32() == kGmAdvanced;
   in.U32();  // exScale
   in.U32();  // eyScale
   if (cChars == 0) return;
@@ -338,6 +524,17 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
   const auto chars = in.Bytes(static_cast<size_t>(cChars) * (small ? 1 : 2));
   const std::string bytes(reinterpret_cast<const char*>(chars.data()), small ? chars.size() : 0);
   const std::u16string units = small ? std::u16string() : UnitsOf(chars);
+  if (state_.pathBracket) {
+    const bool glyphIndex = (options & ETO_GLYPH_INDEX) != 0;
+    const std::u16string text = !small       ? units
+                                : glyphIndex ? std::u16string(bytes.begin(), bytes.end())
+                                             : platform::MultiByteToWide(1252, bytes);
+    // Glyph indices are placed without the horizontal alignment.
+    const double cx = glyphIndex ? 0 : fontMetrics_.TextExtent(state_.font, text);
+    AddTextOutline(TextAxesAt({static_cast<double>(x), static_cast<double>(y)}, cx, advanced), text,
+                   glyphIndex, {});
+    return;
+  }
   TextRun run;
   run.angle = PageAngle(state_.font.lfEscapement);
   run.resetsCharacterSpacing = true;
@@ -362,7 +559,16 @@ void TEMWParser::OnSmallTextOut(RecordReader& in) {
     const double shift = state_.hAlign == HAlign::kCenter  ? cx / 2
                          : state_.hAlign == HAlign::kRight ? cx
                                                            : 0;
-    const auto at = SmallTextPoint(x - shift, y, baseline);
+    DevicePoint at;
+    if (NeedsGlyphAxes(advanced)) {
+      const TextAxes axes = TextAxesAt({static_cast<double>(x), static_cast<double>(y)}, cx, true);
+      const XForm& t = Transform();
+      run.axes = PageAxes(axes.along, axes.up, std::hypot(t.eM21, t.eM22));
+      at = axes.origin;
+      baseline = true;
+    } else {
+      at = SmallTextPoint(x - shift, y, baseline);
+    }
     run.placed = false;
     if (small) {
       run.encoding = TextRun::Encoding::kBytes;

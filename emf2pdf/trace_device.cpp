@@ -281,6 +281,10 @@ void TraceDevice::ShowText(const TextRun& run) {
     text = "text " + RunText(run) + " at " + Point(run.x, run.y);
     if (run.font != nullptr) text += ", " + run.font->name + " " + Number(run.font->size);
     if (run.angle != 0) text += ", turned " + Number(run.angle);
+    if (run.axes) {
+      text += ", glyph axes";
+      for (double v : *run.axes) text += " " + Number(v);
+    }
     text += ", " + Color(run.color);
   }
   Marked(std::move(text));

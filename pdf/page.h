@@ -168,6 +168,16 @@ class TPDFPage {
   void SetWordSpacing(double deviceUnits);
   void SetHorizontalScaling(double percent);
   void SetBaselineOrigin(bool baseline) { baselineOrigin_ = baseline; }
+  // Mirrored or unevenly scaled text: the text space's x and y axes on the
+  // page (y upwards) in units of the font size, in place of the angle of the
+  // output calls; nullopt for upright text.
+  void SetTextAxes(const std::optional<std::array<double, 4>>& axes) { textAxes_ = axes; }
+  // A span of text objects whose characters are `text` (UTF-16, or bytes
+  // in the font's character set) for extraction, whatever order or shape
+  // the glyphs take on the page.
+  void BeginActualText(std::u16string_view text);
+  void BeginActualText(std::string_view bytes);
+  void EndActualText();
   // Text output at (x, y) device units, angle in degrees counter-clockwise;
   // advances in device units per character (empty: the font's own).
   void TextOut(std::string_view text, double x, double y, double angle);
@@ -297,6 +307,7 @@ class TPDFPage {
   TPDFFont& SelectFont(int variant);
   TPDFFont& FontFor(int variant);
   bool PlaceText(double x, double y, double angle, int variant);
+  bool PlaceTextOnAxes(double X, double Y, double ascent);
   void WriteCharacterSpacing(double value);
   double NaturalAdvance(int kind, char16_t unit);
   void WriteSingleByteText(std::string text);
@@ -320,6 +331,7 @@ class TPDFPage {
   double textY_ = 0;
   double textAngle_ = 0;
   bool baselineOrigin_ = false;
+  std::optional<std::array<double, 4>> textAxes_;
   std::vector<TPDFFont*> pageFonts_;
   TPDFFont* requestedFonts_[2] = {nullptr, nullptr};  // of the current request, by variant
 

@@ -108,6 +108,24 @@ void TPDFPage::SetHorizontalScaling(double percent) {
   AppendLine(FormatNumber(percent) + " Tz");
 }
 
+// --- Marked text ------------------------------------------------------------------
+
+// The span holds whole text objects: it opens and closes outside BT ... ET.
+void TPDFPage::BeginActualText(std::u16string_view text) {
+  EndText();
+  AppendLine("/Span <</ActualText <" + UnicodeToHex(text) + ">>> BDC");
+}
+
+void TPDFPage::BeginActualText(std::string_view bytes) {
+  EndText();
+  AppendLine("/Span <</ActualText <" + ToUnicodeHex(bytes, fontCharset_) + ">>> BDC");
+}
+
+void TPDFPage::EndActualText() {
+  EndText();
+  AppendLine("EMC");
+}
+
 // --- Fonts ----------------------------------------------------------------------
 
 // Measuring asks for the font once per character; the collection's lookup
@@ -157,6 +175,7 @@ bool TPDFPage::PlaceText(double x, double y, double angle, int variant) {
   const double radians = angle * std::numbers::pi / 180;
   const double sine = std::sin(radians), cosine = std::cos(radians);
   double X = ExtX(x), Y = ExtY(y);
+  if (textAxes_) return PlaceTextOnAxes(X, Y, ascent);
   if (angle == 0) {
     Y -= ascent;
   } else {
@@ -177,6 +196,27 @@ bool TPDFPage::PlaceText(double x, double y, double angle, int variant) {
   return true;
 }
 
+bool TPDFPage::PlaceTextOnAxes(double X, double Y, double ascent) {
+  const std::array<double, 4>& axes = *textAxes_;
+  for (double v : axes)
+    if (!std::isfinite(v)) return false;
+  const double k = fontSize_;
+  X -= ascent * axes[2];
+  Y -= ascent * axes[3];
+  OpenTextObject();
+  std::string line;
+  for (double value : {k * axes[0], k * axes[1], k * axes[2], k * axes[3], X, Y}) {
+    AppendNumber(line, value);
+    line += ' ';
+  }
+  line += "Tm";
+  AppendLine(line);
+  textX_ = X;
+  textY_ = Y;
+  textAngle_ = std::atan2(axes[1], axes[0]) * 180 / std::numbers::pi;
+  return true;
+}
+
 std::vector<double> TPDFPage::TextSpaceAdvances(std::span<const double> advances,
                                                 size_t count) const {
   std::vector<double> out(count, 0);
@@ -193,13 +233,14 @@ std::vector<double> TPDFPage::TextSpaceAdvances(std::span<const double> advances
 void TPDFPage::TextOut(std::string_view text, double x, double y, double angle) {
   if (text.empty() || !PlaceText(x, y, angle, kSingleByte)) return;
   WriteSingleByteText(std::string(text));
-  if (angle == 0) CreateTextLinks(LowerCase(std::string(text)), std::string(text), x, y);
+  if (angle == 0 && !textAxes_)
+    CreateTextLinks(LowerCase(std::string(text)), std::string(text), x, y);
 }
 
 void TPDFPage::UnicodeTextOut(std::u16string_view text, double x, double y, double angle) {
   if (text.empty() || !PlaceText(x, y, angle, KindOf(text[0]))) return;
   WriteUnicodeText(std::u16string(text));
-  if (angle == 0) CreateTextLinks(LowerCase(LowBytes(text)), LowBytes(text), x, y);
+  if (angle == 0 && !textAxes_) CreateTextLinks(LowerCase(LowBytes(text)), LowBytes(text), x, y);
 }
 
 void TPDFPage::WriteSingleByteText(std::string text) {
@@ -285,7 +326,8 @@ void TPDFPage::ExtTextOut(std::string_view text, std::span<const double> advance
     total += spaced[i];
   }
   if (fontStyle_ & (kStyleUnderline | kStyleStrikeOut)) DrawDecorations(total * fontSize_);
-  if (angle == 0) CreateTextLinks(LowerCase(std::string(text)), std::string(text), x, y);
+  if (angle == 0 && !textAxes_)
+    CreateTextLinks(LowerCase(std::string(text)), std::string(text), x, y);
 }
 
 void TPDFPage::UnicodeExtTextOut(std::u16string_view text, std::span<const double> advances,
@@ -294,7 +336,7 @@ void TPDFPage::UnicodeExtTextOut(std::u16string_view text, std::span<const doubl
   if (text.empty() || !PlaceText(x, y, angle, KindOf(text[0]))) return;
   usesText_ = true;
   WriteSpacedRuns(text, TextSpaceAdvances(advances, text.size()), false);
-  if (angle == 0) CreateTextLinks(LowerCase(LowBytes(text)), LowBytes(text), x, y);
+  if (angle == 0 && !textAxes_) CreateTextLinks(LowerCase(LowBytes(text)), LowBytes(text), x, y);
 }
 
 void TPDFPage::GlyphTextOut(std::span<const uint16_t> glyphs, std::span<const double> advances,

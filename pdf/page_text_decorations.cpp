@@ -16,25 +16,35 @@ void TPDFPage::DrawDecorations(double width) {
   const double thickness = 0.05 * k;
   const double radians = textAngle_ * std::numbers::pi / 180;
   const double c = std::cos(radians), s = std::sin(radians);
+  // The bars run along the text's x axis and stand on its y axis, which
+  // mirrored or stretched text has of its own.
+  double ax = c, ay = s, ux = -s, uy = c;
+  if (textAxes_) {
+    ax = (*textAxes_)[0];
+    ay = (*textAxes_)[1];
+    ux = (*textAxes_)[2];
+    uy = (*textAxes_)[3];
+  }
+  const bool upright = textAngle_ == 0 && !textAxes_;
   auto bar = [&](double x, double y, double height) {
-    if (textAngle_ == 0) return RectanglePt(x, y, width, height);
+    if (upright) return RectanglePt(x, y, width, height);
     MoveToPt(x, y);
-    LineToPt(x + width * c, y + width * s);
-    LineToPt(x + width * c - height * s, y + width * s + height * c);
-    LineToPt(x - height * s, y + height * c);
+    LineToPt(x + width * ax, y + width * ay);
+    LineToPt(x + width * ax + height * ux, y + width * ay + height * uy);
+    LineToPt(x + height * ux, y + height * uy);
     LineToPt(x, y);
   };
   if (fontStyle_ & kStyleUnderline) {
-    if (textAngle_ == 0)
+    if (upright)
       bar(textX_, textY_ - thickness, -thickness);
     else
-      bar(textX_ + 3 * s, textY_ - 3 * c, -thickness);
+      bar(textX_ - 3 * ux, textY_ - 3 * uy, -thickness);
   }
   if (fontStyle_ & kStyleStrikeOut) {
-    if (textAngle_ == 0)
+    if (upright)
       bar(textX_, textY_ + k / 4, thickness);
     else
-      bar(textX_ - k / 4 * s, textY_ + k / 4 * c, thickness);
+      bar(textX_ + k / 4 * ux, textY_ + k / 4 * uy, thickness);
   }
   switch (renderingMode_) {
     case 1:

@@ -9,6 +9,7 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 #include FT_ADVANCES_H
+#include FT_OUTLINE_H
 
 #include <map>
 #include <mutex>
@@ -185,6 +186,85 @@ int FontFace::AdvanceOfGlyph(uint32_t glyph) const {
   FT_Fixed advance = 0;
   if (FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &advance) != 0) return 0;
   return Scale(advance);
+}
+
+namespace {
+
+// FreeType's contours as cubic segments at an em of 1000; quadratic
+// segments are raised to cubic ones, which draws them exactly.
+struct OutlineBuilder {
+  GlyphOutline outline;
+  double scale = 1;
+  double x = 0, y = 0;  // the current point, for raising quadratics
+
+  static OutlineBuilder& Of(void* user) { return *static_cast<OutlineBuilder*>(user); }
+  void Add(GlyphOutline::Op op, std::initializer_list<double> values) {
+    GlyphOutline::Segment segment{op, {}};
+    size_t i = 0;
+    for (double v : values) segment.v[i++] = v;
+    outline.segments.push_back(segment);
+  }
+  void CloseContour() {
+    if (!outline.segments.empty() && outline.segments.back().op != GlyphOutline::Op::kClose)
+      Add(GlyphOutline::Op::kClose, {});
+  }
+  static int Move(const FT_Vector* to, void* user) {
+    OutlineBuilder& b = Of(user);
+    b.CloseContour();
+    b.x = to->x * b.scale;
+    b.y = to->y * b.scale;
+    b.Add(GlyphOutline::Op::kMove, {b.x, b.y});
+    return 0;
+  }
+  static int Line(const FT_Vector* to, void* user) {
+    OutlineBuilder& b = Of(user);
+    b.x = to->x * b.scale;
+    b.y = to->y * b.scale;
+    b.Add(GlyphOutline::Op::kLine, {b.x, b.y});
+    return 0;
+  }
+  static int Conic(const FT_Vector* control, const FT_Vector* to, void* user) {
+    OutlineBuilder& b = Of(user);
+    const double cx = control->x * b.scale, cy = control->y * b.scale;
+    const double ex = to->x * b.scale, ey = to->y * b.scale;
+    b.Add(GlyphOutline::Op::kCubic, {b.x + 2 * (cx - b.x) / 3, b.y + 2 * (cy - b.y) / 3,
+                                     ex + 2 * (cx - ex) / 3, ey + 2 * (cy - ey) / 3, ex, ey});
+    b.x = ex;
+    b.y = ey;
+    return 0;
+  }
+  static int Cubic(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+    OutlineBuilder& b = Of(user);
+    b.x = to->x * b.scale;
+    b.y = to->y * b.scale;
+    b.Add(GlyphOutline::Op::kCubic,
+          {c1->x * b.scale, c1->y * b.scale, c2->x * b.scale, c2->y * b.scale, b.x, b.y});
+    return 0;
+  }
+};
+
+}  // namespace
+
+GlyphOutline FontFace::OutlineOfGlyph(uint32_t glyph) const {
+  FT_Face face = AsFace(face_);
+  if (glyph >= static_cast<uint32_t>(face->num_glyphs)) return {};
+  // Loading fills the face's one glyph slot, which shared faces share.
+  static std::mutex mutex;
+  const std::lock_guard<std::mutex> lock(mutex);
+  if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0 ||
+      face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
+    return {};
+  OutlineBuilder builder;
+  builder.scale = 1000.0 / unitsPerEm_;
+  const FT_Outline_Funcs funcs = {&OutlineBuilder::Move,
+                                  &OutlineBuilder::Line,
+                                  &OutlineBuilder::Conic,
+                                  &OutlineBuilder::Cubic,
+                                  0,
+                                  0};
+  if (FT_Outline_Decompose(&face->glyph->outline, &funcs, &builder) != 0) return {};
+  builder.CloseContour();
+  return std::move(builder.outline);
 }
 
 std::optional<std::string_view> FontFace::Table(std::string_view tag) const {

@@ -32,6 +32,18 @@ struct FontMetrics {
   int averageWidth = 0;  // OS/2 xAvgCharWidth (the LOGFONT lfWidth of the natural cut)
 };
 
+// A glyph's outline at an em of 1000, y upwards from the baseline origin:
+// contours of lines and cubic curves, each begun by a move and ended by a
+// close.
+struct GlyphOutline {
+  enum class Op : uint8_t { kMove, kLine, kCubic, kClose };
+  struct Segment {
+    Op op;
+    double v[6];  // kMove, kLine: x y; kCubic: x1 y1 x2 y2 x3 y3
+  };
+  std::vector<Segment> segments;
+};
+
 // An installed face opened with FreeType. All widths are at an em of 1000.
 class FontFace : public FontTableSource {
  public:
@@ -54,6 +66,9 @@ class FontFace : public FontTableSource {
   int AdvanceOfGlyph(uint32_t glyph) const;
   int AdvanceOfCodePoint(uint32_t codePoint) const { return AdvanceOfGlyph(GlyphOf(codePoint)); }
   int UnitsPerEm() const { return unitsPerEm_; }
+  // The glyph's unhinted outline; empty for blanks, glyph ids past the face
+  // and glyphs FreeType cannot load.
+  GlyphOutline OutlineOfGlyph(uint32_t glyph) const;
   void* Handle() const { return face_; }  // the FT_Face
   const std::string& File() const { return file_; }
   int Index() const { return index_; }

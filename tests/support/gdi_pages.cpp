@@ -427,7 +427,7 @@ EmfBuilder EmptyBounds() {
 }  // namespace
 
 std::vector<GdiPage> GdiPages() {
-  return {
+  std::vector<GdiPage> pages = {
       {"world-rotated", Rotated()},
       {"world-before-window", WorldBeforeWindow()},
       {"isotropic-and-scaled", IsotropicAndScaled()},
@@ -449,6 +449,8 @@ std::vector<GdiPage> GdiPages() {
       {"clip-union", ClipUnion()},
       {"path-left-open", PathLeftOpen()},
   };
+  AppendTextPages(pages);
+  return pages;
 }
 
 }  // namespace gdi_test

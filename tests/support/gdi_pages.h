@@ -19,5 +19,7 @@ struct GdiPage {
 };
 
 std::vector<GdiPage> GdiPages();
+// The text pages (gdi_pages_text.cpp), appended to GdiPages().
+void AppendTextPages(std::vector<GdiPage>& pages);
 
 }  // namespace gdi_test

@@ -230,12 +230,4 @@ TEST(EmwPaths, fillRgn_fillsEachRectangleInDeviceUnits) {
   EXPECT_EQ(lines, (Lines{"1 1 1 rg", "0 45 30 30 re", "60 45 30 30 re", "f"}));
 }
 
-TEST(EmwPaths, textRecordsInsideABracket_drawNothingAndSayWhy) {
-  std::vector<uint8_t> text(76, 0);
-  EXPECT_EQ(RecordTrace(EmfBuilder().beginPath().record(84, text).abortPath().bytes()),
-            (Lines{"  @0 EMR_HEADER", "  @108 EMR_BEGINPATH",
-                   "  @116 EMR_EXTTEXTOUTW: dropped, unsupported: text inside a path bracket",
-                   "  @200 EMR_ABORTPATH", "  @208 EMR_EOF: ignored"}));
-}
-
 }  // namespace

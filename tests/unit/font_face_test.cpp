@@ -34,6 +34,38 @@ TEST(FontFaceTest, sharedFaces_areOpenedOncePerFileAndIndex) {
 
 // The face is read by FreeType straight from its file; the whole program is
 // only read when it is embedded as it is.
+// Outlines at an em of 1000: O is two closed contours of curves inside the
+// font box; blanks and glyph ids past the face have none.
+TEST(FontFaceTest, glyphOutlines_areClosedContoursWithinTheFontBox) {
+  const FontFaceEntry sans = RegularFace("Liberation Sans");
+  const auto face = FontFace::Shared(sans.file, sans.index);
+  ASSERT_NE(face, nullptr);
+  const GlyphOutline o = face->OutlineOfGlyph(face->GlyphOf('O'));
+  int moves = 0, closes = 0, curves = 0;
+  for (size_t i = 0; i < o.segments.size(); ++i) {
+    const auto& segment = o.segments[i];
+    if (segment.op == GlyphOutline::Op::kMove) {
+      ++moves;
+      EXPECT_TRUE(i == 0 || o.segments[i - 1].op == GlyphOutline::Op::kClose) << i;
+    }
+    if (segment.op == GlyphOutline::Op::kClose) ++closes;
+    if (segment.op != GlyphOutline::Op::kCubic) continue;
+    ++curves;
+    for (int k = 0; k < 6; k += 2) {
+      EXPECT_GE(segment.v[k], face->Metrics().boxLeft);
+      EXPECT_LE(segment.v[k], face->Metrics().boxRight);
+      EXPECT_GE(segment.v[k + 1], -30);  // O sits on the baseline, overshooting a little
+      EXPECT_LE(segment.v[k + 1], 760);  // and reaches its cap height
+    }
+  }
+  EXPECT_EQ(moves, 2);
+  EXPECT_EQ(closes, 2);
+  EXPECT_GE(curves, 8);
+  EXPECT_EQ(o.segments.back().op, GlyphOutline::Op::kClose);
+  EXPECT_TRUE(face->OutlineOfGlyph(face->GlyphOf(' ')).segments.empty());
+  EXPECT_TRUE(face->OutlineOfGlyph(1u << 20).segments.empty());
+}
+
 TEST(FontFaceTest, wholeFile_isTheFileAsInstalledAndNoneOnceItIsGone) {
   testing_support::TempFolder folder;
   const std::string copy = folder.file("copy.ttf");
