@@ -29,6 +29,7 @@ const std::map<std::string, bool PdfOptions::*> kPermissions = {
 
 const std::map<std::string, int> kPdfVersions = {
     {"1.3", 0}, {"1.4", 1}, {"1.5", 2}, {"1.6", 3}, {"1.7", 4}};
+const std::map<std::string, int> kCompliances = {{"none", 0}, {"1b", kPdfA1b}, {"2b", kPdfA2b}};
 const std::map<std::string, int> kKeyLengths = {
     {"40", 0}, {"128", 1}, {"aes128", 2}, {"aes256", kAes256KeyLength}};
 
@@ -36,7 +37,7 @@ const std::map<std::string, int> kKeyLengths = {
 const char* const kValueOptions[] = {
     "-o",      "--output",   "--page-size",     "--orientation", "--margins",    "--pdf-version",
     "--title", "--author",   "--subject",       "--keywords",    "--resolution", "--key-length",
-    "--allow", "--settings", "--password-file", "--tiff-colors", "--format"};
+    "--allow", "--settings", "--password-file", "--tiff-colors", "--format",     "--pdfa"};
 const char* const kFlagOptions[] = {"--html", "--quiet", "--protect"};
 
 bool IsValueOption(const std::string& name) {
@@ -224,6 +225,8 @@ ConvertArguments ParseConvertArguments(const std::vector<std::string>& arguments
           WholeNumber(name, value, 0, 9999);
     } else if (name == "--pdf-version") {
       pdf.pdfVersion = ChoiceNamed(name, value, kPdfVersions);
+    } else if (name == "--pdfa") {
+      pdf.pdfaCompliance = ChoiceNamed(name, value, kCompliances);
     } else if (name == "--title") {
       pdf.title = value;
     } else if (name == "--author") {
@@ -259,6 +262,11 @@ ConvertArguments ParseConvertArguments(const std::vector<std::string>& arguments
       parsed.quiet = true;
     }
   }
+  if (pdf.pdfaCompliance != 0) {
+    if (pdf.protectionEnabled)
+      throw ConvertUsageError("PDF/A and protection cannot both be on: PDF/A forbids encryption");
+    pdf.pdfVersion = *PdfVersionForCompliance(pdf.pdfaCompliance);
+  }
   // After the key length, which decides what a password may hold.
   UsePassword(pdf, passwords.user, true);
   UsePassword(pdf, passwords.owner, false);
@@ -282,6 +290,8 @@ const char* const kConvertUsage =
     "  --orientation O         portrait or landscape\n"
     "  --margins MM            every margin, whole millimetres (default 0)\n"
     "  --pdf-version V         1.3, 1.4, 1.5, 1.6 or 1.7\n"
+    "  --pdfa LEVEL            1b or 2b: an archival PDF/A file (PDF 1.4 or 1.7, every font\n"
+    "                          embedded, no protection); none, the default, for a plain one\n"
     "  --title, --author, --subject, --keywords TEXT   the PDF's document information\n"
     "  --protect               protect the PDF (with the permissions of --allow)\n"
     "  --key-length K          40, 128, aes128 or aes256 (turns protection on)\n"

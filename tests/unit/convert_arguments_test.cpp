@@ -40,6 +40,12 @@ TEST(ConvertArguments, namesAndDefaults) {
   EXPECT_TRUE(set.pdf.protectionEnabled);
   EXPECT_TRUE(set.pdf.allowPrinting && set.pdf.allowCopyInformation);
   EXPECT_FALSE(set.pdf.allowModifyStructure || set.pdf.allowHiQualityPrinting);
+
+  // PDF/A takes the version it needs, whatever --pdf-version said.
+  const ConvertArguments archival =
+      Parse({"--pdf-version", "1.3", "--pdfa", "2B", "a.emf", "-o", "a.pdf"});
+  EXPECT_EQ(archival.pdf.pdfaCompliance, 2);
+  EXPECT_EQ(archival.pdf.pdfVersion, 4);
 }
 
 TEST(ConvertArguments, refusals_sayWhy) {
@@ -51,6 +57,8 @@ TEST(ConvertArguments, refusals_sayWhy) {
             std::string::npos);
   EXPECT_EQ(Refusal({"a.emf", "-o", "x.pdf", "--allow", "print,fly"}).substr(0, 15),
             "--allow takes \"");
+  EXPECT_EQ(Refusal({"a.emf", "-o", "x.pdf", "--pdfa", "1b", "--key-length", "aes128"}),
+            "PDF/A and protection cannot both be on: PDF/A forbids encryption");
   testing_support::TempFolder temp;
   testing_support::WriteFile(temp.file("pw"), "secret\n");
   EXPECT_NE(Refusal({"a.emf", "-o", "x.pdf", "--password-file", temp.file("pw")}).find("line 1"),
