@@ -74,9 +74,16 @@ Parts SplitPfb(std::string_view file) {
 Parts SplitText(std::string_view file) {
   const size_t eexec = file.find("eexec");
   if (eexec == std::string_view::npos) Malformed("no eexec section");
+  // One line end follows; a binary part may start with a line-feed byte, so
+  // CR LF counts as one only where the cleartext's lines end that way.
   size_t start = eexec + 5;
-  if (start < file.size() && file[start] == '\r') ++start;
-  if (start < file.size() && file[start] == '\n') ++start;
+  const bool crlf = file.substr(0, eexec).find("\r\n") != std::string_view::npos;
+  if (start < file.size() && file[start] == '\r') {
+    ++start;
+    if (crlf && start < file.size() && file[start] == '\n') ++start;
+  } else if (start < file.size() && file[start] == '\n') {
+    ++start;
+  }
   const size_t mark = file.rfind("cleartomark");
   if (mark == std::string_view::npos || mark < start) Malformed("no cleartomark");
   size_t end = mark;
@@ -136,8 +143,10 @@ class Scanner {
   std::string_view Token() {
     while (at_ < text_.size() && IsSpace(text_[at_])) ++at_;
     const size_t start = at_;
+    // Brackets and string or hex delimiters stand alone, so that every
+    // token but the last moves on.
     if (at_ < text_.size() &&
-        (text_[at_] == '[' || text_[at_] == ']' || text_[at_] == '{' || text_[at_] == '}'))
+        std::string_view("[]{}()<>").find(text_[at_]) != std::string_view::npos)
       return text_.substr(at_++, 1);
     if (at_ < text_.size() && text_[at_] == '/') ++at_;
     while (at_ < text_.size() && !IsSpace(text_[at_]) &&
@@ -168,10 +177,14 @@ class Scanner {
   size_t at_;
 };
 
+// Numbers beyond any a font uses are refused, so that none overflows on
+// its way to an integer.
 std::optional<double> Number(std::string_view token) {
+  constexpr double kLimit = 1e7;
   double value = 0;
   const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (error != std::errc() || end != token.data() + token.size()) return std::nullopt;
+  if (error != std::errc() || end != token.data() + token.size() || !(std::fabs(value) < kLimit))
+    return std::nullopt;
   return value;
 }
 
@@ -217,7 +230,8 @@ PrivateValues ReadPrivate(std::string_view plain) {
   PrivateValues values;
   int lenIV = 4;
   Scanner scan(plain);
-  if (scan.Find("/lenIV")) lenIV = static_cast<int>(Number(scan.Token()).value_or(4));
+  if (scan.Find("/lenIV"))
+    lenIV = static_cast<int>(std::clamp(Number(scan.Token()).value_or(4), -1.0, 64.0));
   scan = Scanner(plain);
   if (scan.Find("/StdVW") && scan.Token() == "[")
     values.stdVW = static_cast<int32_t>(std::lround(Number(scan.Token()).value_or(0)));
@@ -231,9 +245,11 @@ PrivateValues ReadPrivate(std::string_view plain) {
     const auto length = Number(scan.Token());
     if (!length || *length < 0) Malformed("bad charstring length");
     scan.Token();  // RD or -|
-    const std::string code = Decrypt(scan.Binary(static_cast<size_t>(*length)), kCharStringKey,
-                                     static_cast<size_t>(std::max(lenIV, 0)));
-    if (auto advance = CharStringAdvance(code))
+    const std::string_view bytes = scan.Binary(static_cast<size_t>(*length));
+    // lenIV -1: the charstrings are not encrypted.
+    const std::string code =
+        lenIV < 0 ? std::string(bytes) : Decrypt(bytes, kCharStringKey, static_cast<size_t>(lenIV));
+    if (auto advance = CharStringAdvance(code); advance && std::fabs(*advance) < 1e7)
       values.advances.emplace(std::string(token.substr(1)), *advance);
   }
   if (values.advances.empty()) Malformed("no charstrings with widths");
