@@ -11,6 +11,7 @@
 #include "pdf/standard_font_metrics.h"
 #include "pdf/to_unicode_cmap.h"
 #include "pdf/truetype_subset.h"
+#include "pdf/type1_unicode.h"
 
 namespace pdf {
 
@@ -37,7 +38,7 @@ void TPDFFont::NoteText(std::string_view bytes) {
 }
 
 void TPDFFont::NoteChar(uint8_t code) {
-  if (IsStandard || IsUnicode) return;
+  if ((IsStandard && !Type1) || IsUnicode) return;
   UsedChars[code] = true;
   FirstUsed = std::min(FirstUsed, code);
   LastUsed = std::max(LastUsed, code);
@@ -56,7 +57,7 @@ int TPDFFont::GetAscent() const {
 }
 
 int TPDFFont::CharWidth(uint8_t code) const {
-  return IsStandard ? StandardFontWidths[StandardIndex % 14][code] : CharWidths[code];
+  return IsStandard && !Type1 ? StandardFontWidths[StandardIndex % 14][code] : CharWidths[code];
 }
 
 void TPDFFont::LoadMetrics() {
@@ -91,7 +92,9 @@ std::string TPDFFont::PdfName() const {
 
 void TPDFFont::WriteFont(TPDFDocument& document) {
   if (!IsUsed) return;
-  if (IsStandard)
+  if (Type1)
+    WriteEmbeddedType1(document);
+  else if (IsStandard)
     WriteStandard(document);
   else if (IsUnicode)
     WriteUnicode(document);
@@ -124,12 +127,17 @@ std::string TPDFFont::TryBuildProgram(Build build) {
 
 int64_t TPDFFont::WriteFontFile(TPDFDocument& document, const std::string& program) {
   if (program.empty()) return 0;
+  return WriteProgramStream(document, program,
+                            " /Length1 " + IntToStr(static_cast<int64_t>(program.size())));
+}
+
+int64_t TPDFFont::WriteProgramStream(TPDFDocument& document, const std::string& program,
+                                     const std::string& lengths) {
   std::string data = Deflate(program, kFontProgramDeflateLevel);
   int64_t number = 0;
   document.BeginObject(number);
   document.WriteLine("/Filter /FlateDecode /Length " +
-                     IntToStr(document.StreamLength(data.size())) + " /Length1 " +
-                     IntToStr(static_cast<int64_t>(program.size())));
+                     IntToStr(document.StreamLength(data.size())) + lengths);
   document.WriteStream(std::move(data), number);
   return number;
 }
@@ -215,10 +223,18 @@ void TPDFFont::WriteSingleByte(TPDFDocument& document) {
   document.WriteKeyInteger("/LastChar ", LastUsed);
   document.WriteLine(IsSymbolic ? "/Encoding /MacRomanEncoding" : "/Encoding /WinAnsiEncoding");
   document.WriteKeyReference("/FontDescriptor ", descriptor);
+  document.WriteLine(WidthsLine(false));
+  if (toUnicode > 0) document.WriteKeyReference("/ToUnicode ", toUnicode);
+  document.EndDictionary();
+  document.EndObject();
+  ObjectNumber = static_cast<int32_t>(number);
+}
+
+std::string TPDFFont::WidthsLine(bool all) const {
   std::string widths = "/Widths [";
   for (int code = FirstUsed; code <= LastUsed; ++code) {
     const auto index = static_cast<size_t>(code);
-    if (UsedChars[index]) {
+    if (all || UsedChars[index]) {
       AppendInteger(widths, CharWidths[index]);
       widths += ' ';
     } else {
@@ -227,11 +243,7 @@ void TPDFFont::WriteSingleByte(TPDFDocument& document) {
     if (code % 16 == 0) widths += "\r\n";
   }
   widths += ']';
-  document.WriteLine(widths);
-  if (toUnicode > 0) document.WriteKeyReference("/ToUnicode ", toUnicode);
-  document.EndDictionary();
-  document.EndObject();
-  ObjectNumber = static_cast<int32_t>(number);
+  return widths;
 }
 
 std::string TPDFFont::SingleByteToUnicode() const {
@@ -255,6 +267,68 @@ int64_t TPDFFont::WriteToUnicode(TPDFDocument& document, const std::string& cmap
                      IntToStr(document.StreamLength(cmap.size())));
   document.WriteStream(std::move(cmap), number);
   return number;
+}
+
+// The whole program is embedded (some 40 KB): the font is symbolic, its
+// built-in encoding stands, and ToUnicode says what its codes mean.
+void TPDFFont::WriteEmbeddedType1(TPDFDocument& document) {
+  if (FirstUsed > LastUsed) NoteChar(32);
+  const TType1Font& program = *Type1;
+  const int64_t fontFile = WriteProgramStream(
+      document, program.Program(),
+      " /Length1 " + IntToStr(static_cast<int64_t>(program.cleartext.size())) + " /Length2 " +
+          IntToStr(static_cast<int64_t>(program.encrypted.size())) + " /Length3 " +
+          IntToStr(static_cast<int64_t>(program.trailer.size())));
+  const int64_t descriptor = WriteType1Descriptor(document, fontFile);
+  const int64_t toUnicode = WriteToUnicode(document, SymbolicToUnicode());
+
+  int64_t number = ObjectNumber;
+  document.BeginObject(number);
+  document.WriteLine("/Type /Font");
+  document.WriteLine("/Subtype /Type1");
+  document.WriteLine("/BaseFont /" + program.fontName);
+  document.WriteKeyInteger("/FirstChar ", FirstUsed);
+  document.WriteKeyInteger("/LastChar ", LastUsed);
+  document.WriteKeyReference("/FontDescriptor ", descriptor);
+  document.WriteLine(WidthsLine(true));
+  document.WriteKeyReference("/ToUnicode ", toUnicode);
+  document.EndDictionary();
+  document.EndObject();
+  ObjectNumber = static_cast<int32_t>(number);
+}
+
+int64_t TPDFFont::WriteType1Descriptor(TPDFDocument& document, int64_t fontFile) {
+  const TType1Font& program = *Type1;
+  const auto& box = program.fontBBox;
+  constexpr int kSymbolicFlag = 4;
+  int64_t number = 0;
+  document.BeginObject(number);
+  document.WriteLine("/Type /FontDescriptor");
+  document.WriteLine("/Ascent " + IntToStr(program.ascent));
+  document.WriteLine("/CapHeight " + IntToStr(program.capHeight));
+  document.WriteLine("/Descent " + IntToStr(program.descent));
+  document.WriteLine("/Flags " + IntToStr(kSymbolicFlag));
+  document.WriteLine("/FontBBox [" + IntToStr(box[0]) + " " + IntToStr(box[1]) + " " +
+                     IntToStr(box[2]) + " " + IntToStr(box[3]) + "]");
+  document.WriteLine("/FontName /" + program.fontName);
+  document.WriteLine("/ItalicAngle " + FormatNumber(program.italicAngle));
+  document.WriteLine("/StemV " + IntToStr(program.stemV));
+  document.WriteKeyReference("/FontFile ", fontFile);
+  document.EndDictionary();
+  document.EndObject();
+  return number;
+}
+
+std::string TPDFFont::SymbolicToUnicode() const {
+  std::vector<TToUnicodeEntry> entries;
+  for (int code = FirstUsed; code <= LastUsed; ++code) {
+    if (!UsedChars[static_cast<size_t>(code)]) continue;
+    const auto byte = static_cast<uint8_t>(code);
+    const uint16_t codePoint =
+        StandardIndex == 12 ? SymbolCodeToUnicode(byte) : DingbatsCodeToUnicode(byte);
+    if (codePoint != 0) entries.push_back({byte, codePoint});
+  }
+  return MakeSingleByteToUnicodeCMap(ResourceName, entries);
 }
 
 void TPDFFont::WriteUnicode(TPDFDocument& document) {

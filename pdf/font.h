@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pdf/truetype_reader.h"
+#include "pdf/type1_program.h"
 #include "platform/font_face.h"
 
 namespace pdf {
@@ -71,6 +72,9 @@ class TPDFFont {
   bool Archival = false;
   // Set at save when another font of the face embeds the same program.
   std::shared_ptr<TSharedFontFile> SharedFontFile;
+  // PDF/A: the installed Type 1 program that a standard symbolic font
+  // (Symbol, ZapfDingbats) embeds whole; its widths are in CharWidths.
+  std::shared_ptr<const TType1Font> Type1;
 
   void NoteText(std::string_view bytes);
   // The Unicode character a single-byte code shows.
@@ -91,15 +95,24 @@ class TPDFFont {
  private:
   std::string PdfName() const;
   void WriteStandard(TPDFDocument& document);
+  void WriteEmbeddedType1(TPDFDocument& document);
+  int64_t WriteType1Descriptor(TPDFDocument& document, int64_t fontFile);
   void WriteSingleByte(TPDFDocument& document);
   void WriteUnicode(TPDFDocument& document);
   int64_t WriteFontFile(TPDFDocument& document, const std::string& program);
+  // The stream of a program; `lengths` are the keys that measure its parts.
+  int64_t WriteProgramStream(TPDFDocument& document, const std::string& program,
+                             const std::string& lengths);
   int64_t WriteSharedFontFile(TPDFDocument& document);
   // What this font shows, as code points of the face and glyphs.
   TShownGlyphs Shown() const;
   int64_t WriteDescriptor(TPDFDocument& document, int64_t fontFile);
   // The ToUnicode map of the codes a single-byte font showed.
   std::string SingleByteToUnicode() const;
+  std::string SymbolicToUnicode() const;
+  // The "/Widths [...]" line over FirstUsed..LastUsed; codes not shown get 0
+  // unless `all`.
+  std::string WidthsLine(bool all) const;
   int64_t WriteToUnicode(TPDFDocument& document, const std::string& cmapText);
   // Builds a program, or gives an empty one when the face cannot deliver it
   // (the font is then written without "/FontFile2").

@@ -30,11 +30,15 @@ uint8_t StyleOf(const platform::FontFaceEntry& face) {
 
 // PDF/A embeds every font: a standard font becomes the installed TrueType
 // face that fontconfig gives as metric-compatible with it (Liberation).
-// Symbol and ZapfDingbats have no such face and take the sans-serif one.
+// Symbol and ZapfDingbats embed their Type 1 programs (kSymbolicFamilies);
+// only when those are missing do they take the sans-serif face.
 constexpr const char* kMetricCompatibleFaces[14] = {
     "Arial",           "Arial",           "Arial",           "Arial",       "Times New Roman",
     "Times New Roman", "Times New Roman", "Times New Roman", "Courier New", "Courier New",
     "Courier New",     "Courier New",     "Arial",           "Arial"};
+
+// The installed Type 1 faces drawn like Symbol and ZapfDingbats (URW base35).
+constexpr const char* kSymbolicFamilies[2] = {"Standard Symbols PS", "D050000L"};
 
 struct ResolvedFace {
   std::string name;
@@ -82,6 +86,24 @@ TPDFFont& TPDFFonts::ObtainStandard(int index) {
   return *items_.back();
 }
 
+TPDFFont* TPDFFonts::ObtainEmbeddedSymbolic(int index) {
+  if (index < 12 || index > 13) return nullptr;
+  for (auto& font : items_)
+    if (font->Type1 && font->StandardIndex == index) return font.get();
+  bool& missing = symbolicMissing_[static_cast<size_t>(index - 12)];
+  if (missing) return nullptr;
+  auto program = LoadInstalledType1Font(kSymbolicFamilies[index - 12]);
+  if (!program) {
+    missing = true;
+    return nullptr;
+  }
+  TPDFFont& font = ObtainStandard(index);
+  font.Type1 = std::make_shared<const TType1Font>(std::move(*program));
+  font.CharWidths = font.Type1->widths;
+  font.Embed = true;
+  return &font;
+}
+
 TPDFFont* TPDFFonts::FindTrueType(const std::string& upperName, uint8_t style, bool isUnicode) {
   for (auto& font : items_)
     if (!font->IsStandard &&
@@ -105,6 +127,7 @@ TPDFFont& TPDFFonts::Request(const std::string& faceName, uint8_t style, bool is
     }
     if (index >= 0) {
       if (!embedAll || depth > 0) return ObtainStandard(index);
+      if (TPDFFont* symbolic = ObtainEmbeddedSymbolic(index)) return *symbolic;
       return Request(kMetricCompatibleFaces[index], style, false, depth + 1);
     }
   }

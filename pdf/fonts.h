@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,10 +42,16 @@ class TPDFFonts {
   void ShareFontFiles();
   TPDFFont* FindTrueType(const std::string& upperName, uint8_t style, bool isUnicode);
   TPDFFont& ObtainStandard(int index);
+  // PDF/A: Symbol or ZapfDingbats (index 12, 13) with its installed Type 1
+  // program embedded; nullptr for other indexes and when the program is
+  // missing or unreadable (the caller then falls back).
+  TPDFFont* ObtainEmbeddedSymbolic(int index);
   TPDFFont& Request(const std::string& faceName, uint8_t style, bool isUnicode, int depth);
 
   TPDFDocument& document_;
   std::vector<std::unique_ptr<TPDFFont>> items_;
+  // Symbolic programs already found missing, not sought again.
+  std::array<bool, 2> symbolicMissing_{};
 };
 
 }  // namespace pdf
