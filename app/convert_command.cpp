@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,8 @@
 #include "app/path_rules.h"
 #include "app/pdf_conversion.h"
 #include "emf2pdf/emf2pdf_converter.h"
+#include "emf2pdf/raster_compositor.h"
+#include "emf2pdf/raster_prescan.h"
 #include "emf2pdf/record_trace.h"
 #include "platform/folders.h"
 
@@ -249,11 +252,20 @@ int Convert(const ConvertArguments& arguments, const RasterWriterFor& raster) {
   if (arguments.html && toStandardOutput)
     throw ConvertUsageError("--html needs a movie file to stand beside, not standard output");
   // Before any input is read: the desktop program may take over the run.
-  const ConvertWriter writer =
-      output.format == ConvertFormat::Pdf ? ConvertWriter(WritePdf) : raster(output.format);
+  const bool pdf = output.format == ConvertFormat::Pdf;
+  const ConvertWriter writer = pdf ? ConvertWriter(WritePdf) : raster(output.format);
+  // Raster operations that combine with the page are drawn through the page
+  // rasterizer, which the desktop program has. Standard input can be read
+  // only once, so a PDF of it is made there from the start.
+  const auto needRasterizer = [&] {
+    if (pdf && emf2pdf::InstalledPageRasterizer() == nullptr) raster(ConvertFormat::Pdf);
+  };
+  if (std::find(arguments.inputs.begin(), arguments.inputs.end(), "-") != arguments.inputs.end())
+    needRasterizer();
 
   ScratchPath standardInput;
   const std::vector<emf2pdf::PageSource> pages = InputPages(arguments, standardInput);
+  if (pdf && emf2pdf::PagesNeedRasterCompositor(pages)) needRasterizer();
   if (toStandardOutput && output.filePerPage && pages.size() != 1)
     throw ConvertUsageError("Standard output takes one file; " + std::to_string(pages.size()) +
                             " pages make " + std::to_string(pages.size()) + " files");

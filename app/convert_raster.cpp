@@ -74,7 +74,7 @@ ConvertWriter DesktopRasterWriter(ConvertFormat format) {
     case ConvertFormat::Swf:
       return WriteSwf;
     case ConvertFormat::Pdf:
-      break;
+      return {};  // made by the command itself, with this program's rasterizer
   }
   throw std::logic_error("no bitmap writer for this output");
 }

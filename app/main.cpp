@@ -16,11 +16,12 @@ namespace {
 
 constexpr const char* kDesktopProgram = "tallowcraft-desktop";
 
-// Most jobs are silent PDFs, made by this program alone. Dialogs, movies and
-// pages drawn to bitmaps (movies, JPEG, PNG and TIFF) need Qt and poppler, whose dozens of shared
-// libraries would cost every job more time at start-up than a small PDF takes to make; for those
-// this process becomes the desktop program (same process, same arguments), so no launcher stays in
-// between.
+// Most jobs are silent PDFs, made by this program alone. Dialogs, movies,
+// pages drawn to bitmaps (movies, JPEG, PNG and TIFF) and pages whose raster
+// operations are combined in a raster need Qt or poppler, whose dozens of
+// shared libraries would cost every job more time at start-up than a small
+// PDF takes to make; for those this process becomes the desktop program
+// (same process, same arguments), so no launcher stays in between.
 [[noreturn]] void BecomeDesktopProgram(char** argv) {
   const std::string program = platform::ProgramFolder() + kDesktopProgram;
   std::fflush(nullptr);
@@ -44,12 +45,14 @@ int main(int argc, char** argv) {
         run.SetSilentMovie(
             [argv](auto&&...) -> std::shared_ptr<void> { BecomeDesktopProgram(argv); });
         run.SetSilentPictures([argv](auto&&...) { BecomeDesktopProgram(argv); });
+        run.SetRasterPages([argv] { BecomeDesktopProgram(argv); });
         // At a desktop nobody reads standard error: the message needs a box.
         run.SetNoJobMessage([argv](const std::string& text, const std::string& caption) {
           if (HasDesktop()) BecomeDesktopProgram(argv);
           platform::StandardErrorMessages().Show(text, caption, platform::MessageIcon::Error);
         });
       },
-      // Converting to bitmaps draws pages with poppler.
+      // Bitmaps, and PDF pages whose raster operations are combined in a
+      // raster, are drawn with poppler.
       [argv](app::ConvertFormat) -> app::ConvertWriter { BecomeDesktopProgram(argv); });
 }

@@ -8,6 +8,8 @@
 #include "app/pdf_conversion.h"
 #include "app/pdf_options.h"
 #include "app/settings_store.h"
+#include "emf2pdf/raster_compositor.h"
+#include "emf2pdf/raster_prescan.h"
 #include "platform/message_box.h"
 #include "platform/registry_hive.h"
 
@@ -109,6 +111,9 @@ int PrintJobRun::RunSilent() {
       case OutputKind::Movie:
         return SaveSilentMovie();
       case OutputKind::Pdf:
+        if (rasterPages_ && emf2pdf::InstalledPageRasterizer() == nullptr &&
+            emf2pdf::PagesNeedRasterCompositor(job_.pages))
+          rasterPages_();
         outputName_ = ConvertToPdf(job_.pages, outputName_, ReadPdfOptions(*store_));
         NotifyController(settings_);
         return 0;

@@ -32,6 +32,11 @@ using SilentPictures = std::function<void(platform::RegistryStore&, OutputKind,
                                           const std::vector<emf2pdf::PageSource>& pages,
                                           const std::string& outputName)>;
 
+// Called before a silent PDF whose pages have raster operations that
+// combine with what lies under them, in a run without a rasterizer: the
+// silent program goes on as the desktop program there.
+using RasterPages = std::function<void()>;
+
 // Shows the message that ends a run before it could start on its job: no
 // job description, or settings that cannot be read.
 using NoJobMessage = std::function<void(const std::string& text, const std::string& caption)>;
@@ -52,6 +57,8 @@ class PrintJobRun {
   void SetSilentPictures(SilentPictures silentPictures) {
     silentPictures_ = std::move(silentPictures);
   }
+  // Without one, such pages are drawn with blend modes alone.
+  void SetRasterPages(RasterPages rasterPages) { rasterPages_ = std::move(rasterPages); }
 
   // Returns the process exit status.
   int Run(const std::vector<std::string>& arguments);
@@ -72,6 +79,7 @@ class PrintJobRun {
   DialogMode dialogMode_;
   SilentMovie silentMovie_;
   SilentPictures silentPictures_;
+  RasterPages rasterPages_;
   NoJobMessage noJobMessage_;
   platform::RegistryStore* store_;
   std::unique_ptr<platform::RegistryStore> ownStore_;

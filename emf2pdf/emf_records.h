@@ -130,6 +130,7 @@ inline constexpr uint32_t R2_NOTCOPYPEN = 4;
 inline constexpr uint32_t R2_NOT = 6;
 inline constexpr uint32_t R2_XORPEN = 7;
 inline constexpr uint32_t R2_NOP = 11;
+inline constexpr uint32_t R2_COPYPEN = 13;
 inline constexpr uint32_t R2_MASKPEN = 9;
 inline constexpr uint32_t R2_MERGEPEN = 15;
 inline constexpr uint32_t R2_WHITE = 16;

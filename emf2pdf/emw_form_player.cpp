@@ -1,6 +1,12 @@
 #include "emf2pdf/emw_form_player.h"
 
+#include <cmath>
+#include <optional>
+
+#include "emf2pdf/display_list.h"
 #include "emf2pdf/pdf_page_device.h"
+#include "emf2pdf/raster_compositor.h"
+#include "emf2pdf/raster_prescan.h"
 #include "emf2pdf/trace_device.h"
 #include "pdf/document.h"
 #include "pdf/page.h"
@@ -15,17 +21,39 @@ pdf::TPDFMetafilePlayer::Extent TEMWFormPlayer::Load(pdf::TPDFPage& form) {
   return {extent.width, extent.height};
 }
 
+// With a rasterizer installed, a picture that may need the compositor is
+// drawn through a display list that keeps the page so far for it.
 void TEMWFormPlayer::Play() {
   if (form_ == nullptr) return;
-  PdfPageDevice device(*form_);
+  PdfPageDevice pdfDevice(*form_);
+  DrawingDevice* device = &pdfDevice;
+  std::optional<DisplayListDevice> list;
+  std::optional<RasterCompositor> compositor;
+  const PageRasterizer* rasterizer = InstalledPageRasterizer();
+  if (rasterizer != nullptr && MayComposeRaster(emf_)) {
+    list.emplace(pdfDevice);
+    device = &*list;
+    const PictureExtent extent = MeasurePicture(emf_.Header(), settings_);
+    const int reference = settings_.options.ReferencePixelsPerInchX;
+    const int resolution = form_->Document().Resolution();
+    const double devicePixel =
+        (resolution > 0 ? resolution : 72.0) / (reference > 0 ? reference : 96);
+    compositor.emplace(
+        *list, *rasterizer,
+        CompositorSettings{resolution, form_->Document().Version(), std::fabs(extent.width),
+                           std::fabs(extent.height), CompositorScale(resolution, devicePixel)});
+  }
+  PageCompositor* composing = compositor ? &*compositor : nullptr;
   if (trace_ != nullptr) {
-    TraceDevice tee(device, *trace_);
+    TraceDevice tee(*device, *trace_);
     TEMWParser parser(emf_, tee, settings_);
     parser.SetObserver(trace_);
+    parser.SetCompositor(composing);
     PlayAndCount(parser);
     return;
   }
-  TEMWParser parser(emf_, device, settings_);
+  TEMWParser parser(emf_, *device, settings_);
+  parser.SetCompositor(composing);
   PlayAndCount(parser);
 }
 

@@ -1,6 +1,10 @@
 // The pen and brush in force as the device draws them, and the painting of
 // the path built by the records.
+#include <cstdio>
+#include <exception>
+
 #include "emf2pdf/emw_parser.h"
+#include "platform/raster_ops.h"
 
 namespace emf2pdf {
 
@@ -77,8 +81,53 @@ FillStyle TEMWParser::BrushFill(bool evenOdd) {
   return fill;
 }
 
+FillStyle TEMWParser::RawBrush(bool evenOdd) {
+  FillStyle brush = BrushFill(evenOdd);
+  brush.color = ResolvePalette(state_.brushColor);
+  brush.blend = Blend::kCopy;
+  return brush;
+}
+
+bool TEMWParser::Compose(const RasterOperation& operation) {
+  try {
+    return compositor_->Compose(operation, *device_, pictureBudget_);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "tallowcraft: %s: a raster operation is drawn as vectors: %s\n",
+                 emf_.Name().c_str(), error.what());
+    return false;
+  }
+}
+
+// GDI fills a shape, then draws its outline, each through the ROP2; the
+// part blend modes draw exactly stays a vector drawing.
+bool TEMWParser::ComposeRop2(bool fill, bool evenOdd, bool stroke) {
+  if (compositor_ == nullptr) return false;
+  const bool fillRaster = fill && !Rop2DrawsExactly(true);
+  const bool strokeRaster = stroke && !Rop2DrawsExactly(false);
+  if (!fillRaster && !strokeRaster) return false;
+  RasterOperation op;
+  op.rop = platform::RopOfRop2(dc_.Current().rop2);
+  op.shape = &path_;
+  if (fill) {
+    const FillStyle brush = fillRaster ? RawBrush(evenOdd) : BrushFill(evenOdd);
+    op.evenOdd = evenOdd;
+    op.pattern = &brush;
+    if (!fillRaster || !Compose(op)) {
+      const FillStyle drawn = BrushFill(evenOdd);
+      device_->DrawPath(path_, &drawn, nullptr);
+    }
+  }
+  if (stroke) {
+    const FillStyle penColor = SolidFill(ResolvePalette(state_.penColor));
+    op.pattern = &penColor;
+    op.outline = &PenStroke();
+    if (!strokeRaster || !Compose(op)) device_->DrawPath(path_, nullptr, &PenStroke());
+  }
+  return true;
+}
+
 void TEMWParser::PaintPath(bool fill, bool evenOdd, bool stroke) {
-  if (fill || stroke) {
+  if ((fill || stroke) && !ComposeRop2(fill, evenOdd, stroke)) {
     const FillStyle brush = fill ? BrushFill(evenOdd) : FillStyle();
     device_->DrawPath(path_, fill ? &brush : nullptr, stroke ? &PenStroke() : nullptr);
   }

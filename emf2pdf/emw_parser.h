@@ -16,6 +16,7 @@
 #include "emf2pdf/emw_font_metrics.h"
 #include "emf2pdf/emw_objects.h"
 #include "emf2pdf/picture_budget.h"
+#include "emf2pdf/raster_compositor.h"
 #include "emf2pdf/record_reader.h"
 #include "emf2pdf/record_trace.h"
 #include "emf2pdf/shadow_dc.h"
@@ -62,6 +63,10 @@ class TEMWParser {
 
   // Told what became of every record (a trace); null for none.
   void SetObserver(RecordObserver* observer) { observer_ = observer; }
+
+  // Carries out the raster operations that blend modes cannot draw
+  // exactly; without one (null) they are drawn as well as blend modes can.
+  void SetCompositor(PageCompositor* compositor) { compositor_ = compositor; }
 
  private:
   using Handler = void (TEMWParser::*)(RecordReader&);
@@ -139,6 +144,14 @@ class TEMWParser {
   FillStyle SolidFill(uint32_t color) const;
   // Paints path_ and ends it: filled with the brush and/or stroked with the pen.
   void PaintPath(bool fill, bool evenOdd, bool stroke);
+  // The brush as the pattern of a raster operation: its own colours.
+  FillStyle RawBrush(bool evenOdd);
+  // Paints path_ through the compositor when the ROP2 needs it for the
+  // fill or the outline; false when neither does (or there is none).
+  bool ComposeRop2(bool fill, bool evenOdd, bool stroke);
+  // The operation carried out by the compositor; false when it could not.
+  bool Compose(const RasterOperation& operation);
+  PageCompositor* compositor_ = nullptr;  // borrowed; null for none
 
   // --- coordinates and colours (emw_coordinates.cpp) ---
   // Logical -> page pixels; throws MalformedRecord for values that give no
@@ -173,6 +186,11 @@ class TEMWParser {
   void OnSetRop2(RecordReader& in);
   static Blend BlendOfRop2(uint32_t rop2);
   uint32_t Rop2Color(uint32_t color) const;
+  // Whether blend modes draw the ROP2 in force exactly with the brush (or
+  // the pen): what does not depend on what lies under it, and XOR, AND and
+  // OR with colours whose channels are all 0 or 255.
+  bool Rop2DrawsExactly(bool brush) const;
+  bool BrushColorsPure() const;
   void OnSetPolyFillMode(RecordReader& in);
   void OnSetStretchBltMode(RecordReader& in);
   void OnSetTextAlign(RecordReader& in);
@@ -336,6 +354,13 @@ class TEMWParser {
   enum class BltKind { kBitBlt, kTransparentBlt, kMaskBlt };
   void DrawBlt(RecordReader& in, BltKind kind);
   void PaintWithoutSource(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop);
+  // Whether a bitmap record's `rop` goes to the compositor: it combines
+  // with the destination, or with a hatched or pattern brush.
+  bool BltNeedsRaster(uint32_t rop, bool hasSource) const;
+  bool ComposeBlt(uint32_t rop, const DevicePath& shape, const platform::TBitmap* source,
+                  const ImagePlacement& at);
+  // The brush's colour as the pattern of bitmap records.
+  platform::TColor PatternColor() const;
   void InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop);
   // Where an image goes on the form, in page pixels.
   using Placement = ImagePlacement;
@@ -372,7 +397,7 @@ class TEMWParser {
   // Shows the bitmap a record draws through `rop`; made(rop) builds it,
   // made(SRCCOPY) gives its own pixels. Masks and their pictures meet here.
   void ShowRasterImage(uint32_t rop, const std::function<platform::TBitmap(uint32_t)>& made,
-                       const Placement& at);
+                       const ImagePlacement& at);
   // The mapped destination rectangle, filled with `fill`.
   DevicePath DestinationPath(int32_t x, int32_t y, int32_t cx, int32_t cy) const;
   void FillDestination(int32_t x, int32_t y, int32_t cx, int32_t cy, const FillStyle& fill);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "emf2pdf/emf2pdf_converter.h"
+#include "emf2pdf/scratch_file.h"
 #include "pdf/page.h"
 #include "platform/file_bytes.h"
 #include "platform/folders.h"
@@ -35,25 +36,6 @@ int PixelsFor(double inches, double dpi) {
   if (!std::isfinite(pixels) || pixels < 1) return 1;
   return pixels > 1e9 ? 1000000000 : static_cast<int>(pixels);
 }
-
-// A unique name in the temporary folder; the file is removed on destruction.
-class ScratchFile {
- public:
-  ScratchFile() {
-    std::string pattern = platform::TemporaryFolder() + "tallowcraft-page-XXXXXX";
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0) throw std::runtime_error("Cannot create a file in " + platform::TemporaryFolder());
-    close(fd);
-    path_ = pattern;
-  }
-  ~ScratchFile() { std::remove(path_.c_str()); }
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 }  // namespace
 

@@ -185,7 +185,7 @@ platform::TDibPixels JpegArea(const DibSource& source, int64_t x, int64_t y, int
 // cannot be read leaves the bitmap as it is.
 void CopyDibArea(TBitmap& bitmap, const DibSource& source, int64_t x, int64_t y, int width,
                  int height, uint32_t rop, bool originBottomLeft, int64_t firstScan = 0,
-                 int64_t scans = -1) {
+                 int64_t scans = -1, platform::TColor pattern = platform::kDefaultPattern) {
   platform::TDibDecoder decoder;
   if (!decoder.Load(source.info, source.bits, source.usage, firstScan, scans)) {
     const auto header = PeekHeader(source.info);
@@ -193,20 +193,37 @@ void CopyDibArea(TBitmap& bitmap, const DibSource& source, int64_t x, int64_t y,
     const platform::TDibPixels area =
         JpegArea(source, x, y, width, height, bitmap.Width(), bitmap.Height(), originBottomLeft,
                  header->signedHeight);
-    if (!area.colors.empty()) platform::CopyPixels(bitmap, area, rop);
+    if (!area.colors.empty()) platform::CopyPixels(bitmap, area, rop, pattern);
     return;
   }
   const int64_t top = originBottomLeft && !decoder.TopDown() ? decoder.Height() - y - height : y;
   decoder.ReadAreaInBands(x, top, width, height, bitmap.Width(), bitmap.Height(),
                           [&](const platform::TDibPixels& band, int outTop) {
-                            platform::CopyPixels(bitmap, band, rop, platform::kDefaultPattern,
-                                                 outTop);
+                            platform::CopyPixels(bitmap, band, rop, pattern, outTop);
                           });
 }
 
 double Finite(double value) {
   if (!std::isfinite(value)) throw MalformedRecord("image size out of range");
   return value;
+}
+
+// The area an image covers on the page.
+DevicePath PlacementPath(const ImagePlacement& at) {
+  DevicePath shape;
+  if (at.framed) {
+    const DevicePoint& a = at.topLeft;
+    const DevicePoint& b = at.topRight;
+    const DevicePoint& d = at.bottomLeft;
+    shape.MoveTo(a.x, a.y);
+    shape.LineTo(b.x, b.y);
+    shape.LineTo(b.x + d.x - a.x, b.y + d.y - a.y);
+    shape.LineTo(d.x, d.y);
+    shape.Close();
+  } else {
+    shape.Rectangle(at.x, at.y, at.x + at.width, at.y + at.height);
+  }
+  return shape;
 }
 
 }  // namespace
@@ -257,6 +274,7 @@ void TEMWParser::DrawMaskedPicture(const TBitmap& picture, const Placement& at) 
 // Alone, SRCAND and SRCPAINT change only where the source is not white
 // (or black), and there, over paper, the source is what shows.
 void TEMWParser::ShowThroughStencil(const TBitmap& own, uint32_t rop, const Placement& at) {
+  if (BltNeedsRaster(rop, true) && ComposeBlt(rop, PlacementPath(at), &own, at)) return;
   ShowBitmap(own, at, &own, rop);
 }
 
@@ -305,7 +323,44 @@ void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint3
       ShowThroughStencil(own, rop, at);
     return;
   }
+  if (BltNeedsRaster(rop, true)) {
+    const TBitmap own = made(platform::SRCCOPY);
+    if (ComposeBlt(rop, PlacementPath(at), &own, at)) return;
+  }
   ShowBitmap(made(rop), at);
+}
+
+// --- Operations that combine with the page --------------------------------------------
+
+platform::TColor TEMWParser::PatternColor() const { return ResolvePalette(state_.brushColor); }
+
+// Without a source, DSTINVERT, and PATINVERT with a solid brush of pure
+// colours, are the Difference blend mode exactly; operations that ignore the destination are
+// drawn as images of their result unless a hatched or pattern brush takes
+// part.
+bool TEMWParser::BltNeedsRaster(uint32_t rop, bool hasSource) const {
+  if (compositor_ == nullptr) return false;
+  const bool pattern = platform::RopUsesPattern(rop);
+  if (pattern && state_.nullBrush) return false;
+  if (!platform::RopUsesDestination(rop))
+    return pattern && PatternBrush() &&
+           (hasSource ? platform::RopUsesSource(rop) : rop != platform::PATCOPY);
+  if (hasSource) return true;
+  if (rop == platform::DSTINVERT) return false;
+  if (rop == platform::PATINVERT) return PatternBrush() || !BrushColorsPure();
+  return !platform::RopUsesSource(rop);
+}
+
+bool TEMWParser::ComposeBlt(uint32_t rop, const DevicePath& shape, const TBitmap* source,
+                            const Placement& at) {
+  const FillStyle brush = RawBrush(false);
+  RasterOperation op;
+  op.rop = rop;
+  op.shape = &shape;
+  op.pattern = &brush;
+  op.source = source;
+  op.at = at;
+  return Compose(op);
 }
 
 DevicePath TEMWParser::DestinationPath(int32_t x, int32_t y, int32_t cx, int32_t cy) const {
@@ -348,6 +403,10 @@ void TEMWParser::InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy,
 // and WHITENESS ignore the brush, a null brush paints nothing, and the
 // binary raster operation of pens and brushes plays no part.
 void TEMWParser::PaintWithoutSource(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop) {
+  if (BltNeedsRaster(rop, false)) {
+    FlushPendingMask();
+    if (ComposeBlt(rop, DestinationPath(x, y, cx, cy), nullptr, Placement())) return;
+  }
   if (rop == platform::DSTINVERT || rop == platform::PATINVERT) {
     InvertDestination(x, y, cx, cy, rop);
     return;
@@ -374,7 +433,10 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
     PaintWithoutSource(f.xDest, f.yDest, f.cxDest, f.cyDest, rop);
     return;
   }
-  if (kind == BltKind::kBitBlt && !platform::IsSupportedRop(rop)) return;
+  // Codes our bitmap copies do not carry out are left to the compositor.
+  if (kind == BltKind::kBitBlt && !platform::IsSupportedRop(rop) &&
+      platform::RopUsesDestination(rop) && !BltNeedsRaster(rop, true))
+    return;
   // A mask blt names its source always; without one there is nothing to copy.
   if (kind == BltKind::kMaskBlt && !hasSource) return;
 
@@ -389,7 +451,8 @@ void TEMWParser::DrawBlt(RecordReader& in, BltKind kind) {
     if (size) {
       const auto made = [&](uint32_t through) {
         TBitmap bitmap(size->width, size->height, FormatFor(IsMonochrome(header)));
-        CopyDibArea(bitmap, source, f.xSrc, f.ySrc, f.cxDest, f.cyDest, through, false);
+        CopyDibArea(bitmap, source, f.xSrc, f.ySrc, f.cxDest, f.cyDest, through, false, 0, -1,
+                    PatternColor());
         return bitmap;
       };
       ShowRasterImage(rop, made,
@@ -438,7 +501,7 @@ void TEMWParser::OnStretchBlt(RecordReader& in) {
     CopyDibArea(bitmap, source, xSrc, ySrc, width, height, platform::SRCCOPY, false);
     if (through == platform::SRCCOPY) return bitmap;
     TBitmap combined(size->width, size->height, format);
-    platform::CopyBitmap(combined, bitmap, through);
+    platform::CopyBitmap(combined, bitmap, through, PatternColor());
     return combined;
   };
   ShowRasterImage(f.rop, made,
@@ -492,7 +555,8 @@ void TEMWParser::OnStretchDIBits(RecordReader& in) {
   if (!size) return;
   const auto made = [&](uint32_t through) {
     TBitmap bitmap(size->width, size->height, FormatFor(IsMonochrome(header)));
-    CopyDibArea(bitmap, source, f.xSrc, f.ySrc, f.cxSrc, f.cySrc, through, true);
+    CopyDibArea(bitmap, source, f.xSrc, f.ySrc, f.cxSrc, f.cySrc, through, true, 0, -1,
+                PatternColor());
     if (width < 0) bitmap.MirrorHorizontal();
     if (height < 0) bitmap.MirrorVertical();
     return bitmap;

@@ -87,6 +87,55 @@ uint32_t TEMWParser::Rop2Color(uint32_t color) const {
   }
 }
 
+namespace {
+
+bool PureColor(uint32_t color) {
+  for (int shift : {0, 8, 16}) {
+    const uint32_t channel = (color >> shift) & 0xFF;
+    if (channel != 0 && channel != 0xFF) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TEMWParser::BrushColorsPure() const {
+  const uint32_t bk = ResolvePalette(dc_.Current().bkColor);
+  if (state_.tile) {
+    if (state_.tile->mono)
+      return PureColor(ResolvePalette(dc_.Current().textColor)) && PureColor(bk);
+    return std::all_of(state_.tile->pixels.begin(), state_.tile->pixels.end(), PureColor);
+  }
+  const bool colorPure = PureColor(ResolvePalette(state_.brushColor));
+  if (state_.hatch >= 0 && state_.bkOpaque) return colorPure && PureColor(bk);
+  return colorPure;
+}
+
+// Blend modes stand for XOR (Difference), AND (Multiply) and OR (Screen)
+// exactly where each channel of the colour is 0 or 255; the operations
+// that ignore what lies under them are plain colours, and a pattern brush
+// is drawn only as it is.
+bool TEMWParser::Rop2DrawsExactly(bool brush) const {
+  const bool pattern = brush && PatternBrush();
+  switch (dc_.Current().rop2) {
+    case R2_COPYPEN:
+    case R2_NOP:
+      return true;
+    case R2_BLACK:
+    case R2_WHITE:
+    case R2_NOTCOPYPEN:
+    case R2_NOT:
+      return !pattern;
+    case R2_XORPEN:
+    case R2_MASKPEN:
+    case R2_MERGEPEN:
+      return brush ? BrushColorsPure() : PureColor(ResolvePalette(state_.penColor));
+    default:
+      // Codes outside R2_BLACK .. R2_WHITE are drawn as copies.
+      return dc_.Current().rop2 < R2_BLACK || dc_.Current().rop2 > R2_WHITE;
+  }
+}
+
 void TEMWParser::OnSetRop2(RecordReader& in) {
   dc_.Current().rop2 = in.U32();
   state_.blend = BlendOfRop2(dc_.Current().rop2);

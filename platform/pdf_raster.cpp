@@ -5,7 +5,6 @@
 #include <poppler-page-renderer.h>
 #include <poppler-page.h>
 
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -54,11 +53,19 @@ TBitmap RasterizePdfPage(std::string_view pdf, int width, int height) {
   if (!image.is_valid() || image.width() < width || image.height() < height)
     throw std::runtime_error("The page picture could not be drawn");
 
+  // poppler's rows hold blue first; ours red first.
   TBitmap bitmap(width, height, TPixelFormat::pf24bit);
   const char* bits = image.const_data();
-  for (int y = 0; y < height; ++y)
-    std::memcpy(bitmap.Row(y), bits + static_cast<size_t>(y) * image.bytes_per_row(),
-                static_cast<size_t>(width) * 3);
+  for (int y = 0; y < height; ++y) {
+    const auto* from =
+        reinterpret_cast<const uint8_t*>(bits + static_cast<size_t>(y) * image.bytes_per_row());
+    uint8_t* to = bitmap.Row(y);
+    for (int x = 0; x < width; ++x, from += 3, to += 3) {
+      to[0] = from[2];
+      to[1] = from[1];
+      to[2] = from[0];
+    }
+  }
   return bitmap;
 }
 

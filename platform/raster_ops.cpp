@@ -64,6 +64,35 @@ bool IsSupportedRop(uint32_t rop) {
   return std::find(std::begin(kSupported), std::end(kSupported), rop) != std::end(kSupported);
 }
 
+bool RopUsesPattern(uint32_t rop) {
+  const uint32_t table = TruthTable(rop);
+  return ((table >> 4) ^ table) & 0x0F;
+}
+
+bool RopUsesSource(uint32_t rop) {
+  const uint32_t table = TruthTable(rop);
+  return ((table >> 2) ^ table) & 0x33;
+}
+
+bool RopUsesDestination(uint32_t rop) {
+  const uint32_t table = TruthTable(rop);
+  return ((table >> 1) ^ table) & 0x55;
+}
+
+// A binary code's truth table is its value less one, indexed by pattern
+// (bit 1) and destination (bit 0); the ternary table is indexed by pattern
+// (bit 2), source (bit 1) and destination (bit 0), and ignores the source.
+uint32_t RopOfRop2(uint32_t rop2) {
+  if (rop2 < 1 || rop2 > 16) return 0;
+  const uint32_t binary = rop2 - 1;
+  uint32_t table = 0;
+  for (uint32_t index = 0; index < 8; ++index) {
+    const uint32_t from = ((index >> 2) & 1) << 1 | (index & 1);
+    table |= ((binary >> from) & 1) << index;
+  }
+  return table << 16;
+}
+
 TColor ApplyRop(uint32_t rop, TColor pattern, TColor source, TColor destination) {
   const uint32_t table = TruthTable(rop);
   uint32_t result = 0;

@@ -30,6 +30,16 @@ inline constexpr TColor kDefaultPattern = kWhite;
 // One of the fourteen operations our bitmap copies carry out.
 bool IsSupportedRop(uint32_t rop);
 
+// Which of its three operands a ternary operation's result depends on.
+bool RopUsesPattern(uint32_t rop);
+bool RopUsesSource(uint32_t rop);
+bool RopUsesDestination(uint32_t rop);
+
+// The ternary operation that does what binary raster operation `rop2`
+// (R2_BLACK 1 .. R2_WHITE 16) does with the pen or brush as the pattern;
+// 0 for a code outside that range.
+uint32_t RopOfRop2(uint32_t rop2);
+
 // The operation's result for one pixel: each bit of the result is the
 // operation's truth table (the code's third byte) applied to the bits of the
 // pattern, source and destination.

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "emf2pdf/raster_compositor.h"
+#include "platform/pdf_raster.h"
 #include "support/emf_convert_support.h"
 #include "support/gdi_fidelity.h"
 #include "support/gdi_pages.h"
@@ -20,6 +22,8 @@ constexpr double kMinInk = 0.95;
 
 TEST(GdiFidelity, pagesMatchGdisDrawing) {
   if (!graphics_test::ToolAvailable("pdftoppm")) GTEST_SKIP() << "pdftoppm missing";
+  // As the desktop program converts: raster operations combined in a raster.
+  const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
   for (const auto& page : gdi_test::GdiPages()) {
     const std::string reference =
         std::string(TALLOWCRAFT_SOURCE_DIR) + "/tests/references/gdi/" + page.name + ".png";

@@ -69,8 +69,10 @@ TEST(PngPages, haveTheJpegPagesSizeDensityAndPicture) {
   TempFolder temp;
   const auto pages = testing_support::WriteTwoDistinctPages(temp.path());
   const app::RasterResolution resolution{150, 150, "test"};
-  const auto png = app::WritePngPages(emf2pdf::WholeFilePages(pages), temp.file("scan.pdf"), resolution);
-  const auto jpeg = app::WriteJpegPages(emf2pdf::WholeFilePages(pages), temp.file("scan.jpg"), resolution);
+  const auto png =
+      app::WritePngPages(emf2pdf::WholeFilePages(pages), temp.file("scan.pdf"), resolution);
+  const auto jpeg =
+      app::WriteJpegPages(emf2pdf::WholeFilePages(pages), temp.file("scan.jpg"), resolution);
   ASSERT_EQ(png.written,
             (std::vector<std::string>{temp.file("scan1.png"), temp.file("scan2.png")}));
   // The first page is black on its left half, the second on its bottom half.
@@ -110,6 +112,31 @@ std::vector<std::string> TiffPages(const std::string& file) {
     at = next;
   }
   return pages;
+}
+
+// Colours keep their channels: a red page is red in the JPEG and PNG pages
+// (the rasterizer's rows are blue first).
+TEST(PictureOutputs, redStaysRed) {
+  TempFolder temp;
+  const std::string page = temp.file("red.emf");
+  emfbuild::EmfBuilder(200, 100)
+      .createBrushIndirect(1, 0, 0x0000FF)
+      .selectObject(1)
+      .rectangle({0, 0, 200, 100})
+      .writeFile(page);
+  const app::RasterResolution resolution{48, 48, "test"};
+  const auto png = app::WritePngPages({page}, temp.file("red.png"), resolution);
+  const auto jpeg = app::WriteJpegPages({page}, temp.file("red.jpg"), resolution);
+  const auto pngPixels = DecodePng(ReadFile(png.written.front()));
+  const platform::TBitmap jpegPixels = pdf::DecodeJpeg(ReadFile(jpeg.written.front()));
+  const int width = jpegPixels.Width();
+  const int height = jpegPixels.Height();
+  ASSERT_EQ(pngPixels.size(), size_t(width) * height);
+  for (const platform::TColor color : {pngPixels[size_t(height / 2) * width + width / 2],
+                                       jpegPixels.Pixel(width / 2, height / 2)}) {
+    EXPECT_GT(platform::ColorRed(color), 240);
+    EXPECT_LT(platform::ColorBlue(color), 16);
+  }
 }
 
 // One file of every page for each colour setting: the resolution and the

@@ -450,6 +450,7 @@ std::vector<GdiPage> GdiPages() {
       {"path-left-open", PathLeftOpen()},
   };
   AppendTextPages(pages);
+  for (GdiPage& page : RasterOperationPages()) pages.push_back(std::move(page));
   return pages;
 }
 

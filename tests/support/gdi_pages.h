@@ -21,5 +21,7 @@ struct GdiPage {
 std::vector<GdiPage> GdiPages();
 // The text pages (gdi_pages_text.cpp), appended to GdiPages().
 void AppendTextPages(std::vector<GdiPage>& pages);
+// The pages of raster operations that combine with the page (gdi_pages_raster_ops.cpp).
+std::vector<GdiPage> RasterOperationPages();
 
 }  // namespace gdi_test

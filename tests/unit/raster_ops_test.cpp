@@ -115,5 +115,49 @@ TEST(Bitmap, refusesSizesWithoutPixelsOrBeyondTheCap) {
   EXPECT_THROW(TBitmap(0, 1, TPixelFormat::pf24bit), std::length_error);
 }
 
+// Each binary code is the ternary code of the same truth table over the
+// pattern and destination, whatever the source; the operands a code uses
+// follow from its table.
+TEST(RasterOps, binaryCodesBecomeTernaryCodesAndCodesKnowTheirOperands) {
+  const TColor pen = MakeColor(0x40, 0xA0, 0xE0), under = MakeColor(0xC8, 0x96, 0x32);
+  auto p = [&](int bit) { return bit ? pen : ~pen & 0xFFFFFF; };
+  struct Case {
+    uint32_t rop2;
+    TColor expected;
+  };
+  const Case kCases[] = {
+      {1, kBlack},
+      {2, ~(pen | under) & 0xFFFFFF},   // R2_NOTMERGEPEN
+      {3, ~pen & under},                // R2_MASKNOTPEN
+      {5, pen & ~under & 0xFFFFFF},     // R2_MASKPENNOT
+      {6, ~under & 0xFFFFFF},           // R2_NOT
+      {7, pen ^ under},                 // R2_XORPEN
+      {10, ~(pen ^ under) & 0xFFFFFF},  // R2_NOTXORPEN
+      {11, under},                      // R2_NOP
+      {12, (~pen & 0xFFFFFF) | under},  // R2_MERGENOTPEN
+      {13, p(1)},                       // R2_COPYPEN
+      {14, pen | (~under & 0xFFFFFF)},  // R2_MERGEPENNOT
+      {16, kWhite},
+  };
+  for (const Case& c : kCases) {
+    const uint32_t rop = RopOfRop2(c.rop2);
+    for (TColor source : {kBlack, kRed, kWhite})
+      EXPECT_EQ(ApplyRop(rop, pen, source, under), c.expected) << c.rop2;
+    EXPECT_FALSE(RopUsesSource(rop)) << c.rop2;
+  }
+  EXPECT_EQ(RopOfRop2(0), 0u);
+  EXPECT_EQ(RopOfRop2(17), 0u);
+  EXPECT_EQ(RopOfRop2(13) >> 16, PATCOPY >> 16);
+  EXPECT_EQ(RopOfRop2(6) >> 16, DSTINVERT >> 16);
+
+  EXPECT_TRUE(RopUsesSource(SRCCOPY) && !RopUsesPattern(SRCCOPY) && !RopUsesDestination(SRCCOPY));
+  EXPECT_TRUE(RopUsesPattern(MERGECOPY) && RopUsesSource(MERGECOPY));
+  EXPECT_FALSE(RopUsesDestination(MERGECOPY));
+  EXPECT_TRUE(RopUsesDestination(SRCAND) && !RopUsesPattern(SRCAND));
+  EXPECT_TRUE(RopUsesDestination(PATINVERT) && !RopUsesSource(PATINVERT));
+  EXPECT_FALSE(RopUsesPattern(BLACKNESS) || RopUsesSource(BLACKNESS) ||
+               RopUsesDestination(BLACKNESS));
+}
+
 }  // namespace
 }  // namespace platform

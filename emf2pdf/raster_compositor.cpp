@@ -1,0 +1,334 @@
+// Raster operations that combine with the page: the area's destination is
+// the page so far, drawn again from the display list through our PDF writer
+// and the rasterizer; the result replaces only the pixels it changes.
+#include "emf2pdf/raster_compositor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string_view>
+
+#include "emf2pdf/display_list.h"
+#include "emf2pdf/emf_records.h"
+#include "emf2pdf/pdf_page_device.h"
+#include "emf2pdf/scratch_file.h"
+#include "pdf/document.h"
+#include "pdf/metafile_player.h"
+#include "pdf/page.h"
+#include "platform/file_bytes.h"
+#include "platform/raster_ops.h"
+
+namespace emf2pdf {
+
+namespace {
+
+using platform::TBitmap;
+using platform::TColor;
+
+const PageRasterizer* installed = nullptr;
+
+constexpr double kMostDotsPerInch = 300;
+// The one-page PDF of an area holds the page so far, whose images are held
+// to the page's budget.
+constexpr uint64_t kLargestAreaPdf = uint64_t{2} << 30;
+
+// Plays drawing calls onto the form a page makes for them.
+class CallPlayer final : public pdf::TPDFMetafilePlayer {
+ public:
+  CallPlayer(const std::function<void(DrawingDevice&)>& draw, double width, double height)
+      : draw_(draw), width_(width), height_(height) {}
+  Extent Load(pdf::TPDFPage& form) override {
+    form_ = &form;
+    return {width_, height_};
+  }
+  void Play() override {
+    PdfPageDevice device(*form_);
+    draw_(device);
+  }
+
+ private:
+  const std::function<void(DrawingDevice&)>& draw_;
+  double width_, height_;
+  pdf::TPDFPage* form_ = nullptr;
+};
+
+int Modulo(int64_t value, int side) {
+  const int64_t m = value % side;
+  return static_cast<int>(m < 0 ? m + side : m);
+}
+
+// GDI's 8 x 8 hatch cells, y downwards.
+bool HatchCovers(int hatch, int x, int y) {
+  const bool horizontal = hatch == emr::HS_HORIZONTAL || hatch == emr::HS_CROSS;
+  const bool vertical = hatch == emr::HS_VERTICAL || hatch == emr::HS_CROSS;
+  const bool forward = hatch == emr::HS_FDIAGONAL || hatch > emr::HS_CROSS;
+  const bool backward = hatch == emr::HS_BDIAGONAL || hatch > emr::HS_CROSS;
+  return (horizontal && y == 3) || (vertical && x == 4) || (forward && x == y) ||
+         (backward && x + y == 7);
+}
+
+// The pattern's colour at a point of the page; none in the gaps of a hatch
+// without background.
+std::optional<TColor> PatternAt(const FillStyle* fill, double x, double y) {
+  if (fill == nullptr) return platform::kBlack;
+  if (fill->pattern == nullptr) return fill->color & 0xFFFFFF;
+  const FillPattern& pattern = *fill->pattern;
+  const int64_t dx =
+      static_cast<int64_t>(std::floor((x - fill->patternOrigin.x) / fill->patternUnitX));
+  const int64_t dy =
+      static_cast<int64_t>(std::floor((y - fill->patternOrigin.y) / fill->patternUnitY));
+  if (pattern.hatch >= 0) {
+    if (HatchCovers(pattern.hatch, Modulo(dx, 8), Modulo(dy, 8))) return pattern.color & 0xFFFFFF;
+    if (pattern.background) return *pattern.background & 0xFFFFFF;
+    return std::nullopt;
+  }
+  const BrushTile& tile = *pattern.tile;
+  const uint32_t value = tile.pixels[static_cast<size_t>(Modulo(dy, tile.height)) * tile.width +
+                                     Modulo(dx, tile.width)];
+  if (tile.mono) return (value ? pattern.bkColor : pattern.textColor) & 0xFFFFFF;
+  return value & 0xFFFFFF;
+}
+
+// The source's pixel under a point of the page, stretched over its
+// placement; none outside it.
+std::optional<TColor> SourceAt(const RasterOperation& op, double x, double y) {
+  const ImagePlacement& at = op.at;
+  double u = 0, v = 0;
+  if (at.framed) {
+    const double ax = at.topRight.x - at.topLeft.x, ay = at.topRight.y - at.topLeft.y;
+    const double bx = at.bottomLeft.x - at.topLeft.x, by = at.bottomLeft.y - at.topLeft.y;
+    const double det = ax * by - ay * bx;
+    if (det == 0) return std::nullopt;
+    const double px = x - at.topLeft.x, py = y - at.topLeft.y;
+    u = (px * by - py * bx) / det;
+    v = (ax * py - ay * px) / det;
+  } else {
+    if (at.width == 0 || at.height == 0) return std::nullopt;
+    u = (x - at.x) / at.width;
+    v = (y - at.y) / at.height;
+  }
+  if (!(u >= 0 && u < 1 && v >= 0 && v < 1)) return std::nullopt;
+  const TBitmap& source = *op.source;
+  const int sx = std::min(source.Width() - 1, static_cast<int>(u * source.Width()));
+  const int sy = std::min(source.Height() - 1, static_cast<int>(v * source.Height()));
+  return source.Pixel(sx, sy);
+}
+
+// The operation's shape in black under the clip: its coverage.
+void DrawShape(const RasterOperation& op, const ClipState& clip, DrawingDevice& device) {
+  StrokeStyle pen;
+  if (op.outline) pen = *op.outline;
+  pen.color = 0;
+  pen.blend = Blend::kCopy;
+  device.Begin(pen);
+  device.SetClip(clip);
+  if (op.outline) {
+    device.DrawPath(*op.shape, nullptr, &pen);
+  } else {
+    FillStyle black;
+    black.evenOdd = op.evenOdd;
+    device.DrawPath(*op.shape, &black, nullptr);
+  }
+  device.End();
+}
+
+// A pixel is the shape's where the rasterizer paints half of it; a thin
+// line's pixels are painted less, as it falls between two rows or columns,
+// so for outlines a quarter counts.
+bool Covered(TColor coverage, bool outline) {
+  return platform::ColorRed(coverage) < (outline ? 192 : 128);
+}
+
+}  // namespace
+
+const PageRasterizer* InstalledPageRasterizer() { return installed; }
+
+UsePageRasterizer::UsePageRasterizer(PageRasterizer rasterizer)
+    : previous_(installed), own_(std::move(rasterizer)) {
+  installed = &own_;
+}
+
+UsePageRasterizer::~UsePageRasterizer() { installed = previous_; }
+
+double CompositorScale(int resolution, double devicePixel) {
+  const double perInch = resolution > 0 ? resolution : 72;
+  const double scale = devicePixel > 0 ? 1 / devicePixel : 1;
+  return std::min(scale, kMostDotsPerInch / perInch);
+}
+
+TBitmap RasterCompositor::Render(const Area& area,
+                                 const std::function<void(DrawingDevice&)>& draw) const {
+  ScratchFile scratch;
+  pdf::TPDFDocument document;
+  document.SetFileName(scratch.path());
+  document.SetResolution(settings_.resolution);
+  document.SetVersion(settings_.version);
+  document.BeginDoc();
+  try {
+    pdf::TPDFPage& page = document.CurrentPage();
+    // One point of the page per raster pixel.
+    const double f = page.Factor();
+    page.SetWidth(area.width * f);
+    page.SetHeight(area.height * f);
+    CallPlayer player(draw, settings_.extentWidth, settings_.extentHeight);
+    const double scale = settings_.scale * f;
+    page.PlayMetaFile(player, -area.left * f, -area.top * f, scale, scale);
+    document.EndDoc();
+  } catch (...) {
+    if (document.Active()) document.Abort();
+    throw;
+  }
+  const auto bytes = platform::ReadWholeFile(scratch.path(), kLargestAreaPdf);
+  return rasterizer_(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                     area.width, area.height);
+}
+
+namespace {
+
+using Area = RasterCompositor::Area;
+
+Area Union(const Area& a, const Area& b) {
+  const int left = std::min(a.left, b.left), top = std::min(a.top, b.top);
+  const int right = std::max(a.left + a.width, b.left + b.width);
+  const int bottom = std::max(a.top + a.height, b.top + b.height);
+  return {left, top, right - left, bottom - top};
+}
+
+int64_t PixelsOf(const Area& a) { return int64_t{a.width} * a.height; }
+
+// A held image grows to take in the next operation unless most of the
+// union would be neither: one image of neighbouring areas compresses to
+// less than an image (and a stencil) each, a sparse one to more.
+bool WorthJoining(const Area& held, const Area& next) {
+  const int64_t joined = PixelsOf(Union(held, next));
+  return joined <= 2 * (PixelsOf(held) + PixelsOf(next)) &&
+         joined <= platform::TBitmap::kMaxPixels / 4;
+}
+
+bool Inside(const Area& inner, const Area& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top &&
+         inner.left + inner.width <= outer.left + outer.width &&
+         inner.top + inner.height <= outer.top + outer.height;
+}
+
+// `from`'s pixels into `to`, where `to` covers `toArea` and `from` `fromArea`.
+void CopyInto(TBitmap& to, const Area& toArea, const TBitmap& from, const Area& fromArea) {
+  for (int y = 0; y < fromArea.height; ++y) {
+    const uint8_t* source = from.Row(y);
+    uint8_t* target = to.Row(fromArea.top - toArea.top + y) + (fromArea.left - toArea.left) * 3;
+    std::copy(source, source + fromArea.width * 3, target);
+  }
+}
+
+}  // namespace
+
+RasterCompositor::RasterCompositor(DisplayListDevice& page, const PageRasterizer& rasterizer,
+                                   const CompositorSettings& settings)
+    : page_(page), rasterizer_(rasterizer), settings_(settings) {
+  page_.SetBeforeDrawing([this] { Flush(); });
+}
+
+RasterCompositor::~RasterCompositor() { page_.SetBeforeDrawing(nullptr); }
+
+void RasterCompositor::Extend(const Area& area) {
+  if (held_.width > 0 && Inside(area, held_)) return;
+  const Area joined = held_.width > 0 ? Union(held_, area) : area;
+  const double k = settings_.scale;
+  // Only the drawings that reach into the area are drawn again.
+  const PageBox within{joined.left / k, joined.top / k, (joined.left + joined.width) / k,
+                       (joined.top + joined.height) / k};
+  TBitmap under = Render(joined, [&](DrawingDevice& d) { page_.Replay(d, &within); });
+  TBitmap made = under;
+  if (held_.width > 0) CopyInto(made, joined, made_, held_);
+  held_ = joined;
+  under_ = std::move(under);
+  made_ = std::move(made);
+}
+
+void RasterCompositor::Flush() {
+  if (held_.width == 0 || flushing_) return;
+  TBitmap stencil(held_.width, held_.height, platform::TPixelFormat::pf1bit);
+  stencil.Fill(platform::kWhite);
+  bool changes = false;
+  for (int y = 0; y < held_.height; ++y)
+    for (int x = 0; x < held_.width; ++x) {
+      if (made_.Pixel(x, y) == under_.Pixel(x, y)) {
+        made_.SetPixel(x, y, platform::kBlack);  // hidden: the plainest to compress
+        continue;
+      }
+      stencil.SetPixel(x, y, platform::kBlack);
+      changes = true;
+    }
+  const Area area = held_;
+  held_ = Area();
+  if (!changes) return;
+  const double k = settings_.scale;
+  DeviceImage image;
+  image.pixels = &made_;
+  image.stencil = &stencil;
+  image.stencilHides = 0xFFFFFF;
+  ImagePlacement at;
+  at.x = area.left / k;
+  at.y = area.top / k;
+  at.width = area.width / k;
+  at.height = area.height / k;
+  // Each operation was held to the clip of its time: the image is drawn
+  // under no clip, then the clip in force comes back.
+  flushing_ = true;
+  const ClipState clip = page_.Clip();
+  ClipState whole;
+  whole.serial = wholeClipSerial_--;
+  page_.SetClip(whole);
+  page_.DrawImage(image, at);
+  page_.SetClip(clip);
+  flushing_ = false;
+}
+
+bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, PictureBudget& budget) {
+  const double k = settings_.scale;
+  const PageBox box = BoundsOf(*op.shape);
+  // A pen reaches past the path by up to its miter; a pixel more for the
+  // rasterizer's rounding.
+  const double reach = (op.outline ? op.outline->width * 5 : 0) + 1;
+  const double left = std::max(0.0, std::floor((box.left - reach) * k));
+  const double top = std::max(0.0, std::floor((box.top - reach) * k));
+  const double right =
+      std::min(std::ceil(settings_.extentWidth * k), std::ceil((box.right + reach) * k));
+  const double bottom =
+      std::min(std::ceil(settings_.extentHeight * k), std::ceil((box.bottom + reach) * k));
+  if (!(right > left && bottom > top)) return true;  // nothing of it on the page
+  const Area area{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                  static_cast<int>(bottom - top)};
+  if (held_.width > 0 && !WorthJoining(held_, area)) Flush();
+  // The page's budget pays for the pixels the held image grows by.
+  const int64_t grows =
+      held_.width > 0 ? PixelsOf(Union(held_, area)) - PixelsOf(held_) : PixelsOf(area);
+  if (grows > 0) {
+    const int rows = static_cast<int>((grows + area.width - 1) / area.width);
+    const auto size = budget.Take(area.width, rows);
+    if (!size || size->width != area.width || size->height != rows) return false;
+  }
+
+  Extend(area);
+  const ClipState clip = page_.Clip();
+  const TBitmap coverage = Render(area, [&](DrawingDevice& d) { DrawShape(op, clip, d); });
+  for (int y = 0; y < area.height; ++y) {
+    const double pageY = (area.top + y + 0.5) / k;
+    const int heldY = area.top - held_.top + y;
+    for (int x = 0; x < area.width; ++x) {
+      if (!Covered(coverage.Pixel(x, y), op.outline != nullptr)) continue;
+      const double pageX = (area.left + x + 0.5) / k;
+      const std::optional<TColor> pattern = PatternAt(op.pattern, pageX, pageY);
+      if (!pattern) continue;
+      std::optional<TColor> source = platform::kBlack;
+      if (op.source) source = SourceAt(op, pageX, pageY);
+      if (!source) continue;
+      const int heldX = area.left - held_.left + x;
+      const TColor under = made_.Pixel(heldX, heldY);
+      made_.SetPixel(heldX, heldY, platform::ApplyRop(op.rop, *pattern, *source, under));
+    }
+  }
+  return true;
+}
+
+}  // namespace emf2pdf

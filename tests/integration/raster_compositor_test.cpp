@@ -1,0 +1,109 @@
+// Raster operations combined with the page in a raster: exact colours, an
+// image through a stencil (no soft mask), text left as text, and the
+// silent program handing such jobs to the desktop program.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "emf2pdf/raster_compositor.h"
+#include "platform/pdf_raster.h"
+#include "support/emf_convert_support.h"
+#include "support/graphics_test_support.h"
+#include "support/image_tools.h"
+#include "support/silent_job.h"
+
+namespace {
+
+using emfbuild::EmfBuilder;
+using emfbuild::Rgb;
+using testing_support::SilentJob;
+
+constexpr uint32_t kNullPen = 0x80000008;
+constexpr uint32_t kBrush = Rgb(64, 160, 90);
+
+// EMR_EXTTEXTOUTW of `text` at `at`, 10 units per character.
+void Text(EmfBuilder& b, emfbuild::Point at, const std::u16string& text) {
+  std::vector<uint8_t> p;
+  emfbuild::PutRect(p, {0, 0, -1, -1});
+  for (uint32_t v : {1u, 0u, 0u}) emfbuild::PutU32(p, v);
+  emfbuild::PutI32(p, at.x);
+  emfbuild::PutI32(p, at.y);
+  const auto n = static_cast<uint32_t>(text.size());
+  const uint32_t padded = (2 * n + 3) & ~3u;
+  for (uint32_t v : {n, 76u, 0u}) emfbuild::PutU32(p, v);
+  emfbuild::PutRect(p, {0, 0, -1, -1});
+  emfbuild::PutU32(p, 76 + padded);
+  for (char16_t u : text) emfbuild::PutU16(p, u);
+  p.resize(p.size() + padded - 2 * n, 0);
+  for (uint32_t i = 0; i < n; ++i) emfbuild::PutI32(p, 10);
+  b.record(84, p);
+}
+
+// Red ground with a line of text, then an XOR fill of a mixed colour over
+// the lower half of the page and part of the text.
+EmfBuilder XorOverText() {
+  EmfBuilder b(400, 400);
+  b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(255, 0, 0)).selectObject(1);
+  b.rectangle({0, 0, 401, 401});
+  b.extCreateFontIndirectW(2, 24, u"DejaVu Sans").selectObject(2);
+  Text(b, {20, 180}, u"Raster keeps text");
+  b.createBrushIndirect(3, 0, kBrush).selectObject(3);
+  std::vector<uint8_t> xorPen;
+  emfbuild::PutU32(xorPen, 7);
+  b.record(20, xorPen);  // EMR_SETROP2 R2_XORPEN
+  b.rectangle({0, 190, 401, 401});
+  return b;
+}
+
+// Within a step of rounding, channel by channel.
+bool Near(uint32_t a, uint32_t b) {
+  for (int shift : {0, 8, 16})
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 2)
+      return false;
+  return true;
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+std::string Qdf(const std::string& pdf) {
+  return testing_support::CommandOutput("qpdf --qdf --object-streams=disable '" + pdf +
+                                        "' - 2>/dev/null")
+      .value_or("");
+}
+
+TEST(RasterCompositor, xorOfAMixedColourIsExactAndDrawnAsAStencilledImage) {
+  ASSERT_TRUE(graphics_test::ToolAvailable("qpdf"));
+  const auto without = emw_test::ConvertPicture(XorOverText());
+  ASSERT_TRUE(without->ok);
+  EXPECT_EQ(Count(Qdf(without->pdf), "/Subtype /Image"), 0u);  // blend modes alone
+
+  const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
+  const auto with = emw_test::ConvertPicture(XorOverText());
+  ASSERT_TRUE(with->ok);
+  EXPECT_TRUE(Near(emw_test::PictureColorAt(with->pdf, 300, 300), Rgb(255, 0, 0) ^ kBrush));
+  EXPECT_EQ(emw_test::PictureColorAt(with->pdf, 300, 100), Rgb(255, 0, 0));
+  const std::string qdf = Qdf(with->pdf);
+  EXPECT_EQ(Count(qdf, "/ImageMask true"), 1u);
+  EXPECT_EQ(Count(qdf, "/SMask"), 0u);
+  const auto text = testing_support::CommandOutput("pdftotext '" + with->pdf + "' -");
+  ASSERT_TRUE(text);
+  EXPECT_NE(text->find("Raster keeps text"), std::string::npos) << *text;
+}
+
+TEST(RasterCompositor, silentProgramHandsSuchJobsToTheDesktopProgram) {
+  SilentJob job;
+  XorOverText().writeFile(job.folder().file("page.emf"));
+  job.WritePages({job.folder().file("page.emf")});
+  const std::string pdf = job.folder().file("out.pdf");
+  job.WriteSettings(std::string(SilentJob::kMainKeyLine) +
+                    "\"Silent\"=dword:00000001\n\"OutputFileName\"=\"" + pdf + "\"\n");
+  const auto result = job.Run();
+  ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+  EXPECT_EQ(Count(Qdf(pdf), "/ImageMask true"), 1u);
+}
+
+}  // namespace
