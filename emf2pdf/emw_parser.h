@@ -421,6 +421,8 @@ class TEMWParser {
   std::vector<XForm> transformStack_;
   DevicePath path_;  // being built: see the path construction above
   std::optional<PendingMask> pendingMask_;
+  // The last bitmap operation was composited (ShowRasterImage).
+  bool compositingBlts_ = false;
   PictureBudget pictureBudget_{emf_.Name()};
   uint64_t clipSerials_ = 0;  // the last serial given to a clip
   static constexpr size_t kClipUnionElements = size_t{1} << 22;

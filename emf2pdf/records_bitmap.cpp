@@ -306,6 +306,14 @@ TEMWParser::Placement TEMWParser::DestinationPlacement(const RectL& bounds, doub
 
 void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint32_t)>& made,
                                  const Placement& at) {
+  // Once a step of a sequence was composited the steps after it are too:
+  // the mask idioms below would draw the steps before them once more.
+  if (compositingBlts_ && BltNeedsRaster(rop, true)) {
+    FlushPendingMask();
+    const TBitmap own = made(platform::SRCCOPY);
+    if (ComposeBlt(rop, PlacementPath(at), &own, at)) return;
+  }
+  compositingBlts_ = false;
   const bool maskRop = rop == platform::SRCAND || rop == platform::SRCPAINT;
   if (pendingMask_ && (maskRop || rop == platform::SRCINVERT)) {
     const TBitmap picture = made(platform::SRCCOPY);
@@ -325,7 +333,8 @@ void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint3
   }
   if (BltNeedsRaster(rop, true)) {
     const TBitmap own = made(platform::SRCCOPY);
-    if (ComposeBlt(rop, PlacementPath(at), &own, at)) return;
+    compositingBlts_ = ComposeBlt(rop, PlacementPath(at), &own, at);
+    if (compositingBlts_) return;
   }
   ShowBitmap(made(rop), at);
 }

@@ -94,6 +94,26 @@ TEST(RasterCompositor, xorOfAMixedColourIsExactAndDrawnAsAStencilledImage) {
   EXPECT_NE(text->find("Raster keeps text"), std::string::npos) << *text;
 }
 
+// The transparent blit of old programs (XOR the picture, AND its mono mask,
+// XOR the picture again) over red: the picture where the mask is black, the
+// red ground untouched where it is white, once its first step is composited.
+TEST(RasterCompositor, xorAndXorSequenceLeavesTheGroundWhereTheMaskIsWhite) {
+  EmfBuilder b(200, 100);
+  b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(255, 0, 0)).selectObject(1);
+  b.rectangle({0, 0, 201, 101});
+  const emfbuild::Dib picture = emfbuild::Dib24(2, 1, {Rgb(0, 0, 255), Rgb(0, 255, 0)});
+  const emfbuild::Dib mask = emfbuild::Dib1(2, 1, {false, true}, Rgb(0, 0, 0), Rgb(255, 255, 255));
+  const emfbuild::Rect bounds{20, 20, 179, 79};
+  b.stretchDIBits(bounds, {20, 20}, 160, 60, {0, 0}, 2, 1, 0x00660046, picture);
+  b.stretchDIBits(bounds, {20, 20}, 160, 60, {0, 0}, 2, 1, 0x008800C6, mask);
+  b.stretchDIBits(bounds, {20, 20}, 160, 60, {0, 0}, 2, 1, 0x00660046, picture);
+  const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
+  const auto converted = emw_test::ConvertPicture(b);
+  ASSERT_TRUE(converted->ok);
+  EXPECT_TRUE(Near(emw_test::PictureColorAt(converted->pdf, 60, 50, 200, 100), Rgb(0, 0, 255)));
+  EXPECT_TRUE(Near(emw_test::PictureColorAt(converted->pdf, 140, 50, 200, 100), Rgb(255, 0, 0)));
+}
+
 TEST(RasterCompositor, silentProgramHandsSuchJobsToTheDesktopProgram) {
   SilentJob job;
   XorOverText().writeFile(job.folder().file("page.emf"));
