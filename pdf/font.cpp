@@ -124,13 +124,15 @@ std::string TPDFFont::TryBuildProgram(Build build) {
 
 int64_t TPDFFont::WriteFontFile(TPDFDocument& document, const std::string& program) {
   if (program.empty()) return 0;
-  std::string data = Deflate(program, kFontProgramDeflateLevel);
   int64_t number = 0;
   document.BeginObject(number);
-  document.WriteLine("/Filter /FlateDecode /Length " +
-                     IntToStr(document.StreamLength(data.size())) + " /Length1 " +
-                     IntToStr(static_cast<int64_t>(program.size())));
-  document.WriteStream(std::move(data), number);
+  const int64_t plainSize = static_cast<int64_t>(program.size());
+  document.WriteStreamLater([program] { return Deflate(program, kFontProgramDeflateLevel); },
+                            [plainSize](int64_t length) {
+                              return "/Filter /FlateDecode /Length " + IntToStr(length) +
+                                     " /Length1 " + IntToStr(plainSize) + "\r\n";
+                            },
+                            number, program.size());
   return number;
 }
 
@@ -248,12 +250,12 @@ std::string TPDFFont::SingleByteToUnicode() const {
 }
 
 int64_t TPDFFont::WriteToUnicode(TPDFDocument& document, const std::string& cmapText) {
-  std::string cmap = Deflate(cmapText);
   int64_t number = 0;
   document.BeginObject(number);
-  document.WriteLine("/Filter /FlateDecode /Length " +
-                     IntToStr(document.StreamLength(cmap.size())));
-  document.WriteStream(std::move(cmap), number);
+  document.WriteStreamLater(
+      [cmapText] { return Deflate(cmapText); },
+      [](int64_t length) { return "/Filter /FlateDecode /Length " + IntToStr(length) + "\r\n"; },
+      number, cmapText.size());
   return number;
 }
 
