@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/jpeg_output.h"
 #include "emf2pdf/emf2pdf_converter.h"
 #include "support/emf_convert_support.h"
 #include "support/graphics_test_support.h"
+#include "support/hive_fixture.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -111,6 +114,52 @@ TEST(WorkPool, pdfFromThePoolEqualsTheOneThreadFile_plainAndEncrypted) {
     ConvertVaried(folder.file("p3.pdf"), three, true, keyLength);
     EXPECT_TRUE(Decrypted(folder.file("p3.pdf")) == Decrypted(folder.file("p1.pdf")));
   }
+}
+
+// Picture outputs: pages drawn and encoded on the pool come out as a
+// single thread makes them, each in its own place.
+TEST(WorkPool, picturePagesFromThePoolEqualTheOneThreadFiles) {
+  testing_support::TempFolder folder;
+  const std::string corpus = std::string(TALLOWCRAFT_CORPUS_DIR) + "/emf/";
+  const std::vector<std::string> pages = {
+      corpus + "hughbe-emfreader/LibreOffice_TestDrawString.emf",
+      corpus + "hughbe-emfreader/LibreOffice_TextureBrush.emf", corpus + "degformer/image4.emf",
+      corpus + "hughbe-emfreader/LibreOffice_TestDrawLine.emf"};
+  const auto convert = [&](const std::string& output, int threads,
+                           const std::vector<std::string>& inputs) {
+    std::vector<std::string> arguments{"convert"};
+    arguments.insert(arguments.end(), inputs.begin(), inputs.end());
+    arguments.insert(arguments.end(), {"-o", folder.file(output)});
+    return testing_support::RunProgram(TALLOWCRAFT_BIN, arguments,
+                                       {"TALLOWCRAFT_THREADS=" + std::to_string(threads)});
+  };
+  for (const std::string kind : {"png", "tif"}) {
+    ASSERT_EQ(convert("one." + kind, 1, pages).exitStatus, 0);
+    ASSERT_EQ(convert("three." + kind, 3, pages).exitStatus, 0);
+    const int files = kind == "png" ? 4 : 1;
+    for (int page = 1; page <= files; ++page) {
+      const std::string number = files > 1 ? std::to_string(page) : "";
+      const std::string single =
+          testing_support::ReadFile(folder.file("one" + number + "." + kind));
+      EXPECT_GT(single.size(), 100u);
+      EXPECT_TRUE(testing_support::ReadFile(folder.file("three" + number + "." + kind)) == single)
+          << kind << " page " << page;
+    }
+  }
+  // Drawn in this process's pool: the broken page's fault is reported once
+  // the pages before it are done, and nothing is left.
+  testing_support::WriteFile(folder.file("broken.emf"), std::string(200, 'x'));
+  std::vector<std::string> withBroken = pages;
+  withBroken.insert(withBroken.begin() + 2, folder.file("broken.emf"));
+  try {
+    app::WriteJpegPages(emf2pdf::WholeFilePages(withBroken), folder.file("failed.jpg"),
+                        {96, 96, "test"});
+    ADD_FAILURE() << "a job with a broken page succeeded";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("failed3.jpg (page 3 of 5)"), std::string::npos)
+        << error.what();
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.file("failed1.jpg")));
 }
 
 }  // namespace
