@@ -219,21 +219,21 @@ void TPDFDocument::WriteStream(std::string data, int64_t objectNumber) {
 
 void TPDFDocument::WriteStreamLater(std::function<std::string()> encode,
                                     std::function<std::string(int64_t)> lengthLines,
-                                    int64_t objectNumber, size_t inputBytes) {
+                                    int64_t objectNumber, size_t inputBytes, bool lineEnd) {
   if (!ordered_) throw TPDFException(msg::kNotActivated);
   // The work holds its own copy of the key: it may outlive the document.
   auto make = [encode = std::move(encode), lengthLines = std::move(lengthLines), key = fileKey_,
-               objectNumber] {
+               objectNumber, lineEnd] {
     std::string data = encode();
     EncryptStream(key, data, objectNumber);
     std::string rest = lengthLines(static_cast<int64_t>(data.size()));
     rest.reserve(rest.size() + data.size() + 40);
     rest += ">>\r\nstream\r\n";
     rest += data;
-    rest += "\r\nendstream\r\nendobj\r\n";
+    rest += lineEnd ? "\r\nendstream\r\nendobj\r\n" : "endstream\r\nendobj\r\n";
     return rest;
   };
-  ordered_->append(pool_->Submit(std::move(make)), inputBytes);
+  ordered_->append(Pool().Submit(std::move(make)), inputBytes);
 }
 
 void TPDFDocument::WriteDeflatedStreamLater(std::string data, bool deflate, int level,
@@ -253,6 +253,11 @@ void TPDFDocument::WriteDeflatedStreamLater(std::string data, bool deflate, int 
 void TPDFDocument::SetWorkPool(platform::WorkPool& pool) {
   RefuseWhileActive();
   pool_ = &pool;
+}
+
+platform::WorkPool& TPDFDocument::Pool() {
+  if (pool_ == nullptr) pool_ = &platform::WorkPool::Shared();
+  return *pool_;
 }
 
 // --- Lifecycle ----------------------------------------------------------------
@@ -291,8 +296,7 @@ void TPDFDocument::BeginDoc() {
   if (protectionEnabled_) PrepareFileKey();
 
   output_ = std::make_unique<OutputFile>(fileName_);
-  if (pool_ == nullptr) pool_ = &platform::WorkPool::Shared();
-  ordered_ = std::make_unique<OrderedOutput>(*output_, *pool_, offsets_);
+  ordered_ = std::make_unique<OrderedOutput>(*output_, Pool(), offsets_);
   static constexpr const char* kHeaders[] = {"%PDF-1.3", "%PDF-1.4", "%PDF-1.5", "%PDF-1.6",
                                              "%PDF-1.7"};
   WriteLine(kHeaders[Version()]);

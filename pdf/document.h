@@ -88,13 +88,15 @@ class TPDFDocument {
   // dictionary's last lines, which hold the encrypted length ("/Length 12"
   // and a line end). `inputBytes` is what `encode` holds, for the pool's
   // memory bound. The file's bytes are those WriteStream would write.
+  // `lineEnd` is the line end before "endstream".
   void WriteStreamLater(std::function<std::string()> encode,
                         std::function<std::string(int64_t)> lengthLines, int64_t objectNumber,
-                        size_t inputBytes);
+                        size_t inputBytes, bool lineEnd = true);
   // The common case: "/Length", then "/Filter /FlateDecode" when `deflate`.
   void WriteDeflatedStreamLater(std::string data, bool deflate, int level, int64_t objectNumber);
   // The pool streams are made on (the process's by default); set before BeginDoc.
   void SetWorkPool(platform::WorkPool& pool);
+  platform::WorkPool& Pool();
 
   const FileKey& fileKey() const { return fileKey_; }
   // The /Length of a stream of `plainSize` bytes once encrypted.

@@ -41,7 +41,8 @@ TEST(WorkPool, sizeFollowsTheEnvironmentOrTheAffinity) {
   setenv("TALLOWCRAFT_THREADS", "3", 1);
   EXPECT_EQ(platform::UsableThreads(), 3);
   setenv("TALLOWCRAFT_THREADS", "0", 1);  // not a size: the affinity decides
-  EXPECT_EQ(platform::UsableThreads(), static_cast<int>(std::thread::hardware_concurrency()));
+  EXPECT_GE(platform::UsableThreads(), 1);
+  EXPECT_LE(platform::UsableThreads(), static_cast<int>(std::thread::hardware_concurrency()));
   if (saved)
     setenv("TALLOWCRAFT_THREADS", restore.c_str(), 1);
   else
