@@ -169,14 +169,16 @@ void TPDFImage::EncodeFlate(const TPDFGraphic& graphic) {
     samples_.assign(source->Bytes());
   } else {
     // A 24-bit bitmap's rows are the image's samples already: no copy.
-    imageData_ = Deflate(source->Bytes());
+    imageData_ = Deflate(source->Bytes(), kImageDeflateLevel);
   }
 }
 
 size_t TPDFImage::StartEncoding(platform::WorkPool& pool) {
   if (samples_.empty()) return 0;
   const size_t size = samples_.size();
-  encoding_ = pool.Submit([samples = std::move(samples_)] { return Deflate(samples); }).share();
+  encoding_ =
+      pool.Submit([samples = std::move(samples_)] { return Deflate(samples, kImageDeflateLevel); })
+          .share();
   samples_.clear();
   return size;
 }
@@ -200,7 +202,7 @@ void TPDFImage::EncodeCcitt(const TPDFGraphic& graphic) {
 void TPDFImage::SetSoftMask(const std::string& opacity) {
   if (isMask_ || opacity.size() != static_cast<size_t>(width_) * static_cast<size_t>(height_))
     throw TPDFException(msg::kNotValidImage);
-  softMask_ = Deflate(opacity);
+  softMask_ = Deflate(opacity, kImageDeflateLevel);
 }
 
 void TPDFImage::WriteImage(TPDFDocument& document) {
