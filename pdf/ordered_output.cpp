@@ -6,9 +6,10 @@ namespace pdf {
 
 namespace {
 
-// Enough pieces in flight to keep every thread busy while the writer goes
-// on, few enough that a long job's memory does not grow with its pages.
-constexpr size_t kPiecesPerThread = 4;
+// Enough streams in flight to keep every thread busy while the writer goes
+// on (a page of the corpus has a few to a dozen), few enough that a long
+// job's memory does not grow with its pages.
+constexpr size_t kStreamsPerThread = 32;
 constexpr size_t kInputPerThread = 8 << 20;
 
 }  // namespace
@@ -49,8 +50,9 @@ void OrderedOutput::append(std::future<std::string> piece, size_t inputBytes) {
   pending_.back().rest = std::move(piece);
   pending_.back().inputBytes = inputBytes;
   pendingInput_ += inputBytes;
+  ++pendingStreams_;
   const size_t threads = static_cast<size_t>(pool_.size());
-  while (pending_.size() > 1 && (pending_.size() > kPiecesPerThread * threads ||
+  while (pendingStreams_ > 1 && (pendingStreams_ > kStreamsPerThread * threads ||
                                  pendingInput_ > kInputPerThread * threads))
     writeFront();
 }
@@ -64,6 +66,7 @@ void OrderedOutput::writeFront() {
   if (piece.rest.valid()) {
     file_.write(pool_.Wait(piece.rest));
     pendingInput_ -= piece.inputBytes;
+    --pendingStreams_;
   }
   pending_.pop_front();
 }

@@ -21,8 +21,8 @@ namespace pdf {
 // a work pool. Text that follows an unfinished piece waits in memory with
 // the objects that begin in it; their offsets are recorded once the bytes
 // before them are written, so the file is the same whatever the pool's size.
-// The waiting work is bounded: past a few pieces per thread, or a few MiB of
-// input per thread, the oldest piece is waited for and written.
+// The waiting work is bounded: past a few dozen streams per thread, or a few
+// MiB of input per thread, the oldest piece is waited for and written.
 class OrderedOutput {
  public:
   // `offsets` receives the offset of each object, indexed by number - 1.
@@ -54,6 +54,7 @@ class OrderedOutput {
   std::vector<uint64_t>& offsets_;
   std::deque<Piece> pending_;
   size_t pendingInput_ = 0;
+  size_t pendingStreams_ = 0;
 };
 
 }  // namespace pdf
