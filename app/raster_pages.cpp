@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <future>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "pdf/output_file.h"
 #include "platform/folders.h"
 #include "platform/printer_resolution.h"
+#include "platform/work_pool.h"
 
 namespace app {
 
@@ -106,13 +108,6 @@ class OpenFileAllowance {
   bool raised_ = false;
 };
 
-DrawnPage DrawPage(const emf2pdf::PageSource& page, int number,
-                   const RasterResolution& resolution) {
-  const auto picture = emf2pdf::PagePicture::Load(page, number);
-  const auto [x, y] = PageDensity(picture, resolution, page.label);
-  return {picture.Render(picture.PixelWidth(x), picture.PixelHeight(y)), x, y};
-}
-
 // A folder cannot be replaced; found only at the renames, it would stop the
 // job halfway.
 void RefuseFolder(const std::string& name) {
@@ -144,44 +139,87 @@ RasterResolution ChooseRasterResolution(const std::vector<emf2pdf::PageSource>& 
   return chosen;
 }
 
-void DrawEachPage(const std::vector<emf2pdf::PageSource>& pages, const RasterResolution& resolution,
-                  const std::function<std::string(int number)>& fileOf,
-                  const std::function<void(DrawnPage& page, int number)>& take,
-                  const std::function<void()>& afterPage) {
+namespace {
+
+// What the pool makes of a page, returning the part that must run on the
+// calling thread in page order (writing to the job's files).
+using InOrder = std::function<void()>;
+using PageWork = std::function<InOrder(DrawnPage& page, int number)>;
+
+// Pages are interpreted on the calling thread, in order (the interpreter's
+// font and image caches belong to one thread), then drawn and encoded on
+// the work pool: drawing and encoding are most of a page's time. At most
+// the pool's size in pages are drawn or waiting at once.
+void DrawOnPool(const std::vector<emf2pdf::PageSource>& pages, const RasterResolution& resolution,
+                const std::function<std::string(int number)>& fileOf, const PageWork& work,
+                const std::function<void()>& afterPage) {
+  platform::WorkPool& pool = platform::WorkPool::Shared();
   const int count = static_cast<int>(pages.size());
   const auto failure = [&](int number, const char* reason) {
     return std::runtime_error("Cannot make " + fileOf(number) + " (page " + std::to_string(number) +
                               " of " + std::to_string(count) + "): " + reason +
                               "; no page of the job was saved");
   };
-  // A page is encoded on a second thread while the next one is drawn: the
-  // two take about as long on a page of text and graphics, so a job goes
-  // nearly twice as fast, and two pages at most are in memory.
-  std::future<void> taking;
-  int takingNumber = 0;
-  const auto finishTaking = [&] {
-    if (!taking.valid()) return;
-    try {
-      taking.get();
-    } catch (const std::exception& error) {
-      throw failure(takingNumber, error.what());
+  struct Pending {
+    std::future<InOrder> done;
+    int number = 0;
+  };
+  std::deque<Pending> pending;
+  // The work refers to this frame: none may outlive it, even on failure.
+  struct WaitForAll {
+    std::deque<Pending>& pending;
+    ~WaitForAll() {
+      for (Pending& page : pending)
+        if (page.done.valid()) page.done.wait();
     }
+  } waitForAll{pending};
+  const auto finishOldest = [&] {
+    Pending oldest = std::move(pending.front());
+    pending.pop_front();
+    try {
+      pool.Wait(oldest.done)();
+    } catch (const std::exception& error) {
+      throw failure(oldest.number, error.what());
+    }
+    if (afterPage) afterPage();
   };
   for (int number = 1; number <= count; ++number) {
-    DrawnPage page;
+    const emf2pdf::PageSource& source = pages[static_cast<size_t>(number - 1)];
+    std::shared_ptr<const emf2pdf::PagePicture> picture;
+    std::pair<int, int> density;
     try {
-      page = DrawPage(pages[static_cast<size_t>(number - 1)], number, resolution);
+      picture =
+          std::make_shared<const emf2pdf::PagePicture>(emf2pdf::PagePicture::Load(source, number));
+      density = PageDensity(*picture, resolution, source.label);
     } catch (const std::exception& error) {
-      finishTaking();  // an earlier page's failure is the one to report
+      while (!pending.empty()) finishOldest();  // an earlier page's failure is the one to report
       throw failure(number, error.what());
     }
-    finishTaking();
-    if (afterPage) afterPage();
-    taking = std::async(std::launch::async,
-                        [&take, number, page = std::move(page)]() mutable { take(page, number); });
-    takingNumber = number;
+    pending.push_back(
+        {pool.Submit([picture, density, number, &work] {
+           const auto [x, y] = density;
+           DrawnPage page{picture->Render(picture->PixelWidth(x), picture->PixelHeight(y)), x, y};
+           return work(page, number);
+         }),
+         number});
+    while (pending.size() >= static_cast<size_t>(pool.size())) finishOldest();
   }
-  finishTaking();
+  while (!pending.empty()) finishOldest();
+}
+
+}  // namespace
+
+void DrawEachPage(const std::vector<emf2pdf::PageSource>& pages, const RasterResolution& resolution,
+                  const std::function<std::string(int number)>& fileOf,
+                  const std::function<void(DrawnPage& page, int number)>& take,
+                  const std::function<void()>& afterPage) {
+  DrawOnPool(
+      pages, resolution, fileOf,
+      [&take](DrawnPage& page, int number) -> InOrder {
+        auto drawn = std::make_shared<DrawnPage>(std::move(page));
+        return [&take, drawn, number] { take(*drawn, number); };
+      },
+      afterPage);
 }
 
 RasterRunResult WritePageFiles(const std::vector<emf2pdf::PageSource>& pages,
@@ -197,12 +235,15 @@ RasterRunResult WritePageFiles(const std::vector<emf2pdf::PageSource>& pages,
   }
   // The files made so far are discarded if a page fails.
   std::vector<std::unique_ptr<pdf::OutputFile>> files;
-  DrawEachPage(
+  DrawOnPool(
       pages, resolution, [&names](int number) { return names[static_cast<size_t>(number - 1)]; },
-      [&](DrawnPage& page, int number) {
-        const std::string bytes = encode(page);
-        files.push_back(std::make_unique<pdf::OutputFile>(names[static_cast<size_t>(number - 1)]));
-        files.back()->write(bytes);
+      [&](DrawnPage& page, int number) -> InOrder {
+        auto bytes = std::make_shared<const std::string>(encode(page));
+        return [&, bytes, number] {
+          files.push_back(
+              std::make_unique<pdf::OutputFile>(names[static_cast<size_t>(number - 1)]));
+          files.back()->write(*bytes);
+        };
       },
       afterPage);
   RasterRunResult result;

@@ -41,10 +41,11 @@ struct DrawnPage {
   int dpiY = 0;
 };
 
-// Draws each page in order and hands it to `take` with its number (from 1);
-// `afterPage`, when given, runs on the calling thread once a page is drawn.
-// `take` runs on a second thread while the next page is drawn, one call at a
-// time and in page order, so at most two pages are in memory. A failure
+// Draws each page and hands it to `take` with its number (from 1);
+// `afterPage`, when given, runs on the calling thread once a page is taken.
+// Pages are drawn on the work pool while the next ones are interpreted;
+// `take` runs on the calling thread in page order, and at most the pool's
+// size in pages are in memory besides the one taken. A failure
 // throws, naming the page and `fileOf(number)`, the file that page was to go
 // to, and saying that nothing of the job was saved (the caller makes that
 // true).

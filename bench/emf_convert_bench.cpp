@@ -29,29 +29,6 @@ namespace {
 
 using bench::RunResult;
 
-// An ordinary vector page: a frame, a grid of lines, shapes in several
-// colours, a path and a clip.
-void WriteSyntheticPage(const fs::path& path) {
-  emfbuild::EmfBuilder page(794, 1123);  // A4 at 96 dpi
-  page.createPen(1, 0, 1, emfbuild::Rgb(0, 0, 0)).selectObject(1);
-  for (int i = 0; i < 40; ++i) page.moveTo(40, 40 + i * 25).lineTo(754, 40 + i * 25);
-  for (int i = 0; i < 30; ++i) {
-    page.createBrushIndirect(2, 0, emfbuild::Rgb(i * 8, 255 - i * 8, 128)).selectObject(2);
-    page.rectangle(
-        {60 + (i % 6) * 110, 80 + (i / 6) * 180, 150 + (i % 6) * 110, 200 + (i / 6) * 180});
-    page.ellipse(
-        {70 + (i % 6) * 110, 90 + (i / 6) * 180, 140 + (i % 6) * 110, 190 + (i / 6) * 180});
-    page.deleteObject(2);
-  }
-  std::vector<emfbuild::Point> wave;
-  for (int x = 0; x < 700; x += 7) wave.push_back({40 + x, 1000 + (x / 7 % 2) * 20});
-  page.polyline16(wave);
-  page.saveDC().intersectClipRect({100, 100, 600, 600}).polygon16(wave).restoreDC(-1);
-  page.beginPath().moveTo(40, 1050).lineTo(754, 1050).lineTo(400, 1100).closeFigure().endPath();
-  page.strokeAndFillPath();
-  page.writeFile(path.string());
-}
-
 void Report(const char* name, size_t pages, const RunResult& r, uintmax_t bytes) {
   std::printf(
       "%-34s %5zu pages  %8.1f ms (cpu %7.1f ms)  %7.1f pages/s  peak %5.1f MiB  %9ju bytes\n",
@@ -201,7 +178,7 @@ int main(int argc, char** argv) {
   }
 
   const fs::path page = root / "synthetic.emf";
-  WriteSyntheticPage(page);
+  bench::WriteSyntheticPage(page);
   Scenario(root / "s10", "synthetic, 10 pages", std::vector<std::string>(10, page.string()),
            repetitions);
   Scenario(root / "s1000", "synthetic, 1,000 pages", std::vector<std::string>(1000, page.string()),

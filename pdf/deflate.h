@@ -6,16 +6,19 @@
 namespace pdf {
 
 // Compression levels on libdeflate's scale (1 fastest ... 12 smallest),
-// chosen with bench/deflate_bench on the streams of the corpus: level 5
-// writes page contents and images no larger than zlib's default level in a
-// third of its time; 6 saves 1% for 35% more time, 4 costs 3% in size.
+// chosen with bench/deflate_bench on the streams of the corpus's PDF (the
+// README's Speed section has the table): level 5 writes streams no larger
+// than zlib's default level in a third of its time.
 inline constexpr int kDeflateLevel = 5;
-// Page contents, a third of a vector-heavy job's time even at level 5: level
-// 4 takes 30% less time for 3.6% more bytes on the corpus (12% of the whole
-// job's time, 2.5% of its output).
-inline constexpr int kPageContentDeflateLevel = 4;
-// Font programs: level 6 makes them 0.03% smaller than 5 and level 9 0.1%;
-// one level for every stream also means one compressor for the run.
+// Page contents, most of the bytes deflated: level 3 takes 19% less time
+// than 4 for 0.8% more bytes (0.6% of the file); level 2 would add 1.6%
+// of the file, level 1 4%.
+inline constexpr int kPageContentDeflateLevel = 3;
+// Pictures, photographs among them, gain little from searching harder:
+// level 4 takes 17% less time than 5 for 1.2% more bytes (0.2% of the
+// file); below that the bytes grow faster than the time falls.
+inline constexpr int kImageDeflateLevel = 4;
+// Font programs: level 6 makes them 0.03% smaller than 5 and level 9 0.1%.
 inline constexpr int kFontProgramDeflateLevel = kDeflateLevel;
 
 // zlib-format deflate ("/FlateDecode") at a level from 1 to 12.

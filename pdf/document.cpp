@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "pdf/aes_crypto.h"
+#include "pdf/deflate.h"
 #include "pdf/fonts.h"
 #include "pdf/md5.h"
 #include "pdf/number_format.h"
@@ -17,6 +18,7 @@
 #include "pdf/standard_security.h"
 #include "pdf/xmp_metadata.h"
 #include "platform/shell.h"
+#include "platform/work_pool.h"
 
 namespace pdf {
 
@@ -180,7 +182,7 @@ int64_t TPDFDocument::AllocObjectNumber() {
 void TPDFDocument::BeginObject(int64_t& number) {
   if (number < 1) number = AllocObjectNumber();
   if (number > objectCount_) throw TPDFException(msg::kOutOfRange);
-  offsets_[static_cast<size_t>(number - 1)] = output_->position();
+  ordered_->beginObject(number);
   std::string line;
   AppendInteger(line, number);
   line += " 0 obj\r\n<<";
@@ -188,9 +190,9 @@ void TPDFDocument::BeginObject(int64_t& number) {
 }
 
 void TPDFDocument::WriteText(std::string_view text, bool lineEnd) {
-  if (!output_) throw TPDFException(msg::kNotActivated);
-  output_->write(text);
-  if (lineEnd) output_->write("\r\n");
+  if (!ordered_) throw TPDFException(msg::kNotActivated);
+  ordered_->write(text);
+  if (lineEnd) ordered_->write("\r\n");
 }
 
 void TPDFDocument::WriteKeyInteger(std::string_view key, int64_t value) {
@@ -210,10 +212,52 @@ void TPDFDocument::WriteStream(std::string data, int64_t objectNumber) {
   EndDictionary();
   BeginStreamData();
   EncryptStream(fileKey_, data, objectNumber);
-  output_->write(data);
-  WriteText("", true);
+  WriteText(data, true);
   EndStreamData();
   EndObject();
+}
+
+void TPDFDocument::WriteStreamLater(std::function<std::string()> encode,
+                                    std::function<std::string(int64_t)> lengthLines,
+                                    int64_t objectNumber, size_t inputBytes, bool lineEnd) {
+  if (!ordered_) throw TPDFException(msg::kNotActivated);
+  // The work holds its own copy of the key: it may outlive the document.
+  auto make = [encode = std::move(encode), lengthLines = std::move(lengthLines), key = fileKey_,
+               objectNumber, lineEnd] {
+    std::string data = encode();
+    EncryptStream(key, data, objectNumber);
+    std::string rest = lengthLines(static_cast<int64_t>(data.size()));
+    rest.reserve(rest.size() + data.size() + 40);
+    rest += ">>\r\nstream\r\n";
+    rest += data;
+    rest += lineEnd ? "\r\nendstream\r\nendobj\r\n" : "endstream\r\nendobj\r\n";
+    return rest;
+  };
+  ordered_->append(Pool().Submit(std::move(make)), inputBytes);
+}
+
+void TPDFDocument::WriteDeflatedStreamLater(std::string data, bool deflate, int level,
+                                            int64_t objectNumber) {
+  const size_t size = data.size();
+  WriteStreamLater([data = std::move(data), deflate,
+                    level]() mutable { return deflate ? Deflate(data, level) : std::move(data); },
+                   [deflate](int64_t length) {
+                     std::string lines = "/Length ";
+                     AppendInteger(lines, length);
+                     lines += deflate ? "\r\n/Filter /FlateDecode\r\n" : "\r\n";
+                     return lines;
+                   },
+                   objectNumber, size);
+}
+
+void TPDFDocument::SetWorkPool(platform::WorkPool& pool) {
+  RefuseWhileActive();
+  pool_ = &pool;
+}
+
+platform::WorkPool& TPDFDocument::Pool() {
+  if (pool_ == nullptr) pool_ = &platform::WorkPool::Shared();
+  return *pool_;
 }
 
 // --- Lifecycle ----------------------------------------------------------------
@@ -226,6 +270,7 @@ void TPDFDocument::Reset() {
   encryptNumber_ = 0;
   metadataNumber_ = 0;
   outputProfileNumber_ = 0;
+  ordered_.reset();
   offsets_.clear();
   currentPage_ = nullptr;
   pages_.Clear();
@@ -251,6 +296,7 @@ void TPDFDocument::BeginDoc() {
   if (protectionEnabled_) PrepareFileKey();
 
   output_ = std::make_unique<OutputFile>(fileName_);
+  ordered_ = std::make_unique<OrderedOutput>(*output_, Pool(), offsets_);
   static constexpr const char* kHeaders[] = {"%PDF-1.3", "%PDF-1.4", "%PDF-1.5", "%PDF-1.6",
                                              "%PDF-1.7"};
   WriteLine(kHeaders[Version()]);
@@ -304,6 +350,7 @@ void TPDFDocument::EndDoc() {
   RequireActive();
   try {
     WriteRest();
+    ordered_->drain();
     output_->commit();
   } catch (...) {
     Abort();
@@ -457,7 +504,7 @@ void TPDFDocument::WriteEncryptDictionary() {
 }
 
 void TPDFDocument::WriteXref() {
-  xrefOffset_ = output_->position();
+  xrefOffset_ = ordered_->position();
   WriteLine("xref");
   WriteLine("0 " + IntToStr(objectCount_ + 1));
   WriteLine("0000000000 65535 f");

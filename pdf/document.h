@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -12,12 +13,17 @@
 #include "pdf/emf_parse_options.h"
 #include "pdf/images.h"
 #include "pdf/object_encryption.h"
+#include "pdf/ordered_output.h"
 #include "pdf/outlines.h"
 #include "pdf/output_file.h"
 #include "pdf/pages.h"
 #include "pdf/patterns.h"
 #include "pdf/pdf_types.h"
 #include "pdf/standard_security.h"
+
+namespace platform {
+class WorkPool;
+}
 
 namespace pdf {
 
@@ -77,6 +83,20 @@ class TPDFDocument {
   // filter) and writes `data`, encrypted for `objectNumber`, as its stream,
   // then "endstream" and "endobj".
   void WriteStream(std::string data, int64_t objectNumber);
+  // Like WriteStream, for a stream whose bytes are made by `encode` (a
+  // deflate) on the work pool while writing goes on; `lengthLines` gives the
+  // dictionary's last lines, which hold the encrypted length ("/Length 12"
+  // and a line end). `inputBytes` is what `encode` holds, for the pool's
+  // memory bound. The file's bytes are those WriteStream would write.
+  // `lineEnd` is the line end before "endstream".
+  void WriteStreamLater(std::function<std::string()> encode,
+                        std::function<std::string(int64_t)> lengthLines, int64_t objectNumber,
+                        size_t inputBytes, bool lineEnd = true);
+  // The common case: "/Length", then "/Filter /FlateDecode" when `deflate`.
+  void WriteDeflatedStreamLater(std::string data, bool deflate, int level, int64_t objectNumber);
+  // The pool streams are made on (the process's by default); set before BeginDoc.
+  void SetWorkPool(platform::WorkPool& pool);
+  platform::WorkPool& Pool();
 
   const FileKey& fileKey() const { return fileKey_; }
   // The /Length of a stream of `plainSize` bytes once encrypted.
@@ -226,6 +246,8 @@ class TPDFDocument {
   int64_t outputProfileNumber_ = 0;
   uint64_t xrefOffset_ = 0;
   std::unique_ptr<OutputFile> output_;
+  platform::WorkPool* pool_ = nullptr;
+  std::unique_ptr<OrderedOutput> ordered_;  // writes to output_
   TPDFPages pages_;
   TPDFPatterns patterns_;
   TPDFPage* currentPage_ = nullptr;

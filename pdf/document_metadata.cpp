@@ -64,11 +64,11 @@ void TPDFDocument::WriteMetadata() {
 
 void TPDFDocument::WriteOutputProfile() {
   if (!IsPdfA()) return;
-  std::string data = Deflate(SrgbIccProfile());
   BeginObject(outputProfileNumber_);
   WriteLine("/N 3 /Filter /FlateDecode");
-  WriteKeyInteger("/Length ", StreamLength(data.size()));
-  WriteStream(std::move(data), outputProfileNumber_);
+  WriteStreamLater([] { return Deflate(SrgbIccProfile()); },
+                   [](int64_t length) { return "/Length " + IntToStr(length) + "\r\n"; },
+                   outputProfileNumber_, SrgbIccProfile().size());
 }
 
 void TPDFDocument::WriteCatalogMetadata() {

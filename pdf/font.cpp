@@ -133,12 +133,14 @@ int64_t TPDFFont::WriteFontFile(TPDFDocument& document, const std::string& progr
 
 int64_t TPDFFont::WriteProgramStream(TPDFDocument& document, const std::string& program,
                                      const std::string& lengths) {
-  std::string data = Deflate(program, kFontProgramDeflateLevel);
   int64_t number = 0;
   document.BeginObject(number);
-  document.WriteLine("/Filter /FlateDecode /Length " +
-                     IntToStr(document.StreamLength(data.size())) + lengths);
-  document.WriteStream(std::move(data), number);
+  document.WriteStreamLater([program] { return Deflate(program, kFontProgramDeflateLevel); },
+                            [lengths](int64_t length) {
+                              return "/Filter /FlateDecode /Length " + IntToStr(length) + lengths +
+                                     "\r\n";
+                            },
+                            number, program.size());
   return number;
 }
 
@@ -260,12 +262,12 @@ std::string TPDFFont::SingleByteToUnicode() const {
 }
 
 int64_t TPDFFont::WriteToUnicode(TPDFDocument& document, const std::string& cmapText) {
-  std::string cmap = Deflate(cmapText);
   int64_t number = 0;
   document.BeginObject(number);
-  document.WriteLine("/Filter /FlateDecode /Length " +
-                     IntToStr(document.StreamLength(cmap.size())));
-  document.WriteStream(std::move(cmap), number);
+  document.WriteStreamLater(
+      [cmapText] { return Deflate(cmapText); },
+      [](int64_t length) { return "/Filter /FlateDecode /Length " + IntToStr(length) + "\r\n"; },
+      number, cmapText.size());
   return number;
 }
 

@@ -10,7 +10,7 @@ namespace pdf {
 namespace {
 
 size_t HashOf(const TPDFImage& image) {
-  return std::hash<std::string_view>()(image.ImageData()) ^
+  return std::hash<std::string_view>()(image.RepeatKey()) ^
          (static_cast<size_t>(image.Width()) * 0x9E3779B97F4A7C15ull) ^
          (static_cast<size_t>(image.Height()) << 32);
 }
@@ -27,7 +27,7 @@ int TImageRepeats::Find(const TPDFImage& image, const TPDFImages& images) const 
   const auto [first, last] = entries_.equal_range(HashOf(image));
   for (auto entry = first; entry != last; ++entry) {
     const Entry& earlier = entry->second;
-    if (earlier.bytes == image.ImageData() && earlier.softMask == image.SoftMask() &&
+    if (earlier.bytes == image.RepeatKey() && earlier.softMask == image.SoftMask() &&
         SameDictionary(image, images.Items(earlier.index)))
       return earlier.index;
   }
@@ -35,10 +35,10 @@ int TImageRepeats::Find(const TPDFImage& image, const TPDFImages& images) const 
 }
 
 void TImageRepeats::Remember(const TPDFImage& image, int index) {
-  const size_t size = image.ImageData().size() + image.SoftMask().size();
+  const size_t size = image.RepeatKey().size() + image.SoftMask().size();
   if (bytes_ + size > kBudget) return;
   bytes_ += size;
-  entries_.emplace(HashOf(image), Entry{index, image.ImageData(), image.SoftMask()});
+  entries_.emplace(HashOf(image), Entry{index, image.RepeatKey(), image.SoftMask()});
 }
 
 void TImageRepeats::Clear() {

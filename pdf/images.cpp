@@ -10,10 +10,16 @@
 #include "pdf/number_format.h"
 #include "pdf/object_encryption.h"
 #include "pdf/pdf_exception.h"
+#include "platform/work_pool.h"
 
 namespace pdf {
 
 namespace {
+
+// Pictures larger than this are deflated at once from the bitmap's own rows:
+// a copy of their samples for the pool would double the peak of a job
+// whose pages hold huge pictures.
+constexpr size_t kLargestDeferred = 16 << 20;
 
 using platform::TBitmap;
 using platform::TColor;
@@ -158,11 +164,31 @@ void TPDFImage::EncodeFlate(const TPDFGraphic& graphic) {
         rgb += static_cast<char>(platform::ColorGreen(c));
         rgb += static_cast<char>(platform::ColorBlue(c));
       }
-    imageData_ = Deflate(rgb);
+    samples_ = std::move(rgb);
+  } else if (source->Bytes().size() <= kLargestDeferred) {
+    samples_.assign(source->Bytes());
   } else {
     // A 24-bit bitmap's rows are the image's samples already: no copy.
-    imageData_ = Deflate(source->Bytes());
+    imageData_ = Deflate(source->Bytes(), kImageDeflateLevel);
   }
+}
+
+size_t TPDFImage::StartEncoding(platform::WorkPool& pool) {
+  if (samples_.empty()) return 0;
+  const size_t size = samples_.size();
+  encoding_ =
+      pool.Submit([samples = std::move(samples_)] { return Deflate(samples, kImageDeflateLevel); })
+          .share();
+  samples_.clear();
+  return size;
+}
+
+const std::string& TPDFImage::ImageData() const {
+  if (encoding_.valid()) {
+    imageData_ = encoding_.get();
+    encoding_ = {};
+  }
+  return imageData_;
 }
 
 void TPDFImage::EncodeCcitt(const TPDFGraphic& graphic) {
@@ -176,7 +202,7 @@ void TPDFImage::EncodeCcitt(const TPDFGraphic& graphic) {
 void TPDFImage::SetSoftMask(const std::string& opacity) {
   if (isMask_ || opacity.size() != static_cast<size_t>(width_) * static_cast<size_t>(height_))
     throw TPDFException(msg::kNotValidImage);
-  softMask_ = Deflate(opacity);
+  softMask_ = Deflate(opacity, kImageDeflateLevel);
 }
 
 void TPDFImage::WriteImage(TPDFDocument& document) {
@@ -211,6 +237,14 @@ void TPDFImage::WriteImage(TPDFDocument& document) {
   document.WriteLine(compression_ == icFlate  ? "/Filter /FlateDecode"
                      : compression_ == icJPEG ? "/Filter /DCTDecode"
                                               : "/Filter [/CCITTFaxDecode]");
+  if (encoding_.valid()) {
+    // Archival files want a line end before "endstream", as other streams have.
+    document.WriteStreamLater([encoding = std::exchange(encoding_, {})] { return encoding.get(); },
+                              [](int64_t length) { return "/Length " + IntToStr(length) + "\r\n"; },
+                              objectNumber_, 0, document.IsPdfA());
+    isWritten_ = true;
+    return;
+  }
   document.WriteKeyInteger("/Length ", document.StreamLength(imageData_.size()));
   if (compression_ >= icCCITT31)
     document.WriteLine(DecodeParmsLine(compression_, width_, height_, blackIs1_));
@@ -237,7 +271,26 @@ int TPDFImages::Add(const TPDFGraphic& graphic, ImageCompression compression,
   image->resourceName_ = "Im" + IntToStr(Count());
   items_.push_back(std::move(image));
   repeats_.Remember(*items_.back(), Count() - 1);
+  if (owner_ != nullptr) {
+    platform::WorkPool& pool = owner_->Pool();
+    BoundEncoding(items_.back()->StartEncoding(pool), pool.size());
+  } else {
+    items_.back()->ImageData();  // deflated now, without a pool
+  }
   return Count() - 1;
+}
+
+void TPDFImages::BoundEncoding(size_t added, int threads) {
+  if (added == 0) return;
+  encoding_.emplace_back(Count() - 1, added);
+  encodingBytes_ += added;
+  while (encoding_.size() > 1 &&
+         encodingBytes_ > kEncodingPerThread * static_cast<size_t>(threads)) {
+    const auto [index, bytes] = encoding_.front();
+    encoding_.pop_front();
+    encodingBytes_ -= bytes;
+    Items(index).ImageData();
+  }
 }
 
 void TPDFImages::WriteAll(TPDFDocument& document) {

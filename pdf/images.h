@@ -1,13 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <future>
 #include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
 #include "pdf/image_repeats.h"
 #include "platform/bitmap.h"
+
+namespace platform {
+class WorkPool;
+}
 
 namespace pdf {
 
@@ -60,7 +67,8 @@ class TPDFImage {
   int64_t ObjectNumber() const { return objectNumber_; }
   int Height() const { return height_; }
   int Width() const { return width_; }
-  const std::string& ImageData() const { return imageData_; }
+  // The encoded stream; waits for a deflate still running on the pool.
+  const std::string& ImageData() const;
   int BitsPerComponent() const { return bitsPerComponent_; }
   bool IsGray() const { return isGray_; }
   bool IsWritten() const { return isWritten_; }
@@ -69,6 +77,9 @@ class TPDFImage {
   bool BlackIs1() const { return blackIs1_; }
   // Compressed; empty without one, and again once written.
   const std::string& SoftMask() const { return softMask_; }
+  // What an equal image has alike: the samples of an image to be deflated
+  // (equal samples deflate to equal bytes), else its encoded stream.
+  const std::string& RepeatKey() const { return samples_.empty() ? ImageData() : samples_; }
 
  private:
   friend class TPDFImages;
@@ -78,6 +89,8 @@ class TPDFImage {
   void EncodeJpeg(const TPDFGraphic& graphic);
   void EncodeFlate(const TPDFGraphic& graphic);
   void EncodeCcitt(const TPDFGraphic& graphic);
+  // Deflates the samples on the pool; returns how many bytes it took.
+  size_t StartEncoding(platform::WorkPool& pool);
 
   TPDFDocument* owner_;   // not owned; null outside a document
   TPDFImages* siblings_;  // the collection that owns this image
@@ -86,7 +99,11 @@ class TPDFImage {
   int64_t objectNumber_ = -1;
   int height_ = 0;
   int width_ = 0;
-  std::string imageData_;
+  mutable std::string imageData_;
+  // A deflated image's samples until the pool takes them, then its stream
+  // to come: pictures are deflated while the interpreter goes on.
+  std::string samples_;
+  mutable std::shared_future<std::string> encoding_;
   int bitsPerComponent_ = 8;
   bool isGray_ = false;
   bool isWritten_ = false;
@@ -116,10 +133,19 @@ class TPDFImages {
   void Clear() {
     items_.clear();
     repeats_.Clear();
+    encoding_.clear();
+    encodingBytes_ = 0;
   }
 
  private:
+  // Holds the samples being deflated to a few MiB per thread: past that,
+  // the oldest image's stream is waited for.
+  void BoundEncoding(size_t added, int threads);
+  static constexpr size_t kEncodingPerThread = 8 << 20;
+
   TPDFDocument* owner_;
+  std::deque<std::pair<int, size_t>> encoding_;  // index, samples' bytes
+  size_t encodingBytes_ = 0;
   std::vector<std::unique_ptr<TPDFImage>> items_;
   TImageRepeats repeats_;
 };

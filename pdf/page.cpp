@@ -225,13 +225,10 @@ void TPDFPage::WritePatternResources() {
 }
 
 void TPDFPage::WriteContentStream(int64_t number) {
-  std::string data = std::exchange(content_, std::string());
-  const bool deflate = document_.Compression() == ctFlate;
-  if (deflate) data = Deflate(data, kPageContentDeflateLevel);
   if (number != objectNumber_) document_.BeginObject(number);
-  document_.WriteKeyInteger("/Length ", document_.StreamLength(data.size()));
-  if (deflate) document_.WriteLine("/Filter /FlateDecode");
-  document_.WriteStream(std::move(data), number);
+  document_.WriteDeflatedStreamLater(std::exchange(content_, std::string()),
+                                     document_.Compression() == ctFlate, kPageContentDeflateLevel,
+                                     number);
 }
 
 void TPDFPage::WritePageObject() {

@@ -107,11 +107,8 @@ void TPDFPage::WriteShadings() {
       document_.EndObject();
       continue;
     }
-    std::string data = std::move(shading.stream);
-    if (deflate) data = Deflate(data);
-    document_.WriteKeyInteger("/Length ", document_.StreamLength(data.size()));
-    if (deflate) document_.WriteLine("/Filter /FlateDecode");
-    document_.WriteStream(std::move(data), shading.number);
+    document_.WriteDeflatedStreamLater(std::move(shading.stream), deflate, kDeflateLevel,
+                                       shading.number);
   }
 }
 

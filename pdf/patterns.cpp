@@ -48,14 +48,10 @@ int TPDFPatterns::Add(const TPDFTilingPattern& pattern) {
 void TPDFPatterns::Write(TPDFDocument& document, int index) {
   Entry& entry = entries_.at(static_cast<size_t>(index));
   if (entry.number != 0) return;
-  std::string data = std::exchange(entry.content, std::string());
-  const bool deflate = document.Compression() == ctFlate;
-  if (deflate) data = Deflate(data);
   document.BeginObject(entry.number);
   document.WriteLine(entry.dictionary);
-  document.WriteKeyInteger("/Length ", document.StreamLength(data.size()));
-  if (deflate) document.WriteLine("/Filter /FlateDecode");
-  document.WriteStream(std::move(data), entry.number);
+  document.WriteDeflatedStreamLater(std::exchange(entry.content, std::string()),
+                                    document.Compression() == ctFlate, kDeflateLevel, entry.number);
 }
 
 void TPDFPatterns::Clear() {

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "support/emf_builder.h"
+
 namespace fs = std::filesystem;
 
 namespace bench {
@@ -61,14 +63,22 @@ std::string& Program() {
   return program;
 }
 
+std::vector<std::string>& Prefix() {
+  static std::vector<std::string> prefix;
+  return prefix;
+}
+
 }  // namespace
 
 void SetProgram(std::string program) { Program() = std::move(program); }
 
+void SetCommandPrefix(std::vector<std::string> prefix) { Prefix() = std::move(prefix); }
+
 RunResult RunJob(const fs::path& folder, const fs::path& job) {
-  return RunCommand({Program(), job.string()},
-                    {{"XDG_DOCUMENTS_DIR", (folder / "docs").string()},
-                     {"TALLOWCRAFT_REGISTRY", (folder / "settings.reg").string()}});
+  std::vector<std::string> argv = Prefix();
+  argv.insert(argv.end(), {Program(), job.string()});
+  return RunCommand(argv, {{"XDG_DOCUMENTS_DIR", (folder / "docs").string()},
+                           {"TALLOWCRAFT_REGISTRY", (folder / "settings.reg").string()}});
 }
 
 fs::path OutputOf(const fs::path& folder) { return folder / "docs" / "Printer.pdf"; }
@@ -105,6 +115,27 @@ bool OnPath(const std::string& program) {
     start = end + 1;
   }
   return false;
+}
+
+void WriteSyntheticPage(const fs::path& path) {
+  emfbuild::EmfBuilder page(794, 1123);  // A4 at 96 dpi
+  page.createPen(1, 0, 1, emfbuild::Rgb(0, 0, 0)).selectObject(1);
+  for (int i = 0; i < 40; ++i) page.moveTo(40, 40 + i * 25).lineTo(754, 40 + i * 25);
+  for (int i = 0; i < 30; ++i) {
+    page.createBrushIndirect(2, 0, emfbuild::Rgb(i * 8, 255 - i * 8, 128)).selectObject(2);
+    page.rectangle(
+        {60 + (i % 6) * 110, 80 + (i / 6) * 180, 150 + (i % 6) * 110, 200 + (i / 6) * 180});
+    page.ellipse(
+        {70 + (i % 6) * 110, 90 + (i / 6) * 180, 140 + (i % 6) * 110, 190 + (i / 6) * 180});
+    page.deleteObject(2);
+  }
+  std::vector<emfbuild::Point> wave;
+  for (int x = 0; x < 700; x += 7) wave.push_back({40 + x, 1000 + (x / 7 % 2) * 20});
+  page.polyline16(wave);
+  page.saveDC().intersectClipRect({100, 100, 600, 600}).polygon16(wave).restoreDC(-1);
+  page.beginPath().moveTo(40, 1050).lineTo(754, 1050).lineTo(400, 1100).closeFigure().endPath();
+  page.strokeAndFillPath();
+  page.writeFile(path.string());
 }
 
 }  // namespace bench

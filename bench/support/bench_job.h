@@ -32,6 +32,10 @@ std::filesystem::path WriteJob(const std::filesystem::path& folder,
 // two builds in the same run).
 void SetProgram(std::string program);
 
+// Words put before the program on every run, such as {"taskset", "-c", "0"}
+// to pin it to cores (the work pool follows the process's affinity).
+void SetCommandPrefix(std::vector<std::string> prefix);
+
 // Runs the program on the job that WriteJob put into `folder`.
 RunResult RunJob(const std::filesystem::path& folder, const std::filesystem::path& job);
 
@@ -45,5 +49,9 @@ std::vector<std::string> CorpusPages();
 std::vector<std::string> OrdinaryPages(const std::vector<std::string>& corpus);
 
 bool OnPath(const std::string& program);
+
+// An ordinary vector page: a frame, a grid of lines, shapes in several
+// colours, a path and a clip (A4 at 96 dpi).
+void WriteSyntheticPage(const std::filesystem::path& path);
 
 }  // namespace bench
