@@ -233,6 +233,15 @@ void TPDFDocument::WriteStreamLater(std::function<std::string()> encode,
     rest += lineEnd ? "\r\nendstream\r\nendobj\r\n" : "endstream\r\nendobj\r\n";
     return rest;
   };
+  // The first page's streams are made at once: a one-page job gains less
+  // from a worker than handing them over costs it.
+  if (PageCount() < 2) {
+    std::packaged_task<std::string()> now(std::move(make));
+    std::future<std::string> made = now.get_future();
+    now();
+    ordered_->append(std::move(made), inputBytes);
+    return;
+  }
   ordered_->append(Pool().Submit(std::move(make)), inputBytes);
 }
 

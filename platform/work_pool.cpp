@@ -31,9 +31,7 @@ int UsableThreads() {
   return count < 1 ? 1 : count > kMostThreads ? kMostThreads : count;
 }
 
-WorkPool::WorkPool(int size) {
-  for (int i = 1; i < size; ++i) workers_.emplace_back([this] { Work(); });
-}
+WorkPool::WorkPool(int size) : size_(size < 1 ? 1 : size) {}
 
 WorkPool::~WorkPool() {
   {
@@ -54,6 +52,10 @@ void WorkPool::Push(std::function<void()> task) {
   {
     const std::lock_guard lock(mutex_);
     queue_.push_back(std::move(task));
+    // The workers start with the first work handed over: a run that hands
+    // none over (a one-page job) starts no thread.
+    if (workers_.empty())
+      for (int i = 1; i < size_; ++i) workers_.emplace_back([this] { Work(); });
   }
   ready_.notify_one();
 }

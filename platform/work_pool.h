@@ -31,7 +31,7 @@ class WorkPool {
   WorkPool(const WorkPool&) = delete;
   WorkPool& operator=(const WorkPool&) = delete;
 
-  int size() const { return static_cast<int>(workers_.size()) + 1; }
+  int size() const { return size_; }
 
   // The pool of the process, of UsableThreads() threads.
   static WorkPool& Shared();
@@ -42,7 +42,7 @@ class WorkPool {
     using Result = std::invoke_result_t<Work>;
     auto task = std::make_shared<std::packaged_task<Result()>>(std::move(work));
     std::future<Result> result = task->get_future();
-    if (workers_.empty()) {
+    if (size_ == 1) {
       (*task)();
       return result;
     }
@@ -68,7 +68,8 @@ class WorkPool {
   std::condition_variable ready_;
   std::deque<std::function<void()>> queue_;
   bool stopping_ = false;
-  std::vector<std::thread> workers_;
+  const int size_;
+  std::vector<std::thread> workers_;  // started by the first Push
 };
 
 }  // namespace platform
