@@ -265,7 +265,8 @@ int Convert(const ConvertArguments& arguments, const RasterWriterFor& raster) {
 
   ScratchPath standardInput;
   const std::vector<emf2pdf::PageSource> pages = InputPages(arguments, standardInput);
-  if (pdf && emf2pdf::PagesNeedRasterCompositor(pages)) needRasterizer();
+  if (pdf && emf2pdf::PagesNeedRasterCompositor(pages, arguments.pdf.pdfaCompliance != kPdfA1b))
+    needRasterizer();
   if (toStandardOutput && output.filePerPage && pages.size() != 1)
     throw ConvertUsageError("Standard output takes one file; " + std::to_string(pages.size()) +
                             " pages make " + std::to_string(pages.size()) + " files");

@@ -110,13 +110,15 @@ int PrintJobRun::RunSilent() {
     switch (*output) {
       case OutputKind::Movie:
         return SaveSilentMovie();
-      case OutputKind::Pdf:
+      case OutputKind::Pdf: {
+        const PdfOptions options = ReadPdfOptions(*store_);
         if (rasterPages_ && emf2pdf::InstalledPageRasterizer() == nullptr &&
-            emf2pdf::PagesNeedRasterCompositor(job_.pages))
+            emf2pdf::PagesNeedRasterCompositor(job_.pages, options.pdfaCompliance != kPdfA1b))
           rasterPages_();
-        outputName_ = ConvertToPdf(job_.pages, outputName_, ReadPdfOptions(*store_));
+        outputName_ = ConvertToPdf(job_.pages, outputName_, options);
         NotifyController(settings_);
         return 0;
+      }
       case OutputKind::JpegPages:
       case OutputKind::PngPages:
       case OutputKind::TiffDocument:

@@ -43,6 +43,7 @@ class DisplayListDevice final : public DrawingDevice {
 
   void DrawPath(const DevicePath& path, const FillStyle* fill, const StrokeStyle* stroke) override;
   void FillDifference(const DevicePath& path, uint32_t color) override;
+  bool DrawsBlendModes() const override { return next_.DrawsBlendModes(); }
   void SetClip(const ClipState& clip) override;
   void ShowText(const TextRun& run) override;
   void DrawImage(const DeviceImage& image, const ImagePlacement& at) override;

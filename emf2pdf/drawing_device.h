@@ -147,6 +147,11 @@ class DrawingDevice {
  public:
   virtual ~DrawingDevice() = default;
 
+  // Whether the Multiply, Screen and Difference blends reach the output (not
+  // in PDF/A-1, which has none): where they do not, the raster operations
+  // they stand for are composited instead.
+  virtual bool DrawsBlendModes() const { return true; }
+
   // A picture starts from this pen's cap, join and width.
   void Begin(const StrokeStyle& pen);
   // The picture is complete: clips still pushed are popped first.

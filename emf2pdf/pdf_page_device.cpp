@@ -227,6 +227,8 @@ void PdfPageDevice::UseBlend(Blend blend) {
   }
 }
 
+bool PdfPageDevice::DrawsBlendModes() const { return page_.Document().AllowsBlendModes(); }
+
 void PdfPageDevice::FillDifference(const DevicePath& path, uint32_t color) {
   // Without blend modes (PDF/A-1) an inversion cannot be drawn; painting
   // its colour instead would cover what it should invert.

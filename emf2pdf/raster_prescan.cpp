@@ -15,6 +15,8 @@ namespace {
 // Draws nothing: the picture is played only to see what it asks for.
 class NullDevice final : public DrawingDevice {
  public:
+  explicit NullDevice(bool blendModes) : blendModes_(blendModes) {}
+  bool DrawsBlendModes() const override { return blendModes_; }
   void DrawPath(const DevicePath&, const FillStyle*, const StrokeStyle*) override {}
   void FillDifference(const DevicePath&, uint32_t) override {}
   void SetClip(const ClipState&) override {}
@@ -28,6 +30,9 @@ class NullDevice final : public DrawingDevice {
   void DoEnd() override {}
   void DoPushClip(const DevicePath&, const FillStyle*) override {}
   void DoPopClip() override {}
+
+ private:
+  bool blendModes_;
 };
 
 // Notes that it was asked, and says the operation is done.
@@ -77,9 +82,9 @@ bool MayComposeRaster(const EmfReader& emf) {
   return may;
 }
 
-bool NeedsRasterCompositor(const EmfReader& emf) {
+bool NeedsRasterCompositor(const EmfReader& emf, bool blendModes) {
   if (!MayComposeRaster(emf)) return false;
-  NullDevice device;
+  NullDevice device(blendModes);
   ProbeCompositor probe;
   TEMWParser parser(emf, device);
   parser.SetCompositor(&probe);
@@ -87,10 +92,10 @@ bool NeedsRasterCompositor(const EmfReader& emf) {
   return probe.asked;
 }
 
-bool PagesNeedRasterCompositor(const std::vector<PageSource>& pages) {
+bool PagesNeedRasterCompositor(const std::vector<PageSource>& pages, bool blendModes) {
   for (const PageSource& page : pages) {
     try {
-      if (NeedsRasterCompositor(LoadPage(page))) return true;
+      if (NeedsRasterCompositor(LoadPage(page), blendModes)) return true;
     } catch (const std::exception&) {
     }
   }

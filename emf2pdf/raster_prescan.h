@@ -14,11 +14,12 @@ namespace emf2pdf {
 bool MayComposeRaster(const EmfReader& emf);
 
 // Whether playing the picture does ask a compositor for something: played
-// without output where MayComposeRaster says it may.
-bool NeedsRasterCompositor(const EmfReader& emf);
+// without output where MayComposeRaster says it may. Without blend modes
+// (`blendModes` false: PDF/A-1) the operations they stand for need it too.
+bool NeedsRasterCompositor(const EmfReader& emf, bool blendModes = true);
 
 // Whether any of the page files does; files that cannot be read count as
 // not (their conversion reports them).
-bool PagesNeedRasterCompositor(const std::vector<PageSource>& pages);
+bool PagesNeedRasterCompositor(const std::vector<PageSource>& pages, bool blendModes = true);
 
 }  // namespace emf2pdf

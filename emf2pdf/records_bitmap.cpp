@@ -355,6 +355,7 @@ bool TEMWParser::BltNeedsRaster(uint32_t rop, bool hasSource) const {
     return pattern && PatternBrush() &&
            (hasSource ? platform::RopUsesSource(rop) : rop != platform::PATCOPY);
   if (hasSource) return true;
+  if (!device_->DrawsBlendModes()) return true;
   if (rop == platform::DSTINVERT) return false;
   if (rop == platform::PATINVERT) return PatternBrush() || !BrushColorsPure();
   return !platform::RopUsesSource(rop);

@@ -124,12 +124,14 @@ bool TEMWParser::Rop2DrawsExactly(bool brush) const {
     case R2_BLACK:
     case R2_WHITE:
     case R2_NOTCOPYPEN:
-    case R2_NOT:
       return !pattern;
+    case R2_NOT:
+      return !pattern && device_->DrawsBlendModes();
     case R2_XORPEN:
     case R2_MASKPEN:
     case R2_MERGEPEN:
-      return brush ? BrushColorsPure() : PureColor(ResolvePalette(state_.penColor));
+      return device_->DrawsBlendModes() &&
+             (brush ? BrushColorsPure() : PureColor(ResolvePalette(state_.penColor)));
     default:
       // Codes outside R2_BLACK .. R2_WHITE are drawn as copies.
       return dc_.Current().rop2 < R2_BLACK || dc_.Current().rop2 > R2_WHITE;

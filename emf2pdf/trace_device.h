@@ -88,6 +88,7 @@ class TraceDevice final : public DrawingDevice {
 
   void DrawPath(const DevicePath& path, const FillStyle* fill, const StrokeStyle* stroke) override;
   void FillDifference(const DevicePath& path, uint32_t color) override;
+  bool DrawsBlendModes() const override { return target_.DrawsBlendModes(); }
   void SetClip(const ClipState& clip) override;
   void ShowText(const TextRun& run) override;
   void DrawImage(const DeviceImage& image, const ImagePlacement& at) override;

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "emf2pdf/emf2pdf_converter.h"
 #include "emf2pdf/raster_compositor.h"
 #include "platform/pdf_raster.h"
 #include "support/emf_convert_support.h"
@@ -112,6 +113,31 @@ TEST(RasterCompositor, xorAndXorSequenceLeavesTheGroundWhereTheMaskIsWhite) {
   ASSERT_TRUE(converted->ok);
   EXPECT_TRUE(Near(emw_test::PictureColorAt(converted->pdf, 60, 50, 200, 100), Rgb(0, 0, 255)));
   EXPECT_TRUE(Near(emw_test::PictureColorAt(converted->pdf, 140, 50, 200, 100), Rgb(255, 0, 0)));
+}
+
+// PDF/A-1 has no blend modes: an inversion, elsewhere the Difference blend,
+// is composited there instead of left out.
+TEST(RasterCompositor, inversionsOfPdfA1bAreComposited) {
+  EmfBuilder b(200, 100);
+  b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(255, 0, 0)).selectObject(1);
+  b.rectangle({0, 0, 201, 101});
+  std::vector<uint8_t> notPen;
+  emfbuild::PutU32(notPen, 6);
+  b.record(20, notPen);  // EMR_SETROP2 R2_NOT
+  b.rectangle({100, 0, 201, 101});
+  testing_support::TempFolder temp;
+  b.writeFile(temp.file("page.emf"));
+  const std::string pdf = temp.file("page.pdf");
+  const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
+  emf2pdf::TEMF2PDFConverter converter;
+  converter.SetConformance(pdf::pcPDFA1b);
+  converter.SetFileName(pdf);
+  converter.BeginDoc();
+  converter.AddDocument({temp.file("page.emf")});
+  ASSERT_TRUE(converter.Convert()) << converter.LastError();
+  converter.EndDoc();
+  EXPECT_TRUE(Near(emw_test::PictureColorAt(pdf, 150, 50, 200, 100), Rgb(0, 255, 255)));
+  EXPECT_EQ(emw_test::PictureColorAt(pdf, 50, 50, 200, 100), Rgb(255, 0, 0));
 }
 
 TEST(RasterCompositor, silentProgramHandsSuchJobsToTheDesktopProgram) {
