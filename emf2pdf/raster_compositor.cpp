@@ -285,6 +285,10 @@ void RasterCompositor::Flush() {
 }
 
 bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, PictureBudget& budget) {
+  // Each composite draws the page so far again: past this many on a page
+  // the rest are drawn with blend modes, as well as they allow, so that a
+  // page of hundreds of operations takes seconds, not minutes.
+  if (++operations_ > kMostOperationsPerPage) return false;
   const double k = settings_.scale;
   const PageBox box = BoundsOf(*op.shape);
   // A pen reaches past the path by up to its miter; a pixel more for the

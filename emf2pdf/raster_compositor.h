@@ -111,6 +111,8 @@ class RasterCompositor final : public PageCompositor {
   const PageRasterizer& rasterizer_;
   CompositorSettings settings_;
   // The held image: its area, the page under it and the result so far.
+  static constexpr int kMostOperationsPerPage = 48;
+  int operations_ = 0;  // asked for on this page
   Area held_;
   platform::TBitmap under_;
   platform::TBitmap made_;
