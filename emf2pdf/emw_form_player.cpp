@@ -41,7 +41,8 @@ void TEMWFormPlayer::Play() {
     compositor.emplace(
         *list, *rasterizer,
         CompositorSettings{resolution, form_->Document().Version(), std::fabs(extent.width),
-                           std::fabs(extent.height), CompositorScale(resolution, devicePixel)});
+                           std::fabs(extent.height),
+                           CompositorScale(resolution, devicePixel, form_->PlacedScale())});
   }
   PageCompositor* composing = compositor ? &*compositor : nullptr;
   if (trace_ != nullptr) {

@@ -150,10 +150,13 @@ UsePageRasterizer::UsePageRasterizer(PageRasterizer rasterizer)
 
 UsePageRasterizer::~UsePageRasterizer() { installed = previous_; }
 
-double CompositorScale(int resolution, double devicePixel) {
+double CompositorScale(int resolution, double devicePixel, double placedScale) {
   const double perInch = resolution > 0 ? resolution : 72;
+  const double placed = std::isfinite(placedScale) && placedScale > 0 ? placedScale : 1;
   const double scale = devicePixel > 0 ? 1 / devicePixel : 1;
-  return std::min(scale, kMostDotsPerInch / perInch);
+  // A picture shrunk onto the page needs fewer raster pixels per pixel of
+  // its own for the same dots per inch of paper.
+  return std::min(scale, kMostDotsPerInch * placed / perInch);
 }
 
 TBitmap RasterCompositor::Render(const Area& area,

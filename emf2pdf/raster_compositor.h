@@ -121,8 +121,9 @@ class RasterCompositor final : public PageCompositor {
 };
 
 // Raster pixels per page pixel for a page of `resolution` page pixels per
-// inch whose picture's device pixel is `devicePixel` page pixels: one per
-// device pixel, at most 300 per inch.
-double CompositorScale(int resolution, double devicePixel);
+// inch whose picture's device pixel is `devicePixel` page pixels and which
+// is drawn `placedScale` times its size on paper: one per device pixel, at
+// most 300 per inch of paper.
+double CompositorScale(int resolution, double devicePixel, double placedScale);
 
 }  // namespace emf2pdf

@@ -18,7 +18,8 @@ size_t HashOf(const TPDFImage& image) {
 bool SameDictionary(const TPDFImage& a, const TPDFImage& b) {
   return a.Compression() == b.Compression() && a.Width() == b.Width() && a.Height() == b.Height() &&
          a.BitsPerComponent() == b.BitsPerComponent() && a.IsGray() == b.IsGray() &&
-         a.IsMask() == b.IsMask() && a.MaskIndex() == b.MaskIndex() && a.BlackIs1() == b.BlackIs1();
+         a.IsMask() == b.IsMask() && a.MaskIndex() == b.MaskIndex() && a.BlackIs1() == b.BlackIs1() &&
+         a.Palette() == b.Palette();
 }
 
 }  // namespace

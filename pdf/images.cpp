@@ -1,15 +1,18 @@
 #include "pdf/images.h"
 
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
 #include "pdf/ccitt_encoder.h"
 #include "pdf/deflate.h"
 #include "pdf/document.h"
+#include "pdf/indexed_colors.h"
 #include "pdf/jpeg_codec.h"
 #include "pdf/number_format.h"
 #include "pdf/object_encryption.h"
 #include "pdf/pdf_exception.h"
+#include "pdf/pdf_strings.h"
 #include "platform/work_pool.h"
 
 namespace pdf {
@@ -23,6 +26,12 @@ constexpr size_t kLargestDeferred = 16 << 20;
 
 using platform::TBitmap;
 using platform::TColor;
+
+// Pictures of few colours (diagrams, composited raster operations) are
+// written as indices into a palette: a quarter or less of the samples. A
+// palette must pay for itself, so larger ones only for larger pictures.
+constexpr int kMostIndexedColors = 256;
+constexpr int kPixelsPerIndexedColor = 64;
 
 const TBitmap* BitmapOf(const TPDFGraphic& graphic) {
   const auto* bitmap = std::get_if<const TBitmap*>(&graphic);
@@ -65,6 +74,17 @@ std::string DecodeParmsLine(ImageCompression compression, int width, int height,
   if (blackIs1) line += "/BlackIs1 true";
   line += ">>]";
   return line;
+}
+
+// A 1-bit bitmap's rows as PDF samples: each row starts on a byte, 1 bits
+// as they are.
+std::string PackedRows(const TBitmap& bitmap) {
+  const size_t rowBytes = (static_cast<size_t>(bitmap.Width()) + 7) / 8;
+  std::string rows;
+  rows.reserve(rowBytes * static_cast<size_t>(bitmap.Height()));
+  for (int y = 0; y < bitmap.Height(); ++y)
+    rows.append(reinterpret_cast<const char*>(bitmap.Row(y)), rowBytes);
+  return rows;
 }
 
 }  // namespace
@@ -132,6 +152,23 @@ void TPDFImage::EncodeMask(const TBitmap& bitmap, int64_t transparentColor) {
   isGray_ = true;
   compression_ = icCCITT4;
   bitsPerComponent_ = 1;
+  // Group 4 codes runs: a mask of single pixels (a hatch, dithering) takes
+  // several times its unpacked size there, and deflate does far better.
+  std::string deflated = Deflate(PackedRows(mask), kImageDeflateLevel);
+  if (deflated.size() < imageData_.size()) {
+    imageData_ = std::move(deflated);
+    compression_ = icFlate;
+  }
+}
+
+bool TPDFImage::IndexColors(const TBitmap& bitmap) {
+  std::optional<IndexedSamples> indexed =
+      ToIndexedSamples(bitmap, kMostIndexedColors, kPixelsPerIndexedColor);
+  if (!indexed) return false;
+  samples_ = std::move(indexed->samples);
+  palette_ = std::move(indexed->palette);
+  bitsPerComponent_ = indexed->bits;
+  return true;
 }
 
 void TPDFImage::EncodeJpeg(const TPDFGraphic& graphic) {
@@ -166,7 +203,7 @@ void TPDFImage::EncodeFlate(const TPDFGraphic& graphic) {
       }
     samples_ = std::move(rgb);
   } else if (source->Bytes().size() <= kLargestDeferred) {
-    samples_.assign(source->Bytes());
+    if (!IndexColors(*source)) samples_.assign(source->Bytes());
   } else {
     // A 24-bit bitmap's rows are the image's samples already: no copy.
     imageData_ = Deflate(source->Bytes(), kImageDeflateLevel);
@@ -226,8 +263,15 @@ void TPDFImage::WriteImage(TPDFDocument& document) {
   document.BeginObject(objectNumber_);
   document.WriteLine("/Type /XObject");
   document.WriteLine("/Subtype /Image");
-  document.WriteLine(bitsPerComponent_ == 1 || isGray_ ? "/ColorSpace /DeviceGray"
-                                                       : "/ColorSpace /DeviceRGB");
+  if (!palette_.empty()) {
+    std::string hex;
+    for (char byte : palette_) AppendByteHex(hex, static_cast<uint8_t>(byte));
+    document.WriteLine("/ColorSpace [/Indexed /DeviceRGB " + IntToStr(palette_.size() / 3 - 1) +
+                       " <" + EncryptHexString(document.fileKey(), hex, objectNumber_) + ">]");
+  } else {
+    document.WriteLine(bitsPerComponent_ == 1 || isGray_ ? "/ColorSpace /DeviceGray"
+                                                         : "/ColorSpace /DeviceRGB");
+  }
   document.WriteKeyInteger("/BitsPerComponent ", bitsPerComponent_);
   document.WriteKeyInteger("/Width ", width_);
   document.WriteKeyInteger("/Height ", height_);

@@ -71,6 +71,8 @@ class TPDFImage {
   const std::string& ImageData() const;
   int BitsPerComponent() const { return bitsPerComponent_; }
   bool IsGray() const { return isGray_; }
+  // An indexed image's colours, red, green and blue each; empty otherwise.
+  const std::string& Palette() const { return palette_; }
   bool IsWritten() const { return isWritten_; }
   bool IsMask() const { return isMask_; }
   int MaskIndex() const { return maskIndex_; }
@@ -88,6 +90,9 @@ class TPDFImage {
   void EncodeMask(const platform::TBitmap& bitmap, int64_t transparentColor);
   void EncodeJpeg(const TPDFGraphic& graphic);
   void EncodeFlate(const TPDFGraphic& graphic);
+  // Takes a 24-bit bitmap's samples as palette indices when it has few
+  // enough colours; false, and nothing taken, otherwise.
+  bool IndexColors(const platform::TBitmap& bitmap);
   void EncodeCcitt(const TPDFGraphic& graphic);
   // Deflates the samples on the pool; returns how many bytes it took.
   size_t StartEncoding(platform::WorkPool& pool);
@@ -106,6 +111,7 @@ class TPDFImage {
   mutable std::shared_future<std::string> encoding_;
   int bitsPerComponent_ = 8;
   bool isGray_ = false;
+  std::string palette_;
   bool isWritten_ = false;
   bool isMask_ = false;
   int maskIndex_ = -1;

@@ -76,6 +76,9 @@ class TPDFPage {
   int HeightPx() const;
   double Factor() const { return static_cast<double>(factor_); }
   long double ExactFactor() const { return factor_; }
+  // A picture's form: how many of the page's device units one of its own
+  // becomes, the larger of the two axes (1 for pages).
+  double PlacedScale() const { return placedScale_; }
 
   // Device units -> points, and back. Every conversion starts the drawing.
   double ExtX(double x);
@@ -267,6 +270,7 @@ class TPDFPage {
   TPDFPageOrientation orientation_ = poPagePortrait;
   int resolution_ = 72;
   long double factor_ = 1;
+  double placedScale_ = 1;
   bool drawingStarted_ = false;
 
   std::string content_;

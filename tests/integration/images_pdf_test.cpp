@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -199,6 +200,67 @@ TEST(ImagesPdf, flateAndJpegImagesMatchTheSource) {
       difference += std::abs(static_cast<int>((decoded[2].pixels[i] >> shift) & 0xFF) -
                              static_cast<int>((source[i] >> shift) & 0xFF));
   EXPECT_LT(difference / (source.size() * 3), 3.0);
+}
+
+// Pictures of few colours are written as palette indices of as few bits as
+// hold them, and a stencil of single pixels is deflated rather than coded
+// by Group 4: both decode to exactly the source.
+TEST(ImagesPdf, fewColoursBecomeIndicesAndSpeckledMasksAreDeflated) {
+  if (!HaveTools()) GTEST_SKIP() << "pdfimages or qpdf not installed";
+  std::mt19937 random(9);
+  std::vector<TBitmap> bitmaps;
+  for (int colours : {2, 3, 5, 17, 256, 257}) {
+    std::vector<platform::TColor> palette(colours);
+    for (auto& colour : palette) colour = random() & 0xFFFFFF;
+    TBitmap bitmap(131, 129, TPixelFormat::pf24bit);  // 16,899 pixels: 257 x 64 is more
+    for (int y = 0; y < bitmap.Height(); ++y)
+      for (int x = 0; x < bitmap.Width(); ++x)
+        bitmap.SetPixel(x, y, palette[(x / 3 + y * 7) % colours]);
+    bitmaps.push_back(std::move(bitmap));
+  }
+  TBitmap speckled(97, 61, TPixelFormat::pf24bit);
+  speckled.Fill(platform::kWhite);
+  for (int y = 0; y < speckled.Height(); ++y)
+    for (int x = (y % 2); x < speckled.Width(); x += 2) speckled.SetPixel(x, y, platform::kBlack);
+
+  ImageDocument pdf("indexed");
+  for (const TBitmap& bitmap : bitmaps) pdf.Add(&bitmap, icFlate);
+  TPDFDocument& document = pdf.document();
+  const int mask = document.AddImage(&speckled, icCCITT4, platform::kWhite, true, -1);
+  EXPECT_EQ(document.Images().Items(mask).Compression(), icFlate);
+  TBitmap under(97, 61, TPixelFormat::pf24bit);
+  under.Fill(0x3366CC);
+  const int masked = document.AddImage(&under, icFlate, -1, false, mask);
+  document.CurrentPage().ShowImage(masked, 200, 10, 97, 61, 0);
+  const std::string& file = pdf.Finish();
+  ExpectQpdfClean(file);
+
+  const auto listed = ListImages(file);
+  ASSERT_EQ(listed.size(), bitmaps.size() + 2);
+  const int bits[] = {1, 2, 4, 8, 8, 8};
+  for (size_t i = 0; i < bitmaps.size(); ++i) {
+    EXPECT_EQ(listed[i].color, i + 1 < bitmaps.size() ? "index" : "rgb") << i;
+    EXPECT_EQ(listed[i].bpc, bits[i]) << i;
+  }
+  // pdfimages writes 1-bit images, indexed or not, as their bits: those
+  // must split the pixels as the source's colours do.
+  auto sameSplit = [](const std::vector<platform::TColor>& a,
+                      const std::vector<platform::TColor>& b) {
+    std::map<platform::TColor, platform::TColor> forth, back;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+      if (forth.emplace(a[i], b[i]).first->second != b[i] ||
+          back.emplace(b[i], a[i]).first->second != a[i])
+        return false;
+    return a.size() == b.size();
+  };
+  const auto decoded = ExtractImages(file, pdf.dir());
+  ASSERT_EQ(decoded.size(), bitmaps.size() + 2);
+  for (size_t i = 0; i < bitmaps.size(); ++i) {
+    const auto source = testing_support::PixelsOf(bitmaps[i]);
+    EXPECT_TRUE(bits[i] == 1 ? sameSplit(decoded[i].pixels, source) : decoded[i].pixels == source)
+        << i;
+  }
+  EXPECT_TRUE(sameSplit(decoded.back().pixels, testing_support::PixelsOf(speckled)));
 }
 
 TEST(ImagesPdf, greyJpegSourceIsWrittenAsDeviceGray) {

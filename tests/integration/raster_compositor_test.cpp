@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 
 #include "emf2pdf/emf2pdf_converter.h"
 #include "emf2pdf/raster_compositor.h"
@@ -138,6 +139,36 @@ TEST(RasterCompositor, inversionsOfPdfA1bAreComposited) {
   converter.EndDoc();
   EXPECT_TRUE(Near(emw_test::PictureColorAt(pdf, 150, 50, 200, 100), Rgb(0, 255, 255)));
   EXPECT_EQ(emw_test::PictureColorAt(pdf, 50, 50, 200, 100), Rgb(255, 0, 0));
+}
+
+// A large picture shrunk onto the page composites at 300 dots per inch of
+// paper, not one raster pixel per pixel of its own: stretched over the
+// page, its 4,000 pixels down become 11.3 inches, 3,390 raster pixels, and
+// so many across too.
+TEST(RasterCompositor, shrunkPicturesCompositeAtThePapersResolution) {
+  EmfBuilder b(4000, 4000);
+  b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(255, 0, 0)).selectObject(1);
+  b.rectangle({0, 0, 4001, 4001});
+  b.createBrushIndirect(2, 0, kBrush).selectObject(2);
+  std::vector<uint8_t> xorPen;
+  emfbuild::PutU32(xorPen, 7);
+  b.record(20, xorPen);  // EMR_SETROP2 R2_XORPEN
+  b.rectangle({0, 2000, 4001, 4001});
+  const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
+  const auto converted = emw_test::ConvertPicture(b);
+  ASSERT_TRUE(converted->ok);
+  EXPECT_TRUE(Near(emw_test::PictureColorAt(converted->pdf, 3000, 3000, 4000, 4000),
+                   Rgb(255, 0, 0) ^ kBrush));
+  const auto listed = testing_support::CommandOutput("pdfimages -list '" + converted->pdf + "'");
+  ASSERT_TRUE(listed);
+  std::istringstream lines(*listed);
+  std::string line, page, number, type;
+  int width = 0;
+  for (int skip = 0; skip < 3 && std::getline(lines, line); ++skip) {
+  }
+  std::istringstream(line) >> page >> number >> type >> width;
+  EXPECT_EQ(type, "image");
+  EXPECT_NEAR(width, 3390, 20) << *listed;
 }
 
 TEST(RasterCompositor, silentProgramHandsSuchJobsToTheDesktopProgram) {
