@@ -211,7 +211,7 @@ void TPDFDocument::WriteKeyReference(std::string_view key, int64_t objectNumber)
 void TPDFDocument::WriteStream(std::string data, int64_t objectNumber) {
   EndDictionary();
   BeginStreamData();
-  EncryptStream(fileKey_, data, objectNumber);
+  EncryptStream(fileKey(), data, objectNumber);
   WriteText(data, true);
   EndStreamData();
   EndObject();
@@ -221,10 +221,12 @@ void TPDFDocument::WriteStreamLater(std::function<std::string()> encode,
                                     std::function<std::string(int64_t)> lengthLines,
                                     int64_t objectNumber, size_t inputBytes, bool lineEnd) {
   if (!ordered_) throw TPDFException(msg::kNotActivated);
-  // The work holds its own copy of the key: it may outlive the document.
+  // The work holds its own copy of the key: it may outlive the document. A
+  // key still being made is waited for there, not here.
   auto make = [encode = std::move(encode), lengthLines = std::move(lengthLines), key = fileKey_,
-               objectNumber, lineEnd] {
+               pending = pendingKey_, objectNumber, lineEnd]() mutable {
     std::string data = encode();
+    if (pending.valid()) key.key = pending.get();
     EncryptStream(key, data, objectNumber);
     std::string rest = lengthLines(static_cast<int64_t>(data.size()));
     rest.reserve(rest.size() + data.size() + 40);
@@ -235,7 +237,7 @@ void TPDFDocument::WriteStreamLater(std::function<std::string()> encode,
   };
   // The first page's streams are made at once: a one-page job gains less
   // from a worker than handing them over costs it.
-  if (PageCount() < 2) {
+  if (PageCount() < 2 && !pendingKey_.valid()) {
     std::packaged_task<std::string()> now(std::move(make));
     std::future<std::string> made = now.get_future();
     now();
@@ -300,6 +302,7 @@ void TPDFDocument::BeginDoc() {
   fileId_ = Md5::hexOf(fileName_ + IdentifierTime(std::chrono::system_clock::now()));
   permissions_ = PermissionWord(protectionOptions_, keyLength_);
   fileKey_ = FileKey{};
+  pendingKey_ = {};
   ownerEntry_.clear();
   revision6_ = {};
   if (protectionEnabled_) PrepareFileKey();
@@ -325,9 +328,22 @@ void TPDFDocument::PrepareFileKey() {
     const std::string user = SaslPrepared(userPassword_, "user");
     const std::string owner = ownerPassword_.empty() ? user : SaslPrepared(ownerPassword_, "owner");
     fileKey_.method = CryptMethod::aesV3;
-    fileKey_.key = CryptoRandomBytes(32);
-    revision6_ = std::async(std::launch::async, ComputeRevision6Entries, user, owner, fileKey_.key,
-                            permissions_);
+    // Loading libcrypto takes a few milliseconds: the key is made beside the
+    // first page, then the deliberately slow password hashes.
+    std::promise<Bytes> key;
+    pendingKey_ = key.get_future().share();
+    revision6_ = std::async(std::launch::async, [key = std::move(key), user, owner,
+                                                 permissions = permissions_]() mutable {
+      Bytes made;
+      try {
+        made = CryptoRandomBytes(32);
+      } catch (...) {
+        key.set_exception(std::current_exception());
+        throw;
+      }
+      key.set_value(made);
+      return ComputeRevision6Entries(user, owner, made, permissions);
+    });
     return;
   }
   fileKey_.method = keyLength_ == klAES128 ? CryptMethod::aesV2 : CryptMethod::rc4;
@@ -415,7 +431,8 @@ void TPDFDocument::WritePages() {
 void TPDFDocument::WriteInfo() {
   const int64_t number = docInfo_.objectNumber = AllocObjectNumber();
   auto line = [&](const char* key, const std::string& value) {
-    WriteLine(std::string(key) + " (" + EscapeString(EncryptString(fileKey_, value, number)) + ")");
+    WriteLine(std::string(key) + " (" + EscapeString(EncryptString(fileKey(), value, number)) +
+              ")");
   };
   auto text = [&](const char* key, const std::string& value) { line(key, InfoString(value)); };
   BeginObject(docInfo_.objectNumber);
@@ -504,7 +521,7 @@ void TPDFDocument::WriteEncryptDictionary() {
     WriteLine("/Perms (" + EscapeString(entries.permissions) + ")");
   } else {
     const std::string userEntry =
-        ComputeUserEntry(fileKey_.key, FileIdFromHex(fileId_), keyLength_);
+        ComputeUserEntry(fileKey().key, FileIdFromHex(fileId_), keyLength_);
     WriteLine("/O (" + EscapeString(ownerEntry_) + ")");
     WriteLine("/U (" + EscapeString(userEntry) + ")");
   }

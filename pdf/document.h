@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "pdf/actions.h"
@@ -98,7 +99,11 @@ class TPDFDocument {
   void SetWorkPool(platform::WorkPool& pool);
   platform::WorkPool& Pool();
 
-  const FileKey& fileKey() const { return fileKey_; }
+  // Waits for a key still being made; only the thread that writes calls it.
+  const FileKey& fileKey() const {
+    if (pendingKey_.valid()) fileKey_.key = std::exchange(pendingKey_, {}).get();
+    return fileKey_;
+  }
   // The /Length of a stream of `plainSize` bytes once encrypted.
   int64_t StreamLength(size_t plainSize) const {
     return static_cast<int64_t>(EncryptedSize(fileKey_, plainSize));
@@ -257,7 +262,9 @@ class TPDFDocument {
   // Computed beside the pages: the password hashes are deliberately slow,
   // and nothing needs them before the encryption dictionary.
   std::future<Revision6Entries> revision6_;
-  FileKey fileKey_;
+  // Its key comes from pendingKey_ while that is valid (256-bit AES).
+  mutable FileKey fileKey_;
+  mutable std::shared_future<std::vector<uint8_t>> pendingKey_;
 
   // Navigation.
   TPDFActions actions_{*this};

@@ -1,4 +1,6 @@
 #include "pdf/saslprep.h"
+
+#include <algorithm>
 #include "platform/shared_library.h"
 
 #include <unicode/usprep.h>
@@ -79,6 +81,10 @@ std::string Truncated(std::string utf8) {
 }  // namespace
 
 PreparedPassword SaslPrepPassword(const std::string& utf8) {
+  // SASLprep maps, normalises and refuses only characters outside printable
+  // ASCII: such a password is its own result, and ICU need not be loaded.
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+    return {true, Truncated(utf8), {}};
   static const IcuLibrary icu;
   if (!icu.usable) return Refused("ICU (libicuuc) cannot be loaded to prepare it");
   UErrorCode status = U_ZERO_ERROR;
