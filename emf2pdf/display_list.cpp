@@ -101,6 +101,26 @@ PageBox ImageReach(const ImagePlacement& at) {
   return box.Grown(1);
 }
 
+// Difference with a colour whose channels are each 0 or 255 leaves a
+// channel alone or makes it 255 minus itself: a + b x itself, as painting
+// does. With other colours it is not.
+bool PureColor(uint32_t color) {
+  for (int shift : {0, 8, 16}) {
+    const uint32_t channel = (color >> shift) & 0xFF;
+    if (channel != 0 && channel != 0xFF) return false;
+  }
+  return true;
+}
+
+bool Affine(const FillStyle* fill) {
+  return fill == nullptr || fill->blend != Blend::kDifference ||
+         (fill->pattern == nullptr && PureColor(fill->color));
+}
+
+bool Affine(const StrokeStyle* stroke) {
+  return stroke == nullptr || stroke->blend != Blend::kDifference || PureColor(stroke->color);
+}
+
 }  // namespace
 
 void PageBox::Add(double x, double y) {
@@ -118,6 +138,10 @@ bool PageBox::Meets(const PageBox& other) const {
   return left <= other.right && other.left <= right && top <= other.bottom && other.top <= bottom;
 }
 
+bool PageBox::MeetsAny(std::span<const PageBox> others) const {
+  return std::any_of(others.begin(), others.end(), [&](const PageBox& o) { return Meets(o); });
+}
+
 PageBox BoundsOf(const DevicePath& path) {
   PageBox box;
   for (const DevicePath::Element& e : path.Elements()) {
@@ -132,11 +156,33 @@ PageBox BoundsOf(const DevicePath& path) {
 
 DisplayListDevice::~DisplayListDevice() = default;
 
-void DisplayListDevice::Replay(DrawingDevice& device, const PageBox* within) const {
+void DisplayListDevice::Replay(DrawingDevice& device, std::span<const PageBox> within, size_t from,
+                               const std::function<void(DrawingDevice&)>& under) const {
   device.Begin(beginPen_);
-  for (const Kept& kept : calls_)
-    if (within == nullptr || !kept.reach || kept.reach->Meets(*within)) kept.call(device);
+  if (under) under(device);
+  for (size_t i = 0; i < calls_.size(); ++i) {
+    const Kept& kept = calls_[i];
+    if (kept.state) {
+      kept.call(device);
+    } else if (i < from) {
+      if (kept.clipAlone) kept.clipAlone(device);
+    } else if (within.empty() || !kept.reach || kept.reach->MeetsAny(within)) {
+      kept.call(device);
+    }
+  }
   device.End();
+}
+
+DisplayListDevice::Change DisplayListDevice::ChangeFrom(size_t from,
+                                                        std::span<const PageBox> within) const {
+  Change change = Change::kNone;
+  for (size_t i = from; i < calls_.size(); ++i) {
+    const Kept& kept = calls_[i];
+    if (kept.state || (kept.reach && !kept.reach->MeetsAny(within))) continue;
+    if (!kept.affine) return Change::kOther;
+    change = Change::kAffine;
+  }
+  return change;
 }
 
 void DisplayListDevice::DoBegin(const StrokeStyle& pen) {
@@ -151,18 +197,24 @@ void DisplayListDevice::DoEnd() {
 
 void DisplayListDevice::DoPushClip(const DevicePath& path, const FillStyle* fill) {
   BeforeDrawing();
-  auto owned = fill ? std::make_shared<const OwnedFill>(*fill) : nullptr;
-  Keep([path, owned](DrawingDevice& device) {
-    if (!owned) return device.PushClip(path);
-    const FillStyle style = owned->Style();
-    device.PushClip(path, &style);
-  });
+  if (fill == nullptr) {
+    KeepState([path](DrawingDevice& device) { device.PushClip(path); });
+  } else {
+    auto owned = std::make_shared<const OwnedFill>(*fill);
+    Keep(
+        [path, owned](DrawingDevice& device) {
+          const FillStyle style = owned->Style();
+          device.PushClip(path, &style);
+        },
+        std::nullopt, Affine(fill));
+    calls_.back().clipAlone = [path](DrawingDevice& device) { device.PushClip(path); };
+  }
   next_.PushClip(path, fill);
 }
 
 void DisplayListDevice::DoPopClip() {
   BeforeDrawing();
-  Keep([](DrawingDevice& device) { device.PopClip(); });
+  KeepState([](DrawingDevice& device) { device.PopClip(); });
   next_.PopClip();
 }
 
@@ -177,20 +229,20 @@ void DisplayListDevice::DrawPath(const DevicePath& path, const FillStyle* fill,
             ownedFill ? std::optional(ownedFill->Style()) : std::nullopt;
         device.DrawPath(path, style ? &*style : nullptr, ownedStroke.get());
       },
-      StrokeReach(path, stroke));
+      StrokeReach(path, stroke), Affine(fill) && Affine(stroke));
   next_.DrawPath(path, fill, stroke);
 }
 
 void DisplayListDevice::FillDifference(const DevicePath& path, uint32_t color) {
   BeforeDrawing();
   Keep([path, color](DrawingDevice& device) { device.FillDifference(path, color); },
-       StrokeReach(path, nullptr));
+       StrokeReach(path, nullptr), PureColor(color));
   next_.FillDifference(path, color);
 }
 
 void DisplayListDevice::SetClip(const ClipState& clip) {
   clip_ = clip;
-  Keep([clip](DrawingDevice& device) { device.SetClip(clip); });
+  KeepState([clip](DrawingDevice& device) { device.SetClip(clip); });
   next_.SetClip(clip);
 }
 
@@ -211,14 +263,15 @@ void DisplayListDevice::DrawImage(const DeviceImage& image, const ImagePlacement
 
 void DisplayListDevice::ShadeAxial(const ShadedVertex& from, const ShadedVertex& to) {
   BeforeDrawing();
-  Keep([from, to](DrawingDevice& device) { device.ShadeAxial(from, to); });
+  Keep([from, to](DrawingDevice& device) { device.ShadeAxial(from, to); }, std::nullopt);
   next_.ShadeAxial(from, to);
 }
 
 void DisplayListDevice::ShadeTriangles(std::span<const ShadedVertex> vertices) {
   BeforeDrawing();
   std::vector<ShadedVertex> owned(vertices.begin(), vertices.end());
-  Keep([owned = std::move(owned)](DrawingDevice& device) { device.ShadeTriangles(owned); });
+  Keep([owned = std::move(owned)](DrawingDevice& device) { device.ShadeTriangles(owned); },
+       std::nullopt);
   next_.ShadeTriangles(vertices);
 }
 

@@ -102,8 +102,9 @@ bool TEMWParser::Compose(const RasterOperation& operation) {
 // part blend modes draw exactly stays a vector drawing.
 bool TEMWParser::ComposeRop2(bool fill, bool evenOdd, bool stroke) {
   if (compositor_ == nullptr) return false;
-  const bool fillRaster = fill && !Rop2DrawsExactly(true);
-  const bool strokeRaster = stroke && !Rop2DrawsExactly(false);
+  const bool joins = compositingRop2_ && Rop2ReadsDestination();
+  const bool fillRaster = fill && (joins || !Rop2DrawsExactly(true));
+  const bool strokeRaster = stroke && (joins || !Rop2DrawsExactly(false));
   if (!fillRaster && !strokeRaster) return false;
   RasterOperation op;
   op.rop = platform::RopOfRop2(dc_.Current().rop2);
@@ -112,7 +113,7 @@ bool TEMWParser::ComposeRop2(bool fill, bool evenOdd, bool stroke) {
     const FillStyle brush = fillRaster ? RawBrush(evenOdd) : BrushFill(evenOdd);
     op.evenOdd = evenOdd;
     op.pattern = &brush;
-    if (!fillRaster || !Compose(op)) {
+    if (!fillRaster || !(compositingRop2_ = Compose(op))) {
       const FillStyle drawn = BrushFill(evenOdd);
       device_->DrawPath(path_, &drawn, nullptr);
     }
@@ -121,7 +122,8 @@ bool TEMWParser::ComposeRop2(bool fill, bool evenOdd, bool stroke) {
     const FillStyle penColor = SolidFill(ResolvePalette(state_.penColor));
     op.pattern = &penColor;
     op.outline = &PenStroke();
-    if (!strokeRaster || !Compose(op)) device_->DrawPath(path_, nullptr, &PenStroke());
+    if (!strokeRaster || !(compositingRop2_ = Compose(op)))
+      device_->DrawPath(path_, nullptr, &PenStroke());
   }
   return true;
 }

@@ -190,6 +190,8 @@ class TEMWParser {
   // the pen): what does not depend on what lies under it, and XOR, AND and
   // OR with colours whose channels are all 0 or 255.
   bool Rop2DrawsExactly(bool brush) const;
+  // The ROP2 in force reads what lies under it.
+  bool Rop2ReadsDestination() const;
   bool BrushColorsPure() const;
   void OnSetPolyFillMode(RecordReader& in);
   void OnSetStretchBltMode(RecordReader& in);
@@ -423,6 +425,9 @@ class TEMWParser {
   std::optional<PendingMask> pendingMask_;
   // The last bitmap operation was composited (ShowRasterImage).
   bool compositingBlts_ = false;
+  // A ROP2 drawing was composited on this page: those that blend modes could
+  // draw join it (one image rather than one between each two of them).
+  bool compositingRop2_ = false;
   PictureBudget pictureBudget_{emf_.Name()};
   uint64_t clipSerials_ = 0;  // the last serial given to a clip
   static constexpr size_t kClipUnionElements = size_t{1} << 22;

@@ -1,6 +1,7 @@
 // Raster operations that combine with the page: the area's destination is
-// the page so far, drawn again from the display list through our PDF writer
-// and the rasterizer; the result replaces only the pixels it changes.
+// the page so far, kept as a raster from the display list (PageBackdrop),
+// shapes are drawn through our PDF writer and the rasterizer (one-pixel
+// lines by GDI's rule); the result replaces only the pixels it changes.
 #include "emf2pdf/raster_compositor.h"
 
 #include <algorithm>
@@ -11,11 +12,10 @@
 #include "emf2pdf/display_list.h"
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/pdf_page_device.h"
-#include "emf2pdf/scratch_file.h"
+#include "emf2pdf/thin_lines.h"
 #include "pdf/document.h"
 #include "pdf/metafile_player.h"
 #include "pdf/page.h"
-#include "platform/file_bytes.h"
 #include "platform/raster_ops.h"
 
 namespace emf2pdf {
@@ -28,9 +28,6 @@ using platform::TColor;
 const PageRasterizer* installed = nullptr;
 
 constexpr double kMostDotsPerInch = 300;
-// The one-page PDF of an area holds the page so far, whose images are held
-// to the page's budget.
-constexpr uint64_t kLargestAreaPdf = uint64_t{2} << 30;
 
 // Plays drawing calls onto the form a page makes for them.
 class CallPlayer final : public pdf::TPDFMetafilePlayer {
@@ -132,12 +129,11 @@ void DrawShape(const RasterOperation& op, const ClipState& clip, DrawingDevice& 
   device.End();
 }
 
-// A pixel is the shape's where the rasterizer paints half of it; a thin
+// A pixel is the shape's where the rasterizer paints half of it (its red,
+// as it paints black on white); a thin
 // line's pixels are painted less, as it falls between two rows or columns,
 // so for outlines a quarter counts.
-bool Covered(TColor coverage, bool outline) {
-  return platform::ColorRed(coverage) < (outline ? 192 : 128);
-}
+bool Covered(uint8_t red, bool outline) { return red < (outline ? 192 : 128); }
 
 }  // namespace
 
@@ -161,9 +157,8 @@ double CompositorScale(int resolution, double devicePixel, double placedScale) {
 
 TBitmap RasterCompositor::Render(const Area& area,
                                  const std::function<void(DrawingDevice&)>& draw) const {
-  ScratchFile scratch;
   pdf::TPDFDocument document;
-  document.SetFileName(scratch.path());
+  document.SetMemoryOutput(true);
   document.SetResolution(settings_.resolution);
   document.SetVersion(settings_.version);
   document.BeginDoc();
@@ -181,9 +176,8 @@ TBitmap RasterCompositor::Render(const Area& area,
     if (document.Active()) document.Abort();
     throw;
   }
-  const auto bytes = platform::ReadWholeFile(scratch.path(), kLargestAreaPdf);
-  return rasterizer_(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                     area.width, area.height);
+  const std::string bytes = document.TakeMemoryOutput();
+  return rasterizer_(bytes, area.width, area.height);
 }
 
 namespace {
@@ -214,38 +208,33 @@ bool Inside(const Area& inner, const Area& outer) {
          inner.top + inner.height <= outer.top + outer.height;
 }
 
-// `from`'s pixels into `to`, where `to` covers `toArea` and `from` `fromArea`.
-void CopyInto(TBitmap& to, const Area& toArea, const TBitmap& from, const Area& fromArea) {
-  for (int y = 0; y < fromArea.height; ++y) {
-    const uint8_t* source = from.Row(y);
-    uint8_t* target = to.Row(fromArea.top - toArea.top + y) + (fromArea.left - toArea.left) * 3;
-    std::copy(source, source + fromArea.width * 3, target);
-  }
-}
-
 }  // namespace
 
 RasterCompositor::RasterCompositor(DisplayListDevice& page, const PageRasterizer& rasterizer,
                                    const CompositorSettings& settings)
-    : page_(page), rasterizer_(rasterizer), settings_(settings) {
+    : page_(page),
+      rasterizer_(rasterizer),
+      settings_(settings),
+      renderArea_([this](const Area& area, const std::function<void(DrawingDevice&)>& draw) {
+        return Render(area, draw);
+      }),
+      backdrop_(page, renderArea_, settings.scale) {
   page_.SetBeforeDrawing([this] { Flush(); });
 }
 
 RasterCompositor::~RasterCompositor() { page_.SetBeforeDrawing(nullptr); }
 
-void RasterCompositor::Extend(const Area& area) {
-  if (held_.width > 0 && Inside(area, held_)) return;
+bool RasterCompositor::Extend(const Area& area, PictureBudget& budget) {
+  if (held_.width > 0 && Inside(area, held_)) return true;
   const Area joined = held_.width > 0 ? Union(held_, area) : area;
-  const double k = settings_.scale;
-  // Only the drawings that reach into the area are drawn again.
-  const PageBox within{joined.left / k, joined.top / k, (joined.left + joined.width) / k,
-                       (joined.top + joined.height) / k};
-  TBitmap under = Render(joined, [&](DrawingDevice& d) { page_.Replay(d, &within); });
-  TBitmap made = under;
-  if (held_.width > 0) CopyInto(made, joined, made_, held_);
+  std::optional<TBitmap> under = backdrop_.Under(joined, budget);
+  if (!under) return false;
+  TBitmap made = *under;
+  if (held_.width > 0) CopyArea(made, joined, made_, held_);
   held_ = joined;
-  under_ = std::move(under);
+  under_ = std::move(*under);
   made_ = std::move(made);
+  return true;
 }
 
 void RasterCompositor::Flush() {
@@ -253,18 +242,25 @@ void RasterCompositor::Flush() {
   TBitmap stencil(held_.width, held_.height, platform::TPixelFormat::pf1bit);
   stencil.Fill(platform::kWhite);
   bool changes = false;
-  for (int y = 0; y < held_.height; ++y)
-    for (int x = 0; x < held_.width; ++x) {
-      if (made_.Pixel(x, y) == under_.Pixel(x, y)) {
-        made_.SetPixel(x, y, platform::kBlack);  // hidden: the plainest to compress
-        continue;
+  for (int y = 0; y < held_.height; ++y) {
+    const uint8_t* made = made_.Row(y);
+    const uint8_t* under = under_.Row(y);
+    for (int x = 0; x < held_.width; ++x)
+      if (!std::equal(made + 3 * x, made + 3 * x + 3, under + 3 * x)) {
+        stencil.SetBit(x, y, false);  // shown
+        changes = true;
       }
-      stencil.SetPixel(x, y, platform::kBlack);
-      changes = true;
-    }
+  }
   const Area area = held_;
   held_ = Area();
   if (!changes) return;
+  backdrop_.Take(area, made_);
+  // Hidden pixels black: the plainest to compress.
+  for (int y = 0; y < area.height; ++y) {
+    uint8_t* made = made_.Row(y);
+    for (int x = 0; x < area.width; ++x)
+      if (stencil.Bit(x, y)) std::fill(made + 3 * x, made + 3 * x + 3, 0);
+  }
   const double k = settings_.scale;
   DeviceImage image;
   image.pixels = &made_;
@@ -278,19 +274,39 @@ void RasterCompositor::Flush() {
   // Each operation was held to the clip of its time: the image is drawn
   // under no clip, then the clip in force comes back.
   flushing_ = true;
+  const size_t drawnBefore = page_.Count();
   const ClipState clip = page_.Clip();
   ClipState whole;
   whole.serial = wholeClipSerial_--;
   page_.SetClip(whole);
   page_.DrawImage(image, at);
+  // The image covers whole raster pixels: the tiles beside it are not
+  // drawn on (a hair inside its edges, which they touch).
+  const double hair = 1e-6;
+  page_.NarrowLastReach(
+      {at.x + hair, at.y + hair, at.x + at.width - hair, at.y + at.height - hair});
   page_.SetClip(clip);
   flushing_ = false;
+  backdrop_.Drawn(area, drawnBefore);
+}
+
+TBitmap RasterCompositor::Coverage(const RasterOperation& op, const ClipState& clip,
+                                   const Area& area) const {
+  // A pen of one device pixel lights the pixels GDI's line drawing does;
+  // the rasterizer would spread it over two rows where it falls between.
+  const double k = settings_.scale;
+  if (op.outline != nullptr && op.outline->width * k <= 1.0 && op.outline->dash.empty()) {
+    TBitmap marked(area.width, area.height, platform::TPixelFormat::pf24bit);
+    marked.Fill(platform::kWhite);
+    if (MarkThinLines(*op.shape, clip, k, area, marked)) return marked;
+  }
+  return Render(area, [&](DrawingDevice& d) { DrawShape(op, clip, d); });
 }
 
 bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, PictureBudget& budget) {
-  // Each composite draws the page so far again: past this many on a page
-  // the rest are drawn with blend modes, as well as they allow, so that a
-  // page of hundreds of operations takes seconds, not minutes.
+  // Past this many operations, or pixels composited, on a page the rest are
+  // drawn with blend modes, as well as they allow: a hostile page of
+  // millions of them takes seconds, not hours.
   if (++operations_ > kMostOperationsPerPage) return false;
   const double k = settings_.scale;
   const PageBox box = BoundsOf(*op.shape);
@@ -306,6 +322,8 @@ bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, Pictur
   if (!(right > left && bottom > top)) return true;  // nothing of it on the page
   const Area area{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
                   static_cast<int>(bottom - top)};
+  composited_ += PixelsOf(area);
+  if (composited_ > kMostPixelsPerPage) return false;
   if (held_.width > 0 && !WorthJoining(held_, area)) Flush();
   // The page's budget pays for the pixels the held image grows by.
   const int64_t grows =
@@ -316,14 +334,15 @@ bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, Pictur
     if (!size || size->width != area.width || size->height != rows) return false;
   }
 
-  Extend(area);
+  if (!Extend(area, budget)) return false;
   const ClipState clip = page_.Clip();
-  const TBitmap coverage = Render(area, [&](DrawingDevice& d) { DrawShape(op, clip, d); });
+  const TBitmap coverage = Coverage(op, clip, area);
   for (int y = 0; y < area.height; ++y) {
     const double pageY = (area.top + y + 0.5) / k;
     const int heldY = area.top - held_.top + y;
+    const uint8_t* covered = coverage.Row(y);
     for (int x = 0; x < area.width; ++x) {
-      if (!Covered(coverage.Pixel(x, y), op.outline != nullptr)) continue;
+      if (!Covered(covered[3 * x], op.outline != nullptr)) continue;
       const double pageX = (area.left + x + 0.5) / k;
       const std::optional<TColor> pattern = PatternAt(op.pattern, pageX, pageY);
       if (!pattern) continue;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "emf2pdf/drawing_device.h"
+#include "emf2pdf/page_backdrop.h"
 #include "emf2pdf/picture_budget.h"
 #include "pdf/pdf_types.h"
 #include "platform/bitmap.h"
@@ -76,9 +77,9 @@ struct CompositorSettings {
   double scale = 1;
 };
 
-// Renders the area an operation covers twice through the rasterizer (the
-// page so far from the display list, and the operation's shape under the
-// clip), combines them pixel by pixel exactly as GDI does, and draws the
+// Renders the operation's shape under the clip through the rasterizer,
+// combines it pixel by pixel exactly as GDI does with the page so far (a
+// backdrop kept from the display list), and draws the
 // pixels that change as an image through a stencil, so that the rest of
 // the page stays vector. Operations that follow one another with nothing
 // drawn between them make one image: it is drawn when anything else is
@@ -95,24 +96,29 @@ class RasterCompositor final : public PageCompositor {
   bool Compose(const RasterOperation& operation, DrawingDevice& device,
                PictureBudget& budget) override;
 
-  // An area of the raster, in its pixels.
-  struct Area {
-    int left = 0, top = 0, width = 0, height = 0;
-  };
+  using Area = RasterArea;
 
  private:
   platform::TBitmap Render(const Area& area, const std::function<void(DrawingDevice&)>& draw) const;
-  // Takes `area` into the held image: the page so far under it.
-  void Extend(const Area& area);
+  // The operation's shape under the clip over `area`: black where it covers.
+  platform::TBitmap Coverage(const RasterOperation& operation, const ClipState& clip,
+                             const Area& area) const;
+  // Takes `area` into the held image: the page so far under it; false when
+  // the page's budget has no room for it.
+  bool Extend(const Area& area, PictureBudget& budget);
   // Draws the held image, if any pixel changed.
   void Flush();
 
   DisplayListDevice& page_;
   const PageRasterizer& rasterizer_;
   CompositorSettings settings_;
+  AreaRenderer renderArea_;
+  PageBackdrop backdrop_;
+  static constexpr int kMostOperationsPerPage = 4096;
+  static constexpr int64_t kMostPixelsPerPage = int64_t{256} << 20;
+  int operations_ = 0;      // asked for on this page
+  int64_t composited_ = 0;  // pixels of their areas
   // The held image: its area, the page under it and the result so far.
-  static constexpr int kMostOperationsPerPage = 48;
-  int operations_ = 0;  // asked for on this page
   Area held_;
   platform::TBitmap under_;
   platform::TBitmap made_;

@@ -111,6 +111,12 @@ bool TEMWParser::BrushColorsPure() const {
   return colorPure;
 }
 
+bool TEMWParser::Rop2ReadsDestination() const {
+  const uint32_t rop2 = dc_.Current().rop2;
+  return rop2 >= R2_BLACK && rop2 <= R2_WHITE && rop2 != R2_BLACK && rop2 != R2_WHITE &&
+         rop2 != R2_COPYPEN && rop2 != R2_NOTCOPYPEN;
+}
+
 // Blend modes stand for XOR (Difference), AND (Multiply) and OR (Screen)
 // exactly where each channel of the colour is 0 or 255; the operations
 // that ignore what lies under them are plain colours, and a pattern brush

@@ -307,7 +307,9 @@ void TPDFDocument::BeginDoc() {
   revision6_ = {};
   if (protectionEnabled_) PrepareFileKey();
 
-  output_ = std::make_unique<OutputFile>(fileName_);
+  output_ =
+      memoryOutput_ ? std::make_unique<OutputFile>() : std::make_unique<OutputFile>(fileName_);
+  memoryBytes_.clear();
   ordered_ = std::make_unique<OrderedOutput>(*output_, Pool(), offsets_);
   static constexpr const char* kHeaders[] = {"%PDF-1.3", "%PDF-1.4", "%PDF-1.5", "%PDF-1.6",
                                              "%PDF-1.7"};
@@ -377,6 +379,7 @@ void TPDFDocument::EndDoc() {
     WriteRest();
     ordered_->drain();
     output_->commit();
+    if (output_->InMemory()) memoryBytes_ = output_->TakeBytes();
   } catch (...) {
     Abort();
     throw;

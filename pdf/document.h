@@ -115,6 +115,10 @@ class TPDFDocument {
   void SetAutoLaunch(bool value) { autoLaunch_ = value; }
   const std::string& FileName() const { return fileName_; }
   void SetFileName(const std::string& value);
+  // Writes the next document into memory instead of a file (set before
+  // BeginDoc); TakeMemoryOutput() has its bytes after EndDoc.
+  void SetMemoryOutput(bool value) { memoryOutput_ = value; }
+  std::string TakeMemoryOutput() { return std::move(memoryBytes_); }
   TCompressionType Compression() const { return compression_; }
   void SetCompression(TCompressionType value) { compression_ = value; }
   TPDFDocInfo& DocumentInfo() { return docInfo_; }
@@ -219,6 +223,8 @@ class TPDFDocument {
   // Properties.
   bool autoLaunch_ = false;
   std::string fileName_;
+  bool memoryOutput_ = false;
+  std::string memoryBytes_;
   TCompressionType compression_ = ctNone;
   TPDFDocInfo docInfo_;
   TPageLayout pageLayout_ = plSinglePage;

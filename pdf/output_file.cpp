@@ -104,6 +104,8 @@ OutputFile::OutputFile(std::string destination) : destination_(std::move(destina
   buffer_.reserve(kBufferSize);
 }
 
+OutputFile::OutputFile() : destination_("(memory)"), inMemory_(true) {}
+
 OutputFile::~OutputFile() { discard(); }
 
 void OutputFile::createNamed(const std::string& folder) {
@@ -145,6 +147,10 @@ void OutputFile::nameAnonymous() {
 
 void OutputFile::write(std::string_view bytes) {
   position_ += bytes.size();
+  if (inMemory_) {
+    buffer_.append(bytes);
+    return;
+  }
   if (buffer_.size() + bytes.size() > kBufferSize) flush();
   // Large streams go out as they are, without a copy.
   if (bytes.size() >= kBufferSize) {
@@ -158,6 +164,10 @@ void OutputFile::overwrite(uint64_t offset, std::string_view bytes) {
   if (offset > position_ || bytes.size() > position_ - offset)
     throw std::runtime_error("Cannot write file \"" + destination_ +
                              "\": an overwrite past the bytes written");
+  if (inMemory_) {
+    buffer_.replace(static_cast<size_t>(offset), bytes.size(), bytes);
+    return;
+  }
   flush();
   while (!bytes.empty()) {
     const ssize_t written = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
@@ -188,6 +198,7 @@ void OutputFile::writeAll(std::string_view bytes) {
 }
 
 void OutputFile::commit() {
+  if (inMemory_) return;
   flush();
   // The new file's bytes reach the disk before its name replaces the previous
   // output, so a crash leaves one or the other whole. The rename is not

@@ -24,6 +24,9 @@ class OutputFile {
  public:
   // Creates the temporary file; throws std::runtime_error when it cannot.
   explicit OutputFile(std::string destination);
+  // Keeps the bytes in memory, for Bytes() after commit(): a document made
+  // only to be read back (rendered) at once.
+  OutputFile();
   ~OutputFile();  // discards unless committed
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -42,6 +45,10 @@ class OutputFile {
   // Empty while the temporary file has no name.
   const std::string& temporaryPath() const { return temporaryPath_; }
 
+  bool InMemory() const { return inMemory_; }
+  // The bytes of a file kept in memory, taken.
+  std::string TakeBytes() { return std::move(buffer_); }
+
  private:
   void flush();
   void writeAll(std::string_view bytes);
@@ -52,6 +59,7 @@ class OutputFile {
   std::string temporaryPath_;
   std::unique_ptr<platform::RemoveOnInterrupt> removeOnInterrupt_;
   int fd_ = -1;
+  bool inMemory_ = false;
   uint64_t position_ = 0;
   std::string buffer_;
 };

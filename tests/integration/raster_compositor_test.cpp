@@ -141,6 +141,62 @@ TEST(RasterCompositor, inversionsOfPdfA1bAreComposited) {
   EXPECT_EQ(emw_test::PictureColorAt(pdf, 50, 50, 200, 100), Rgb(255, 0, 0));
 }
 
+void SetRop2(EmfBuilder& b, uint32_t mode) {
+  std::vector<uint8_t> p;
+  emfbuild::PutU32(p, mode);
+  b.record(20, p);  // EMR_SETROP2
+}
+
+// What is drawn between two composites is the ground of the second: a green
+// copy over the left half between two XORs of a mixed colour over red.
+TEST(RasterCompositor, drawingBetweenCompositesIsTheGroundOfTheNext) {
+  EmfBuilder b(200, 100);
+  b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(255, 0, 0)).selectObject(1);
+  b.rectangle({0, 0, 201, 101});
+  b.createBrushIndirect(2, 0, kBrush).createBrushIndirect(3, 0, Rgb(0, 200, 0));
+  SetRop2(b, 7);  // R2_XORPEN
+  b.selectObject(2).rectangle({0, 0, 201, 101});
+  SetRop2(b, 13);  // R2_COPYPEN
+  b.selectObject(3).rectangle({0, 0, 101, 101});
+  SetRop2(b, 7);
+  b.selectObject(2).rectangle({0, 0, 201, 101});
+  const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
+  const auto converted = emw_test::ConvertPicture(b);
+  ASSERT_TRUE(converted->ok);
+  EXPECT_TRUE(
+      Near(emw_test::PictureColorAt(converted->pdf, 50, 50, 200, 100), Rgb(0, 200, 0) ^ kBrush));
+  EXPECT_TRUE(Near(emw_test::PictureColorAt(converted->pdf, 150, 50, 200, 100), Rgb(255, 0, 0)));
+}
+
+// A pen of one pixel lights one row of pixels, from its first point up to
+// its last, which it leaves out, as GDI draws lines; and once a ROP2 drawing
+// is composited, one that blend modes could draw (XOR of white) joins its
+// image instead of being drawn between two images.
+TEST(RasterCompositor, onePixelPensLightGdisPixelsAndLaterXorsJoinTheImage) {
+  EmfBuilder b(200, 100);
+  b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(255, 0, 0)).selectObject(1);
+  b.rectangle({0, 0, 201, 101});
+  SetRop2(b, 7);  // R2_XORPEN
+  b.createPen(2, 0, 0, kBrush).selectObject(2).polyline({{20, 50}, {120, 50}});
+  b.createPen(3, 0, 0, Rgb(255, 255, 255)).selectObject(3).polyline({{20, 70}, {120, 70}});
+  const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
+  const auto converted = emw_test::ConvertPicture(b);
+  ASSERT_TRUE(converted->ok);
+  const std::string& pdf = converted->pdf;
+  auto at = [&](double x, double y) { return emw_test::PictureColorAt(pdf, x, y, 200, 100); };
+  const uint32_t red = Rgb(255, 0, 0);
+  EXPECT_TRUE(Near(at(70.5, 50.5), red ^ kBrush));
+  EXPECT_TRUE(Near(at(119.5, 50.5), red ^ kBrush));
+  EXPECT_EQ(at(120.5, 50.5), red);  // the last point
+  EXPECT_EQ(at(70.5, 49.5), red);
+  EXPECT_EQ(at(70.5, 51.5), red);
+  EXPECT_TRUE(Near(at(70.5, 70.5), Rgb(0, 255, 255)));
+  EXPECT_EQ(at(70.5, 71.5), red);
+  const std::string qdf = Qdf(pdf);
+  EXPECT_EQ(Count(qdf, "/ImageMask true"), 1u);
+  EXPECT_EQ(Count(qdf, "/Difference"), 0u);
+}
+
 // A large picture shrunk onto the page composites at 300 dots per inch of
 // paper, not one raster pixel per pixel of its own: stretched over the
 // page, its 4,000 pixels down become 11.3 inches, 3,390 raster pixels, and

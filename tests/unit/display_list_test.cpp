@@ -50,7 +50,7 @@ TEST(DisplayList, replaysWhatItHandedOn_andLeavesOutDrawingsFarFromTheArea) {
   // Page pixels are 3/4 of the picture's: the line lies near y 52.
   const emf2pdf::PageBox nearLine{0, 50, 50, 54};
   RecordingDevice culled;
-  list.Replay(culled, &nearLine);
+  list.Replay(culled, {&nearLine, 1});
   EXPECT_LT(culled.calls.size(), direct.calls.size());
   EXPECT_EQ(culled.images.size(), 0u);
   EXPECT_EQ(culled.patterns.size(), 0u);

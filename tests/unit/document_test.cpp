@@ -51,6 +51,26 @@ TEST_F(DocumentTest, emptyPage_isWrittenInTheDocumentedOrder) {
   EXPECT_EQ(pdf.substr(pdf.size() - 7), "%%EOF\r\n");
 }
 
+// A document made only to be rendered at once stays in memory: no file,
+// and the bytes are a whole PDF whose offsets hold.
+TEST_F(DocumentTest, memoryOutput_isAWholePdfAndWritesNoFile) {
+  TPDFDocument doc;
+  doc.SetMemoryOutput(true);
+  doc.BeginDoc();
+  doc.NewPage();
+  doc.EndDoc();
+  const std::string pdf = doc.TakeMemoryOutput();
+  EXPECT_EQ(pdf.substr(0, 8), "%PDF-1.3");
+  EXPECT_EQ(pdf.substr(pdf.size() - 7), "%%EOF\r\n");
+  const auto xref = ReadXref(pdf);
+  ASSERT_FALSE(xref.empty());
+  for (size_t n = 1; n < xref.size(); ++n)
+    EXPECT_EQ(
+        pdf.compare(xref[n].offset, std::to_string(n).size() + 6, std::to_string(n) + " 0 obj"), 0)
+        << n;
+  EXPECT_TRUE(std::filesystem::is_empty(folder_.path()));
+}
+
 TEST_F(DocumentTest, onePass_writesPagesBeforeTheInformationDictionary) {
   TPDFDocument doc;
   doc.SetOnePass(true);
