@@ -102,7 +102,9 @@ void PageBackdrop::Bring(const std::vector<TileKey>& keys, size_t drawnTo) {
   std::map<size_t, std::vector<TileKey>> byDrawnTo;
   for (const TileKey& key : keys)
     if (tiles_[key].drawnTo < drawnTo) byDrawnTo[tiles_[key].drawnTo].push_back(key);
-  for (const auto& [from, group] : byDrawnTo) {
+  for (const auto& entry : byDrawnTo) {
+    const size_t from = entry.first;  // named: lambdas cannot take bindings in C++20
+    const std::vector<TileKey>& group = entry.second;
     RasterArea area = AreaOf(group.front());
     for (const TileKey& key : group) area = Bounds(area, AreaOf(key));
     // Only what reaches the tiles themselves, not the box around them.

@@ -1,5 +1,6 @@
 #include "emf2pdf/thin_lines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -19,9 +20,11 @@ bool InsideClip(const ClipState& clip, double x, double y) {
   return false;
 }
 
-// Raster pixels further than this from the area are not walked: a segment
-// of absurd length costs no more than one across the area.
+// Points further out are left to the rasterizer, and so are paths whose
+// segments would take more steps than this: a hostile path of many long
+// segments must not take minutes.
 constexpr long long kReach = 1 << 20;
+constexpr long long kMostSteps = 1 << 24;
 
 }  // namespace
 
@@ -44,6 +47,12 @@ bool MarkThinLines(const DevicePath& path, const ClipState& clip, double scale,
     if (e.kind == DevicePath::Kind::kMove || figures.empty()) figures.emplace_back();
     figures.back().push_back({static_cast<long long>(x), static_cast<long long>(y)});
   }
+  long long steps = 0;
+  for (const std::vector<Pixel>& figure : figures)
+    for (size_t i = 1; i < figure.size(); ++i)
+      steps += std::max(std::llabs(figure[i].x - figure[i - 1].x),
+                        std::llabs(figure[i].y - figure[i - 1].y));
+  if (steps > kMostSteps) return false;
   auto mark = [&](long long x, long long y) {
     const long long column = x - area.left, row = y - area.top;
     if (column < 0 || row < 0 || column >= area.width || row >= area.height) return;
