@@ -113,8 +113,9 @@ bool TEMWParser::BrushColorsPure() const {
 
 bool TEMWParser::Rop2ReadsDestination() const {
   const uint32_t rop2 = dc_.Current().rop2;
-  return rop2 >= R2_BLACK && rop2 <= R2_WHITE && rop2 != R2_BLACK && rop2 != R2_WHITE &&
-         rop2 != R2_COPYPEN && rop2 != R2_NOTCOPYPEN;
+  // R2_NOP leaves it as it is: nothing to combine.
+  return rop2 > R2_BLACK && rop2 < R2_WHITE && rop2 != R2_COPYPEN && rop2 != R2_NOTCOPYPEN &&
+         rop2 != R2_NOP;
 }
 
 // Blend modes stand for XOR (Difference), AND (Multiply) and OR (Screen)
