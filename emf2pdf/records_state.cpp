@@ -113,9 +113,8 @@ bool TEMWParser::BrushColorsPure() const {
 
 bool TEMWParser::Rop2ReadsDestination() const {
   const uint32_t rop2 = dc_.Current().rop2;
-  // R2_NOP leaves it as it is: nothing to combine.
-  return rop2 > R2_BLACK && rop2 < R2_WHITE && rop2 != R2_COPYPEN && rop2 != R2_NOTCOPYPEN &&
-         rop2 != R2_NOP;
+  return rop2 >= R2_BLACK && rop2 <= R2_WHITE && rop2 != R2_BLACK && rop2 != R2_WHITE &&
+         rop2 != R2_COPYPEN && rop2 != R2_NOTCOPYPEN;
 }
 
 // Blend modes stand for XOR (Difference), AND (Multiply) and OR (Screen)
