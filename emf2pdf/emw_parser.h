@@ -333,6 +333,8 @@ class TEMWParser {
   // Text inside a path bracket: the glyphs' outlines join the path.
   void AddTextOutline(const TextAxes& axes, std::u16string_view units, bool glyphIndex,
                       std::span<const double> dx);
+  void AddTextBars(const TextAxes& axes, double length, const platform::FontMetrics& metrics,
+                   double em);
   EmwFontMetrics fontMetrics_;
   FontRequest fontRequest_;
   double fontPoints_ = 0;  // the font's em in points, before the transform

@@ -359,6 +359,31 @@ void TEMWParser::AddTextOutline(const TextAxes& axes, std::u16string_view units,
     }
     pen += advance;
   }
+  AddTextBars(axes, pen, face->Metrics(), em);
+}
+
+// An underlined or struck-out font adds its bars to the path as figures of
+// their own, the run's advance long.
+void TEMWParser::AddTextBars(const TextAxes& axes, double length,
+                             const platform::FontMetrics& metrics, double em) {
+  auto bar = [&](int middle, int thickness) {
+    const double top = (middle + thickness / 2.0) * em, bottom = (middle - thickness / 2.0) * em;
+    const auto at = [&](double u, double v) {
+      return DevicePoint{axes.origin.x + u * axes.along.x + v * axes.up.x,
+                         axes.origin.y + u * axes.along.y + v * axes.up.y};
+    };
+    const DevicePoint corners[] = {at(0, top), at(length, top), at(length, bottom), at(0, bottom)};
+    for (const DevicePoint& p : corners)
+      if (!std::isfinite(p.x) || !std::isfinite(p.y) || std::fabs(p.x) > 2147483647.0 ||
+          std::fabs(p.y) > 2147483647.0)
+        throw MalformedRecord("the text's outline lies out of range");
+    PathMoveTo(corners[0].x, corners[0].y);
+    for (int i = 1; i < 4; ++i) PathLineTo(corners[i].x, corners[i].y);
+    PathClose();
+  };
+  if (length == 0) return;
+  if (state_.font.lfUnderline) bar(metrics.underlinePosition, metrics.underlineThickness);
+  if (state_.font.lfStrikeOut) bar(metrics.strikeoutPosition, metrics.strikeoutThickness);
 }
 
 // --- EMR_EXTTEXTOUTA / EMR_EXTTEXTOUTW ------------------------------------------------

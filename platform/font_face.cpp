@@ -143,6 +143,10 @@ void FontFace::ReadMetrics() {
     metrics_.outlineAscent = Scale(os2->sTypoAscender);
     metrics_.outlineDescent = Scale(os2->sTypoDescender);
     metrics_.averageWidth = Scale(os2->xAvgCharWidth);
+    if (os2->yStrikeoutSize > 0) {
+      metrics_.strikeoutThickness = Scale(os2->yStrikeoutSize);
+      metrics_.strikeoutPosition = Scale(os2->yStrikeoutPosition - os2->yStrikeoutSize / 2);
+    }
   } else if (hhea != nullptr) {
     metrics_.ascent = metrics_.outlineAscent = Scale(hhea->Ascender);
     metrics_.descent = Scale(-hhea->Descender);
@@ -153,6 +157,10 @@ void FontFace::ReadMetrics() {
   metrics_.boxBottom = Scale(face->bbox.yMin);
   metrics_.boxRight = Scale(face->bbox.xMax);
   metrics_.boxTop = Scale(face->bbox.yMax);
+  if (post != nullptr && post->underlineThickness > 0) {
+    metrics_.underlinePosition = Scale(post->underlinePosition);
+    metrics_.underlineThickness = Scale(post->underlineThickness);
+  }
   if (post != nullptr) {
     // 16.16 degrees -> tenths of a degree, halves away from zero.
     const long long angle = static_cast<long long>(post->italicAngle) * 10;

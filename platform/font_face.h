@@ -30,6 +30,11 @@ struct FontMetrics {
   int boxLeft = 0, boxTop = 0, boxRight = 0, boxBottom = 0;  // 'head' font box
   int italicAngle = 0;   // tenths of a degree, counter-clockwise from vertical
   int averageWidth = 0;  // OS/2 xAvgCharWidth (the LOGFONT lfWidth of the natural cut)
+  // Underline and strike-out strokes: positions of their middles above the
+  // baseline (post underlinePosition; OS/2 yStrikeoutPosition, its top,
+  // less half its size) and their thicknesses.
+  int underlinePosition = -100, underlineThickness = 50;
+  int strikeoutPosition = 258, strikeoutThickness = 50;
 };
 
 // A glyph's outline at an em of 1000, y upwards from the baseline origin:

@@ -191,10 +191,13 @@ EmfBuilder& EmfBuilder::createBrushIndirect(uint32_t index, uint32_t style, uint
 }
 EmfBuilder& EmfBuilder::extCreateFontIndirectW(uint32_t index, int32_t height,
                                                const std::u16string& face, int32_t weight,
-                                               int32_t escapement) {
+                                               int32_t escapement, bool underline, bool strikeOut) {
   std::vector<uint8_t> p = U32s({index});
   for (int32_t v : {height, 0, escapement, escapement, weight}) PutI32(p, v);
+  // Italic, underline, strike-out, then five bytes of sets and precisions.
   for (int i = 0; i < 8; ++i) p.push_back(0);
+  p[p.size() - 7] = underline ? 1 : 0;
+  p[p.size() - 6] = strikeOut ? 1 : 0;
   for (size_t i = 0; i < 32; ++i) PutU16(p, i < face.size() ? face[i] : 0);
   // The ELW tail (full name, style, script) as zeros.
   p.resize(p.size() + 64 * 2 + 32 * 2 + 32 * 2, 0);

@@ -88,7 +88,8 @@ class EmfBuilder {
   EmfBuilder& createBrushIndirect(uint32_t index, uint32_t style, uint32_t color,
                                   uint32_t hatch = 0);
   EmfBuilder& extCreateFontIndirectW(uint32_t index, int32_t height, const std::u16string& face,
-                                     int32_t weight = 400, int32_t escapement = 0);
+                                     int32_t weight = 400, int32_t escapement = 0,
+                                     bool underline = false, bool strikeOut = false);
   EmfBuilder& selectObject(uint32_t index);
   EmfBuilder& deleteObject(uint32_t index);
 

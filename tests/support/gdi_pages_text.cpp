@@ -96,6 +96,27 @@ EmfBuilder TextStrokeAndFill() {
   return b;
 }
 
+// Underlined and struck-out text in paths: the bars are figures of the
+// path, filled and stroked with the letters.
+EmfBuilder TextDecorationsInPath() {
+  EmfBuilder b(200, 200);
+  b.createPen(1, 0, 1, Rgb(0, 0, 128)).selectObject(1);
+  b.createBrushIndirect(2, 0, Rgb(0, 160, 80)).selectObject(2);
+  b.extCreateFontIndirectW(3, -64, u"Arial", 700, 0, true, true).selectObject(3);
+  b.beginPath();
+  Text(b, {6, 0}, u"Cut", kSansBold, 64);
+  b.endPath().strokeAndFillPath();
+  b.extCreateFontIndirectW(4, -48, u"Arial", 400, 0, true, false).selectObject(4);
+  b.beginPath();
+  Text(b, {6, 90}, u"Script", kSans, 48);
+  b.endPath().fillPath();
+  b.extCreateFontIndirectW(5, -40, u"Arial", 700, 0, false, true).selectObject(5);
+  b.beginPath();
+  Text(b, {6, 150}, u"Plan", kSansBold, 40);
+  b.endPath().strokePath();
+  return b;
+}
+
 // Advanced-mode text follows a mirror: eM11 = -1 reads backwards (also
 // centred on its baseline), eM22 = -1 stands on its head; the first row is
 // plain. Mirrored rows stand on their baselines: Wine offsets a top-aligned
@@ -149,6 +170,7 @@ EmfBuilder StretchedText() {
 void AppendTextPages(std::vector<GdiPage>& pages) {
   pages.push_back({"text-path-clip", TextClip()});
   pages.push_back({"text-path-stroke-fill", TextStrokeAndFill()});
+  pages.push_back({"text-path-decorations", TextDecorationsInPath()});
   pages.push_back({"text-mirrored", MirroredText()});
   pages.push_back({"text-mirrored-turned", MirroredTurnedText()});
   pages.push_back({"text-stretched", StretchedText()});
