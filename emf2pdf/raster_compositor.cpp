@@ -307,7 +307,7 @@ bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, Pictur
   // Past this many operations, or pixels composited, on a page the rest are
   // drawn with blend modes, as well as they allow: a hostile page of
   // millions of them takes seconds, not hours.
-  if (++operations_ > kMostOperationsPerPage) return false;
+  if (++operations_ > kMostOperationsPerPage || outOfBudget_) return false;
   const double k = settings_.scale;
   const PageBox box = BoundsOf(*op.shape);
   // A pen reaches past the path by up to its miter; a pixel more for the
@@ -331,10 +331,13 @@ bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, Pictur
   if (grows > 0) {
     const int rows = static_cast<int>((grows + area.width - 1) / area.width);
     const auto size = budget.Take(area.width, rows);
-    if (!size || size->width != area.width || size->height != rows) return false;
+    // Once the budget refuses, the page's other operations are drawn with
+    // blend modes without asking again (its message is said once).
+    outOfBudget_ = !size || size->width != area.width || size->height != rows;
+    if (outOfBudget_) return false;
   }
-
-  if (!Extend(area, budget)) return false;
+  outOfBudget_ = !Extend(area, budget);
+  if (outOfBudget_) return false;
   const ClipState clip = page_.Clip();
   const TBitmap coverage = Coverage(op, clip, area);
   for (int y = 0; y < area.height; ++y) {

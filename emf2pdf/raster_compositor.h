@@ -116,8 +116,9 @@ class RasterCompositor final : public PageCompositor {
   PageBackdrop backdrop_;
   static constexpr int kMostOperationsPerPage = 4096;
   static constexpr int64_t kMostPixelsPerPage = int64_t{256} << 20;
-  int operations_ = 0;      // asked for on this page
-  int64_t composited_ = 0;  // pixels of their areas
+  int operations_ = 0;        // asked for on this page
+  int64_t composited_ = 0;    // pixels of their areas
+  bool outOfBudget_ = false;  // the page's picture budget refused one
   // The held image: its area, the page under it and the result so far.
   Area held_;
   platform::TBitmap under_;

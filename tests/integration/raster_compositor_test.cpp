@@ -197,6 +197,26 @@ TEST(RasterCompositor, onePixelPensLightGdisPixelsAndLaterXorsJoinTheImage) {
   EXPECT_EQ(Count(qdf, "/Difference"), 0u);
 }
 
+// A page of more composited pixels than its picture budget holds draws the
+// rest with blend modes and says so once, not once an operation.
+TEST(RasterCompositor, pastThePagesBudgetTheRestIsDrawnWithBlendModesAndOneMessage) {
+  EmfBuilder b(800, 800);
+  b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(255, 0, 0));
+  b.createBrushIndirect(2, 0, kBrush);
+  for (int i = 0; i < 200; ++i) {
+    SetRop2(b, 13);  // R2_COPYPEN: ends the image before
+    b.selectObject(1).rectangle({0, 0, 10, 10});
+    SetRop2(b, 7);  // R2_XORPEN of a mixed colour
+    b.selectObject(2).rectangle({0, 0, 801, 801});
+  }
+  const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
+  testing::internal::CaptureStderr();
+  const auto converted = emw_test::ConvertPicture(b);
+  const std::string said = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(converted->ok);
+  EXPECT_EQ(Count(said, "48 million colour pixels"), 1u) << said.substr(0, 2000);
+}
+
 // A large picture shrunk onto the page composites at 300 dots per inch of
 // paper, not one raster pixel per pixel of its own: stretched over the
 // page, its 4,000 pixels down become 11.3 inches, 3,390 raster pixels, and
