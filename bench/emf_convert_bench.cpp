@@ -128,15 +128,13 @@ void OnePageJobs(const fs::path& root, const std::vector<std::string>& pages, in
     std::printf("%-34s %d of %zu PDFs larger than LibreOffice's\n", "", larger, pages.size());
 }
 
-// The pages that need no raster compositing, with blend modes or without.
+// The pages that need no raster compositing even without blend modes (as
+// PDF/A-1b has none), and so none with them.
 std::vector<std::string> PagesDrawnWithoutCompositing(const std::vector<std::string>& pages) {
   std::vector<std::string> drawn;
-  for (const std::string& page : pages) {
-    const std::vector<emf2pdf::PageSource> one{emf2pdf::PageSource(page)};
-    if (!emf2pdf::PagesNeedRasterCompositor(one, true) &&
-        !emf2pdf::PagesNeedRasterCompositor(one, false))
+  for (const std::string& page : pages)
+    if (!emf2pdf::PagesNeedRasterCompositor({emf2pdf::PageSource(page)}, false))
       drawn.push_back(page);
-  }
   return drawn;
 }
 

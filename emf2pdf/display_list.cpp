@@ -88,16 +88,7 @@ PageBox TextReach(const TextRun& run) {
 
 PageBox ImageReach(const ImagePlacement& at) {
   PageBox box;
-  if (at.framed) {
-    box.Add(at.topLeft.x, at.topLeft.y);
-    box.Add(at.topRight.x, at.topRight.y);
-    box.Add(at.bottomLeft.x, at.bottomLeft.y);
-    box.Add(at.topRight.x + at.bottomLeft.x - at.topLeft.x,
-            at.topRight.y + at.bottomLeft.y - at.topLeft.y);
-  } else {
-    box.Add(at.x, at.y);
-    box.Add(at.x + at.width, at.y + at.height);
-  }
+  for (const DevicePoint& corner : CornersOf(at)) box.Add(corner.x, corner.y);
   return box.Grown(1);
 }
 

@@ -138,6 +138,20 @@ struct ImagePlacement {
   DevicePoint topLeft, topRight, bottomLeft;
 };
 
+// The four corners of where an image goes.
+inline std::array<DevicePoint, 4> CornersOf(const ImagePlacement& at) {
+  if (!at.framed)
+    return {{{at.x, at.y},
+             {at.x + at.width, at.y},
+             {at.x, at.y + at.height},
+             {at.x + at.width, at.y + at.height}}};
+  return {{at.topLeft,
+           at.topRight,
+           at.bottomLeft,
+           {at.topRight.x + at.bottomLeft.x - at.topLeft.x,
+            at.topRight.y + at.bottomLeft.y - at.topLeft.y}}};
+}
+
 // What the interpreter draws on: complete drawing calls in page pixels.
 // The device owns the output's state (what is written and when); the
 // interpreter keeps only the state of the device context it plays.

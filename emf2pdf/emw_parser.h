@@ -333,6 +333,9 @@ class TEMWParser {
   // Text inside a path bracket: the glyphs' outlines join the path.
   void AddTextOutline(const TextAxes& axes, std::u16string_view units, bool glyphIndex,
                       std::span<const double> dx);
+  // The point `u` along and `v` up the text's axes, in logical units;
+  // throws MalformedRecord past the device's coordinates.
+  static DevicePoint TextPoint(const TextAxes& axes, double u, double v);
   void AddTextBars(const TextAxes& axes, double length, const platform::FontMetrics& metrics,
                    double em);
   EmwFontMetrics fontMetrics_;

@@ -13,13 +13,6 @@ int FloorDiv(int value, int side) {
   return value >= 0 ? value / side : -((-value + side - 1) / side);
 }
 
-RasterArea Bounds(const RasterArea& a, const RasterArea& b) {
-  const int left = std::min(a.left, b.left), top = std::min(a.top, b.top);
-  const int right = std::max(a.left + a.width, b.left + b.width);
-  const int bottom = std::max(a.top + a.height, b.top + b.height);
-  return {left, top, right - left, bottom - top};
-}
-
 // Under a black box the size of the render, so that the calls drawn over
 // it show what they do to black.
 void BlackGround(DrawingDevice& device, const PageBox& box) {
@@ -48,6 +41,13 @@ void ApplyAffine(TBitmap& tile, const RasterArea& tileArea, const TBitmap& onWhi
 }
 
 }  // namespace
+
+RasterArea Union(const RasterArea& a, const RasterArea& b) {
+  const int left = std::min(a.left, b.left), top = std::min(a.top, b.top);
+  const int right = std::max(a.left + a.width, b.left + b.width);
+  const int bottom = std::max(a.top + a.height, b.top + b.height);
+  return {left, top, right - left, bottom - top};
+}
 
 void CopyArea(TBitmap& to, const RasterArea& toArea, const TBitmap& from,
               const RasterArea& fromArea) {
@@ -106,7 +106,7 @@ void PageBackdrop::Bring(const std::vector<TileKey>& keys, size_t drawnTo) {
     const size_t from = entry.first;  // named: lambdas cannot take bindings in C++20
     const std::vector<TileKey>& group = entry.second;
     RasterArea area = AreaOf(group.front());
-    for (const TileKey& key : group) area = Bounds(area, AreaOf(key));
+    for (const TileKey& key : group) area = Union(area, AreaOf(key));
     // Only what reaches the tiles themselves, not the box around them.
     std::vector<PageBox> within;
     for (const TileKey& key : group) within.push_back(PageBoxOf(AreaOf(key)));

@@ -18,6 +18,9 @@ struct RasterArea {
   int left = 0, top = 0, width = 0, height = 0;
 };
 
+// The smallest area holding both.
+RasterArea Union(const RasterArea& a, const RasterArea& b);
+
 // Renders drawing calls over an area of the raster onto white.
 using AreaRenderer = std::function<platform::TBitmap(
     const RasterArea& area, const std::function<void(DrawingDevice&)>& draw)>;

@@ -1,26 +1,15 @@
 #include "emf2pdf/page_picture.h"
 
-#include <unistd.h>
-
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 
 #include "emf2pdf/emf2pdf_converter.h"
-#include "emf2pdf/scratch_file.h"
 #include "pdf/page.h"
-#include "platform/file_bytes.h"
-#include "platform/folders.h"
 #include "platform/pdf_raster.h"
 
 namespace emf2pdf {
 
 namespace {
-
-// The one-page PDF of a picture: its images are held to the page budget, so
-// a file past this is broken, not big.
-constexpr uint64_t kLargestPagePdf = uint64_t{2} << 30;
 
 constexpr double kPointsPerInch = 72;
 
@@ -51,11 +40,8 @@ PagePicture PagePicture::Load(const PageSource& page, int pageNumber) {
   PagePicture picture;
   picture.file_ = page.label;
   picture.deviceDpi_ = ReferenceDeviceDpi(emf.Header());
-  // The writer only writes files (temporary file and rename); the page is
-  // read back into memory at once and the file removed.
-  ScratchFile scratch;
   TEMF2PDFConverter converter;
-  converter.SetFileName(scratch.path());
+  converter.SetMemoryOutput(true);
   converter.SetPageSize(pdf::psUserDefined);
   converter.SetMarginLeft(0);
   converter.SetMarginRight(0);
@@ -74,8 +60,7 @@ PagePicture PagePicture::Load(const PageSource& page, int pageNumber) {
     if (converter.Active()) converter.Abort();
     throw;
   }
-  const auto bytes = platform::ReadWholeFile(scratch.path(), kLargestPagePdf);
-  picture.pdf_.assign(bytes.begin(), bytes.end());
+  picture.pdf_ = converter.TakeMemoryOutput();
   return picture;
 }
 

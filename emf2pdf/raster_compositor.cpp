@@ -184,13 +184,6 @@ namespace {
 
 using Area = RasterCompositor::Area;
 
-Area Union(const Area& a, const Area& b) {
-  const int left = std::min(a.left, b.left), top = std::min(a.top, b.top);
-  const int right = std::max(a.left + a.width, b.left + b.width);
-  const int bottom = std::max(a.top + a.height, b.top + b.height);
-  return {left, top, right - left, bottom - top};
-}
-
 int64_t PixelsOf(const Area& a) { return int64_t{a.width} * a.height; }
 
 // A held image grows to take in the next operation unless most of the

@@ -295,6 +295,15 @@ void TEMWParser::FillGlyphCells(const TextAxes& axes, double width) {
 
 // --- Text in a path -----------------------------------------------------------------
 
+DevicePoint TEMWParser::TextPoint(const TextAxes& axes, double u, double v) {
+  const DevicePoint p{axes.origin.x + u * axes.along.x + v * axes.up.x,
+                      axes.origin.y + u * axes.along.y + v * axes.up.y};
+  if (!std::isfinite(p.x) || !std::isfinite(p.y) || std::fabs(p.x) > 2147483647.0 ||
+      std::fabs(p.y) > 2147483647.0)
+    throw MalformedRecord("the text's outline lies out of range");
+  return p;
+}
+
 // The glyphs the text shows (code points looked up in the face, or glyph
 // indices as they are), each with its advance in logical units: the
 // record's own, or the face's when it has none.
@@ -325,15 +334,7 @@ void TEMWParser::AddTextOutline(const TextAxes& axes, std::u16string_view units,
     const platform::GlyphOutline outline = face->OutlineOfGlyph(glyph);
     if (path_.Size() + outline.segments.size() > budget)
       throw MalformedRecord("the text's outline is too large for a path");
-    const auto at = [&](double gx, double gy) {
-      const double u = pen + gx * wide, v = gy * em;
-      const DevicePoint p{axes.origin.x + u * axes.along.x + v * axes.up.x,
-                          axes.origin.y + u * axes.along.y + v * axes.up.y};
-      if (!std::isfinite(p.x) || !std::isfinite(p.y) || std::fabs(p.x) > 2147483647.0 ||
-          std::fabs(p.y) > 2147483647.0)
-        throw MalformedRecord("the text's outline lies out of range");
-      return p;
-    };
+    const auto at = [&](double gx, double gy) { return TextPoint(axes, pen + gx * wide, gy * em); };
     for (const auto& segment : outline.segments) {
       const double* v = segment.v;
       switch (segment.op) {
@@ -368,15 +369,8 @@ void TEMWParser::AddTextBars(const TextAxes& axes, double length,
                              const platform::FontMetrics& metrics, double em) {
   auto bar = [&](int middle, int thickness) {
     const double top = (middle + thickness / 2.0) * em, bottom = (middle - thickness / 2.0) * em;
-    const auto at = [&](double u, double v) {
-      return DevicePoint{axes.origin.x + u * axes.along.x + v * axes.up.x,
-                         axes.origin.y + u * axes.along.y + v * axes.up.y};
-    };
-    const DevicePoint corners[] = {at(0, top), at(length, top), at(length, bottom), at(0, bottom)};
-    for (const DevicePoint& p : corners)
-      if (!std::isfinite(p.x) || !std::isfinite(p.y) || std::fabs(p.x) > 2147483647.0 ||
-          std::fabs(p.y) > 2147483647.0)
-        throw MalformedRecord("the text's outline lies out of range");
+    const DevicePoint corners[] = {TextPoint(axes, 0, top), TextPoint(axes, length, top),
+                                   TextPoint(axes, length, bottom), TextPoint(axes, 0, bottom)};
     PathMoveTo(corners[0].x, corners[0].y);
     for (int i = 1; i < 4; ++i) PathLineTo(corners[i].x, corners[i].y);
     PathClose();

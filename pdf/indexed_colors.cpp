@@ -40,6 +40,10 @@ class ColorTable {
   std::vector<uint32_t> colors_;
 };
 
+uint32_t RgbAt(const uint8_t* pixel) {
+  return uint32_t{pixel[0]} << 16 | uint32_t{pixel[1]} << 8 | pixel[2];
+}
+
 int BitsFor(size_t colors) {
   if (colors <= 2) return 1;
   if (colors <= 4) return 2;
@@ -57,17 +61,13 @@ std::optional<IndexedSamples> ToIndexedSamples(const platform::TBitmap& bitmap, 
   const int most = static_cast<int>(std::min<int64_t>({mostColors, 256, affordable}));
   if (most < 1) return std::nullopt;
 
+  // The colours first: most pictures that have too many show it early, and
+  // nothing is kept for them.
   ColorTable table;
-  std::vector<uint8_t> indices(static_cast<size_t>(pixels));
-  size_t at = 0;
   for (int y = 0; y < bitmap.Height(); ++y) {
     const uint8_t* row = bitmap.Row(y);
-    for (int x = 0; x < bitmap.Width(); ++x, row += 3) {
-      const uint32_t rgb = uint32_t{row[0]} << 16 | uint32_t{row[1]} << 8 | row[2];
-      const int index = table.IndexOf(rgb, most);
-      if (index < 0) return std::nullopt;
-      indices[at++] = static_cast<uint8_t>(index);
-    }
+    for (int x = 0; x < bitmap.Width(); ++x, row += 3)
+      if (table.IndexOf(RgbAt(row), most) < 0) return std::nullopt;
   }
 
   IndexedSamples result;
@@ -80,12 +80,13 @@ std::optional<IndexedSamples> ToIndexedSamples(const platform::TBitmap& bitmap, 
   const int perByte = 8 / result.bits;
   const size_t rowBytes = (static_cast<size_t>(bitmap.Width()) + perByte - 1) / perByte;
   result.samples.assign(rowBytes * static_cast<size_t>(bitmap.Height()), '\0');
-  at = 0;
   for (int y = 0; y < bitmap.Height(); ++y) {
+    const uint8_t* pixel = bitmap.Row(y);
     char* row = result.samples.data() + static_cast<size_t>(y) * rowBytes;
-    for (int x = 0; x < bitmap.Width(); ++x) {
+    for (int x = 0; x < bitmap.Width(); ++x, pixel += 3) {
       const int shift = 8 - result.bits * (x % perByte + 1);
-      row[x / perByte] = static_cast<char>(row[x / perByte] | indices[at++] << shift);
+      row[x / perByte] =
+          static_cast<char>(row[x / perByte] | table.IndexOf(RgbAt(pixel), most) << shift);
     }
   }
   return result;
