@@ -18,6 +18,11 @@ struct RasterArea {
   int left = 0, top = 0, width = 0, height = 0;
 };
 
+// Pixels of one row of an area, columns left up to, not including, right.
+struct PixelRun {
+  int row = 0, left = 0, right = 0;
+};
+
 // The smallest area holding both.
 RasterArea Union(const RasterArea& a, const RasterArea& b);
 

@@ -219,7 +219,7 @@ RasterCompositor::~RasterCompositor() { page_.SetBeforeDrawing(nullptr); }
 
 bool RasterCompositor::Extend(const Area& area, PictureBudget& budget) {
   if (held_.width > 0 && Inside(area, held_)) return true;
-  const Area joined = held_.width > 0 ? Union(held_, area) : area;
+  const Area joined = held_.width > 0 ? Roomier(Union(held_, area)) : area;
   std::optional<TBitmap> under = backdrop_.Under(joined, budget);
   if (!under) return false;
   TBitmap made = *under;
@@ -230,33 +230,64 @@ bool RasterCompositor::Extend(const Area& area, PictureBudget& budget) {
   return true;
 }
 
+RasterCompositor::Area RasterCompositor::Roomier(const Area& joined) const {
+  const int pageRight = static_cast<int>(std::ceil(settings_.extentWidth * settings_.scale));
+  const int pageBottom = static_cast<int>(std::ceil(settings_.extentHeight * settings_.scale));
+  const int dx = joined.width / 2, dy = joined.height / 2;
+  const int left = joined.left < held_.left ? std::max(0, joined.left - dx) : joined.left;
+  const int top = joined.top < held_.top ? std::max(0, joined.top - dy) : joined.top;
+  int right = joined.left + joined.width, bottom = joined.top + joined.height;
+  if (right > held_.left + held_.width) right = std::max(right, std::min(pageRight, right + dx));
+  if (bottom > held_.top + held_.height)
+    bottom = std::max(bottom, std::min(pageBottom, bottom + dy));
+  const Area roomy{left, top, right - left, bottom - top};
+  return PixelsOf(roomy) <= platform::TBitmap::kMaxPixels / 4 ? roomy : joined;
+}
+
 void RasterCompositor::Flush() {
   if (held_.width == 0 || flushing_) return;
-  TBitmap stencil(held_.width, held_.height, platform::TPixelFormat::pf1bit);
-  stencil.Fill(platform::kWhite);
-  bool changes = false;
+  // Only the box of the pixels that changed is drawn.
+  int left = held_.width, right = -1, top = held_.height, bottom = -1;
   for (int y = 0; y < held_.height; ++y) {
     const uint8_t* made = made_.Row(y);
     const uint8_t* under = under_.Row(y);
     for (int x = 0; x < held_.width; ++x)
       if (!std::equal(made + 3 * x, made + 3 * x + 3, under + 3 * x)) {
-        stencil.SetBit(x, y, false);  // shown
-        changes = true;
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
       }
   }
-  const Area area = held_;
+  const Area held = held_;
   held_ = Area();
-  if (!changes) return;
-  backdrop_.Take(area, made_);
-  // Hidden pixels black: the plainest to compress.
+  if (right < 0) return;
+  backdrop_.Take(held, made_);
+  // A margin of hidden pixels where the held area has one: a viewer that
+  // blends an image's edge with the page where it ends between its pixels
+  // then blends nothing that shows, down to a quarter of our resolution.
+  constexpr int kMargin = 4;
+  left = std::max(0, left - kMargin);
+  top = std::max(0, top - kMargin);
+  right = std::min(held.width - 1, right + kMargin);
+  bottom = std::min(held.height - 1, bottom + kMargin);
+  const Area area{held.left + left, held.top + top, right - left + 1, bottom - top + 1};
+  TBitmap pixels(area.width, area.height, platform::TPixelFormat::pf24bit);
+  TBitmap stencil(area.width, area.height, platform::TPixelFormat::pf1bit);
+  stencil.Fill(platform::kWhite);
   for (int y = 0; y < area.height; ++y) {
-    uint8_t* made = made_.Row(y);
+    const uint8_t* made = made_.Row(top + y) + 3 * left;
+    const uint8_t* under = under_.Row(top + y) + 3 * left;
+    uint8_t* to = pixels.Row(y);
     for (int x = 0; x < area.width; ++x)
-      if (stencil.Bit(x, y)) std::fill(made + 3 * x, made + 3 * x + 3, 0);
+      if (!std::equal(made + 3 * x, made + 3 * x + 3, under + 3 * x)) {
+        std::copy(made + 3 * x, made + 3 * x + 3, to + 3 * x);
+        stencil.SetBit(x, y, false);  // shown
+      }                               // hidden pixels stay black: the plainest to compress
   }
   const double k = settings_.scale;
   DeviceImage image;
-  image.pixels = &made_;
+  image.pixels = &pixels;
   image.stencil = &stencil;
   image.stencilHides = 0xFFFFFF;
   ImagePlacement at;
@@ -283,17 +314,27 @@ void RasterCompositor::Flush() {
   backdrop_.Drawn(area, drawnBefore);
 }
 
-TBitmap RasterCompositor::Coverage(const RasterOperation& op, const ClipState& clip,
-                                   const Area& area) const {
+std::vector<PixelRun> RasterCompositor::Coverage(const RasterOperation& op, const ClipState& clip,
+                                                 const Area& area) const {
   // A pen of one device pixel lights the pixels GDI's line drawing does;
   // the rasterizer would spread it over two rows where it falls between.
   const double k = settings_.scale;
-  if (op.outline != nullptr && op.outline->width * k <= 1.0 && op.outline->dash.empty()) {
-    TBitmap marked(area.width, area.height, platform::TPixelFormat::pf24bit);
-    marked.Fill(platform::kWhite);
-    if (MarkThinLines(*op.shape, clip, k, area, marked)) return marked;
+  const bool outline = op.outline != nullptr;
+  if (outline && op.outline->width * k <= 1.0 && op.outline->dash.empty())
+    if (auto lit = ThinLinePixels(*op.shape, clip, k, area)) return std::move(*lit);
+  const TBitmap shape = Render(area, [&](DrawingDevice& d) { DrawShape(op, clip, d); });
+  std::vector<PixelRun> runs;
+  for (int y = 0; y < area.height; ++y) {
+    const uint8_t* row = shape.Row(y);
+    for (int x = 0; x < area.width; ++x) {
+      if (!Covered(row[3 * x], outline)) continue;
+      if (!runs.empty() && runs.back().row == y && runs.back().right == x)
+        ++runs.back().right;
+      else
+        runs.push_back({y, x, x + 1});
+    }
   }
-  return Render(area, [&](DrawingDevice& d) { DrawShape(op, clip, d); });
+  return runs;
 }
 
 bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, PictureBudget& budget) {
@@ -332,13 +373,10 @@ bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, Pictur
   outOfBudget_ = !Extend(area, budget);
   if (outOfBudget_) return false;
   const ClipState clip = page_.Clip();
-  const TBitmap coverage = Coverage(op, clip, area);
-  for (int y = 0; y < area.height; ++y) {
-    const double pageY = (area.top + y + 0.5) / k;
-    const int heldY = area.top - held_.top + y;
-    const uint8_t* covered = coverage.Row(y);
-    for (int x = 0; x < area.width; ++x) {
-      if (!Covered(covered[3 * x], op.outline != nullptr)) continue;
+  for (const PixelRun& run : Coverage(op, clip, area)) {
+    const double pageY = (area.top + run.row + 0.5) / k;
+    const int heldY = area.top - held_.top + run.row;
+    for (int x = run.left; x < run.right; ++x) {
       const double pageX = (area.left + x + 0.5) / k;
       const std::optional<TColor> pattern = PatternAt(op.pattern, pageX, pageY);
       if (!pattern) continue;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "emf2pdf/drawing_device.h"
 #include "emf2pdf/page_backdrop.h"
@@ -100,12 +101,16 @@ class RasterCompositor final : public PageCompositor {
 
  private:
   platform::TBitmap Render(const Area& area, const std::function<void(DrawingDevice&)>& draw) const;
-  // The operation's shape under the clip over `area`: black where it covers.
-  platform::TBitmap Coverage(const RasterOperation& operation, const ClipState& clip,
-                             const Area& area) const;
+  // The pixels of `area` the operation's shape covers under the clip.
+  std::vector<PixelRun> Coverage(const RasterOperation& operation, const ClipState& clip,
+                                 const Area& area) const;
   // Takes `area` into the held image: the page so far under it; false when
   // the page's budget has no room for it.
   bool Extend(const Area& area, PictureBudget& budget);
+  // The held image grows to `joined` and, on each side it grew to, by half
+  // as much again within the page: a run of operations spreading over the
+  // page then takes the page under it a few times, not once each.
+  Area Roomier(const Area& joined) const;
   // Draws the held image, if any pixel changed.
   void Flush();
 

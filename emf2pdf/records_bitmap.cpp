@@ -306,6 +306,7 @@ TEMWParser::Placement TEMWParser::DestinationPlacement(const RectL& bounds, doub
 
 void TEMWParser::ShowRasterImage(uint32_t rop, const std::function<TBitmap(uint32_t)>& made,
                                  const Placement& at) {
+  if (platform::RopKeepsDestination(rop)) return;
   // Once a step of a sequence was composited the steps after it are too:
   // the mask idioms below would draw the steps before them once more.
   if (compositingBlts_ && BltNeedsRaster(rop, true)) {
@@ -413,6 +414,7 @@ void TEMWParser::InvertDestination(int32_t x, int32_t y, int32_t cx, int32_t cy,
 // and WHITENESS ignore the brush, a null brush paints nothing, and the
 // binary raster operation of pens and brushes plays no part.
 void TEMWParser::PaintWithoutSource(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop) {
+  if (platform::RopKeepsDestination(rop)) return;
   if (BltNeedsRaster(rop, false)) {
     FlushPendingMask();
     if (ComposeBlt(rop, DestinationPath(x, y, cx, cy), nullptr, Placement())) return;

@@ -13,6 +13,25 @@ struct Pixel {
   long long x = 0, y = 0;
 };
 
+struct AreaPixel {
+  int row = 0, column = 0;
+  auto operator<=>(const AreaPixel&) const = default;
+};
+
+// Segments that cross or meet light a pixel once.
+std::vector<PixelRun> RunsOf(std::vector<AreaPixel>& pixels) {
+  std::sort(pixels.begin(), pixels.end());
+  std::vector<PixelRun> runs;
+  for (const AreaPixel& p : pixels) {
+    if (!runs.empty() && runs.back().row == p.row && runs.back().right >= p.column) {
+      runs.back().right = std::max(runs.back().right, p.column + 1);
+      continue;
+    }
+    runs.push_back({p.row, p.column, p.column + 1});
+  }
+  return runs;
+}
+
 bool InsideClip(const ClipState& clip, double x, double y) {
   if (clip.whole || !clip.hasRegion) return true;
   for (const ClipRect& r : clip.region)
@@ -28,14 +47,14 @@ constexpr long long kMostSteps = 1 << 24;
 
 }  // namespace
 
-bool MarkThinLines(const DevicePath& path, const ClipState& clip, double scale,
-                   const RasterArea& area, platform::TBitmap& coverage) {
-  if (!clip.whole && !clip.paths.empty()) return false;
+std::optional<std::vector<PixelRun>> ThinLinePixels(const DevicePath& path, const ClipState& clip,
+                                                    double scale, const RasterArea& area) {
+  if (!clip.whole && !clip.paths.empty()) return std::nullopt;
   std::vector<std::vector<Pixel>> figures;
   for (const DevicePath::Element& e : path.Elements()) {
     if (e.kind != DevicePath::Kind::kMove && e.kind != DevicePath::Kind::kLine &&
         e.kind != DevicePath::Kind::kClose)
-      return false;
+      return std::nullopt;
     if (e.kind == DevicePath::Kind::kClose) {
       if (!figures.empty() && !figures.back().empty())
         figures.back().push_back(figures.back().front());
@@ -43,7 +62,7 @@ bool MarkThinLines(const DevicePath& path, const ClipState& clip, double scale,
     }
     const double x = std::floor(e.v[0] * scale + 0.5), y = std::floor(e.v[1] * scale + 0.5);
     if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > kReach || std::fabs(y) > kReach)
-      return false;
+      return std::nullopt;
     if (e.kind == DevicePath::Kind::kMove || figures.empty()) figures.emplace_back();
     figures.back().push_back({static_cast<long long>(x), static_cast<long long>(y)});
   }
@@ -52,12 +71,13 @@ bool MarkThinLines(const DevicePath& path, const ClipState& clip, double scale,
     for (size_t i = 1; i < figure.size(); ++i)
       steps += std::max(std::llabs(figure[i].x - figure[i - 1].x),
                         std::llabs(figure[i].y - figure[i - 1].y));
-  if (steps > kMostSteps) return false;
+  if (steps > kMostSteps) return std::nullopt;
+  std::vector<AreaPixel> lit;
   auto mark = [&](long long x, long long y) {
     const long long column = x - area.left, row = y - area.top;
     if (column < 0 || row < 0 || column >= area.width || row >= area.height) return;
     if (!InsideClip(clip, (x + 0.5) / scale, (y + 0.5) / scale)) return;
-    coverage.SetPixel(static_cast<int>(column), static_cast<int>(row), platform::kBlack);
+    lit.push_back({static_cast<int>(row), static_cast<int>(column)});
   };
   for (const std::vector<Pixel>& figure : figures)
     for (size_t i = 1; i < figure.size(); ++i) {
@@ -79,7 +99,7 @@ bool MarkThinLines(const DevicePath& path, const ClipState& clip, double scale,
         }
       }
     }
-  return true;
+  return RunsOf(lit);
 }
 
 }  // namespace emf2pdf

@@ -79,6 +79,8 @@ bool RopUsesDestination(uint32_t rop) {
   return ((table >> 1) ^ table) & 0x55;
 }
 
+bool RopKeepsDestination(uint32_t rop) { return TruthTable(rop) == 0xAA; }
+
 // A binary code's truth table is its value less one, indexed by pattern
 // (bit 1) and destination (bit 0); the ternary table is indexed by pattern
 // (bit 2), source (bit 1) and destination (bit 0), and ignores the source.

@@ -34,6 +34,9 @@ bool IsSupportedRop(uint32_t rop);
 bool RopUsesPattern(uint32_t rop);
 bool RopUsesSource(uint32_t rop);
 bool RopUsesDestination(uint32_t rop);
+// The result is the destination whatever the source and pattern: the
+// operation draws nothing.
+bool RopKeepsDestination(uint32_t rop);
 
 // The ternary operation that does what binary raster operation `rop2`
 // (R2_BLACK 1 .. R2_WHITE 16) does with the pen or brush as the pattern;
