@@ -247,6 +247,35 @@ TEST(RasterCompositor, shrunkPicturesCompositeAtThePapersResolution) {
   EXPECT_NEAR(width, 3390, 20) << *listed;
 }
 
+// An OR of dark red over the page changes only a small blue square: the image
+// is that square and a margin of hidden pixels, not the whole fill.
+TEST(RasterCompositor, onlyTheBoxOfChangedPixelsIsAnImage) {
+  EmfBuilder b(400, 400);
+  b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(0, 0, 255)).selectObject(1);
+  b.rectangle({100, 100, 121, 121});
+  b.createBrushIndirect(2, 0, Rgb(128, 0, 0)).selectObject(2);
+  std::vector<uint8_t> mergePen;
+  emfbuild::PutU32(mergePen, 15);
+  b.record(20, mergePen);  // EMR_SETROP2 R2_MERGEPEN
+  b.rectangle({0, 0, 401, 401});
+  const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
+  const auto converted = emw_test::ConvertPicture(b);
+  ASSERT_TRUE(converted->ok);
+  EXPECT_TRUE(Near(emw_test::PictureColorAt(converted->pdf, 110, 110), Rgb(128, 0, 255)));
+  EXPECT_EQ(emw_test::PictureColorAt(converted->pdf, 300, 300), Rgb(255, 255, 255));
+  const auto listed = testing_support::CommandOutput("pdfimages -list '" + converted->pdf + "'");
+  ASSERT_TRUE(listed);
+  std::istringstream lines(*listed);
+  std::string line, page, number, type;
+  int width = 0, height = 0;
+  for (int skip = 0; skip < 3 && std::getline(lines, line); ++skip) {
+  }
+  std::istringstream(line) >> page >> number >> type >> width >> height;
+  EXPECT_EQ(type, "image");
+  EXPECT_LE(width, 40) << *listed;
+  EXPECT_LE(height, 40) << *listed;
+}
+
 TEST(RasterCompositor, silentProgramHandsSuchJobsToTheDesktopProgram) {
   SilentJob job;
   XorOverText().writeFile(job.folder().file("page.emf"));

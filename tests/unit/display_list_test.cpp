@@ -87,6 +87,13 @@ TEST(RasterPrescan, onlyWhatBlendModesCannotDrawNeedsTheCompositor) {
   masked.stretchDIBits({10, 10, 49, 29}, {10, 10}, 40, 20, {0, 0}, 2, 1, 0x008800C6, dib);
   EXPECT_TRUE(NeedsCompositor(masked));
 
+  // A blt whose result is the destination, with a source or without, draws
+  // nothing (a chart program ends its pages with one over the whole page).
+  EmfBuilder keeps(200, 200);
+  keeps.bitBlt({0, 0, 199, 199}, {0, 0}, 200, 200, 0x00AA0029, {0, 0}, nullptr);
+  keeps.stretchDIBits({10, 10, 49, 29}, {10, 10}, 40, 20, {0, 0}, 2, 1, 0x00AA0029, dib);
+  EXPECT_FALSE(NeedsCompositor(keeps));
+
   EXPECT_FALSE(NeedsCompositor(EmfBuilder(200, 200)));
   EXPECT_FALSE(emf2pdf::PagesNeedRasterCompositor({emf2pdf::PageSource("/nonexistent/page.emf")}));
 }
