@@ -255,8 +255,9 @@ int Convert(const ConvertArguments& arguments, const RasterWriterFor& raster) {
   const bool pdf = output.format == ConvertFormat::Pdf;
   const ConvertWriter writer = pdf ? ConvertWriter(WritePdf) : raster(output.format);
   // Raster operations that combine with the page are drawn through the page
-  // rasterizer, which the desktop program has. Standard input can be read
-  // only once, so a PDF of it is made there from the start.
+  // rasterizer: asking for the PDF writer's raster hook installs it, or
+  // hands the run to the desktop program, which has it. Standard input can
+  // be read only once, so it is asked for before reading it.
   const auto needRasterizer = [&] {
     if (pdf && emf2pdf::InstalledPageRasterizer() == nullptr) raster(ConvertFormat::Pdf);
   };

@@ -21,6 +21,7 @@ struct RasterArea {
 // Pixels of one row of an area, columns left up to, not including, right.
 struct PixelRun {
   int row = 0, left = 0, right = 0;
+  bool operator==(const PixelRun&) const = default;
 };
 
 // The smallest area holding both.

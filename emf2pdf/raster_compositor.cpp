@@ -12,7 +12,7 @@
 #include "emf2pdf/display_list.h"
 #include "emf2pdf/emf_records.h"
 #include "emf2pdf/pdf_page_device.h"
-#include "emf2pdf/thin_lines.h"
+#include "emf2pdf/pixel_coverage.h"
 #include "pdf/document.h"
 #include "pdf/metafile_player.h"
 #include "pdf/page.h"
@@ -110,6 +110,46 @@ std::optional<TColor> SourceAt(const RasterOperation& op, double x, double y) {
   const int sy = std::min(source.Height() - 1, static_cast<int>(v * source.Height()));
   return source.Pixel(sx, sy);
 }
+
+// The source's pixels under the raster pixels of an area: for a placement
+// along the axes each column and row maps to one of the source's, found
+// once; a framed one is worked out per pixel.
+class SourceSampler {
+ public:
+  SourceSampler(const RasterOperation& op, double scale, const RasterArea& area)
+      : op_(op), scale_(scale), area_(area) {
+    if (op.source == nullptr || op.at.framed) return;
+    columns_.resize(static_cast<size_t>(area.width));
+    for (int x = 0; x < area.width; ++x)
+      columns_[x] = Index((area.left + x + 0.5) / scale, op.at.x, op.at.width, op.source->Width());
+    rows_.resize(static_cast<size_t>(area.height));
+    for (int y = 0; y < area.height; ++y)
+      rows_[y] = Index((area.top + y + 0.5) / scale, op.at.y, op.at.height, op.source->Height());
+  }
+
+  // At raster pixel (x, y) of the area.
+  std::optional<TColor> At(int x, int y) const {
+    if (op_.source == nullptr) return platform::kBlack;
+    if (op_.at.framed)
+      return SourceAt(op_, (area_.left + x + 0.5) / scale_, (area_.top + y + 0.5) / scale_);
+    if (columns_[x] < 0 || rows_[y] < 0) return std::nullopt;
+    return op_.source->Pixel(columns_[x], rows_[y]);
+  }
+
+ private:
+  // The source's column (or row) under page coordinate `at`; -1 outside.
+  static int Index(double at, double start, double length, int count) {
+    if (length == 0) return -1;
+    const double u = (at - start) / length;
+    if (!(u >= 0 && u < 1)) return -1;
+    return std::min(count - 1, static_cast<int>(u * count));
+  }
+
+  const RasterOperation& op_;
+  double scale_;
+  RasterArea area_;
+  std::vector<int> columns_, rows_;
+};
 
 // The operation's shape in black under the clip: its coverage.
 void DrawShape(const RasterOperation& op, const ClipState& clip, DrawingDevice& device) {
@@ -218,12 +258,16 @@ RasterCompositor::RasterCompositor(DisplayListDevice& page, const PageRasterizer
 RasterCompositor::~RasterCompositor() { page_.SetBeforeDrawing(nullptr); }
 
 bool RasterCompositor::Extend(const Area& area, PictureBudget& budget) {
-  if (held_.width > 0 && Inside(area, held_)) return true;
+  if (held_.width > 0 && Inside(area, held_)) {
+    reached_ = Union(reached_, area);
+    return true;
+  }
   const Area joined = held_.width > 0 ? Roomier(Union(held_, area)) : area;
   std::optional<TBitmap> under = backdrop_.Under(joined, budget);
   if (!under) return false;
   TBitmap made = *under;
   if (held_.width > 0) CopyArea(made, joined, made_, held_);
+  reached_ = held_.width > 0 ? Union(reached_, area) : area;
   held_ = joined;
   under_ = std::move(*under);
   made_ = std::move(made);
@@ -263,14 +307,15 @@ void RasterCompositor::Flush() {
   held_ = Area();
   if (right < 0) return;
   backdrop_.Take(held, made_);
-  // A margin of hidden pixels where the held area has one: a viewer that
+  // A margin of hidden pixels within the operations' areas: a viewer that
   // blends an image's edge with the page where it ends between its pixels
   // then blends nothing that shows, down to a quarter of our resolution.
   constexpr int kMargin = 4;
-  left = std::max(0, left - kMargin);
-  top = std::max(0, top - kMargin);
-  right = std::min(held.width - 1, right + kMargin);
-  bottom = std::min(held.height - 1, bottom + kMargin);
+  const int reachedLeft = reached_.left - held.left, reachedTop = reached_.top - held.top;
+  left = std::max(reachedLeft, left - kMargin);
+  top = std::max(reachedTop, top - kMargin);
+  right = std::min(reachedLeft + reached_.width - 1, right + kMargin);
+  bottom = std::min(reachedTop + reached_.height - 1, bottom + kMargin);
   const Area area{held.left + left, held.top + top, right - left + 1, bottom - top + 1};
   TBitmap pixels(area.width, area.height, platform::TPixelFormat::pf24bit);
   TBitmap stencil(area.width, area.height, platform::TPixelFormat::pf1bit);
@@ -322,6 +367,8 @@ std::vector<PixelRun> RasterCompositor::Coverage(const RasterOperation& op, cons
   const bool outline = op.outline != nullptr;
   if (outline && op.outline->width * k <= 1.0 && op.outline->dash.empty())
     if (auto lit = ThinLinePixels(*op.shape, clip, k, area)) return std::move(*lit);
+  if (!outline)
+    if (auto filled = RectanglePixels(*op.shape, clip, k, area)) return std::move(*filled);
   const TBitmap shape = Render(area, [&](DrawingDevice& d) { DrawShape(op, clip, d); });
   std::vector<PixelRun> runs;
   for (int y = 0; y < area.height; ++y) {
@@ -358,10 +405,10 @@ bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, Pictur
                   static_cast<int>(bottom - top)};
   composited_ += PixelsOf(area);
   if (composited_ > kMostPixelsPerPage) return false;
-  if (held_.width > 0 && !WorthJoining(held_, area)) Flush();
-  // The page's budget pays for the pixels the held image grows by.
+  if (held_.width > 0 && !WorthJoining(reached_, area)) Flush();
+  // The page's budget pays for the pixels the operations' areas grow by.
   const int64_t grows =
-      held_.width > 0 ? PixelsOf(Union(held_, area)) - PixelsOf(held_) : PixelsOf(area);
+      held_.width > 0 ? PixelsOf(Union(reached_, area)) - PixelsOf(reached_) : PixelsOf(area);
   if (grows > 0) {
     const int rows = static_cast<int>((grows + area.width - 1) / area.width);
     const auto size = budget.Take(area.width, rows);
@@ -373,19 +420,21 @@ bool RasterCompositor::Compose(const RasterOperation& op, DrawingDevice&, Pictur
   outOfBudget_ = !Extend(area, budget);
   if (outOfBudget_) return false;
   const ClipState clip = page_.Clip();
+  const SourceSampler source(op, k, area);
   for (const PixelRun& run : Coverage(op, clip, area)) {
     const double pageY = (area.top + run.row + 0.5) / k;
-    const int heldY = area.top - held_.top + run.row;
+    uint8_t* made = made_.Row(area.top - held_.top + run.row) + 3 * (area.left - held_.left);
     for (int x = run.left; x < run.right; ++x) {
-      const double pageX = (area.left + x + 0.5) / k;
-      const std::optional<TColor> pattern = PatternAt(op.pattern, pageX, pageY);
+      const std::optional<TColor> pattern = PatternAt(op.pattern, (area.left + x + 0.5) / k, pageY);
       if (!pattern) continue;
-      std::optional<TColor> source = platform::kBlack;
-      if (op.source) source = SourceAt(op, pageX, pageY);
-      if (!source) continue;
-      const int heldX = area.left - held_.left + x;
-      const TColor under = made_.Pixel(heldX, heldY);
-      made_.SetPixel(heldX, heldY, platform::ApplyRop(op.rop, *pattern, *source, under));
+      const std::optional<TColor> from = source.At(x, run.row);
+      if (!from) continue;
+      uint8_t* pixel = made + 3 * x;
+      const TColor result = platform::ApplyRop(op.rop, *pattern, *from,
+                                               platform::MakeColor(pixel[0], pixel[1], pixel[2]));
+      pixel[0] = platform::ColorRed(result);
+      pixel[1] = platform::ColorGreen(result);
+      pixel[2] = platform::ColorBlue(result);
     }
   }
   return true;

@@ -124,8 +124,11 @@ class RasterCompositor final : public PageCompositor {
   int operations_ = 0;        // asked for on this page
   int64_t composited_ = 0;    // pixels of their areas
   bool outOfBudget_ = false;  // the page's picture budget refused one
-  // The held image: its area, the page under it and the result so far.
+  // The held image: its area, the page under it and the result so far, and
+  // the union of its operations' areas (within the held area, which grows
+  // with room to spare).
   Area held_;
+  Area reached_;
   platform::TBitmap under_;
   platform::TBitmap made_;
   bool flushing_ = false;

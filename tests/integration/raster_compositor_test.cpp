@@ -1,9 +1,10 @@
 // Raster operations combined with the page in a raster: exact colours, an
 // image through a stencil (no soft mask), text left as text, and the
-// silent program handing such jobs to the desktop program.
+// silent program compositing them through the raster module.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "emf2pdf/emf2pdf_converter.h"
@@ -276,7 +277,22 @@ TEST(RasterCompositor, onlyTheBoxOfChangedPixelsIsAnImage) {
   EXPECT_LE(height, 40) << *listed;
 }
 
-TEST(RasterCompositor, silentProgramHandsSuchJobsToTheDesktopProgram) {
+// The silent program composites through the raster module beside it: a
+// copy of the two without the desktop program makes the same image.
+TEST(RasterCompositor, silentProgramCompositesThroughTheRasterModule) {
+  testing_support::TempFolder folder;
+  const std::filesystem::path bin = std::filesystem::path(TALLOWCRAFT_BIN).parent_path();
+  for (const char* file : {"tallowcraft", "tallowcraft-raster.so"})
+    std::filesystem::copy_file(bin / file, folder.file(file));
+  XorOverText().writeFile(folder.file("page.emf"));
+  const std::string pdf = folder.file("out.pdf");
+  const auto result = testing_support::RunProgram(folder.file("tallowcraft"),
+                                                  {"convert", folder.file("page.emf"), "-o", pdf});
+  ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+  EXPECT_EQ(Count(Qdf(pdf), "/ImageMask true"), 1u);
+}
+
+TEST(RasterCompositor, silentJobsWithSuchPagesAreComposited) {
   SilentJob job;
   XorOverText().writeFile(job.folder().file("page.emf"));
   job.WritePages({job.folder().file("page.emf")});
