@@ -82,6 +82,8 @@ const TEMWParser::RecordEntry TEMWParser::kRecords[] = {
      &TEMWParser::OnExtCreateFontIndirectW},
     {EMR_EXTTEXTOUTA, "EXTTEXTOUTA", 8, &TEMWParser::OnExtTextOutA},
     {EMR_EXTTEXTOUTW, "EXTTEXTOUTW", 8, &TEMWParser::OnExtTextOutW},
+    {EMR_POLYTEXTOUTA, "POLYTEXTOUTA", 8, &TEMWParser::OnPolyTextOutA},
+    {EMR_POLYTEXTOUTW, "POLYTEXTOUTW", 8, &TEMWParser::OnPolyTextOutW},
     {EMR_POLYBEZIER16, "POLYBEZIER16", 28, &TEMWParser::OnPolyBezier16},
     {EMR_POLYGON16, "POLYGON16", 28, &TEMWParser::OnPolygon16},
     {EMR_POLYLINE16, "POLYLINE16", 28, &TEMWParser::OnPolyline16},

@@ -302,11 +302,27 @@ class TEMWParser {
   void OnExtTextOutA(RecordReader& in);
   void OnExtTextOutW(RecordReader& in);
   void OnSmallTextOut(RecordReader& in);
+  void OnPolyTextOutA(RecordReader& in);
+  void OnPolyTextOutW(RecordReader& in);
   // What a text record's background and clip prologue did, for its
   // epilogue: whether it pushed a clip.
   using TextBackground = bool;
   const FontRequest& SelectTextFont();
   void DrawExtTextOut(RecordReader& in, bool wide);
+  void DrawPolyTextOut(RecordReader& in, bool wide);
+  // An EMRTEXT structure: a string, its reference point and advances.
+  struct EmrText {
+    PointL reference;
+    uint32_t nChars = 0;
+    uint32_t options = 0;
+    RectL rcl;
+    std::span<const uint8_t> chars;
+    std::span<const uint8_t> dx;
+    size_t dxStride = 4;
+  };
+  static EmrText ReadEmrText(RecordReader& in, bool wide);
+  // Draws one string as ExtTextOut does.
+  void DrawEmrText(const EmrText& text, bool wide, bool advanced);
   TextBackground BeginTextBackground(uint32_t options, const RectL& rcl, uint32_t nChars);
   TextBackground BeginTextClip(const RectL& clip, bool fill);
   void EndTextBackground(TextBackground pushed);

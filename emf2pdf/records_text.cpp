@@ -391,19 +391,59 @@ void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
   const bool advanced = in.U32() == kGmAdvanced;
   in.U32();  // exScale
   in.U32();  // eyScale
-  const PointL reference = in.PointL32();
+  // Everything the record refers to is read before anything is written.
+  DrawEmrText(ReadEmrText(in, wide), wide, advanced);
+}
+
+// --- EMR_POLYTEXTOUTA / EMR_POLYTEXTOUTW ----------------------------------------------
+
+void TEMWParser::OnPolyTextOutA(RecordReader& in) { DrawPolyTextOut(in, false); }
+
+void TEMWParser::OnPolyTextOutW(RecordReader& in) { DrawPolyTextOut(in, true); }
+
+// Strings at reference points of their own, each drawn as ExtTextOut
+// draws its one.
+void TEMWParser::DrawPolyTextOut(RecordReader& in, bool wide) {
+  in.RectL32();  // rclBounds
+  const bool advanced = in.U32() == kGmAdvanced;
+  in.U32();  // exScale
+  in.U32();  // eyScale
+  const uint32_t count = in.U32();
+  constexpr size_t kEmrTextSize = 40;
+  if (count > in.Remaining() / kEmrTextSize)
+    throw MalformedRecord("more strings than the record holds");
+  // Every string and advance array is found before any string is drawn.
+  std::vector<EmrText> texts;
+  texts.reserve(count);
+  for (uint32_t i = 0; i < count; ++i) texts.push_back(ReadEmrText(in, wide));
+  for (const EmrText& text : texts) DrawEmrText(text, wide, advanced);
+}
+
+TEMWParser::EmrText TEMWParser::ReadEmrText(RecordReader& in, bool wide) {
+  EmrText text;
+  text.reference = in.PointL32();
   const uint32_t nChars = in.U32();
   const uint32_t offString = in.U32();
-  const uint32_t options = in.U32();
-  const RectL rcl = in.RectL32();
+  text.options = in.U32();
+  text.rcl = in.RectL32();
   const uint32_t offDx = in.U32();
-  // Everything the record refers to is read before anything is written.
-  const auto chars = in.BytesAt(offString, static_cast<size_t>(nChars) * (wide ? 2 : 1));
+  text.chars = in.BytesAt(offString, static_cast<size_t>(nChars) * (wide ? 2 : 1));
   // With ETO_PDY the array holds an x and a y advance per character; the
   // text is laid out along x, so the y advances are passed over.
-  const size_t stride = (options & ETO_PDY) ? 8 : 4;
-  const auto dxBytes = offDx != 0 ? in.BytesAt(offDx, static_cast<size_t>(nChars) * stride)
-                                  : std::span<const uint8_t>();
+  text.dxStride = (text.options & ETO_PDY) ? 8 : 4;
+  if (offDx != 0) text.dx = in.BytesAt(offDx, static_cast<size_t>(nChars) * text.dxStride);
+  text.nChars = nChars;
+  return text;
+}
+
+void TEMWParser::DrawEmrText(const EmrText& text, bool wide, bool advanced) {
+  const PointL reference = text.reference;
+  const uint32_t nChars = text.nChars;
+  const uint32_t options = text.options;
+  const RectL rcl = text.rcl;
+  const auto chars = text.chars;
+  const size_t stride = text.dxStride;
+  const auto dxBytes = text.dx;
 
   bool glyphIndex = (options & ETO_GLYPH_INDEX) != 0;
   // In a path bracket the text only adds its outlines to the path.

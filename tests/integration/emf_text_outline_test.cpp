@@ -1,6 +1,7 @@
-// Text as glyph outlines inside path brackets, and text on glyph axes of its
+// Text as glyph outlines inside path brackets, text on glyph axes of its
 // own under mirroring and stretching transforms in the advanced graphics
-// mode (content lines at resolution 72: x becomes 0.75 x, y 75 - 0.75 y).
+// mode, and the strings of PolyTextOut (content lines at resolution 72: x
+// becomes 0.75 x, y 75 - 0.75 y).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -171,6 +172,63 @@ TEST(EmfTextOutline, mirroredText_isExtractedInReadingOrder) {
       "qpdf --qdf --object-streams=disable '" + folder.file("p.pdf") + "' -", &content);
   EXPECT_NE(content.find("-18 0 0 18 "), std::string::npos);
   EXPECT_NE(content.find("/ActualText"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// EMR_POLYTEXTOUTW of `texts`, each at its point, without advances;
+// `claimed` strings said to follow (the real count when 0).
+std::vector<uint8_t> PolyTextRecord(
+    const std::vector<std::pair<std::u16string, emfbuild::Point>>& texts, uint32_t claimed = 0) {
+  std::vector<uint8_t> p;
+  emfbuild::PutRect(p, {0, 0, -1, -1});
+  for (uint32_t v : {kCompatible, 0u, 0u}) emfbuild::PutU32(p, v);
+  emfbuild::PutU32(p, claimed != 0 ? claimed : static_cast<uint32_t>(texts.size()));
+  uint32_t offString = 8 + 32 + 40 * static_cast<uint32_t>(texts.size());
+  for (const auto& [text, at] : texts) {
+    emfbuild::PutI32(p, at.x);
+    emfbuild::PutI32(p, at.y);
+    for (uint32_t v : {static_cast<uint32_t>(text.size()), offString, 0u}) emfbuild::PutU32(p, v);
+    emfbuild::PutRect(p, {0, 0, -1, -1});
+    emfbuild::PutU32(p, 0);  // offDx
+    offString += (2 * static_cast<uint32_t>(text.size()) + 3) & ~3u;
+  }
+  for (const auto& entry : texts) {
+    for (char16_t u : entry.first) emfbuild::PutU16(p, u);
+    while (p.size() % 4 != 0) p.push_back(0);
+  }
+  return p;
+}
+
+// PolyTextOut draws each of its strings as ExtTextOut draws one, on the
+// page and inside a path bracket; a count past the record draws nothing.
+TEST(EmfPolyTextOut, drawsEachStringAsExtTextOutDoes) {
+  for (bool bracket : {false, true}) {
+    SCOPED_TRACE(bracket);
+    EmfBuilder single = WithFont(-20), poly = WithFont(-20);
+    if (bracket) {
+      single.beginPath();
+      poly.beginPath();
+    }
+    single.record(84, TextRecord(u"Left", kCompatible, true, {20, 20}))
+        .record(84, TextRecord(u"Right", kCompatible, true, {200, 60}));
+    poly.record(97, PolyTextRecord({{u"Left", {20, 20}}, {u"Right", {200, 60}}}));
+    if (bracket) {
+      single.endPath().fillPath();
+      poly.endPath().fillPath();
+    }
+    const Lines expected = emw_test::PlayLines(single.bytes());
+    EXPECT_GE(Count(expected, bracket ? "c" : "Tj") + Count(expected, "TJ"), 2u);
+    EXPECT_EQ(emw_test::PlayLines(poly.bytes()), expected);
+  }
+  EmfBuilder overclaimed = WithFont(-20);
+  overclaimed.record(97, PolyTextRecord({{u"Left", {20, 20}}}, 1000));
+  int dropped = 0;
+  const Lines lines = emw_test::PlayLines(overclaimed.bytes(), 72, &dropped);
+  EXPECT_EQ(dropped, 1);
+  EXPECT_EQ(Count(lines, "Tj") + Count(lines, "TJ"), 0u);
 }
 
 }  // namespace
