@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <deque>
+#include <future>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
 #include "emf2pdf/page_picture.h"
 #include "pdf/output_file.h"
 #include "platform/registry_hive.h"
+#include "platform/work_pool.h"
 #include "presentation/navigation_templates.h"
 #include "presentation/swf_movie.h"
 
@@ -84,6 +88,10 @@ double StageResolution(const emf2pdf::PagePicture& first, double dpi, const std:
 
 }  // namespace
 
+// Pages are interpreted on the calling thread, in order (the interpreter's
+// caches belong to one thread); each slide is drawn and encoded on the work
+// pool, and added in order. At most the pool's size in slides are drawn or
+// waiting at once.
 void WriteSlideMovie(SwfSink& sink, const std::vector<emf2pdf::PageSource>& pages,
                      const SwfOptions& options, const std::string& templatesFolder,
                      const std::function<void()>& afterSlide) {
@@ -93,23 +101,42 @@ void WriteSlideMovie(SwfSink& sink, const std::vector<emf2pdf::PageSource>& page
   std::optional<SwfMovieWriter> movie;
   int stageWidth = 0;
   int stageHeight = 0;
+  platform::WorkPool& pool = platform::WorkPool::Shared();
+  std::deque<std::future<SwfMovieWriter::SlidePicture>> pending;
+  // The slides' work holds its own copies: none refers to this frame.
+  const auto addOldest = [&] {
+    auto oldest = std::move(pending.front());
+    pending.pop_front();
+    movie->AddSlide(pool.Wait(oldest));
+    if (afterSlide) afterSlide();
+  };
   for (size_t i = 0; i < pages.size(); ++i) {
-    const auto picture = emf2pdf::PagePicture::Load(pages[i], static_cast<int>(i) + 1);
+    std::shared_ptr<const emf2pdf::PagePicture> picture;
+    try {
+      picture = std::make_shared<const emf2pdf::PagePicture>(
+          emf2pdf::PagePicture::Load(pages[i], static_cast<int>(i) + 1));
+    } catch (...) {
+      while (!pending.empty()) addOldest();  // an earlier slide's failure is the one to report
+      throw;
+    }
     if (!movie) {
-      dpi = StageResolution(picture, dpi, pages[i].label);
-      stageWidth = picture.PixelWidth(dpi);
-      stageHeight = picture.PixelHeight(dpi);
+      dpi = StageResolution(*picture, dpi, pages[i].label);
+      stageWidth = picture->PixelWidth(dpi);
+      stageHeight = picture->PixelHeight(dpi);
       movie.emplace(sink, stageWidth, stageHeight, static_cast<int>(pages.size()), options,
                     LoadNavigationTemplates(templatesFolder));
     }
     // A page of another size keeps its proportions inside the stage.
-    const double scale = std::min(stageWidth / (picture.WidthInches() * dpi),
-                                  stageHeight / (picture.HeightInches() * dpi));
-    const int width = std::clamp(picture.PixelWidth(dpi * scale), 1, stageWidth);
-    const int height = std::clamp(picture.PixelHeight(dpi * scale), 1, stageHeight);
-    movie->AddSlide(picture.Render(width, height));
-    if (afterSlide) afterSlide();
+    const double scale = std::min(stageWidth / (picture->WidthInches() * dpi),
+                                  stageHeight / (picture->HeightInches() * dpi));
+    const int width = std::clamp(picture->PixelWidth(dpi * scale), 1, stageWidth);
+    const int height = std::clamp(picture->PixelHeight(dpi * scale), 1, stageHeight);
+    pending.push_back(pool.Submit([picture, width, height, slide = static_cast<int>(i), options] {
+      return SwfMovieWriter::EncodeSlide(picture->Render(width, height), slide, options);
+    }));
+    while (pending.size() >= static_cast<size_t>(pool.size())) addOldest();
   }
+  while (!pending.empty()) addOldest();
   movie->Finish();
 }
 

@@ -93,21 +93,32 @@ void SwfMovieWriter::Append(const std::string& bytes) {
   sink_.Append(bytes);
 }
 
+// Each slide takes two identifiers, its bitmap's and its shape's, in order.
+SwfMovieWriter::SlidePicture SwfMovieWriter::EncodeSlide(const platform::TBitmap& picture,
+                                                         int slide, const SwfOptions& options) {
+  const auto bitmapId = static_cast<uint16_t>(1 + kIdsPerSlide * slide);
+  return {slide, picture.Width(), picture.Height(),
+          options.losslessSlides
+              ? DefineBitsLossless2(bitmapId, picture)
+              : DefineBitsJpeg2(bitmapId, pdf::EncodeJpeg(picture, options.imageQuality))};
+}
+
 void SwfMovieWriter::AddSlide(const platform::TBitmap& slide) {
-  if (slide.Width() > stageWidth_ || slide.Height() > stageHeight_)
+  AddSlide(EncodeSlide(slide, frames_, options_));
+}
+
+void SwfMovieWriter::AddSlide(const SlidePicture& picture) {
+  if (picture.width > stageWidth_ || picture.height > stageHeight_)
     throw std::runtime_error("A slide is larger than the movie's stage");
   if (frames_ >= slideCount_) throw std::runtime_error("More slides than the movie announced");
-  const uint16_t bitmapId = nextId_++;
-  const uint16_t shapeId = nextId_++;
-  if (options_.losslessSlides) {
-    Append(DefineBitsLossless2(bitmapId, slide));
-  } else {
-    Append(DefineBitsJpeg2(bitmapId, pdf::EncodeJpeg(slide, options_.imageQuality)));
-  }
-  Append(DefineRectangleShape(shapeId, slide.Width() * kTwipsPerPixel,
-                              slide.Height() * kTwipsPerPixel, bitmapId, kTwipsPerPixel));
-  const int32_t x = (stageWidth_ - slide.Width()) / 2 * kTwipsPerPixel;
-  const int32_t y = (stageHeight_ - slide.Height()) / 2 * kTwipsPerPixel;
+  if (picture.slide != frames_) throw std::logic_error("Slides added out of order");
+  const auto shapeId = static_cast<uint16_t>(2 + kIdsPerSlide * frames_);
+  const auto bitmapId = static_cast<uint16_t>(shapeId - 1);
+  Append(picture.tag);
+  Append(DefineRectangleShape(shapeId, picture.width * kTwipsPerPixel,
+                              picture.height * kTwipsPerPixel, bitmapId, kTwipsPerPixel));
+  const int32_t x = (stageWidth_ - picture.width) / 2 * kTwipsPerPixel;
+  const int32_t y = (stageHeight_ - picture.height) / 2 * kTwipsPerPixel;
   Append(PlaceObject2(kSlideDepth, shapeId, x, y, frames_ > 0));
   Append(SwfTagBytes(kDoAction, SwfActions().Add(kActionStop).Bytes()));
   Append(SwfTagBytes(kShowFrame, {}));

@@ -66,8 +66,19 @@ class SwfMovieWriter {
   SwfMovieWriter(SwfSink& sink, int stageWidth, int stageHeight, int slideCount,
                  const SwfOptions& options, std::vector<NavigationTemplate> buttons);
 
+  // A slide's picture as its tag, made apart from the movie (on the work
+  // pool) for the slide of index `slide` (from 0), to be added in order.
+  struct SlidePicture {
+    int slide = 0;
+    int width = 0, height = 0;
+    std::string tag;
+  };
+  static SlidePicture EncodeSlide(const platform::TBitmap& picture, int slide,
+                                  const SwfOptions& options);
+
   // Slides larger than the stage are refused; smaller ones are centred.
   void AddSlide(const platform::TBitmap& slide);
+  void AddSlide(const SlidePicture& picture);
 
   // Ends the movie and writes its length into the header; throws unless
   // every slide announced was added.
@@ -87,7 +98,6 @@ class SwfMovieWriter {
   SwfOptions options_;
   std::vector<NavigationTemplate> buttons_;
   int frames_ = 0;
-  uint16_t nextId_ = 1;
 };
 
 }  // namespace presentation

@@ -117,8 +117,8 @@ TEST(WorkPool, pdfFromThePoolEqualsTheOneThreadFile_plainAndEncrypted) {
   }
 }
 
-// Picture outputs: pages drawn and encoded on the pool come out as a
-// single thread makes them, each in its own place.
+// Picture outputs and movie slides: pages drawn and encoded on the pool
+// come out as a single thread makes them, each in its own place.
 TEST(WorkPool, picturePagesFromThePoolEqualTheOneThreadFiles) {
   testing_support::TempFolder folder;
   const std::string corpus = std::string(TALLOWCRAFT_CORPUS_DIR) + "/emf/";
@@ -134,7 +134,7 @@ TEST(WorkPool, picturePagesFromThePoolEqualTheOneThreadFiles) {
     return testing_support::RunProgram(TALLOWCRAFT_BIN, arguments,
                                        {"TALLOWCRAFT_THREADS=" + std::to_string(threads)});
   };
-  for (const std::string kind : {"png", "tif"}) {
+  for (const std::string kind : {"png", "tif", "swf"}) {
     ASSERT_EQ(convert("one." + kind, 1, pages).exitStatus, 0);
     ASSERT_EQ(convert("three." + kind, 3, pages).exitStatus, 0);
     const int files = kind == "png" ? 4 : 1;
