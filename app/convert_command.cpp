@@ -19,6 +19,7 @@
 #include "emf2pdf/raster_compositor.h"
 #include "emf2pdf/raster_prescan.h"
 #include "emf2pdf/record_trace.h"
+#include "pdf/aes_crypto.h"
 #include "platform/folders.h"
 
 namespace app {
@@ -264,6 +265,8 @@ int Convert(const ConvertArguments& arguments, const RasterWriterFor& raster) {
   if (std::find(arguments.inputs.begin(), arguments.inputs.end(), "-") != arguments.inputs.end())
     needRasterizer();
 
+  // libcrypto starts while the inputs are read and examined.
+  if (pdf && EncryptsWithAes(arguments.pdf)) pdf::PrepareCrypto();
   ScratchPath standardInput;
   const std::vector<emf2pdf::PageSource> pages = InputPages(arguments, standardInput);
   if (pdf && emf2pdf::PagesNeedRasterCompositor(pages, arguments.pdf.pdfaCompliance != kPdfA1b))

@@ -55,8 +55,15 @@ inline constexpr int kPdfA2bVersion = 4;  // PDF 1.7
 // The PDFVersion a PDFACompliance value needs; nullopt for none.
 std::optional<int> PdfVersionForCompliance(int compliance);
 
-// ProtectionKeyLength's value for 256-bit AES, whose passwords are Unicode.
+// ProtectionKeyLength's values for AES: 128-bit, and 256-bit, whose
+// passwords are Unicode.
+inline constexpr int kAes128KeyLength = 2;
 inline constexpr int kAes256KeyLength = 3;
+
+// Whether the options encrypt with AES (libcrypto's ciphers and random bytes).
+inline bool EncryptsWithAes(const PdfOptions& options) {
+  return options.protectionEnabled && options.protectionKeyLength >= kAes128KeyLength;
+}
 
 // One stored value. A number outside the allowed values reads as the default;
 // a value of another registry type is refused by the silent run, naming it,

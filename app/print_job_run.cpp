@@ -10,6 +10,7 @@
 #include "app/settings_store.h"
 #include "emf2pdf/raster_compositor.h"
 #include "emf2pdf/raster_prescan.h"
+#include "pdf/aes_crypto.h"
 #include "platform/message_box.h"
 #include "platform/registry_hive.h"
 
@@ -112,6 +113,8 @@ int PrintJobRun::RunSilent() {
         return SaveSilentMovie();
       case OutputKind::Pdf: {
         const PdfOptions options = ReadPdfOptions(*store_);
+        // libcrypto starts while the pages are examined.
+        if (EncryptsWithAes(options)) pdf::PrepareCrypto();
         if (rasterPages_ && emf2pdf::InstalledPageRasterizer() == nullptr &&
             emf2pdf::PagesNeedRasterCompositor(job_.pages, options.pdfaCompliance != kPdfA1b))
           rasterPages_();

@@ -5,7 +5,9 @@
 #include <openssl/rand.h>
 
 #include <algorithm>
+#include <future>
 #include <memory>
+#include <mutex>
 
 #include "pdf/pdf_exception.h"
 #include "platform/shared_library.h"
@@ -146,6 +148,21 @@ Bytes CryptoRandomBytes(size_t count) {
   if (count > 0 && Crypto().randomBytes(bytes.data(), static_cast<int>(count)) != 1)
     Fail("random bytes");
   return bytes;
+}
+
+void PrepareCrypto() {
+  // The library's state outlives the thread: it is never unloaded, and it
+  // frees nothing at exit.
+  static std::once_flag once;
+  static std::future<void> ready;
+  std::call_once(once, [] {
+    ready = std::async(std::launch::async, [] {
+      try {
+        CryptoRandomBytes(1);
+      } catch (const TPDFException&) {
+      }
+    });
+  });
 }
 
 std::string AesCbcEncryptWithRandomIv(std::span<const uint8_t> key, std::string_view plain) {

@@ -16,6 +16,12 @@ using Bytes = std::vector<uint8_t>;
 // `count` bytes from the cryptographic random source.
 Bytes CryptoRandomBytes(size_t count);
 
+// Loads libcrypto and starts its random generator on a thread of its own,
+// once: a job that will encrypt with AES asks for this as soon as it knows,
+// so that the library is ready when its document's key is made. A failure
+// here is left for that use to report.
+void PrepareCrypto();
+
 // A fresh random initialisation vector, then `plain` in CBC mode with
 // PKCS#5 padding: the form of every encrypted string and stream.
 std::string AesCbcEncryptWithRandomIv(std::span<const uint8_t> key, std::string_view plain);
