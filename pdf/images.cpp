@@ -137,15 +137,42 @@ void TPDFImage::CheckMask(const TPDFImages& siblings) const {
   if (!siblings.Items(maskIndex_).IsMask()) throw TPDFException(msg::kMaskNotMarked);
 }
 
+namespace {
+
+// 1 bits where `bitmap` shows `transparent`. A monochrome bitmap's rows are
+// taken whole, as they are or inverted, as its palette says.
+TBitmap TransparentBits(const TBitmap& bitmap, TColor transparent) {
+  TBitmap mask(bitmap.Width(), bitmap.Height(), platform::TPixelFormat::pf1bit);
+  if (!bitmap.IsMonochrome()) {
+    for (int y = 0; y < bitmap.Height(); ++y)
+      for (int x = 0; x < bitmap.Width(); ++x)
+        if (bitmap.Pixel(x, y) == transparent) mask.SetBit(x, y, true);
+    return mask;
+  }
+  const bool zero = (bitmap.Palette()[0] & 0xFFFFFF) == transparent;
+  const bool one = (bitmap.Palette()[1] & 0xFFFFFF) == transparent;
+  const size_t rowBytes = (static_cast<size_t>(bitmap.Width()) + 7) / 8;
+  if (rowBytes == 0) return mask;
+  // Bits past the width stay 0, as a mask made pixel by pixel has them.
+  const int spare = static_cast<int>(rowBytes * 8) - bitmap.Width();
+  const auto lastByteMask = static_cast<uint8_t>(0xFF << spare);
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    const uint8_t* from = bitmap.Row(y);
+    uint8_t* to = mask.Row(y);
+    for (size_t i = 0; i < rowBytes; ++i)
+      to[i] = static_cast<uint8_t>(zero && one ? 0xFF : zero ? ~from[i] : one ? from[i] : 0);
+    to[rowBytes - 1] &= lastByteMask;
+  }
+  return mask;
+}
+
+}  // namespace
+
 void TPDFImage::EncodeMask(const TBitmap& bitmap, int64_t transparentColor) {
-  const TBitmap colour = bitmap.To24Bit();
   const TColor transparent = transparentColor == -1
-                                 ? colour.Pixel(0, colour.Height() - 1)
+                                 ? bitmap.Pixel(0, bitmap.Height() - 1) & 0xFFFFFF
                                  : static_cast<TColor>(transparentColor & 0xFFFFFF);
-  TBitmap mask(colour.Width(), colour.Height(), platform::TPixelFormat::pf1bit);
-  for (int y = 0; y < colour.Height(); ++y)
-    for (int x = 0; x < colour.Width(); ++x)
-      if (colour.Pixel(x, y) == transparent) mask.SetBit(x, y, true);
+  const TBitmap mask = TransparentBits(bitmap, transparent);
   // The mask is made here with 1 bits white, whatever the source's palette.
   blackIs1_ = false;
   CompressBitmap(mask, &imageData_, TCCITTCompression::kGroup4);
