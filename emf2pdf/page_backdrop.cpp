@@ -63,8 +63,9 @@ void CopyArea(TBitmap& to, const RasterArea& toArea, const TBitmap& from,
   }
 }
 
-PageBackdrop::PageBackdrop(const DisplayListDevice& page, const AreaRenderer& render, double scale)
-    : page_(page), render_(render), scale_(scale) {}
+PageBackdrop::PageBackdrop(const DisplayListDevice& page, const AreaRenderer& render, double scale,
+                           const RasterArea& whole)
+    : page_(page), render_(render), scale_(scale), whole_(whole) {}
 
 RasterArea PageBackdrop::AreaOf(const TileKey& key) const {
   return {key.first * kTileSide, key.second * kTileSide, kTileSide, kTileSide};
@@ -75,22 +76,29 @@ PageBox PageBackdrop::PageBoxOf(const RasterArea& area) const {
           (area.top + area.height) / scale_};
 }
 
-std::optional<TBitmap> PageBackdrop::Under(const RasterArea& area, PictureBudget& budget) {
+std::vector<PageBackdrop::TileKey> PageBackdrop::TilesFor(const RasterArea& area) const {
+  const int64_t wholePixels = int64_t{whole_.width} * whole_.height;
+  const bool small = whole_.width > 0 && whole_.height > 0 && wholePixels <= kSmallPage;
+  const RasterArea tiled = small ? Union(area, whole_) : area;
   std::vector<TileKey> keys;
-  const int lastColumn = FloorDiv(area.left + area.width - 1, kTileSide);
-  const int lastRow = FloorDiv(area.top + area.height - 1, kTileSide);
-  for (int row = FloorDiv(area.top, kTileSide); row <= lastRow; ++row)
-    for (int column = FloorDiv(area.left, kTileSide); column <= lastColumn; ++column) {
-      const TileKey key{column, row};
-      if (!tiles_.contains(key)) {
-        const auto size = budget.Take(kTileSide, kTileSide);
-        if (!size || size->width != kTileSide || size->height != kTileSide) return std::nullopt;
-        Tile& tile = tiles_[key];
-        tile.pixels = TBitmap(kTileSide, kTileSide, platform::TPixelFormat::pf24bit);
-        tile.pixels.Fill(platform::kWhite);
-      }
-      keys.push_back(key);
-    }
+  const int lastColumn = FloorDiv(tiled.left + tiled.width - 1, kTileSide);
+  const int lastRow = FloorDiv(tiled.top + tiled.height - 1, kTileSide);
+  for (int row = FloorDiv(tiled.top, kTileSide); row <= lastRow; ++row)
+    for (int column = FloorDiv(tiled.left, kTileSide); column <= lastColumn; ++column)
+      keys.push_back({column, row});
+  return keys;
+}
+
+std::optional<TBitmap> PageBackdrop::Under(const RasterArea& area, PictureBudget& budget) {
+  const std::vector<TileKey> keys = TilesFor(area);
+  for (const TileKey& key : keys) {
+    if (tiles_.contains(key)) continue;
+    const auto size = budget.Take(kTileSide, kTileSide);
+    if (!size || size->width != kTileSide || size->height != kTileSide) return std::nullopt;
+    Tile& tile = tiles_[key];
+    tile.pixels = TBitmap(kTileSide, kTileSide, platform::TPixelFormat::pf24bit);
+    tile.pixels.Fill(platform::kWhite);
+  }
   Bring(keys, page_.Count());
   TBitmap under(area.width, area.height, platform::TPixelFormat::pf24bit);
   for (const TileKey& key : keys) CopyArea(under, area, tiles_[key].pixels, AreaOf(key));

@@ -40,9 +40,10 @@ using AreaRenderer = std::function<platform::TBitmap(
 // otherwise (Difference) have the tile drawn again from the start.
 class PageBackdrop {
  public:
-  // `scale`: raster pixels per page pixel. `page` and `render` must
-  // outlive the backdrop.
-  PageBackdrop(const DisplayListDevice& page, const AreaRenderer& render, double scale);
+  // `scale`: raster pixels per page pixel; `whole`: the page's raster.
+  // `page` and `render` must outlive the backdrop.
+  PageBackdrop(const DisplayListDevice& page, const AreaRenderer& render, double scale,
+               const RasterArea& whole);
 
   // The page as every call kept so far draws it, over `area`; none when the
   // page's budget has no room for the tiles it needs.
@@ -70,9 +71,16 @@ class PageBackdrop {
   RasterArea AreaOf(const TileKey& key) const;
   PageBox PageBoxOf(const RasterArea& area) const;
 
+  // The tiles an area needs, or every tile of a small page: operations
+  // that spread over it then take one render, not one per tile they reach.
+  std::vector<TileKey> TilesFor(const RasterArea& area) const;
+
+  static constexpr int64_t kSmallPage = int64_t{1} << 20;  // pixels
+
   const DisplayListDevice& page_;
   const AreaRenderer& render_;
   double scale_;
+  RasterArea whole_;
   std::map<TileKey, Tile> tiles_;
 };
 

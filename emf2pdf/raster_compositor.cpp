@@ -251,7 +251,9 @@ RasterCompositor::RasterCompositor(DisplayListDevice& page, const PageRasterizer
       renderArea_([this](const Area& area, const std::function<void(DrawingDevice&)>& draw) {
         return Render(area, draw);
       }),
-      backdrop_(page, renderArea_, settings.scale) {
+      backdrop_(page, renderArea_, settings.scale,
+                {0, 0, static_cast<int>(std::ceil(settings.extentWidth * settings.scale)),
+                 static_cast<int>(std::ceil(settings.extentHeight * settings.scale))}) {
   page_.SetBeforeDrawing([this] { Flush(); });
 }
 
