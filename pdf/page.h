@@ -77,7 +77,8 @@ class TPDFPage {
   double Factor() const { return static_cast<double>(factor_); }
   long double ExactFactor() const { return factor_; }
   // A picture's form: how many of the page's device units one of its own
-  // becomes, the larger of the two axes (1 for pages).
+  // becomes, the smaller of the two axes (1 for pages): a raster of so many
+  // pixels per inch of this scale has no more than that along either axis.
   double PlacedScale() const { return placedScale_; }
 
   // Device units -> points, and back. Every conversion starts the drawing.

@@ -26,7 +26,7 @@ void TPDFPage::PlayMetaFile(TPDFMetafilePlayer& player, double x, double y, doub
   form.orientation_ = orientation_;
   form.resolution_ = resolution_;
   form.factor_ = factor_;
-  form.placedScale_ = std::max(std::fabs(xScale), std::fabs(yScale)) * placedScale_;
+  form.placedScale_ = std::min(std::fabs(xScale), std::fabs(yScale)) * placedScale_;
 
   // The reference device has no drawing-area limit, so re-recording the
   // picture before playback is an identity copy: the scale stays 1.

@@ -219,9 +219,10 @@ TEST(RasterCompositor, pastThePagesBudgetTheRestIsDrawnWithBlendModesAndOneMessa
 }
 
 // A large picture shrunk onto the page composites at 300 dots per inch of
-// paper, not one raster pixel per pixel of its own: stretched over the
-// page, its 4,000 pixels down become 11.3 inches, 3,390 raster pixels, and
-// so many across too.
+// paper, not one raster pixel per pixel of its own, along the axis it is
+// shrunk least: stretched over the page, its 4,000 pixels across become 7.9
+// inches, 2,362 raster pixels (and down, where they become 11.3 inches, as
+// many).
 TEST(RasterCompositor, shrunkPicturesCompositeAtThePapersResolution) {
   EmfBuilder b(4000, 4000);
   b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(255, 0, 0)).selectObject(1);
@@ -245,7 +246,7 @@ TEST(RasterCompositor, shrunkPicturesCompositeAtThePapersResolution) {
   }
   std::istringstream(line) >> page >> number >> type >> width;
   EXPECT_EQ(type, "image");
-  EXPECT_NEAR(width, 3390, 20) << *listed;
+  EXPECT_NEAR(width, 2362, 20) << *listed;
 }
 
 // An OR of dark red over the page changes only a small blue square: the image
