@@ -235,6 +235,12 @@ bool WorthJoining(const Area& held, const Area& next) {
          joined <= platform::TBitmap::kMaxPixels / 4;
 }
 
+// The whole page in raster pixels.
+Area PageRaster(const CompositorSettings& settings) {
+  return {0, 0, static_cast<int>(std::ceil(settings.extentWidth * settings.scale)),
+          static_cast<int>(std::ceil(settings.extentHeight * settings.scale))};
+}
+
 bool Inside(const Area& inner, const Area& outer) {
   return inner.left >= outer.left && inner.top >= outer.top &&
          inner.left + inner.width <= outer.left + outer.width &&
@@ -251,9 +257,7 @@ RasterCompositor::RasterCompositor(DisplayListDevice& page, const PageRasterizer
       renderArea_([this](const Area& area, const std::function<void(DrawingDevice&)>& draw) {
         return Render(area, draw);
       }),
-      backdrop_(page, renderArea_, settings.scale,
-                {0, 0, static_cast<int>(std::ceil(settings.extentWidth * settings.scale)),
-                 static_cast<int>(std::ceil(settings.extentHeight * settings.scale))}) {
+      backdrop_(page, renderArea_, settings.scale, PageRaster(settings)) {
   page_.SetBeforeDrawing([this] { Flush(); });
 }
 
@@ -277,8 +281,8 @@ bool RasterCompositor::Extend(const Area& area, PictureBudget& budget) {
 }
 
 RasterCompositor::Area RasterCompositor::Roomier(const Area& joined) const {
-  const int pageRight = static_cast<int>(std::ceil(settings_.extentWidth * settings_.scale));
-  const int pageBottom = static_cast<int>(std::ceil(settings_.extentHeight * settings_.scale));
+  const Area page = PageRaster(settings_);
+  const int pageRight = page.left + page.width, pageBottom = page.top + page.height;
   const int dx = joined.width / 2, dy = joined.height / 2;
   const int left = joined.left < held_.left ? std::max(0, joined.left - dx) : joined.left;
   const int top = joined.top < held_.top ? std::max(0, joined.top - dy) : joined.top;

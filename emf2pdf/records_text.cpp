@@ -386,11 +386,22 @@ void TEMWParser::OnExtTextOutA(RecordReader& in) { DrawExtTextOut(in, false); }
 
 void TEMWParser::OnExtTextOutW(RecordReader& in) { DrawExtTextOut(in, true); }
 
-void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
+namespace {
+
+// The fields before the strings of EMR_EXTTEXTOUT and EMR_POLYTEXTOUT;
+// whether the graphics mode is advanced.
+bool ReadTextRecordHeader(RecordReader& in) {
   in.RectL32();  // rclBounds
   const bool advanced = in.U32() == kGmAdvanced;
   in.U32();  // exScale
   in.U32();  // eyScale
+  return advanced;
+}
+
+}  // namespace
+
+void TEMWParser::DrawExtTextOut(RecordReader& in, bool wide) {
+  const bool advanced = ReadTextRecordHeader(in);
   // Everything the record refers to is read before anything is written.
   DrawEmrText(ReadEmrText(in, wide), wide, advanced);
 }
@@ -404,10 +415,7 @@ void TEMWParser::OnPolyTextOutW(RecordReader& in) { DrawPolyTextOut(in, true); }
 // Strings at reference points of their own, each drawn as ExtTextOut
 // draws its one.
 void TEMWParser::DrawPolyTextOut(RecordReader& in, bool wide) {
-  in.RectL32();  // rclBounds
-  const bool advanced = in.U32() == kGmAdvanced;
-  in.U32();  // exScale
-  in.U32();  // eyScale
+  const bool advanced = ReadTextRecordHeader(in);
   const uint32_t count = in.U32();
   constexpr size_t kEmrTextSize = 40;
   if (count > in.Remaining() / kEmrTextSize)

@@ -42,6 +42,13 @@ void Text(EmfBuilder& b, emfbuild::Point at, const std::u16string& text) {
   b.record(84, p);
 }
 
+// EMR_SETROP2 with binary raster operation `code`.
+void SetRop2(EmfBuilder& b, uint32_t code) {
+  std::vector<uint8_t> p;
+  emfbuild::PutU32(p, code);
+  b.record(20, p);
+}
+
 // Red ground with a line of text, then an XOR fill of a mixed colour over
 // the lower half of the page and part of the text.
 EmfBuilder XorOverText() {
@@ -51,11 +58,26 @@ EmfBuilder XorOverText() {
   b.extCreateFontIndirectW(2, 24, u"DejaVu Sans").selectObject(2);
   Text(b, {20, 180}, u"Raster keeps text");
   b.createBrushIndirect(3, 0, kBrush).selectObject(3);
-  std::vector<uint8_t> xorPen;
-  emfbuild::PutU32(xorPen, 7);
-  b.record(20, xorPen);  // EMR_SETROP2 R2_XORPEN
+  SetRop2(b, 7);  // R2_XORPEN
   b.rectangle({0, 190, 401, 401});
   return b;
+}
+
+// The type, width and height pdfimages lists for the PDF's first image.
+struct Listed {
+  std::string type;
+  int width = 0, height = 0;
+  std::string all;
+};
+Listed FirstImage(const std::string& pdf) {
+  Listed first;
+  first.all = testing_support::CommandOutput("pdfimages -list '" + pdf + "'").value_or("");
+  std::istringstream lines(first.all);
+  std::string line, page, number;
+  for (int skip = 0; skip < 3 && std::getline(lines, line); ++skip) {
+  }
+  std::istringstream(line) >> page >> number >> first.type >> first.width >> first.height;
+  return first;
 }
 
 // Within a step of rounding, channel by channel.
@@ -123,9 +145,7 @@ TEST(RasterCompositor, inversionsOfPdfA1bAreComposited) {
   EmfBuilder b(200, 100);
   b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(255, 0, 0)).selectObject(1);
   b.rectangle({0, 0, 201, 101});
-  std::vector<uint8_t> notPen;
-  emfbuild::PutU32(notPen, 6);
-  b.record(20, notPen);  // EMR_SETROP2 R2_NOT
+  SetRop2(b, 6);  // R2_NOT
   b.rectangle({100, 0, 201, 101});
   testing_support::TempFolder temp;
   b.writeFile(temp.file("page.emf"));
@@ -140,12 +160,6 @@ TEST(RasterCompositor, inversionsOfPdfA1bAreComposited) {
   converter.EndDoc();
   EXPECT_TRUE(Near(emw_test::PictureColorAt(pdf, 150, 50, 200, 100), Rgb(0, 255, 255)));
   EXPECT_EQ(emw_test::PictureColorAt(pdf, 50, 50, 200, 100), Rgb(255, 0, 0));
-}
-
-void SetRop2(EmfBuilder& b, uint32_t mode) {
-  std::vector<uint8_t> p;
-  emfbuild::PutU32(p, mode);
-  b.record(20, p);  // EMR_SETROP2
 }
 
 // What is drawn between two composites is the ground of the second: a green
@@ -228,25 +242,16 @@ TEST(RasterCompositor, shrunkPicturesCompositeAtThePapersResolution) {
   b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(255, 0, 0)).selectObject(1);
   b.rectangle({0, 0, 4001, 4001});
   b.createBrushIndirect(2, 0, kBrush).selectObject(2);
-  std::vector<uint8_t> xorPen;
-  emfbuild::PutU32(xorPen, 7);
-  b.record(20, xorPen);  // EMR_SETROP2 R2_XORPEN
+  SetRop2(b, 7);  // R2_XORPEN
   b.rectangle({0, 2000, 4001, 4001});
   const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
   const auto converted = emw_test::ConvertPicture(b);
   ASSERT_TRUE(converted->ok);
   EXPECT_TRUE(Near(emw_test::PictureColorAt(converted->pdf, 3000, 3000, 4000, 4000),
                    Rgb(255, 0, 0) ^ kBrush));
-  const auto listed = testing_support::CommandOutput("pdfimages -list '" + converted->pdf + "'");
-  ASSERT_TRUE(listed);
-  std::istringstream lines(*listed);
-  std::string line, page, number, type;
-  int width = 0;
-  for (int skip = 0; skip < 3 && std::getline(lines, line); ++skip) {
-  }
-  std::istringstream(line) >> page >> number >> type >> width;
-  EXPECT_EQ(type, "image");
-  EXPECT_NEAR(width, 2362, 20) << *listed;
+  const Listed image = FirstImage(converted->pdf);
+  EXPECT_EQ(image.type, "image");
+  EXPECT_NEAR(image.width, 2362, 20) << image.all;
 }
 
 // An OR of dark red over the page changes only a small blue square: the image
@@ -256,26 +261,17 @@ TEST(RasterCompositor, onlyTheBoxOfChangedPixelsIsAnImage) {
   b.selectObject(kNullPen).createBrushIndirect(1, 0, Rgb(0, 0, 255)).selectObject(1);
   b.rectangle({100, 100, 121, 121});
   b.createBrushIndirect(2, 0, Rgb(128, 0, 0)).selectObject(2);
-  std::vector<uint8_t> mergePen;
-  emfbuild::PutU32(mergePen, 15);
-  b.record(20, mergePen);  // EMR_SETROP2 R2_MERGEPEN
+  SetRop2(b, 15);  // R2_MERGEPEN
   b.rectangle({0, 0, 401, 401});
   const emf2pdf::UsePageRasterizer rasterizer(&platform::RasterizePdfPage);
   const auto converted = emw_test::ConvertPicture(b);
   ASSERT_TRUE(converted->ok);
   EXPECT_TRUE(Near(emw_test::PictureColorAt(converted->pdf, 110, 110), Rgb(128, 0, 255)));
   EXPECT_EQ(emw_test::PictureColorAt(converted->pdf, 300, 300), Rgb(255, 255, 255));
-  const auto listed = testing_support::CommandOutput("pdfimages -list '" + converted->pdf + "'");
-  ASSERT_TRUE(listed);
-  std::istringstream lines(*listed);
-  std::string line, page, number, type;
-  int width = 0, height = 0;
-  for (int skip = 0; skip < 3 && std::getline(lines, line); ++skip) {
-  }
-  std::istringstream(line) >> page >> number >> type >> width >> height;
-  EXPECT_EQ(type, "image");
-  EXPECT_LE(width, 40) << *listed;
-  EXPECT_LE(height, 40) << *listed;
+  const Listed image = FirstImage(converted->pdf);
+  EXPECT_EQ(image.type, "image");
+  EXPECT_LE(image.width, 40) << image.all;
+  EXPECT_LE(image.height, 40) << image.all;
 }
 
 // The silent program composites through the raster module beside it: a
